@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/result.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace quorvane {
+
+// Lists the subdirectories of its current directory (never links to one).
+class DirectoryEnumerator {
+public:
+    QString path() const;                        // a drive root reads "C:\"
+    platform::Status setPath(const QString &path); // enters; a trailing "\" is accepted
+    qsizetype count() const;
+    QString item(qsizetype index) const;         // full path of subdirectory index
+
+    // Called after every change of path (the worker binds the file enumerator to it).
+    std::function<void(const QString &newPath)> onPathChanged;
+};
+
+// Lists the files of a directory whose names match one of ";"-separated
+// wildcard patterns ("*", "?", case ignored; "*.*" admits every name).
+// Hidden and system files are listed; directories and links to directories are not.
+class FileEnumerator {
+public:
+    QString path() const;
+    platform::Status setPath(const QString &path);
+    QString pattern() const;
+    void setPattern(const QString &pattern);
+    qsizetype count() const;
+    QString item(qsizetype index) const;         // the name, without directory
+};
+
+} // namespace quorvane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace quorvane {
+
+enum CheckState : int { Unchecked = 0, Checked = 1, Grayed = 2 };
+
+// The job as the run reads it from the main window. A check-box field counts
+// as set only when Checked.
+struct JobOptions {
+    QString SourceDir;
+    QString TargetDir = QStringLiteral("C:\\");
+    int ExeGroup = Unchecked;
+    int ImageGroup = Unchecked;
+    int SoundGroup = Unchecked;
+    int VideoGroup = Unchecked;
+    int TextGroup = Unchecked;
+    int UserGroup = Unchecked;
+    int AllTypes = Unchecked;
+    QString UserPatterns = QStringLiteral("*.cdr;*.scr");
+    bool TextListing = false;
+    int Recursive = Unchecked;
+    int NullByte = Unchecked;
+    int DeleteSources = Unchecked;
+    // "Nur oberste Ebene bearbeiten": scan the source directory alone.
+    int TopLevelOnly = Unchecked;
+    // "Nur Verzeichnisstruktur spiegeln": image the directories, no files.
+    bool StructureOnly = false;
+
+    static bool isSet(int state) { return state == Checked; }
+};
+
+// The pattern list of the last run; "*.zzz" marks a job without file types.
+extern QString FilePatterns;
+inline const QString NoTypesMark = QStringLiteral("*.zzz");
+
+void BuildPatternList(const JobOptions &options);
+
+} // namespace quorvane

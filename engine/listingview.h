@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+
+namespace quorvane {
+
+// What the run needs of the result viewer. Each entry is appended by the pane
+// rule: an empty pane takes the entry as its text, otherwise CR LF and the
+// entry follow the text. Several entries may come in one call.
+class ListingView {
+public:
+    virtual ~ListingView() = default;
+    virtual void showViewer() = 0;   // loads when needed; an open viewer is reused
+    virtual void clearPanes() = 0;
+    virtual void appendToFilePane(const QStringList &entries) = 0;
+    virtual void appendToDirPane(const QStringList &entries) = 0;
+};
+
+} // namespace quorvane

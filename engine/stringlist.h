@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace quorvane {
+
+// A list box without a window: sorted lists keep ascending order without
+// regard to case (ties by the exact text), unsorted ones insertion order.
+// Counts are not limited to 16 bits.
+class StringList {
+public:
+    explicit StringList(bool sorted);
+
+    void clear();
+    void addItem(const QString &text);
+    qsizetype count() const;
+    QString item(qsizetype index) const; // empty outside 0..count-1
+    bool isSorted() const { return m_sorted; }
+
+private:
+    struct Entry;
+    void settle() const;
+
+    bool m_sorted;
+    mutable std::vector<Entry> m_entries;
+    mutable qsizetype m_settled = 0; // entries before this index are in order
+};
+
+// Case-insensitive order of the lists, exact text breaking ties.
+int compareListText(const QString &a, const QString &b);
+
+} // namespace quorvane

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+namespace quorvane::platform {
+
+// Attribute bits as the callers know them.
+enum Attribute : std::uint32_t {
+    AttrNormal = 0,
+    AttrReadOnly = 1,
+    AttrHidden = 2,
+    AttrSystem = 4,
+    AttrVolume = 8,
+    AttrDirectory = 16,
+    AttrArchive = 32,
+};
+
+// Masks of the one-shot listing.
+enum ListingMask : int {
+    MaskNormal = 0,            // ordinary files only
+    MaskHiddenSystem = 6,      // every file, whatever its flags; no directories
+    MaskDirectory = 16,        // also directories that are neither hidden nor system, with "." and ".."
+};
+
+struct DirEntry {
+    QString name;              // as stored, bytes that do not decode carried as U+DC80 + byte
+    bool isDirectory = false;  // a real directory (a link to one is not)
+    bool isLink = false;       // a symbolic link of any kind; never entered by a walk
+    std::uint32_t attributes = AttrNormal;
+};
+
+// The file system with the semantics of the platform the program was made
+// for: drive-letter paths with "\" ("C:\Daten\x.jpg"), letter case ignored in
+// names, attributes, and error numbers instead of exceptions.
+//
+// Paths may be absolute ("C:\a"), rooted on the current drive ("\a"),
+// drive-relative ("C:a") or relative to the current directory ("a\b").
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Drives that exist, as "C:", "D:", in letter order.
+    virtual QStringList drives() const = 0;
+
+    // The one-shot listing: one listing state for the whole process. Starting
+    // a listing ends the one in progress. The empty string marks the end.
+    virtual Result<QString> dirFirst(const QString &pattern, int mask) = 0;
+    virtual Result<QString> dirNext() = 0;
+
+    // Everything a directory holds but "." and "..", in the order the disk
+    // gives it. Links are reported as links and never followed.
+    virtual Result<std::vector<DirEntry>> readDirectory(const QString &path) = 0;
+
+    // Replaces an existing target only once the new content is complete;
+    // refuses to copy a file onto itself.
+    virtual Status copyFile(const QString &source, const QString &target) = 0;
+    // Renames, across file systems by a checked copy; never replaces a target.
+    virtual Status moveFile(const QString &source, const QString &target) = 0;
+    virtual Status deleteFile(const QString &path) = 0;
+    virtual Result<std::uint32_t> attributes(const QString &path) = 0;
+    virtual Status setAttributes(const QString &path, std::uint32_t attributes) = 0;
+
+    virtual Status makeDirectory(const QString &path) = 0;   // 75 when it exists
+    virtual Status removeDirectory(const QString &path) = 0; // only an empty one; a link is removed as a link
+
+    virtual Status changeDrive(const QString &drive) = 0;    // "D", "D:" or any path on D
+    virtual Status changeDirectory(const QString &path) = 0;
+    virtual QString currentDrive() const = 0;                // "C:"
+    virtual QString currentDirectory() const = 0;            // "C:\Daten", a root as "C:\"
+
+    // Sequential files under numbers.
+    virtual int freeFile() = 0;
+    virtual Status openForInput(int number, const QString &path) = 0;
+    // Output goes to a new file beside the target; close puts it in place only
+    // when every byte is on the disk, so a failed write leaves an old file whole.
+    virtual Status openForOutput(int number, const QString &path) = 0;
+    virtual Status printLine(int number, const QString &text) = 0; // Windows-1252, then CR LF
+    virtual Status closeFile(int number) = 0;
+
+    // Whole-file helpers for small files such as the settings file.
+    virtual Result<QByteArray> readFile(const QString &path, qint64 maxBytes) = 0;
+    virtual Status replaceFile(const QString &path, const QByteArray &content) = 0;
+
+    // The absolute drive path with every component as stored on the disk;
+    // fails when a component does not exist.
+    virtual Result<QString> longName(const QString &path) = 0;
+    // The absolute drive path ("C:\a\b") of a path given in any of the forms above.
+    virtual QString absolutePath(const QString &path) const = 0;
+    // The host's own name for a drive path ("/home/anna/x.jpg"), for display.
+    virtual Result<QString> hostPath(const QString &drivePath) = 0;
+    // The drive path of a host path, using the drive whose folder holds it.
+    virtual Result<QString> drivePath(const QString &hostPath) const = 0;
+};
+
+} // namespace quorvane::platform

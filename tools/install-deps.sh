@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what building, testing and benchmarking need on a Debian machine,
+# only when something is missing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6test6 fonts-dejavu-core
+          fonts-liberation2 e2fsprogs util-linux strace findutils)
+if [[ "${1:-}" == "--with-display" ]]; then
+    packages+=(xvfb xauth x11-utils)
+fi
+if [[ "${1:-}" == "--with-bench" ]]; then
+    packages+=(fd-find time)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi

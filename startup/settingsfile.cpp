@@ -1,0 +1,72 @@
+#include "startup/settingsfile.h"
+
+#include "platform/services.h"
+#include "startup/ansitext.h"
+#include "startup/profiletext.h"
+
+#include <exception>
+
+namespace quorvane {
+
+namespace {
+
+// Room of the value buffer, its terminating NUL included.
+constexpr qsizetype ValueBufferSize = 2048;
+
+// Upper case character by character, so that no name changes its length.
+QString upperCased(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        c = c.toUpper();
+    return out;
+}
+
+bool isAbsent(int error)
+{
+    return error == platform::ErrFileNotFound || error == platform::ErrPathNotFound;
+}
+
+} // namespace
+
+QString ReadIniString(const QString &section, const QString &key, const QString &file,
+                      const QString &defaultValue)
+{
+    try {
+        const platform::Result<QByteArray> bytes = platform::fileSystem().readFile(file, SettingsFileLimit);
+        if (!bytes.ok())
+            return defaultValue;
+        // The names go through the code page as the platform call would see them.
+        const std::optional<QByteArray> stored = findProfileValue(
+            bytes.value, fromAnsi(toAnsi(upperCased(section))), fromAnsi(toAnsi(upperCased(key))));
+        if (!stored || stored->isEmpty())
+            return defaultValue;
+        return fromAnsi(stored->left(ValueBufferSize - 1));
+    } catch (const std::exception &) {
+        return defaultValue;
+    }
+}
+
+QString WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file)
+{
+    try {
+        platform::FileSystem &fs = platform::fileSystem();
+        // One byte over the limit tells a file that is too large from one that just fits.
+        const platform::Result<QByteArray> old = fs.readFile(file, SettingsFileLimit + 1);
+        QByteArray content;
+        if (old.ok()) {
+            if (old.value.size() > SettingsFileLimit)
+                return QString();
+            content = old.value;
+        } else if (!isAbsent(old.error)) {
+            // An unreadable file is kept rather than replaced by one key.
+            return QString();
+        }
+        const QByteArray updated = setProfileValue(content, toAnsi(section), toAnsi(key), toAnsi(value));
+        (void)fs.replaceFile(file, updated);
+    } catch (const std::exception &) {
+    }
+    return QString();
+}
+
+} // namespace quorvane

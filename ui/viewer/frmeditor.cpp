@@ -1,0 +1,213 @@
+#include "frmeditor.h"
+
+#include "engine/worker.h"
+#include "panefill.h"
+#include "panetext.h"
+#include "platform/services.h"
+#include "platform/widgets/twips.h"
+#include "viewerstate.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+namespace quorvane {
+
+using platform::pixelsToTwips;
+using platform::twipsToPixels;
+
+namespace {
+
+QPlainTextEdit *makePane(QWidget *parent)
+{
+    auto *pane = new QPlainTextEdit(parent);
+    pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setTabChangesFocus(true);
+    // The designed font is a fixed-pitch system font at 9 pt; take the host's own.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(9);
+    pane->setFont(font);
+    return pane;
+}
+
+QLabel *makeHeading(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QFont font = label->font();
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+void place(QWidget *widget, const TwipsRect &r)
+{
+    widget->setGeometry(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width),
+                        twipsToPixels(r.height));
+}
+
+} // namespace
+
+frmEditor::frmEditor(QWidget *parent) : QMainWindow(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Quorvane"));
+
+    m_client = new QWidget(this);
+    setCentralWidget(m_client);
+    m_txtEdit = makePane(m_client);
+    m_Text1 = makePane(m_client);
+    m_Label1 = makeHeading(QStringLiteral("Dateien:"), m_client);
+    m_Label2 = makeHeading(QStringLiteral("Verzeichnisse:"), m_client);
+    setTabOrder(m_txtEdit, m_Text1);
+    applyGeometry();
+    m_client->installEventFilter(this);
+
+    buildMenus();
+
+    resize(twipsToPixels(ViewerDesignWidth),
+           twipsToPixels(ViewerDesignHeight) + menuBar()->sizeHint().height());
+}
+
+frmEditor::~frmEditor() = default;
+
+void frmEditor::buildMenus()
+{
+    // No shortcuts and no separators; the texts carry no "&", so no mnemonics either.
+    m_mnuDatei = menuBar()->addMenu(QStringLiteral("Dateiliste"));
+    m_mnuKomplett = m_mnuDatei->addAction(QStringLiteral("kompletter Pfadname"));
+    m_mnuKomplett->setCheckable(true);
+    m_mnuFileItem = m_mnuDatei->addAction(QStringLiteral("Dateiliste speichern unter..."));
+    m_mnuDirlist = menuBar()->addAction(QStringLiteral("Verzeichnisliste speichern unter..."));
+
+    connect(m_mnuKomplett, &QAction::triggered, this, [this] {
+        // The check mark follows the rebuild, not the click.
+        m_mnuKomplett->setChecked(m_komplettChecked);
+        mnuKomplett_Click();
+    });
+    connect(m_mnuFileItem, &QAction::triggered, this, [this] { emit mnuFileItemClicked(this); });
+    connect(m_mnuDirlist, &QAction::triggered, this, [this] { emit mnuDirlistClicked(this); });
+}
+
+QPlainTextEdit &frmEditor::pane(Pane which) const
+{
+    return which == Pane::Files ? *m_txtEdit : *m_Text1;
+}
+
+QString frmEditor::paneText(Pane which) const
+{
+    return quorvane::paneText(pane(which));
+}
+
+void frmEditor::Form_Load()
+{
+    const QSize screen = platform::toolkit().screenSizeTwips();
+    const QRect outer = frameGeometry();
+    const TwipsPoint at = centreOnScreen(float(pixelsToTwips(outer.width())),
+                                         float(pixelsToTwips(outer.height())),
+                                         float(screen.width()), float(screen.height()));
+    move(twipsToPixels(at.left), twipsToPixels(at.top));
+}
+
+void frmEditor::Form_Resize()
+{
+    layoutViewer(m_geometry, float(pixelsToTwips(m_client->width())),
+                 float(pixelsToTwips(m_client->height())));
+    applyGeometry();
+}
+
+void frmEditor::applyGeometry()
+{
+    place(m_txtEdit, m_geometry.txtEdit);
+    place(m_Text1, m_geometry.Text1);
+    place(m_Label1, m_geometry.Label1);
+    place(m_Label2, m_geometry.Label2);
+}
+
+bool frmEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmEditor::setKomplettChecked(bool checked)
+{
+    m_komplettChecked = checked;
+    m_mnuKomplett->setChecked(checked);
+}
+
+void frmEditor::mnuKomplett_Click()
+{
+    // A second click during a rebuild would start a rebuild inside the
+    // first one's yield and leave the pane and the check mark out of step.
+    if (m_rebuilding || m_unloaded)
+        return;
+    m_rebuilding = true;
+    QPointer<frmEditor> self(this);
+    const bool switchingOff = FullPathShown == 1;
+    Begin &lists = worker();
+    const bool done = refillPane(*m_txtEdit,
+                                 switchingOff ? lists.lstFoundFiles : lists.lstFullPathName,
+                                 [self] { return self && !self->m_unloaded; });
+    if (!self)
+        return;
+    m_rebuilding = false;
+    // A window closed during the rebuild has reset the state; leave it so.
+    if (!done || m_unloaded)
+        return;
+    setKomplettChecked(!switchingOff);
+    FullPathShown = switchingOff ? 0 : 1;
+}
+
+void frmEditor::closeEvent(QCloseEvent *event)
+{
+    // A disabled window takes no input, its close box included.
+    if (!isEnabled() && !m_forceUnload) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    unload();
+}
+
+void frmEditor::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    FullPathShown = 0;
+    emit unloaded(this);
+}
+
+void frmEditor::unloadNow()
+{
+    m_forceUnload = true;
+    close();
+}
+
+void frmEditor::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange) {
+        // Keep the user from resizing a disabled window as well.
+        if (!isEnabled()) {
+            m_minimumBeforeDisable = minimumSize();
+            m_maximumBeforeDisable = maximumSize();
+            setFixedSize(size());
+        } else if (m_maximumBeforeDisable.isValid()) {
+            setMinimumSize(m_minimumBeforeDisable);
+            setMaximumSize(m_maximumBeforeDisable);
+        }
+    }
+    QMainWindow::changeEvent(event);
+}
+
+} // namespace quorvane

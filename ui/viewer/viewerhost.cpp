@@ -1,0 +1,90 @@
+#include "viewerhost.h"
+
+#include "panetext.h"
+
+#include <QPlainTextEdit>
+
+namespace quorvane {
+
+ViewerHost::ViewerHost(QObject *parent) : QObject(parent) {}
+
+ViewerHost::~ViewerHost()
+{
+    // The window is a top-level widget of its own; it lives until it is closed.
+    if (m_window)
+        disconnect(m_window, nullptr, this, nullptr);
+}
+
+frmEditor *ViewerHost::viewer() const
+{
+    return m_window && !m_window->isUnloaded() ? m_window.data() : nullptr;
+}
+
+void ViewerHost::showViewer()
+{
+    frmEditor *window = viewer();
+    if (!window) {
+        window = new frmEditor;
+        m_window = window;
+        connect(window, &frmEditor::mnuFileItemClicked, this, &ViewerHost::mnuFileItemClicked);
+        connect(window, &frmEditor::mnuDirlistClicked, this, &ViewerHost::mnuDirlistClicked);
+        connect(window, &frmEditor::unloaded, this, [this](frmEditor *gone) {
+            if (m_window == gone)
+                m_window = nullptr;
+        });
+        window->Form_Load();
+    }
+    // Modeless; showing an open window again brings up the same one.
+    window->show();
+    window->raise();
+}
+
+void ViewerHost::clearPanes()
+{
+    if (frmEditor *window = viewer()) {
+        clearPane(*window->txtEdit());
+        clearPane(*window->Text1());
+    }
+}
+
+void ViewerHost::append(Pane pane, const QStringList &entries)
+{
+    if (frmEditor *window = viewer())
+        appendToPane(window->pane(pane), entries);
+}
+
+void ViewerHost::appendToFilePane(const QStringList &entries)
+{
+    append(Pane::Files, entries);
+}
+
+void ViewerHost::appendToDirPane(const QStringList &entries)
+{
+    append(Pane::Directories, entries);
+}
+
+QString ViewerHost::paneText(Pane pane) const
+{
+    frmEditor *window = viewer();
+    return window ? window->paneText(pane) : QString();
+}
+
+void ViewerHost::setViewerEnabled(bool enabled)
+{
+    if (frmEditor *window = viewer())
+        window->setEnabled(enabled);
+}
+
+void ViewerHost::unloadViewer()
+{
+    if (frmEditor *window = viewer())
+        window->unloadNow();
+}
+
+ViewerHost &viewerHost()
+{
+    static ViewerHost host;
+    return host;
+}
+
+} // namespace quorvane

@@ -51,17 +51,13 @@ QString WriteIniString(const QString &section, const QString &key, const QString
 {
     try {
         platform::FileSystem &fs = platform::fileSystem();
-        // One byte over the limit tells a file that is too large from one that just fits.
-        const platform::Result<QByteArray> old = fs.readFile(file, SettingsFileLimit + 1);
-        QByteArray content;
-        if (old.ok()) {
-            if (old.value.size() > SettingsFileLimit)
-                return QString();
-            content = old.value;
-        } else if (!isAbsent(old.error)) {
-            // An unreadable file is kept rather than replaced by one key.
+        const platform::Result<QByteArray> old = fs.readFile(file, SettingsFileLimit);
+        if (!old.ok() && !isAbsent(old.error)) {
+            // A file that cannot be read whole (too large, no access) is kept
+            // rather than replaced by a file with one key.
             return QString();
         }
+        const QByteArray content = old.ok() ? old.value : QByteArray();
         const QByteArray updated = setProfileValue(content, toAnsi(section), toAnsi(key), toAnsi(value));
         (void)fs.replaceFile(file, updated);
     } catch (const std::exception &) {

@@ -19,8 +19,8 @@ QString ReadIniString(const QString &section, const QString &key, const QString 
 QString WriteIniString(const QString &section, const QString &key, const QString &value,
                        const QString &file);
 
-// Settings files larger than this are read only up to this size and never
-// rewritten, since rewriting would cut them short.
+// A settings file larger than this is neither read (the default comes back)
+// nor rewritten (rewriting would cut it short).
 constexpr qint64 SettingsFileLimit = 4 * 1024 * 1024;
 
 } // namespace quorvane

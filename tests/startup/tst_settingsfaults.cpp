@@ -1,0 +1,163 @@
+#include "startup/settingsfile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+
+using namespace quorvane;
+
+// A write that cannot finish (read-only folder, full disk) must leave the
+// old file whole. The faults are real: a read-only bind mount and a tiny
+// tmpfs, made in a child process with its own mount namespace, in which this
+// very program runs once more to do the write.
+
+namespace {
+
+const char WriteMode[] = "--write-setting";
+const int SkipCode = 99; // the child could not set up the fault
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Runs script under its own mount namespace with $1 = this program, $2 and
+// $3 as given. Returns the exit code, or -1 when it could not run.
+int runIsolated(const QString &script, const QString &first, const QString &second)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral("unshare"),
+                {QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"), QStringLiteral("sh"),
+                 QStringLiteral("-c"), script, QStringLiteral("sh"), QCoreApplication::applicationFilePath(), first,
+                 second});
+    if (!child.waitForFinished(30000) || child.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return child.exitCode();
+}
+
+bool canIsolate()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("unshare")).isEmpty())
+        return false;
+    QProcess probe;
+    probe.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("--propagation"),
+                                            QStringLiteral("private"), QStringLiteral("true")});
+    return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+}
+
+const QByteArray OldContent("; von Hand\r\n[Fenster]\r\nLinks=10\r\n[Brannick Quorvane]\r\nUserDef=*.alt\r\n");
+const QByteArray NewContent("; von Hand\r\n[Fenster]\r\nLinks=10\r\n[Brannick Quorvane]\r\nUserDef=*.neu\r\n");
+
+// The write the program does when its window closes, on drive T.
+const char ChildWrite[] =
+    "QUORVANE_DRIVES=\"T=$2\" \"$1\" --write-setting 'Brannick Quorvane' UserDef '*.neu' 'T:\\Quorvane.ini'";
+
+} // namespace
+
+class TestSettingsFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!canIsolate())
+            QSKIP("no private mount namespace here (unshare -m unavailable or not permitted)");
+    }
+
+    void readOnlyFolder_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<bool>("fileBefore");
+        QTest::newRow("read-only, old file kept") << true << true;
+        QTest::newRow("read-only, no file made") << true << false;
+        QTest::newRow("writable: the same write succeeds") << false << true;
+    }
+    void readOnlyFolder()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(bool, fileBefore);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString ini = dir.filePath(QStringLiteral("Quorvane.ini"));
+        if (fileBefore)
+            QVERIFY(writeBytes(ini, OldContent));
+
+        const QString protect = QStringLiteral("mount --bind \"$2\" \"$2\" && mount -o remount,bind,ro \"$2\" || exit 99; ");
+        const int code = runIsolated((readOnly ? protect : QString()) + QLatin1String(ChildWrite), dir.path(), QString());
+        if (code == SkipCode)
+            QSKIP("read-only bind mount not available");
+        QCOMPARE(code, 0);
+
+        if (!readOnly) {
+            QCOMPARE(readBytes(ini), NewContent);
+            return;
+        }
+        QCOMPARE(readBytes(ini), fileBefore ? OldContent : QByteArray("<missing>"));
+        // No half-written file beside it either.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+                 fileBefore ? 1 : 0);
+    }
+
+    void fullDisk_data()
+    {
+        QTest::addColumn<bool>("fill");
+        QTest::newRow("disk full, old file kept") << true;
+        QTest::newRow("room left: the same write succeeds") << false;
+    }
+    void fullDisk()
+    {
+        QFETCH(bool, fill);
+        QTemporaryDir disk;
+        QTemporaryDir out;
+        QVERIFY(disk.isValid() && out.isValid());
+        QVERIFY(writeBytes(out.filePath(QStringLiteral("before.ini")), OldContent));
+
+        // Everything that happens on the small disk is copied out before the
+        // mount vanishes with the child.
+        QString script = QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$2\" || exit 99; "
+                                        "cp \"$3/before.ini\" \"$2/Quorvane.ini\" || exit 98; ");
+        if (fill)
+            script += QStringLiteral("dd if=/dev/zero of=\"$2/fill\" bs=4k 2>/dev/null; ");
+        script += QLatin1String(ChildWrite)
+                  + QStringLiteral("; code=$?; cp \"$2/Quorvane.ini\" \"$3/after.ini\"; LC_ALL=C ls -A \"$2\" > \"$3/listing\"; "
+                                   "exit $code");
+        const int code = runIsolated(script, disk.path(), out.path());
+        if (code == SkipCode)
+            QSKIP("tmpfs mount not available");
+        QCOMPARE(code, 0);
+
+        QCOMPARE(readBytes(out.filePath(QStringLiteral("after.ini"))), fill ? OldContent : NewContent);
+        const QByteArray expectedListing = fill ? "Quorvane.ini\nfill\n" : "Quorvane.ini\n";
+        QCOMPARE(readBytes(out.filePath(QStringLiteral("listing"))), expectedListing);
+    }
+};
+
+// In write mode the program stores one setting and ends, as the main window
+// does when it closes.
+int main(int argc, char **argv)
+{
+    if (argc == 6 && std::strcmp(argv[1], WriteMode) == 0) {
+        (void)WriteIniString(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                             QString::fromLocal8Bit(argv[4]), QString::fromLocal8Bit(argv[5]));
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    TestSettingsFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_settingsfaults.moc"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/dirsnapshot.h"
+#include "engine/namepattern.h"
 #include "platform/result.h"
 
 #include <QString>
@@ -19,6 +21,10 @@ public:
 
     // Called after every change of path (the worker binds the file enumerator to it).
     std::function<void(const QString &newPath)> onPathChanged;
+
+private:
+    QString m_path;
+    SnapshotPtr m_snapshot;
 };
 
 // Lists the files of a directory whose names match one of ";"-separated
@@ -32,6 +38,18 @@ public:
     void setPattern(const QString &pattern);
     qsizetype count() const;
     QString item(qsizetype index) const;         // the name, without directory
+
+private:
+    void filter() const;
+
+    QString m_path;
+    QString m_pattern = QStringLiteral("*.*");
+    NamePatternSet m_compiled;
+    SnapshotPtr m_snapshot;
+    // Matching waits for the first count or item: the walk re-enters a
+    // directory once per subdirectory but lists its files only once.
+    mutable bool m_filtered = true;
+    mutable std::vector<qsizetype> m_matches;
 };
 
 } // namespace quorvane

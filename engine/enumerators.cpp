@@ -1,0 +1,104 @@
+#include "engine/enumerators.h"
+
+namespace quorvane {
+
+QString DirectoryEnumerator::path() const
+{
+    return m_path;
+}
+
+platform::Status DirectoryEnumerator::setPath(const QString &path)
+{
+    if (path.isEmpty())
+        return platform::Status::failure(platform::ErrPathNotFound);
+    const QString normalized = normalizeDirectoryPath(path);
+    SnapshotPtr snapshot = loadDirectory(normalized);
+    if (snapshot->error != platform::ErrNone)
+        return platform::Status::failure(snapshot->error); // stays where it was
+    m_path = normalized;
+    m_snapshot = std::move(snapshot);
+    if (onPathChanged)
+        onPathChanged(m_path);
+    return platform::Status::success();
+}
+
+qsizetype DirectoryEnumerator::count() const
+{
+    return m_snapshot ? qsizetype(m_snapshot->subdirs.size()) : 0;
+}
+
+QString DirectoryEnumerator::item(qsizetype index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    return childPath(m_path, m_snapshot->subdirs[size_t(index)]);
+}
+
+QString FileEnumerator::path() const
+{
+    return m_path;
+}
+
+platform::Status FileEnumerator::setPath(const QString &path)
+{
+    if (path.isEmpty())
+        return platform::Status::failure(platform::ErrPathNotFound);
+    const QString normalized = normalizeDirectoryPath(path);
+    SnapshotPtr snapshot = loadDirectory(normalized);
+    if (snapshot->error != platform::ErrNone)
+        return platform::Status::failure(snapshot->error);
+    m_path = normalized;
+    if (snapshot != m_snapshot) {
+        m_snapshot = std::move(snapshot);
+        m_filtered = false;
+    }
+    return platform::Status::success();
+}
+
+QString FileEnumerator::pattern() const
+{
+    return m_pattern;
+}
+
+void FileEnumerator::setPattern(const QString &pattern)
+{
+    m_pattern = pattern;
+    m_compiled = NamePatternSet(pattern);
+    m_filtered = false;
+}
+
+void FileEnumerator::filter() const
+{
+    if (m_filtered)
+        return;
+    m_matches.clear();
+    if (m_snapshot && !m_compiled.matchesEverything()) {
+        const auto &files = m_snapshot->files;
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (m_compiled.matches(files[i]))
+                m_matches.push_back(qsizetype(i));
+        }
+    }
+    m_filtered = true;
+}
+
+qsizetype FileEnumerator::count() const
+{
+    if (!m_snapshot)
+        return 0;
+    if (m_compiled.matchesEverything())
+        return qsizetype(m_snapshot->files.size());
+    filter();
+    return qsizetype(m_matches.size());
+}
+
+QString FileEnumerator::item(qsizetype index) const
+{
+    if (index < 0 || index >= count())
+        return {};
+    if (m_compiled.matchesEverything())
+        return m_snapshot->files[size_t(index)];
+    return m_snapshot->files[size_t(m_matches[size_t(index)])];
+}
+
+} // namespace quorvane

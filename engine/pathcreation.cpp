@@ -1,0 +1,48 @@
+#include "engine/pathcreation.h"
+
+#include "paths/pathhelpers.h"
+#include "platform/services.h"
+
+namespace quorvane {
+
+namespace {
+
+bool startsWithDriveRoot(const QString &path)
+{
+    return path.size() >= 3 && path.at(0).isLetter() && path.at(1) == QLatin1Char(':')
+        && path.at(2) == QLatin1Char('\\');
+}
+
+} // namespace
+
+bool CreatePath(QString &path)
+{
+    AddBackslash(path);
+    // Only "X:\..." is walked level by level; other forms would be created
+    // relative to wherever the current directory happens to be.
+    if (!startsWithDriveRoot(path))
+        return false;
+
+    platform::FileSystem &fs = platform::fileSystem();
+    if (!fs.changeDrive(path.left(1)).ok())
+        return false;
+    (void)fs.changeDirectory(QStringLiteral("\\"));
+
+    qsizetype previous = 2; // index of the root's "\"
+    qsizetype next = path.indexOf(QLatin1Char('\\'), 3);
+    while (next >= 0) {
+        const QString name = path.mid(previous + 1, next - previous - 1);
+        const platform::Status made = fs.makeDirectory(name);
+        // 75: the level exists already and is simply entered.
+        if (!made.ok() && made.error != platform::ErrPathFileAccess)
+            return false;
+        if (!fs.changeDirectory(name).ok())
+            return false;
+        previous = next;
+        next = path.indexOf(QLatin1Char('\\'), previous + 1);
+    }
+    platform::toolkit().setDefaultCursor();
+    return true;
+}
+
+} // namespace quorvane

@@ -1,0 +1,106 @@
+#include "engine/scanner.h"
+
+#include "engine/walkcache.h"
+#include "engine/worker.h"
+#include "platform/services.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace quorvane {
+
+bool ScanActive = false;
+
+namespace {
+
+// Tells the walk's cache that a directory's visit is over, on every way out.
+class VisitEnd {
+public:
+    explicit VisitEnd(const QString &path) : m_path(path) {}
+    ~VisitEnd()
+    {
+        if (WalkCache *cache = WalkCache::active())
+            cache->release(m_path);
+    }
+
+private:
+    const QString &m_path;
+};
+
+int readAheadThreads()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return int(std::clamp(cores, 1u, 2u));
+}
+
+} // namespace
+
+void ScanTree(QString &path, QString &patterns)
+{
+    if (!DirListCtl || !FileListCtl || !FoundFilesList)
+        InitFileHandling();
+    if (!path.endsWith(QLatin1Char('\\')))
+        path += QLatin1Char('\\');
+    if (patterns.isEmpty())
+        patterns = QStringLiteral("*.*");
+
+    // A walk that starts inside another walk's yield may change the tree the
+    // outer one has cached: the outer one reads afresh from now on.
+    WalkCache *outer = WalkCache::active();
+    if (outer)
+        outer->disable();
+    WalkCache cache(platform::fileSystem(), readAheadThreads());
+    WalkCache::setActive(&cache);
+
+    const platform::Status entered = DirListCtl->setPath(path);
+    FileListCtl->setPattern(patterns);
+    FoundFilesList->clear();
+    // A start that cannot be entered lists nothing; the enumerators still
+    // stand in some other directory, which must not be walked instead.
+    if (entered.ok()) {
+        const QString start = DirListCtl->path();
+        (void)ScanDir(start, QString(), *DirListCtl, *FileListCtl, *FoundFilesList);
+    }
+    WalkCache::setActive(outer);
+}
+
+bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs,
+             FileEnumerator &files, StringList &found)
+{
+    const VisitEnd visitEnd(newPath);
+    ScanActive = true;
+    bool abandoned = false;
+    platform::toolkit().yield();
+    if (!ScanActive)
+        return true;
+
+    qsizetype k = dirs.count();
+    while (k > 0 && ScanActive) {
+        const QString oldPath = dirs.path();
+        // A directory that can no longer be entered is not walked from wherever dirs stands.
+        const bool reentered = dirs.setPath(newPath).ok();
+        if (reentered && dirs.count() > 0) {
+            // A subdirectory that cannot be entered is skipped: dirs stays in
+            // newPath, and visiting "its" path would walk this directory again.
+            if (dirs.setPath(dirs.item(k - 1)).ok())
+                abandoned = ScanDir(dirs.path(), oldPath, dirs, files, found);
+        }
+        --k;
+        if (abandoned)
+            return false;
+    }
+
+    (void)files.setPath(dirs.path());
+    QString prefix = files.path();
+    if (!prefix.endsWith(QLatin1Char('\\')))
+        prefix += QLatin1Char('\\');
+    const qsizetype n = files.count();
+    for (qsizetype i = 0; i < n; ++i)
+        found.addItem(prefix + files.item(i));
+
+    if (!backUp.isEmpty())
+        (void)dirs.setPath(backUp);
+    return false;
+}
+
+} // namespace quorvane

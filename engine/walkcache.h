@@ -1,0 +1,67 @@
+#pragma once
+
+#include "engine/dirsnapshot.h"
+
+#include <QHash>
+#include <QString>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace quorvane {
+
+// The directories of one walk, each read from the disk once. The walk asks
+// for the same directory several times (re-entering a parent for every
+// subdirectory); those requests are served from the snapshot taken at the
+// first one. Helper threads read ahead in the order the walk will visit, so
+// the walking (user-interface) thread rarely waits for the disk. A snapshot
+// is dropped as soon as the walk has finished its directory.
+class WalkCache {
+public:
+    explicit WalkCache(platform::FileSystem &fs, int readers);
+    ~WalkCache();
+    WalkCache(const WalkCache &) = delete;
+    WalkCache &operator=(const WalkCache &) = delete;
+
+    SnapshotPtr acquire(const QString &path);
+    // The walk is done with this directory.
+    void release(const QString &path);
+    // From now on every request reads the disk afresh (a nested walk may have
+    // changed the tree); stops the helpers.
+    void disable();
+
+    // The cache of the walk under way on this thread, if any.
+    static WalkCache *active();
+    static void setActive(WalkCache *cache);
+
+private:
+    enum class State { Reading, Ready, Done };
+    struct Slot {
+        State state = State::Reading;
+        bool taken = false; // the walk has asked for it at least once
+        SnapshotPtr snapshot;
+    };
+    struct Pending {
+        QString path;
+        QString parent;
+    };
+
+    void readerLoop();
+    void publish(const QString &path, SnapshotPtr snapshot, bool taken); // with m_mutex held
+    void stopReaders();
+
+    platform::FileSystem &m_fs;
+    std::mutex m_mutex;
+    std::condition_variable m_readyChanged;
+    std::condition_variable m_workChanged;
+    QHash<QString, Slot> m_slots;
+    std::vector<Pending> m_pending; // a stack: its top is the next directory the walk enters
+    int m_aheadCount = 0;            // read but not yet asked for
+    bool m_stopping = false;
+    bool m_disabled = false;
+    std::vector<std::thread> m_readers;
+};
+
+} // namespace quorvane

@@ -1,0 +1,108 @@
+#include "hosterrors.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace quorvane::platform {
+
+int errorFromErrno(int err)
+{
+    switch (err) {
+    case 0:
+        return ErrNone;
+    case ENOENT:
+        return ErrFileNotFound;
+    case ENOTDIR:
+    case ELOOP:
+        return ErrPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ErrPermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return ErrDiskFull;
+    case EEXIST:
+        return ErrFileExists;
+    case EXDEV:
+        return ErrRenameAcrossDisks;
+    case EIO:
+        return ErrDeviceIo;
+    case ENAMETOOLONG:
+    case EILSEQ:
+        return ErrBadFileName;
+    case EMFILE:
+    case ENFILE:
+        return ErrTooManyFiles;
+    case EBADF:
+        return ErrBadFileNameOrNumber;
+    case ENODEV:
+    case ENXIO:
+    case ENOMEDIUM:
+        return ErrDeviceUnavailable;
+    case EINVAL:
+        return ErrInvalidCall;
+    default: // EBUSY, ENOTEMPTY, EISDIR, ETXTBSY and the rest
+        return ErrPathFileAccess;
+    }
+}
+
+QString errorText(int number)
+{
+    switch (number) {
+    case ErrNone:
+        return {};
+    case ErrInvalidCall:
+        return QStringLiteral("Unzulässiger Prozeduraufruf oder ungültiges Argument");
+    case ErrBadFileNameOrNumber:
+        return QStringLiteral("Dateiname oder -nummer falsch");
+    case ErrFileNotFound:
+        return QStringLiteral("Datei nicht gefunden");
+    case ErrBadFileMode:
+        return QStringLiteral("Dateimodus falsch");
+    case ErrFileAlreadyOpen:
+        return QStringLiteral("Datei bereits geöffnet");
+    case ErrDeviceIo:
+        return QStringLiteral("Fehler beim Lesen/Schreiben (Gerät)");
+    case ErrFileExists:
+        return QStringLiteral("Datei existiert bereits");
+    case ErrDiskFull:
+        return QStringLiteral("Festplatte voll");
+    case ErrBadFileName:
+        return QStringLiteral("Dateiname falsch");
+    case ErrTooManyFiles:
+        return QStringLiteral("Zu viele Dateien");
+    case ErrDeviceUnavailable:
+        return QStringLiteral("Gerät nicht verfügbar");
+    case ErrPermissionDenied:
+        return QStringLiteral("Zugriff verweigert");
+    case ErrDiskNotReady:
+        return QStringLiteral("Datenträger nicht bereit");
+    case ErrRenameAcrossDisks:
+        return QStringLiteral("Umbenennen auf ein anderes Laufwerk nicht möglich");
+    case ErrPathFileAccess:
+        return QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
+    case ErrPathNotFound:
+        return QStringLiteral("Pfad nicht gefunden");
+    default:
+        return QStringLiteral("Fehler %1").arg(number);
+    }
+}
+
+Status failureFor(int number, const QString &path, const QString &detail)
+{
+    QString text = errorText(number);
+    if (!path.isEmpty())
+        text += QStringLiteral(": ") + path;
+    if (!detail.isEmpty())
+        text += QStringLiteral(" (") + detail + QLatin1Char(')');
+    return Status::failure(number, text);
+}
+
+Status errnoFailure(int err, const QString &path)
+{
+    return failureFor(errorFromErrno(err), path, QString::fromLocal8Bit(std::strerror(err)));
+}
+
+} // namespace quorvane::platform

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "result.h"
+
+#include <QString>
+
+namespace quorvane::platform {
+
+// The run-time error number that stands for a host errno.
+int errorFromErrno(int err);
+
+// The German run-time error text for an error number.
+QString errorText(int number);
+
+// A failure with the standard text, naming the path it concerns.
+Status failureFor(int number, const QString &path, const QString &detail = {});
+// A failure from errno, with the host's own reason appended.
+Status errnoFailure(int err, const QString &path);
+
+} // namespace quorvane::platform

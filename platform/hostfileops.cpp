@@ -1,0 +1,382 @@
+#include "hostfilesystem.h"
+
+#include "hosterrors.h"
+#include "namecodec.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane::platform {
+
+namespace {
+
+mode_t newFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool isReadOnly(const struct stat &st)
+{
+    return (st.st_mode & S_IWUSR) == 0;
+}
+
+// Opens a regular file for reading; a pipe must not block us, so O_NONBLOCK.
+int openRegular(const QByteArray &host, struct stat &st, int &err)
+{
+    const int fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        err = errno;
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, 0);
+    return fd;
+}
+
+Status openFailure(int err, const QString &display)
+{
+    if (err == EINVAL || err == EISDIR)
+        return failureFor(ErrPathFileAccess, display, QStringLiteral("keine gewöhnliche Datei"));
+    return errnoFailure(err, display);
+}
+
+} // namespace
+
+QByteArray HostFileSystem::Target::host() const
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path) const
+{
+    using R = Result<Target>;
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return R::failure(r.error, r.message);
+    const Resolved &t = r.value;
+    if (t.path.isRoot())
+        return R::failure(failureFor(ErrPathFileAccess, t.display()));
+    if (!t.parentExists())
+        return R::failure(failureFor(ErrPathNotFound, t.display()));
+    Target out;
+    out.display = t.display();
+    out.folder = t.hostParent();
+    out.name = t.names.last();
+    out.mode = newFileMode();
+    struct stat st {};
+    if (::stat(out.folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return R::failure(failureFor(ErrPathNotFound, out.display));
+    if (!t.exists())
+        return R::success(out);
+
+    QByteArray host = t.host();
+    if (::lstat(host.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        // New content goes to the file the link points at; the link stays.
+        char real[PATH_MAX];
+        if (::realpath(host.constData(), real)) {
+            host = real;
+            const qsizetype slash = host.lastIndexOf('/');
+            out.folder = slash == 0 ? QByteArray("/") : host.left(slash);
+            out.name = host.mid(slash + 1);
+        } else if (errno != ENOENT) {
+            return R::failure(errnoFailure(errno, out.display));
+        } else {
+            return R::success(out); // a dangling link is replaced by the file
+        }
+    }
+    if (::stat(host.constData(), &st) != 0)
+        return R::failure(errnoFailure(errno, out.display));
+    if (S_ISDIR(st.st_mode))
+        return R::failure(failureFor(ErrPathFileAccess, out.display));
+    // Checked here because root would replace a read-only file without a word.
+    if (isReadOnly(st))
+        return R::failure(failureFor(ErrPathFileAccess, out.display, QStringLiteral("schreibgeschützt")));
+    out.exists = true;
+    out.mode = st.st_mode & 07777;
+    out.device = st.st_dev;
+    out.inode = st.st_ino;
+    return R::success(out);
+}
+
+Status HostFileSystem::copyFile(const QString &source, const QString &target)
+{
+    const Result<Resolved> s = resolve(source);
+    if (!s.ok())
+        return Status::failure(s.error, s.message);
+    if (!s.value.exists())
+        return missing(s.value);
+    struct stat st {};
+    int err = 0;
+    const int in = openRegular(s.value.host(), st, err);
+    if (in < 0)
+        return openFailure(err, s.value.display());
+
+    const Result<Target> t = prepareTarget(target);
+    if (!t.ok()) {
+        ::close(in);
+        return Status::failure(t.error, t.message);
+    }
+    if (t.value.exists && t.value.device == st.st_dev && t.value.inode == st.st_ino) {
+        ::close(in);
+        return failureFor(ErrPathFileAccess, t.value.display, QStringLiteral("Quelle und Ziel sind dieselbe Datei"));
+    }
+    StagedFile staged;
+    Status result = staged.create(t.value.folder, t.value.name, st.st_mode & 0777, t.value.display);
+    if (result.ok())
+        result = staged.appendFrom(in);
+    ::close(in);
+    if (!result.ok())
+        return result;
+    staged.setTimes(st.st_atim, st.st_mtim);
+    return staged.commit(true);
+}
+
+Status HostFileSystem::moveFile(const QString &source, const QString &target)
+{
+    const Result<Resolved> s = resolve(source);
+    if (!s.ok())
+        return Status::failure(s.error, s.message);
+    if (!s.value.exists())
+        return missing(s.value);
+    if (s.value.path.isRoot())
+        return failureFor(ErrPathFileAccess, s.value.display());
+    const QByteArray from = s.value.host();
+    if (isOpenHere(from))
+        return failureFor(ErrPathFileAccess, s.value.display(), QStringLiteral("Datei ist geöffnet"));
+    struct stat st {};
+    if (::lstat(from.constData(), &st) != 0)
+        return errnoFailure(errno, s.value.display());
+
+    const Result<Resolved> t = resolve(target);
+    if (!t.ok())
+        return Status::failure(t.error, t.message);
+    if (t.value.path.isRoot())
+        return failureFor(ErrPathFileAccess, t.value.display());
+    if (!t.value.parentExists())
+        return failureFor(ErrPathNotFound, t.value.display());
+    QByteArray to = t.value.host();
+    if (t.value.exists()) {
+        // The one existing target allowed is the source itself under a new
+        // letter case ("a.txt" to "A.TXT").
+        const QByteArray given = encodeName(t.value.path.components.last());
+        if (to != from || given == t.value.names.last())
+            return failureFor(ErrFileExists, t.value.display());
+        to = t.value.hostParent() + '/' + given;
+    }
+
+    const int renameErr = renameNoReplace(from, to);
+    if (renameErr == 0)
+        return Status::success();
+    if (renameErr == EEXIST)
+        return failureFor(ErrFileExists, t.value.display());
+    if (renameErr != EXDEV)
+        return errnoFailure(renameErr, t.value.display());
+    if (!S_ISREG(st.st_mode))
+        return failureFor(ErrRenameAcrossDisks, t.value.display());
+
+    // Another file system: a checked copy, and the source goes only once the
+    // copy is complete on the disk.
+    int openErr = 0;
+    const int in = openRegular(from, st, openErr);
+    if (in < 0)
+        return openFailure(openErr, s.value.display());
+    StagedFile staged;
+    Status result = staged.create(t.value.hostParent(), t.value.names.last(), st.st_mode & 07777, t.value.display());
+    if (result.ok())
+        result = staged.appendFrom(in);
+    ::close(in);
+    if (!result.ok())
+        return result;
+    staged.setTimes(st.st_atim, st.st_mtim);
+    result = staged.commit(false);
+    if (!result.ok())
+        return result;
+    if (::unlink(from.constData()) != 0) {
+        const int unlinkErr = errno;
+        ::unlink(to.constData()); // the move did not happen: one copy only
+        return errnoFailure(unlinkErr, s.value.display());
+    }
+    return Status::success();
+}
+
+Status HostFileSystem::deleteFile(const QString &path)
+{
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return Status::failure(r.error, r.message);
+    if (!r.value.exists())
+        return missing(r.value);
+    const QByteArray host = r.value.host();
+    struct stat st {};
+    if (r.value.path.isRoot() || ::lstat(host.constData(), &st) != 0)
+        return failureFor(ErrFileNotFound, r.value.display());
+    if (S_ISDIR(st.st_mode))
+        return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("ein Verzeichnis"));
+    if (!S_ISLNK(st.st_mode)) {
+        if (isOpenHere(host))
+            return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("Datei ist geöffnet"));
+        if (isReadOnly(st))
+            return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("schreibgeschützt"));
+    }
+    if (::unlink(host.constData()) != 0)
+        return errnoFailure(errno, r.value.display());
+    return Status::success();
+}
+
+Result<std::uint32_t> HostFileSystem::attributes(const QString &path)
+{
+    using R = Result<std::uint32_t>;
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return R::failure(r.error, r.message);
+    if (!r.value.exists())
+        return R::failure(missing(r.value));
+    struct stat st {};
+    if (::lstat(r.value.host().constData(), &st) != 0)
+        return R::failure(errnoFailure(errno, r.value.display()));
+    std::uint32_t attrs = AttrNormal;
+    if (S_ISDIR(st.st_mode))
+        attrs |= AttrDirectory;
+    if (!S_ISLNK(st.st_mode) && isReadOnly(st))
+        attrs |= AttrReadOnly;
+    if (!r.value.names.isEmpty() && r.value.names.last().startsWith('.'))
+        attrs |= AttrHidden;
+    return R::success(attrs);
+}
+
+Status HostFileSystem::setAttributes(const QString &path, std::uint32_t attributes)
+{
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return Status::failure(r.error, r.message);
+    if (!r.value.exists())
+        return missing(r.value);
+    const QByteArray host = r.value.host();
+    struct stat st {};
+    if (::lstat(host.constData(), &st) != 0)
+        return errnoFailure(errno, r.value.display());
+    if (S_ISLNK(st.st_mode))
+        return Status::success(); // a link has no mode of its own; its target is not ours to change
+    mode_t mode = st.st_mode & 07777;
+    if (!(attributes & AttrReadOnly))
+        mode |= S_IWUSR;
+    else if (!S_ISDIR(st.st_mode)) // a read-only mark on a folder does not lock its contents
+        mode &= ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
+    if (mode != (st.st_mode & 07777) && ::chmod(host.constData(), mode) != 0)
+        return errnoFailure(errno, r.value.display());
+    return Status::success();
+}
+
+Status HostFileSystem::makeDirectory(const QString &path)
+{
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return Status::failure(r.error, r.message);
+    if (r.value.path.isRoot() || r.value.exists())
+        return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("existiert bereits"));
+    if (!r.value.parentExists())
+        return failureFor(ErrPathNotFound, r.value.display());
+    if (::mkdir(r.value.host().constData(), 0777) != 0) {
+        const int err = errno;
+        if (err == EEXIST)
+            return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("existiert bereits"));
+        if (err == ENOENT || err == ENOTDIR)
+            return failureFor(ErrPathNotFound, r.value.display());
+        return errnoFailure(err, r.value.display());
+    }
+    return Status::success();
+}
+
+Status HostFileSystem::removeDirectory(const QString &path)
+{
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return Status::failure(r.error, r.message);
+    if (!r.value.exists())
+        return failureFor(ErrPathNotFound, r.value.display());
+    if (r.value.path.isRoot())
+        return failureFor(ErrPathFileAccess, r.value.display());
+    const QByteArray host = r.value.host();
+    struct stat st {};
+    if (::lstat(host.constData(), &st) != 0)
+        return errnoFailure(errno, r.value.display());
+    if (S_ISLNK(st.st_mode)) {
+        // Only the link goes; what it points at is not part of this tree.
+        if (::unlink(host.constData()) != 0)
+            return errnoFailure(errno, r.value.display());
+        return Status::success();
+    }
+    if (!S_ISDIR(st.st_mode))
+        return failureFor(ErrPathNotFound, r.value.display());
+    if (::rmdir(host.constData()) != 0) {
+        const int err = errno;
+        if (err == ENOTEMPTY || err == EEXIST)
+            return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("nicht leer"));
+        return errnoFailure(err, r.value.display());
+    }
+    return Status::success();
+}
+
+Result<QByteArray> HostFileSystem::readFile(const QString &path, qint64 maxBytes)
+{
+    using R = Result<QByteArray>;
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return R::failure(r.error, r.message);
+    if (!r.value.exists())
+        return R::failure(missing(r.value));
+    struct stat st {};
+    int err = 0;
+    const int fd = openRegular(r.value.host(), st, err);
+    if (fd < 0)
+        return R::failure(openFailure(err, r.value.display()));
+    QByteArray out;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int readErr = errno;
+            ::close(fd);
+            return R::failure(errnoFailure(readErr, r.value.display()));
+        }
+        if (n == 0)
+            break;
+        out.append(buffer, n);
+        if (out.size() > maxBytes) {
+            ::close(fd);
+            return R::failure(failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("Datei zu groß")));
+        }
+    }
+    ::close(fd);
+    return R::success(out);
+}
+
+Status HostFileSystem::replaceFile(const QString &path, const QByteArray &content)
+{
+    const Result<Target> t = prepareTarget(path);
+    if (!t.ok())
+        return Status::failure(t.error, t.message);
+    if (isOpenHere(t.value.host()))
+        return failureFor(ErrFileAlreadyOpen, t.value.display);
+    StagedFile staged;
+    Status result = staged.create(t.value.folder, t.value.name, t.value.mode, t.value.display);
+    if (result.ok())
+        result = staged.write(content);
+    if (!result.ok())
+        return result;
+    return staged.commit(true);
+}
+
+} // namespace quorvane::platform

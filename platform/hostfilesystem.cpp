@@ -1,0 +1,285 @@
+#include "hostfilesystem.h"
+
+#include "hosterrors.h"
+#include "namecodec.h"
+#include "wildcard.h"
+
+#include <cerrno>
+#include <climits>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane::platform {
+
+namespace {
+
+QByteArray joinHost(const QByteArray &folder, const QByteArray &name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+bool isDirectory(const QByteArray &host)
+{
+    struct stat st {};
+    return ::stat(host.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Lexically cleaned absolute host path ("." and ".." taken out).
+QByteArray cleanHostPath(const QByteArray &path)
+{
+    QList<QByteArray> parts;
+    for (const QByteArray &part : path.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    return '/' + parts.join('/');
+}
+
+} // namespace
+
+QByteArray HostFileSystem::Resolved::host() const
+{
+    QByteArray out = root;
+    for (const QByteArray &name : names)
+        out = joinHost(out, name);
+    return out;
+}
+
+QByteArray HostFileSystem::Resolved::hostParent() const
+{
+    QByteArray out = root;
+    for (qsizetype i = 0; i + 1 < names.size(); ++i)
+        out = joinHost(out, names[i]);
+    return out;
+}
+
+QString HostFileSystem::Resolved::storedDrivePath() const
+{
+    DrivePath stored;
+    stored.drive = path.drive;
+    for (const QByteArray &name : names)
+        stored.components.append(decodeName(name));
+    return stored.toString();
+}
+
+HostFileSystem::HostFileSystem()
+    : HostFileSystem(DriveMap::fromEnvironment())
+{
+}
+
+HostFileSystem::HostFileSystem(DriveMap map)
+    : m_map(std::move(map))
+    , m_codePage("windows-1252")
+{
+    // Start where the process stands, when a drive holds that folder.
+    char buffer[PATH_MAX];
+    if (::getcwd(buffer, sizeof buffer)) {
+        QByteArray rest;
+        const QChar drive = m_map.driveOf(QByteArray(buffer), &rest);
+        if (!drive.isNull()) {
+            m_currentDrive = drive;
+            QStringList components;
+            for (const QByteArray &part : rest.split('/')) {
+                if (!part.isEmpty())
+                    components.append(decodeName(part));
+            }
+            m_currentDirs[driveIndex(drive)] = components;
+            return;
+        }
+    }
+    const std::vector<QChar> letters = m_map.letters();
+    if (!m_map.isMapped(QLatin1Char('C')) && !letters.empty())
+        m_currentDrive = letters.front();
+}
+
+HostFileSystem::~HostFileSystem()
+{
+    closeAll();
+}
+
+QStringList HostFileSystem::drives() const
+{
+    QStringList out;
+    for (QChar letter : m_map.letters()) {
+        if (isDirectory(m_map.hostFolder(letter)))
+            out.append(QString(letter) + QLatin1Char(':'));
+    }
+    return out;
+}
+
+Result<QByteArray> HostFileSystem::caseVariant(const QByteArray &folder, const QString &wanted) const
+{
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return Result<QByteArray>::failure(errorFromErrno(errno));
+    QByteArray best;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        if (!sameNameIgnoringCase(decodeName(name), wanted))
+            continue;
+        if (best.isNull() || name < best)
+            best = name;
+    }
+    ::closedir(dir);
+    if (best.isNull())
+        return Result<QByteArray>::failure(ErrFileNotFound);
+    return Result<QByteArray>::success(best);
+}
+
+Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) const
+{
+    using R = Result<Resolved>;
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return R::failure(failureFor(ErrBadFileNameOrNumber, path));
+    Resolved r;
+    r.path = makeAbsolute(path, m_currentDrive, m_currentDirs);
+    if (driveIndex(r.path.drive) < 0 || !m_map.isMapped(r.path.drive))
+        return R::failure(failureFor(ErrDeviceUnavailable, path));
+    r.root = m_map.hostFolder(r.path.drive);
+    r.names.reserve(r.path.components.size());
+    for (const QString &component : r.path.components)
+        r.names.append(encodeName(component));
+
+    // Most paths exist exactly as written: one lstat settles them.
+    struct stat st {};
+    if (::lstat(r.host().constData(), &st) == 0) {
+        r.found = r.names.size();
+        return R::success(r);
+    }
+    if (!isDirectory(r.root))
+        return R::failure(failureFor(ErrDeviceUnavailable, r.display()));
+
+    QByteArray prefix = r.root;
+    for (qsizetype i = 0; i < r.names.size(); ++i) {
+        const QByteArray exact = joinHost(prefix, r.names[i]);
+        if (::lstat(exact.constData(), &st) == 0) {
+            prefix = exact;
+            r.found = i + 1;
+            continue;
+        }
+        const int err = errno;
+        if (err == ENOTDIR)
+            break;
+        if (err != ENOENT)
+            return R::failure(errnoFailure(err, r.display()));
+        const Result<QByteArray> variant = caseVariant(prefix, r.path.components[i]);
+        if (!variant.ok()) {
+            if (variant.error == ErrFileNotFound || variant.error == ErrPathNotFound)
+                break;
+            return R::failure(failureFor(variant.error, r.display()));
+        }
+        r.names[i] = variant.value;
+        prefix = joinHost(prefix, variant.value);
+        r.found = i + 1;
+    }
+    return R::success(r);
+}
+
+Status HostFileSystem::missing(const Resolved &r)
+{
+    return failureFor(r.parentExists() ? ErrFileNotFound : ErrPathNotFound, r.display());
+}
+
+Status HostFileSystem::changeDrive(const QString &drive)
+{
+    if (drive.isEmpty())
+        return Status::success();
+    const QChar letter = driveIndex(drive.at(0)) >= 0 ? QChar(char16_t(u'A' + driveIndex(drive.at(0)))) : QChar();
+    if (letter.isNull() || (drive.size() > 1 && drive.at(1) != QLatin1Char(':')))
+        return failureFor(ErrDeviceUnavailable, drive);
+    if (!m_map.isMapped(letter) || !isDirectory(m_map.hostFolder(letter)))
+        return failureFor(ErrDeviceUnavailable, drive);
+    m_currentDrive = letter;
+    return Status::success();
+}
+
+Status HostFileSystem::changeDirectory(const QString &path)
+{
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return Status::failure(r.error, r.message);
+    if (!r.value.exists() || !isDirectory(r.value.host()))
+        return failureFor(ErrPathNotFound, r.value.display());
+    QStringList stored;
+    for (const QByteArray &name : r.value.names)
+        stored.append(decodeName(name));
+    m_currentDirs[driveIndex(r.value.path.drive)] = stored;
+    return Status::success();
+}
+
+QString HostFileSystem::currentDrive() const
+{
+    return QString(m_currentDrive) + QLatin1Char(':');
+}
+
+QString HostFileSystem::currentDirectory() const
+{
+    return DrivePath{m_currentDrive, m_currentDirs[driveIndex(m_currentDrive)]}.toString();
+}
+
+Result<QString> HostFileSystem::longName(const QString &path)
+{
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return Result<QString>::failure(r.error, r.message);
+    if (!r.value.exists())
+        return Result<QString>::failure(missing(r.value));
+    return Result<QString>::success(r.value.storedDrivePath());
+}
+
+QString HostFileSystem::absolutePath(const QString &path) const
+{
+    return makeAbsolute(path, m_currentDrive, m_currentDirs).toString();
+}
+
+Result<QString> HostFileSystem::hostPath(const QString &drivePath)
+{
+    const Result<QByteArray> bytes = hostBytes(drivePath);
+    if (!bytes.ok())
+        return Result<QString>::failure(bytes.error, bytes.message);
+    return Result<QString>::success(displayName(decodeName(bytes.value)));
+}
+
+Result<QByteArray> HostFileSystem::hostBytes(const QString &drivePath)
+{
+    const Result<Resolved> r = resolve(drivePath);
+    if (!r.ok())
+        return Result<QByteArray>::failure(r.error, r.message);
+    return Result<QByteArray>::success(r.value.host());
+}
+
+Result<QString> HostFileSystem::drivePath(const QString &hostPath) const
+{
+    if (hostPath.isEmpty() || hostPath.contains(QChar(0)))
+        return Result<QString>::failure(failureFor(ErrBadFileNameOrNumber, hostPath));
+    QByteArray bytes = encodeName(hostPath);
+    if (!bytes.startsWith('/')) {
+        char buffer[PATH_MAX];
+        if (!::getcwd(buffer, sizeof buffer))
+            return Result<QString>::failure(errnoFailure(errno, hostPath));
+        bytes = QByteArray(buffer) + '/' + bytes;
+    }
+    bytes = cleanHostPath(bytes);
+    QByteArray rest;
+    const QChar drive = m_map.driveOf(bytes, &rest);
+    if (drive.isNull())
+        return Result<QString>::failure(failureFor(ErrDeviceUnavailable, hostPath));
+    DrivePath out;
+    out.drive = drive;
+    for (const QByteArray &part : rest.split('/')) {
+        if (!part.isEmpty())
+            out.components.append(decodeName(part));
+    }
+    return Result<QString>::success(out.toString());
+}
+
+} // namespace quorvane::platform

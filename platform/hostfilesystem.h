@@ -1,0 +1,152 @@
+#pragma once
+
+#include "drivemap.h"
+#include "drivepath.h"
+#include "filesystem.h"
+#include "stagedfile.h"
+
+#include <QList>
+#include <QStringEncoder>
+
+#include <sys/types.h>
+
+#include <map>
+#include <memory>
+
+namespace quorvane::platform {
+
+// The file system of this host seen through drive letters (see DriveMap).
+//
+// Names: a component that does not exist under its exact name is looked up
+// without regard to case; among several case variants the one smallest in
+// byte order is used. Names travel as bytes (see namecodec.h), so names that
+// are not UTF-8 work like any other.
+//
+// Attributes: read-only is a missing owner-write bit, hidden is a name that
+// begins with ".", system is never set, archive is ignored. A symbolic link
+// is never a directory here, whatever it points to: listings report it as a
+// file, deleting it removes the link, no walk enters it.
+//
+// The current drive and directories live in this object; the process's own
+// working directory is never changed.
+class HostFileSystem : public FileSystem {
+public:
+    HostFileSystem(); // drives from QUORVANE_DRIVES
+    explicit HostFileSystem(DriveMap map);
+    ~HostFileSystem() override;
+
+    const DriveMap &driveMap() const { return m_map; }
+
+    QStringList drives() const override;
+
+    // Files not hidden are ordinary; read-only ones included (as the mask
+    // values intend). Other host objects (pipes, sockets, devices) count as
+    // system files: only a mask with 4 lists them. A missing folder gives an
+    // empty listing, an unmapped drive error 68.
+    Result<QString> dirFirst(const QString &pattern, int mask) override;
+    Result<QString> dirNext() override;
+
+    // Built for speed: one open and a getdents walk, no stat per entry (only
+    // where the file system gives no type). attributes carries AttrDirectory
+    // and AttrHidden only; the read-only bit is not filled, attributes(path)
+    // gives the full set.
+    Result<std::vector<DirEntry>> readDirectory(const QString &path) override;
+
+    Status copyFile(const QString &source, const QString &target) override;
+    Status moveFile(const QString &source, const QString &target) override;
+    Status deleteFile(const QString &path) override;
+    Result<std::uint32_t> attributes(const QString &path) override;
+    Status setAttributes(const QString &path, std::uint32_t attributes) override;
+
+    Status makeDirectory(const QString &path) override;
+    Status removeDirectory(const QString &path) override;
+
+    Status changeDrive(const QString &drive) override;
+    Status changeDirectory(const QString &path) override;
+    QString currentDrive() const override;
+    QString currentDirectory() const override;
+
+    int freeFile() override;
+    Status openForInput(int number, const QString &path) override;
+    Status openForOutput(int number, const QString &path) override;
+    Status printLine(int number, const QString &text) override;
+    Status closeFile(int number) override;
+
+    // A file larger than maxBytes is refused (75) rather than cut short, so
+    // a caller never writes back a truncated copy.
+    Result<QByteArray> readFile(const QString &path, qint64 maxBytes) override;
+    Status replaceFile(const QString &path, const QByteArray &content) override;
+
+    Result<QString> longName(const QString &path) override;
+    QString absolutePath(const QString &path) const override;
+    // Bytes that are not UTF-8 show as U+FFFD: the result is for display only.
+    Result<QString> hostPath(const QString &drivePath) override;
+    Result<QString> drivePath(const QString &hostPath) const override;
+
+    // The host bytes a drive path stands for, with letter case resolved where
+    // the names exist (for code in platform/ that must reach the file).
+    Result<QByteArray> hostBytes(const QString &drivePath);
+
+private:
+    // A path looked up on the disk.
+    struct Resolved {
+        DrivePath path;          // absolute, components as given
+        QByteArray root;         // host folder of the drive
+        QList<QByteArray> names; // host names; as stored where they exist
+        qsizetype found = 0;     // leading components that exist
+
+        bool exists() const { return found == names.size(); }
+        bool parentExists() const { return found >= names.size() - 1; }
+        QByteArray host() const;
+        QByteArray hostParent() const;
+        QString display() const { return path.toString(); }
+        QString storedDrivePath() const;
+    };
+
+    struct OpenFile {
+        bool output = false;
+        int fd = -1; // input
+        std::unique_ptr<StagedFile> staged; // output
+        QByteArray buffer;
+        QByteArray host;
+        QString display;
+        Status failed = Status::success(); // first write failure, reported again at close
+    };
+
+    // Where new content for a file goes: the folder and name on the host
+    // (through a link to a file, the file it points at), the mode to give it.
+    struct Target {
+        QByteArray folder;
+        QByteArray name;
+        QString display;
+        mode_t mode = 0;
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        QByteArray host() const;
+    };
+
+    Result<Resolved> resolve(const QString &path) const;
+    // Refuses a missing folder (76), a directory and a read-only file (75).
+    Result<Target> prepareTarget(const QString &path) const;
+    Result<QByteArray> caseVariant(const QByteArray &folder, const QString &wanted) const;
+    // 53 when only the last component is missing, else 76.
+    static Status missing(const Resolved &r);
+    bool isOpenHere(const QByteArray &host) const;
+    Status flushBuffer(OpenFile &file);
+    QByteArray encodeCodePage(const QString &text);
+    void closeAll();
+
+    DriveMap m_map;
+    QChar m_currentDrive = QLatin1Char('C');
+    CurrentDirectories m_currentDirs;
+
+    std::vector<QString> m_listing;
+    size_t m_listingNext = 0;
+    bool m_listingActive = false;
+
+    std::map<int, OpenFile> m_files;
+    QStringEncoder m_codePage;
+};
+
+} // namespace quorvane::platform

@@ -1,0 +1,212 @@
+#include "hostfilesystem.h"
+
+#include "hosterrors.h"
+#include "namecodec.h"
+#include "wildcard.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane::platform {
+
+namespace {
+
+// Attribute bits that decide whether a listing admits an entry.
+std::uint32_t listingClass(unsigned char type, int dirFd, const char *name)
+{
+    if (type == DT_UNKNOWN) {
+        struct stat st {};
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return AttrNormal;
+        if (S_ISDIR(st.st_mode))
+            type = DT_DIR;
+        else if (S_ISREG(st.st_mode))
+            type = DT_REG;
+        else if (S_ISLNK(st.st_mode))
+            type = DT_LNK;
+        else
+            type = DT_FIFO;
+    }
+    std::uint32_t attrs = name[0] == '.' ? AttrHidden : AttrNormal;
+    if (type == DT_DIR)
+        attrs |= AttrDirectory;
+    else if (type != DT_REG && type != DT_LNK)
+        attrs |= AttrSystem; // pipes, sockets, devices: not ordinary files
+    return attrs;
+}
+
+bool admitted(std::uint32_t attrs, int mask)
+{
+    const std::uint32_t special = attrs & (AttrHidden | AttrSystem | AttrDirectory);
+    return (special & ~std::uint32_t(mask)) == 0;
+}
+
+} // namespace
+
+Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
+{
+    m_listing.clear();
+    m_listingNext = 0;
+    m_listingActive = false;
+
+    // Split into folder and name pattern; "C:\a\" and "C:" mean "*.*" there.
+    qsizetype cut = -1;
+    for (qsizetype i = pattern.size() - 1; i >= 0; --i) {
+        if (pattern.at(i) == QLatin1Char('\\') || pattern.at(i) == QLatin1Char('/')) {
+            cut = i;
+            break;
+        }
+    }
+    QString folder;
+    QString name;
+    if (cut >= 0) {
+        folder = pattern.left(cut + 1);
+        name = pattern.mid(cut + 1);
+    } else if (!driveLetterOf(pattern).isNull()) {
+        folder = pattern.left(2);
+        name = pattern.mid(2);
+    } else {
+        name = pattern;
+    }
+    if (folder.isEmpty())
+        folder = QStringLiteral(".");
+    if (name.isEmpty())
+        name = QStringLiteral("*.*");
+
+    const Result<Resolved> r = resolve(folder);
+    if (!r.ok())
+        return Result<QString>::failure(r.error, r.message);
+    m_listingActive = true;
+    if (!r.value.exists())
+        return Result<QString>::success({}); // a folder that is not there holds nothing
+    const QByteArray host = r.value.host();
+
+    const int dirFd = ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        if (errno == ENOTDIR || errno == ENOENT)
+            return Result<QString>::success({});
+        m_listingActive = false;
+        return Result<QString>::failure(errnoFailure(errno, r.value.display()));
+    }
+
+    if (!hasWildcards(name)) {
+        // One name: the same lookup as every path (exact name first).
+        const Result<Resolved> one = resolve(r.value.display() + QLatin1Char('\\') + name);
+        if (one.ok() && one.value.exists()) {
+            const QByteArray stored = one.value.names.last();
+            if (admitted(listingClass(DT_UNKNOWN, dirFd, stored.constData()), mask))
+                m_listing.push_back(decodeName(stored));
+        }
+    } else {
+        if ((mask & AttrDirectory) && !r.value.path.isRoot()) {
+            // A drive root has no "." and "..".
+            for (const QString &dots : {QStringLiteral("."), QStringLiteral("..")}) {
+                if (matchesWildcard(name, dots))
+                    m_listing.push_back(dots);
+            }
+        }
+        DIR *dir = ::fdopendir(::dup(dirFd));
+        if (!dir) {
+            const int err = errno;
+            ::close(dirFd);
+            m_listingActive = false;
+            return Result<QString>::failure(errnoFailure(err, r.value.display()));
+        }
+        while (const dirent *entry = ::readdir(dir)) {
+            const char *raw = entry->d_name;
+            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+                continue;
+            const QString decoded = decodeName(raw, qsizetype(std::strlen(raw)));
+            if (!matchesWildcard(name, decoded))
+                continue;
+            if (admitted(listingClass(entry->d_type, dirFd, raw), mask))
+                m_listing.push_back(decoded);
+        }
+        ::closedir(dir);
+    }
+    ::close(dirFd);
+    return dirNext();
+}
+
+Result<QString> HostFileSystem::dirNext()
+{
+    if (!m_listingActive)
+        return Result<QString>::failure(failureFor(ErrInvalidCall, {}));
+    if (m_listingNext >= m_listing.size()) {
+        m_listingActive = false;
+        m_listing.clear();
+        m_listingNext = 0;
+        return Result<QString>::success({});
+    }
+    return Result<QString>::success(m_listing[m_listingNext++]);
+}
+
+Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
+{
+    using R = Result<std::vector<DirEntry>>;
+    // Fast path: the folder exists as written, so one open does it.
+    int fd = -1;
+    QString display;
+    {
+        const DrivePath absolute = makeAbsolute(path, m_currentDrive, m_currentDirs);
+        if (!path.isEmpty() && driveIndex(absolute.drive) >= 0 && m_map.isMapped(absolute.drive)) {
+            QByteArray host = m_map.hostFolder(absolute.drive);
+            for (const QString &component : absolute.components) {
+                if (!host.endsWith('/'))
+                    host += '/';
+                host += encodeName(component);
+            }
+            fd = ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        }
+    }
+    if (fd < 0) {
+        const Result<Resolved> r = resolve(path);
+        if (!r.ok())
+            return R::failure(r.error, r.message);
+        display = r.value.display();
+        if (!r.value.exists())
+            return R::failure(failureFor(ErrPathNotFound, display));
+        fd = ::open(r.value.host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            const int err = errno;
+            return R::failure(err == ENOTDIR ? failureFor(ErrPathNotFound, display) : errnoFailure(err, display));
+        }
+    }
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        const int err = errno;
+        ::close(fd);
+        return R::failure(errnoFailure(err, path));
+    }
+    std::vector<DirEntry> out;
+    errno = 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+        }
+        DirEntry e;
+        e.name = decodeName(raw, qsizetype(std::strlen(raw)));
+        e.isDirectory = type == DT_DIR;
+        e.isLink = type == DT_LNK;
+        e.attributes = (raw[0] == '.' ? AttrHidden : AttrNormal) | (e.isDirectory ? AttrDirectory : AttrNormal);
+        out.push_back(std::move(e));
+        errno = 0;
+    }
+    const int err = errno;
+    ::closedir(dir);
+    if (err != 0)
+        return R::failure(errnoFailure(err, path));
+    return R::success(std::move(out));
+}
+
+} // namespace quorvane::platform

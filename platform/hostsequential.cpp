@@ -1,0 +1,173 @@
+#include "hostfilesystem.h"
+
+#include "hosterrors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane::platform {
+
+namespace {
+
+constexpr int HighestFileNumber = 511;
+constexpr qsizetype FlushThreshold = 1 << 16;
+
+} // namespace
+
+bool HostFileSystem::isOpenHere(const QByteArray &host) const
+{
+    for (const auto &[number, file] : m_files) {
+        if (file.host == host)
+            return true;
+    }
+    return false;
+}
+
+int HostFileSystem::freeFile()
+{
+    for (int n = 1; n <= HighestFileNumber; ++n) {
+        if (m_files.find(n) == m_files.end())
+            return n;
+    }
+    return 0; // none left: opening number 0 fails with 52
+}
+
+Status HostFileSystem::openForInput(int number, const QString &path)
+{
+    if (number < 1 || number > HighestFileNumber)
+        return failureFor(ErrBadFileNameOrNumber, path);
+    if (m_files.count(number))
+        return failureFor(ErrFileAlreadyOpen, path);
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return Status::failure(r.error, r.message);
+    if (!r.value.exists())
+        return missing(r.value);
+    const QByteArray host = r.value.host();
+    const int fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errnoFailure(errno, r.value.display());
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("ein Verzeichnis"));
+    }
+    OpenFile file;
+    file.fd = fd;
+    file.host = host;
+    file.display = r.value.display();
+    m_files.emplace(number, std::move(file));
+    return Status::success();
+}
+
+Status HostFileSystem::openForOutput(int number, const QString &path)
+{
+    if (number < 1 || number > HighestFileNumber)
+        return failureFor(ErrBadFileNameOrNumber, path);
+    if (m_files.count(number))
+        return failureFor(ErrFileAlreadyOpen, path);
+    const Result<Target> t = prepareTarget(path);
+    if (!t.ok())
+        return Status::failure(t.error, t.message);
+    if (isOpenHere(t.value.host()))
+        return failureFor(ErrFileAlreadyOpen, t.value.display);
+    OpenFile file;
+    file.output = true;
+    file.staged = std::make_unique<StagedFile>();
+    const Status created = file.staged->create(t.value.folder, t.value.name, t.value.mode, t.value.display);
+    if (!created.ok())
+        return created;
+    file.host = t.value.host();
+    file.display = t.value.display;
+    m_files.emplace(number, std::move(file));
+    return Status::success();
+}
+
+Status HostFileSystem::flushBuffer(OpenFile &file)
+{
+    if (!file.failed.ok() || file.buffer.isEmpty())
+        return file.failed;
+    file.failed = file.staged->write(file.buffer);
+    file.buffer.clear();
+    return file.failed;
+}
+
+Status HostFileSystem::printLine(int number, const QString &text)
+{
+    const auto it = m_files.find(number);
+    if (it == m_files.end())
+        return failureFor(ErrBadFileNameOrNumber, QString::number(number));
+    OpenFile &file = it->second;
+    if (!file.output)
+        return failureFor(ErrBadFileMode, file.display);
+    if (!file.failed.ok())
+        return file.failed;
+    file.buffer += encodeCodePage(text);
+    file.buffer += "\r\n";
+    if (file.buffer.size() >= FlushThreshold)
+        return flushBuffer(file);
+    return Status::success();
+}
+
+Status HostFileSystem::closeFile(int number)
+{
+    auto it = m_files.find(number);
+    if (it == m_files.end())
+        return failureFor(ErrBadFileNameOrNumber, QString::number(number));
+    OpenFile file = std::move(it->second);
+    m_files.erase(it);
+    if (!file.output) {
+        ::close(file.fd);
+        return Status::success();
+    }
+    const Status flushed = flushBuffer(file);
+    if (!flushed.ok()) {
+        file.staged->abort();
+        return flushed;
+    }
+    return file.staged->commit(true);
+}
+
+void HostFileSystem::closeAll()
+{
+    // As at the end of a program: what was written is kept, if it is whole.
+    while (!m_files.empty()) {
+        const Status ignored = closeFile(m_files.begin()->first);
+        Q_UNUSED(ignored);
+    }
+}
+
+QByteArray HostFileSystem::encodeCodePage(const QString &text)
+{
+    // Characters the code page lacks become "?", one byte each.
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x80) {
+            out.append(char(c.unicode()));
+            continue;
+        }
+        qsizetype length = 1;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            length = 2;
+        if (!m_codePage.isValid()) {
+            out.append(c.unicode() >= 0xA0 && c.unicode() <= 0xFF ? char(c.unicode()) : '?');
+            i += length - 1;
+            continue;
+        }
+        const QByteArray encoded = m_codePage.isValid() ? QByteArray(m_codePage.encode(QStringView(text).mid(i, length))) : QByteArray();
+        if (m_codePage.hasError() || encoded.size() != 1 || encoded == "?" || encoded.at(0) == '\x1a') {
+            m_codePage.resetState();
+            out.append('?');
+        } else {
+            out.append(encoded);
+        }
+        i += length - 1;
+    }
+    return out;
+}
+
+} // namespace quorvane::platform

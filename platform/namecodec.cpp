@@ -1,0 +1,154 @@
+#include "namecodec.h"
+
+namespace quorvane::platform {
+
+namespace {
+
+constexpr char16_t EscapeBase = 0xDC00;
+
+// Length of the valid UTF-8 sequence at p (1..4), or 0 when it is not one.
+// Rejects overlong forms, surrogates and code points above U+10FFFF.
+int validSequence(const unsigned char *p, qsizetype left, char32_t &cp)
+{
+    const unsigned char b0 = p[0];
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    }
+    auto cont = [&](qsizetype i) { return i < left && (p[i] & 0xC0) == 0x80; };
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        if (!cont(1))
+            return 0;
+        cp = (char32_t(b0 & 0x1F) << 6) | (p[1] & 0x3F);
+        return 2;
+    }
+    if (b0 >= 0xE0 && b0 <= 0xEF) {
+        if (!cont(1) || !cont(2))
+            return 0;
+        if (b0 == 0xE0 && p[1] < 0xA0)
+            return 0; // overlong
+        if (b0 == 0xED && p[1] >= 0xA0)
+            return 0; // surrogate
+        cp = (char32_t(b0 & 0x0F) << 12) | (char32_t(p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+        return 3;
+    }
+    if (b0 >= 0xF0 && b0 <= 0xF4) {
+        if (!cont(1) || !cont(2) || !cont(3))
+            return 0;
+        if (b0 == 0xF0 && p[1] < 0x90)
+            return 0; // overlong
+        if (b0 == 0xF4 && p[1] >= 0x90)
+            return 0; // above U+10FFFF
+        cp = (char32_t(b0 & 0x07) << 18) | (char32_t(p[1] & 0x3F) << 12)
+            | (char32_t(p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+        return 4;
+    }
+    return 0;
+}
+
+void appendUtf8(QByteArray &out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out.append(char(cp));
+    } else if (cp < 0x800) {
+        out.append(char(0xC0 | (cp >> 6)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.append(char(0xE0 | (cp >> 12)));
+        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    } else {
+        out.append(char(0xF0 | (cp >> 18)));
+        out.append(char(0x80 | ((cp >> 12) & 0x3F)));
+        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    }
+}
+
+} // namespace
+
+QString decodeName(const char *bytes, qsizetype length)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+    qsizetype i = 0;
+    while (i < length && p[i] < 0x80)
+        ++i;
+    if (i == length)
+        return QString::fromLatin1(bytes, length); // the common all-ASCII name
+
+    QString out;
+    out.reserve(length);
+    out.append(QLatin1StringView(bytes, i));
+    while (i < length) {
+        char32_t cp = 0;
+        const int n = validSequence(p + i, length - i, cp);
+        if (n == 0) {
+            out.append(QChar(char16_t(EscapeBase + p[i])));
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            out.append(QChar(QChar::highSurrogate(cp)));
+            out.append(QChar(QChar::lowSurrogate(cp)));
+        } else {
+            out.append(QChar(char16_t(cp)));
+        }
+        i += n;
+    }
+    return out;
+}
+
+QString decodeName(const QByteArray &bytes)
+{
+    return decodeName(bytes.constData(), bytes.size());
+}
+
+QByteArray encodeName(const QString &name)
+{
+    QByteArray out;
+    out.reserve(name.size() * 3);
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(name.at(i + 1).unicode())) {
+            appendUtf8(out, QChar::surrogateToUcs4(c, name.at(i + 1).unicode()));
+            ++i;
+        } else if (c >= 0xDC80 && c <= 0xDCFF) {
+            out.append(char(c - EscapeBase));
+        } else {
+            appendUtf8(out, c);
+        }
+    }
+    return out;
+}
+
+QString displayName(const QString &name)
+{
+    if (!hasEscapes(name))
+        return name;
+    QString out = name;
+    const qsizetype n = out.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = out.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(out.at(i + 1).unicode()))
+            ++i;
+        else if (QChar::isSurrogate(c))
+            out[i] = QChar(QChar::ReplacementCharacter);
+    }
+    return out;
+}
+
+bool hasEscapes(const QString &name)
+{
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(name.at(i + 1).unicode()))
+            ++i;
+        else if (QChar::isSurrogate(c))
+            return true;
+    }
+    return false;
+}
+
+} // namespace quorvane::platform

@@ -12,10 +12,22 @@ using JobReader = std::function<JobOptions()>;
 
 // What a run did, for callers that report it (the command-line driver).
 struct RunSummary {
-    qsizetype found = 0;
-    qsizetype imaged = 0;
-    qsizetype skipped = 0;
+    qsizetype found = 0;    // files the scan found
+    qsizetype imaged = 0;   // files placed in the image
+    qsizetype skipped = 0;  // files of the image that were not placed
+    qsizetype leftOut = 0;  // found files inside the target, not imaged on purpose
+    qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image
+    qsizetype dirsFailed = 0;   // directories of a structure image that could not be created
     bool ran = false; // false when the run ended before the scan or was ignored
+};
+
+// Where a run stands, for a progress display that reads it while the run yields.
+enum class RunStage { Idle, Scanning, Listing, Imaging, Mirroring, Cleaning };
+struct RunProgress {
+    RunStage stage = RunStage::Idle;
+    qsizetype done = 0;     // entries handled in this stage
+    qsizetype total = 0;    // entries of this stage (the scan: files found so far)
+    RunSummary summary;
 };
 
 // The start button. view may be null for a run without a viewer (image runs,
@@ -23,5 +35,12 @@ struct RunSummary {
 RunSummary RunJob(const JobReader &readOptions, ListingView *view);
 
 bool RunActive();
+const RunProgress &CurrentRunProgress();
+
+// The run's messages, each ending in three blanks.
+inline const QString MsgNoTypes = QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");
+inline const QString MsgNothingListed =
+    QStringLiteral("Keine entsprechenden Dateien/Verzeichnisse gefunden.   ");
+inline const QString MsgNoFiles = QStringLiteral("Keine Dateien gefunden.   ");
 
 } // namespace quorvane

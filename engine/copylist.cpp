@@ -1,0 +1,100 @@
+#include "engine/copylist.h"
+
+#include "engine/runsteps.h"
+#include "engine/worker.h"
+#include "platform/services.h"
+
+#include <QSet>
+
+namespace quorvane {
+
+namespace {
+
+const QChar Backslash = QLatin1Char('\\');
+
+// The folder part of a found file's path, "\" kept only at a drive root.
+QString folderOf(const QString &fullPath)
+{
+    const qsizetype cut = fullPath.lastIndexOf(Backslash);
+    if (cut < 0)
+        return {};
+    QString folder = fullPath.left(cut);
+    if (folder.size() == 2 && folder.at(1) == QLatin1Char(':'))
+        folder.append(Backslash);
+    return folder;
+}
+
+QString withSlash(const QString &hostPath)
+{
+    return hostPath.endsWith(QLatin1Char('/')) ? hostPath : hostPath + QLatin1Char('/');
+}
+
+} // namespace
+
+QString relativeToBase(const QString &fullPath, const QString &base)
+{
+    if (fullPath.size() <= base.size() || !fullPath.startsWith(base, Qt::CaseInsensitive))
+        return {};
+    return fullPath.mid(base.size());
+}
+
+QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    QString source = fs.absolutePath(sourceBase);
+    QString target = fs.absolutePath(targetBase);
+    if (!source.endsWith(Backslash))
+        source.append(Backslash);
+    if (!target.endsWith(Backslash))
+        target.append(Backslash);
+    QString inside = relativeToBase(target, source);
+    if (!inside.isEmpty())
+        return inside;
+
+    // Two drive letters may name the same host folder.
+    const platform::Result<QString> hostSource = fs.hostPath(source);
+    const platform::Result<QString> hostTarget = fs.hostPath(target);
+    if (!hostSource.ok() || !hostTarget.ok())
+        return {};
+    inside = relativeToBase(withSlash(hostTarget.value), withSlash(hostSource.value));
+    inside.replace(QLatin1Char('/'), Backslash);
+    return inside;
+}
+
+void fillFoundLists()
+{
+    Begin &lists = worker();
+    platform::FileSystem &fs = platform::fileSystem();
+    QSet<QString> folders;
+    const qsizetype count = lists.lstFoundFiles.count();
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString entry = lists.lstFoundFiles.item(i);
+        const QString folder = folderOf(entry);
+        if (!folder.isEmpty() && !folders.contains(folder)) {
+            folders.insert(folder);
+            lists.lstFoundDirs.addItem(folder);
+        }
+        const platform::Result<QString> host = fs.hostPath(entry);
+        lists.lstFullPathName.addItem(host.ok() ? host.value : entry);
+    }
+}
+
+qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase,
+                          const QString &targetBase)
+{
+    Begin &lists = worker();
+    const QString inside = targetInsideSource(sourceBase, targetBase);
+    qsizetype leftOut = 0;
+    const qsizetype count = lists.lstFoundFiles.count();
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString relative = relativeToBase(lists.lstFoundFiles.item(i), scanBase);
+        if (relative.isEmpty() || (!inside.isEmpty() && relative.startsWith(inside, Qt::CaseInsensitive))) {
+            ++leftOut;
+            continue;
+        }
+        lists.lstFilesToCopy.addItem(relative);
+    }
+    return leftOut;
+}
+
+} // namespace quorvane

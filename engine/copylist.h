@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace quorvane {
+
+// The found file's path relative to base (which ends in "\"), or an empty
+// string when the file does not lie below base. Letter case is ignored.
+QString relativeToBase(const QString &fullPath, const QString &base);
+
+// Where the target lies below the source: its path relative to the source
+// base, ending in "\"; empty when the target is not strictly below the source.
+// Both bases end in "\". Aliases through another drive letter for the same
+// host folder count.
+QString targetInsideSource(const QString &sourceBase, const QString &targetBase);
+
+// Fills lstFilesToCopy from lstFoundFiles, in its order: each file's path
+// relative to scanBase. Files inside the target directory are left out, so an
+// image never takes in its own output; so are entries that do not lie below
+// scanBase. Returns the number left out.
+qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase,
+                          const QString &targetBase);
+
+} // namespace quorvane

@@ -1,0 +1,99 @@
+#include "engine/imagingrun.h"
+
+#include "engine/runsteps.h"
+#include "engine/scanner.h"
+#include "engine/worker.h"
+#include "paths/pathhelpers.h"
+#include "platform/services.h"
+
+namespace quorvane {
+
+namespace {
+
+bool s_active = false;
+RunProgress s_progress;
+
+// Marks the run as active for its whole length, whatever way it ends.
+class ActiveRun {
+public:
+    ActiveRun()
+    {
+        s_active = true;
+        s_progress = RunProgress{};
+    }
+    ~ActiveRun()
+    {
+        s_active = false;
+        s_progress.stage = RunStage::Idle;
+    }
+    ActiveRun(const ActiveRun &) = delete;
+    ActiveRun &operator=(const ActiveRun &) = delete;
+};
+
+void endRun()
+{
+    ScanActive = false;
+    platform::toolkit().setDefaultCursor();
+}
+
+} // namespace
+
+RunProgress &progressRecord()
+{
+    return s_progress;
+}
+
+const RunProgress &CurrentRunProgress()
+{
+    return s_progress;
+}
+
+bool RunActive()
+{
+    return s_active;
+}
+
+RunSummary RunJob(const JobReader &readOptions, ListingView *view)
+{
+    // A click that arrives while a run yields would clear the lists the run is
+    // walking; it is ignored, and no control needs to be disabled for it.
+    if (s_active)
+        return {};
+    ActiveRun active;
+    platform::Toolkit &toolkit = platform::toolkit();
+
+    toolkit.setBusyCursor();
+    BuildPatternList(readOptions());
+    if (FilePatterns == NoTypesMark) {
+        ShowMessage(MsgNoTypes, 1);
+        toolkit.setDefaultCursor();
+        return {};
+    }
+
+    if (!FoundFilesList)
+        InitFileHandling();
+    Begin &lists = worker();
+    lists.lstFoundFiles.clear();
+    lists.lstFullPathName.clear();
+    lists.lstFoundDirs.clear();
+    lists.lstFilesToCopy.clear();
+
+    RunContext run{readOptions, view, {}, {}, {}};
+    run.summary.ran = true;
+    QString sourceBase = readOptions().SourceDir;
+    AddBackslash(sourceBase);
+    scanSource(run, sourceBase);
+    run.summary.found = lists.lstFoundFiles.count();
+    s_progress.summary = run.summary;
+    fillFoundLists();
+
+    if (readOptions().TextListing)
+        runListingBranch(run);
+    else
+        runImageBranch(run);
+
+    endRun();
+    return run.summary;
+}
+
+} // namespace quorvane

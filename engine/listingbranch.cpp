@@ -1,0 +1,96 @@
+#include "engine/runsteps.h"
+
+#include "engine/worker.h"
+#include "paths/pathhelpers.h"
+#include "platform/services.h"
+
+namespace quorvane {
+
+namespace {
+
+// Entries go to the viewer in batches; the window gets its turn after each.
+constexpr qsizetype BatchEntries = 1000;
+constexpr qint64 BatchMilliseconds = 30;
+
+class PaneFeeder {
+public:
+    using Append = void (ListingView::*)(const QStringList &);
+
+    PaneFeeder(ListingView *view, Append append)
+        : m_view(view), m_append(append), m_pacer(BatchEntries, BatchMilliseconds)
+    {
+    }
+
+    void add(const QString &entry) { m_batch.append(entry); }
+
+    // One entry has been dealt with, written or not.
+    void entryDone()
+    {
+        if (m_pacer.due())
+            flushAndYield();
+    }
+
+    void finish()
+    {
+        if (m_pacer.hasPending() || !m_batch.isEmpty())
+            flushAndYield();
+    }
+
+private:
+    void flushAndYield()
+    {
+        if (!m_batch.isEmpty()) {
+            if (m_view)
+                (m_view->*m_append)(m_batch);
+            m_batch.clear();
+        }
+        platform::toolkit().yield();
+    }
+
+    ListingView *m_view;
+    Append m_append;
+    YieldPacer m_pacer;
+    QStringList m_batch;
+};
+
+} // namespace
+
+void runListingBranch(RunContext &run)
+{
+    Begin &lists = worker();
+    if (lists.lstFoundFiles.count() == 0 && lists.lstFoundDirs.count() == 0) {
+        ShowMessage(MsgNothingListed, 1);
+        return;
+    }
+    if (run.view) {
+        run.view->showViewer();
+        run.view->clearPanes();
+    }
+
+    RunProgress &progress = progressRecord();
+    progress.stage = RunStage::Listing;
+    const qsizetype fileCount = lists.lstFoundFiles.count();
+    const qsizetype dirCount = lists.lstFoundDirs.count();
+    progress.total = fileCount + dirCount;
+
+    PaneFeeder files(run.view, &ListingView::appendToFilePane);
+    for (qsizetype i = 0; i < fileCount; ++i) {
+        files.add(lists.lstFoundFiles.item(i));
+        progress.done = i + 1;
+        files.entryDone();
+    }
+    files.finish();
+
+    // The user may switch away from the listing while it is written; the
+    // directory pane then gets no further entries.
+    PaneFeeder dirs(run.view, &ListingView::appendToDirPane);
+    for (qsizetype i = 0; i < dirCount; ++i) {
+        if (run.read().TextListing)
+            dirs.add(lists.lstFoundDirs.item(i));
+        progress.done = fileCount + i + 1;
+        dirs.entryDone();
+    }
+    dirs.finish();
+}
+
+} // namespace quorvane

@@ -1,0 +1,63 @@
+#include "engine/placefile.h"
+
+#include "platform/services.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::uint32_t KeptAttributes = platform::AttrReadOnly | platform::AttrHidden
+    | platform::AttrSystem | platform::AttrArchive;
+
+QString withoutTrailingBackslash(QString path)
+{
+    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    return path;
+}
+
+} // namespace
+
+bool makeEmptyFile(const QString &target)
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    const int number = fs.freeFile();
+    const platform::Status opened = fs.openForOutput(number, target);
+    platform::toolkit().yield();
+    const platform::Status closed = fs.closeFile(number);
+    return opened.ok() && closed.ok();
+}
+
+bool moveSourceFile(const QString &source, const QString &target)
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    const platform::Result<std::uint32_t> before = fs.attributes(source);
+    (void)fs.setAttributes(source, platform::AttrNormal);
+    if (fs.moveFile(source, target).ok())
+        return true;
+    // A source that stays where it was keeps its read-only or hidden mark.
+    if (before.ok() && (before.value & KeptAttributes) != 0)
+        (void)fs.setAttributes(source, before.value & KeptAttributes);
+    return false;
+}
+
+bool copySourceFile(const QString &source, const QString &target)
+{
+    return platform::fileSystem().copyFile(source, target).ok();
+}
+
+bool samePlace(const QString &a, const QString &b)
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    const QString absoluteA = withoutTrailingBackslash(fs.absolutePath(a));
+    const QString absoluteB = withoutTrailingBackslash(fs.absolutePath(b));
+    // The host's names settle it where they can be had: two drive letters may
+    // share a folder, and two names that differ in case may be two folders.
+    const platform::Result<QString> hostA = fs.hostPath(absoluteA);
+    const platform::Result<QString> hostB = fs.hostPath(absoluteB);
+    if (hostA.ok() && hostB.ok())
+        return hostA.value == hostB.value;
+    return absoluteA.compare(absoluteB, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace quorvane

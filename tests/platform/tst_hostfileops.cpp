@@ -1,0 +1,197 @@
+// Copy, move, staged output and whole-file writes on a scratch folder mapped as T:.
+#include "scratch.h"
+
+#include <QTest>
+
+using namespace quorvane::platform;
+
+class TestHostFileOps : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void copyReplacesThroughTemporary();
+    void copyOntoItselfRefused_data();
+    void copyOntoItselfRefused();
+    void copyOntoReadOnlyRefused();
+    void copyRefusesFoldersAndPipes();
+    void moveNeverReplaces();
+    void moveRenamesCase();
+    void printLineBytes();
+    void outputStagedUntilClose();
+    void fileNumbers();
+    void replaceAndReadFile();
+
+private:
+    std::unique_ptr<scratch::Drive> m_t;
+    void noTemporaries(const QByteArray &folder = {});
+};
+
+void TestHostFileOps::init()
+{
+    m_t = std::make_unique<scratch::Drive>();
+    QVERIFY(m_t->isValid());
+}
+
+void TestHostFileOps::noTemporaries(const QByteArray &folder)
+{
+    for (const QByteArray &name : m_t->names(folder))
+        QVERIFY2(!name.startsWith(".qv"), name.constData());
+}
+
+void TestHostFileOps::copyReplacesThroughTemporary()
+{
+    QVERIFY(m_t->dir("dst"));
+    QVERIFY(m_t->file("src.bin", QByteArray(300000, 'n'), 0640) && m_t->file("dst/Old.bin", "old content"));
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src.bin"), QStringLiteral("T:\\DST\\old.BIN")).error, 0);
+    // The stored name is kept, the content and the source's mode arrive.
+    QCOMPARE(m_t->names("dst"), QList<QByteArray>{"Old.bin"});
+    QCOMPARE(m_t->content("dst/Old.bin"), QByteArray(300000, 'n'));
+    QCOMPARE(m_t->mode("dst/Old.bin"), mode_t(0640));
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src.bin"), QStringLiteral("T:\\dst\\new.bin")).error, 0);
+    QCOMPARE(m_t->content("dst/new.bin").size(), 300000);
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\nope"), QStringLiteral("T:\\dst\\x")).error, int(ErrFileNotFound));
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src.bin"), QStringLiteral("T:\\nope\\x")).error, int(ErrPathNotFound));
+    noTemporaries("dst");
+}
+
+void TestHostFileOps::copyOntoItselfRefused_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("same path") << "T:\\data.txt";
+    QTest::newRow("other case") << "T:\\DATA.TXT";
+    QTest::newRow("hard link") << "T:\\hard.txt";
+    QTest::newRow("through a folder link") << "T:\\via\\data.txt";
+    QTest::newRow("a link to it") << "T:\\soft.txt";
+}
+
+void TestHostFileOps::copyOntoItselfRefused()
+{
+    QFETCH(QString, target);
+    QVERIFY(m_t->file("data.txt", "precious"));
+    QCOMPARE(::link(m_t->host("data.txt").constData(), m_t->host("hard.txt").constData()), 0);
+    QVERIFY(m_t->link(".", "via") && m_t->link("data.txt", "soft.txt"));
+    const Status s = m_t->fs->copyFile(QStringLiteral("T:\\data.txt"), target);
+    QCOMPARE(s.error, int(ErrPathFileAccess));
+    QCOMPARE(m_t->content("data.txt"), QByteArray("precious"));
+    noTemporaries();
+}
+
+void TestHostFileOps::copyOntoReadOnlyRefused()
+{
+    QVERIFY(m_t->file("src", "new") && m_t->file("ro", "old", 0444));
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src"), QStringLiteral("T:\\ro")).error, int(ErrPathFileAccess));
+    QCOMPARE(m_t->content("ro"), QByteArray("old"));
+    QCOMPARE(m_t->mode("ro"), mode_t(0444));
+    noTemporaries();
+}
+
+void TestHostFileOps::copyRefusesFoldersAndPipes()
+{
+    QVERIFY(m_t->dir("d") && m_t->file("f"));
+    QCOMPARE(::mkfifo(m_t->host("pipe").constData(), 0644), 0);
+    // A pipe would block the copy for ever; a folder is no file.
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\pipe"), QStringLiteral("T:\\x")).error, int(ErrPathFileAccess));
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\d"), QStringLiteral("T:\\x")).error, int(ErrPathFileAccess));
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\f"), QStringLiteral("T:\\d")).error, int(ErrPathFileAccess));
+    QVERIFY(!m_t->exists("x"));
+}
+
+void TestHostFileOps::moveNeverReplaces()
+{
+    QVERIFY(m_t->dir("sub") && m_t->file("a", "A") && m_t->file("b", "B") && m_t->file("sub/B2", "b2"));
+    QCOMPARE(m_t->fs->moveFile(QStringLiteral("T:\\a"), QStringLiteral("T:\\b")).error, int(ErrFileExists));
+    QCOMPARE(m_t->fs->moveFile(QStringLiteral("T:\\a"), QStringLiteral("T:\\SUB\\b2")).error, int(ErrFileExists));
+    QCOMPARE(m_t->fs->moveFile(QStringLiteral("T:\\a"), QStringLiteral("T:\\a")).error, int(ErrFileExists));
+    QCOMPARE(m_t->content("a"), QByteArray("A"));
+    QCOMPARE(m_t->content("b"), QByteArray("B"));
+    QCOMPARE(m_t->content("sub/B2"), QByteArray("b2"));
+    QCOMPARE(m_t->fs->moveFile(QStringLiteral("T:\\A"), QStringLiteral("T:\\sub\\a")).error, 0);
+    QCOMPARE(m_t->content("sub/a"), QByteArray("A"));
+    QVERIFY(!m_t->exists("a"));
+    QCOMPARE(m_t->fs->moveFile(QStringLiteral("T:\\a"), QStringLiteral("T:\\c")).error, int(ErrFileNotFound));
+    QCOMPARE(m_t->fs->moveFile(QStringLiteral("T:\\b"), QStringLiteral("T:\\nope\\b")).error, int(ErrPathNotFound));
+}
+
+void TestHostFileOps::moveRenamesCase()
+{
+    QVERIFY(m_t->file("name.txt", "n"));
+    QCOMPARE(m_t->fs->moveFile(QStringLiteral("T:\\name.txt"), QStringLiteral("T:\\NAME.TXT")).error, 0);
+    QCOMPARE(m_t->names(), QList<QByteArray>{"NAME.TXT"});
+    QCOMPARE(m_t->content("NAME.TXT"), QByteArray("n"));
+}
+
+void TestHostFileOps::printLineBytes()
+{
+    HostFileSystem &fs = *m_t->fs;
+    const int n = fs.freeFile();
+    QVERIFY(fs.openForOutput(n, QStringLiteral("T:\\out.txt")).ok());
+    QVERIFY(fs.printLine(n, QStringLiteral("Äöß")).ok());
+    QVERIFY(fs.printLine(n, QStringLiteral("x€y")).ok());
+    QVERIFY(fs.printLine(n, QStringLiteral("日本") + QString::fromUtf8("\xf0\x9f\x98\x80")).ok());
+    QVERIFY(fs.printLine(n, QString()).ok());
+    QVERIFY(fs.closeFile(n).ok());
+    QCOMPARE(m_t->content("out.txt"), QByteArray("\xc4\xf6\xdf\r\nx\x80y\r\n???\r\n\r\n"));
+}
+
+void TestHostFileOps::outputStagedUntilClose()
+{
+    HostFileSystem &fs = *m_t->fs;
+    QVERIFY(m_t->file("list.txt", "old list", 0600));
+    QVERIFY(fs.openForOutput(3, QStringLiteral("T:\\LIST.TXT")).ok());
+    QCOMPARE(fs.openForOutput(4, QStringLiteral("T:\\list.txt")).error, int(ErrFileAlreadyOpen));
+    QCOMPARE(fs.openForOutput(3, QStringLiteral("T:\\other.txt")).error, int(ErrFileAlreadyOpen));
+    for (int i = 0; i < 20000; ++i)
+        QVERIFY(fs.printLine(3, QStringLiteral("line %1").arg(i)).ok());
+    // Until the close the old file is whole.
+    QCOMPARE(m_t->content("list.txt"), QByteArray("old list"));
+    QCOMPARE(fs.printLine(9, QStringLiteral("x")).error, int(ErrBadFileNameOrNumber));
+    QVERIFY(fs.closeFile(3).ok());
+    const QByteArray written = m_t->content("list.txt");
+    QVERIFY(written.startsWith("line 0\r\nline 1\r\n"));
+    QVERIFY(written.endsWith("line 19999\r\n"));
+    QCOMPARE(m_t->mode("list.txt"), mode_t(0600));
+    QCOMPARE(m_t->names(), QList<QByteArray>{"list.txt"});
+}
+
+void TestHostFileOps::fileNumbers()
+{
+    HostFileSystem &fs = *m_t->fs;
+    QVERIFY(m_t->file("in.txt"));
+    const int first = fs.freeFile();
+    QVERIFY(fs.openForInput(first, QStringLiteral("T:\\in.txt")).ok());
+    const int second = fs.freeFile();
+    QVERIFY(second != first && second > 0);
+    QCOMPARE(fs.openForInput(first, QStringLiteral("T:\\in.txt")).error, int(ErrFileAlreadyOpen));
+    QCOMPARE(fs.printLine(first, QStringLiteral("x")).error, int(ErrBadFileMode));
+    // A file in use is not deleted from under its reader.
+    QCOMPARE(fs.deleteFile(QStringLiteral("T:\\in.txt")).error, int(ErrPathFileAccess));
+    QVERIFY(fs.closeFile(first).ok());
+    QCOMPARE(fs.closeFile(first).error, int(ErrBadFileNameOrNumber));
+    QCOMPARE(fs.freeFile(), first);
+    QCOMPARE(fs.openForInput(0, QStringLiteral("T:\\in.txt")).error, int(ErrBadFileNameOrNumber));
+}
+
+void TestHostFileOps::replaceAndReadFile()
+{
+    HostFileSystem &fs = *m_t->fs;
+    QVERIFY(m_t->file("Quorvane.ini", "[old]\r\n", 0640));
+    QCOMPARE(fs.replaceFile(QStringLiteral("T:\\quorvane.ini"), "[new]\r\nUserDef=*.cdr\r\n").error, 0);
+    QCOMPARE(m_t->content("Quorvane.ini"), QByteArray("[new]\r\nUserDef=*.cdr\r\n"));
+    QCOMPARE(m_t->mode("Quorvane.ini"), mode_t(0640));
+    QCOMPARE(fs.readFile(QStringLiteral("T:\\QUORVANE.INI"), 1000).value, QByteArray("[new]\r\nUserDef=*.cdr\r\n"));
+    // Too big is refused, never cut short.
+    QCOMPARE(fs.readFile(QStringLiteral("T:\\Quorvane.ini"), 5).error, int(ErrPathFileAccess));
+    QCOMPARE(fs.readFile(QStringLiteral("T:\\missing.ini"), 5).error, int(ErrFileNotFound));
+    // Writing through a link keeps the link.
+    QVERIFY(m_t->link("Quorvane.ini", "link.ini"));
+    QCOMPARE(fs.replaceFile(QStringLiteral("T:\\link.ini"), "via link").error, 0);
+    QCOMPARE(m_t->content("Quorvane.ini"), QByteArray("via link"));
+    QCOMPARE(m_t->content("link.ini"), QByteArray("via link"));
+    QCOMPARE(fs.replaceFile(QStringLiteral("T:\\fresh.ini"), QByteArray()).error, 0);
+    QVERIFY(m_t->exists("fresh.ini"));
+    QCOMPARE(m_t->names(), (QList<QByteArray>{"Quorvane.ini", "fresh.ini", "link.ini"}));
+}
+
+QTEST_GUILESS_MAIN(TestHostFileOps)
+#include "tst_hostfileops.moc"

@@ -1,0 +1,199 @@
+// Name handling that needs no disk: the byte codec, the drive map, path
+// forms and wildcards.
+#include "platform/drivemap.h"
+#include "platform/drivepath.h"
+#include "platform/namecodec.h"
+#include "platform/wildcard.h"
+
+#include <QTest>
+
+using namespace quorvane::platform;
+
+class TestNames : public QObject {
+    Q_OBJECT
+
+private slots:
+    void codecDecode_data();
+    void codecDecode();
+    void codecEncodesStrings_data();
+    void codecEncodesStrings();
+    void driveMap_data();
+    void driveMap();
+    void driveOf_data();
+    void driveOf();
+    void absolute_data();
+    void absolute();
+    void wildcard_data();
+    void wildcard();
+};
+
+void TestNames::codecDecode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ascii") << QByteArray("plain.txt") << QStringLiteral("plain.txt");
+    QTest::newRow("umlauts") << QByteArray("\xc3\xa4rger.txt") << QStringLiteral("ärger.txt");
+    QTest::newRow("four-byte") << QByteArray("\xf0\x9f\x98\x80") << QString::fromUtf8("\xf0\x9f\x98\x80");
+    QTest::newRow("latin-1 byte") << QByteArray("caf\xe9") << (QStringLiteral("caf") + QChar(0xDCE9));
+    QTest::newRow("lone continuation") << QByteArray("\x80x") << (QString(QChar(0xDC80)) + QLatin1Char('x'));
+    QTest::newRow("truncated sequence") << QByteArray("a\xe2\x82") << (QStringLiteral("a") + QChar(0xDCE2) + QChar(0xDC82));
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << (QString(QChar(0xDCC0)) + QChar(0xDCAF));
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << (QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80));
+    QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80")
+                                    << (QString(QChar(0xDCF4)) + QChar(0xDC90) + QChar(0xDC80) + QChar(0xDC80));
+    QTest::newRow("0xff") << QByteArray("\xff\xfe") << (QString(QChar(0xDCFF)) + QChar(0xDCFE));
+}
+
+void TestNames::codecDecode()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    const QString decoded = decodeName(bytes);
+    QCOMPARE(decoded, expected);
+    // Every byte string comes back unchanged: the file stays reachable.
+    QCOMPARE(encodeName(decoded), bytes);
+    QCOMPARE(hasEscapes(decoded), expected.toUtf8() != bytes);
+}
+
+void TestNames::codecEncodesStrings_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("roundTrips");
+    QTest::newRow("plain") << QStringLiteral("Straße.txt") << QByteArray("Stra\xc3\x9f" "e.txt") << true;
+    QTest::newRow("pair") << QString::fromUtf8("\xf0\x9f\x98\x80") << QByteArray("\xf0\x9f\x98\x80") << true;
+    QTest::newRow("escape") << (QStringLiteral("a") + QChar(0xDCFF)) << QByteArray("a\xff") << true;
+    // A lone surrogate that no disk name produces: stored in its three-byte
+    // form, which reads back as three escapes (never as another file's name).
+    QTest::newRow("lone high") << QString(QChar(0xD800)) << QByteArray("\xed\xa0\x80") << false;
+    QTest::newRow("lone low below escapes") << QString(QChar(0xDC00)) << QByteArray("\xed\xb0\x80") << false;
+}
+
+void TestNames::codecEncodesStrings()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, roundTrips);
+    QCOMPARE(encodeName(name), bytes);
+    QCOMPARE(decodeName(bytes) == name, roundTrips);
+    QCOMPARE(encodeName(decodeName(bytes)), bytes);
+}
+
+static QString describe(const DriveMap &map)
+{
+    QStringList parts;
+    for (QChar letter : map.letters())
+        parts << QString(letter) + QLatin1Char('=') + QString::fromUtf8(map.hostFolder(letter));
+    return parts.join(QLatin1Char(';'));
+}
+
+void TestNames::driveMap_data()
+{
+    QTest::addColumn<QByteArray>("spec");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("unset") << QByteArray() << QStringLiteral("C=/");
+    QTest::newRow("two drives") << QByteArray("D=/media/usb;T=/tmp/abc") << QStringLiteral("C=/;D=/media/usb;T=/tmp/abc");
+    QTest::newRow("C mapped wins") << QByteArray("c=/srv/c") << QStringLiteral("C=/srv/c");
+    QTest::newRow("lower case letter") << QByteArray("d=/x") << QStringLiteral("C=/;D=/x");
+    QTest::newRow("letter with colon") << QByteArray("E:=/e") << QStringLiteral("C=/;E=/e");
+    QTest::newRow("bad entries ignored") << QByteArray("bad;=/x;DD=/y;E=relative;F=;1=/n;G=/g/")
+                                         << QStringLiteral("C=/;G=/g");
+    QTest::newRow("blanks trimmed") << QByteArray(" H = /h ;") << QStringLiteral("C=/;H=/h");
+    QTest::newRow("empty C keeps root") << QByteArray("C=") << QStringLiteral("C=/");
+    QTest::newRow("later wins") << QByteArray("D=/one;D=/two") << QStringLiteral("C=/;D=/two");
+}
+
+void TestNames::driveMap()
+{
+    QFETCH(QByteArray, spec);
+    QFETCH(QString, expected);
+    QCOMPARE(describe(DriveMap::parse(spec)), expected);
+}
+
+void TestNames::driveOf_data()
+{
+    QTest::addColumn<QByteArray>("spec");
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<QString>("drive");
+    QTest::addColumn<QByteArray>("rest");
+    QTest::newRow("root covers all") << QByteArray() << QByteArray("/usr/bin") << QStringLiteral("C") << QByteArray("usr/bin");
+    QTest::newRow("longest prefix") << QByteArray("T=/tmp/abc") << QByteArray("/tmp/abc/x") << QStringLiteral("T") << QByteArray("x");
+    QTest::newRow("the folder itself") << QByteArray("T=/tmp/abc") << QByteArray("/tmp/abc") << QStringLiteral("T") << QByteArray();
+    QTest::newRow("whole components only") << QByteArray("T=/tmp/abc") << QByteArray("/tmp/abcd") << QStringLiteral("C")
+                                           << QByteArray("tmp/abcd");
+    QTest::newRow("nested drives") << QByteArray("T=/tmp;U=/tmp/u") << QByteArray("/tmp/u/v") << QStringLiteral("U")
+                                   << QByteArray("v");
+    QTest::newRow("nobody holds it") << QByteArray("C=/srv") << QByteArray("/usr") << QString() << QByteArray();
+}
+
+void TestNames::driveOf()
+{
+    QFETCH(QByteArray, spec);
+    QFETCH(QByteArray, host);
+    QFETCH(QString, drive);
+    QFETCH(QByteArray, rest);
+    QByteArray gotRest;
+    const QChar got = DriveMap::parse(spec).driveOf(host, &gotRest);
+    QCOMPARE(got.isNull() ? QString() : QString(got), drive);
+    if (!got.isNull())
+        QCOMPARE(gotRest, rest);
+}
+
+void TestNames::absolute_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    // Current drive C: at C:\Work\Sub; D: stands at D:\Docs.
+    QTest::newRow("absolute") << QStringLiteral("D:\\a\\b") << QStringLiteral("D:\\a\\b");
+    QTest::newRow("lower drive") << QStringLiteral("d:\\a") << QStringLiteral("D:\\a");
+    QTest::newRow("rooted") << QStringLiteral("\\a") << QStringLiteral("C:\\a");
+    QTest::newRow("drive relative") << QStringLiteral("D:x") << QStringLiteral("D:\\Docs\\x");
+    QTest::newRow("drive alone") << QStringLiteral("D:") << QStringLiteral("D:\\Docs");
+    QTest::newRow("relative") << QStringLiteral("x\\y") << QStringLiteral("C:\\Work\\Sub\\x\\y");
+    QTest::newRow("dot dot") << QStringLiteral("..\\z") << QStringLiteral("C:\\Work\\z");
+    QTest::newRow("dot dot above root") << QStringLiteral("C:\\..\\..\\z") << QStringLiteral("C:\\z");
+    QTest::newRow("trailing separator") << QStringLiteral("C:\\a\\") << QStringLiteral("C:\\a");
+    QTest::newRow("root") << QStringLiteral("D:\\") << QStringLiteral("D:\\");
+    QTest::newRow("slashes") << QStringLiteral("C:/a//b/./c") << QStringLiteral("C:\\a\\b\\c");
+    QTest::newRow("dots and blanks kept") << QStringLiteral("C:\\a. \\b.") << QStringLiteral("C:\\a. \\b.");
+}
+
+void TestNames::absolute()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    CurrentDirectories current;
+    current[2] = QStringList{QStringLiteral("Work"), QStringLiteral("Sub")};
+    current[3] = QStringList{QStringLiteral("Docs")};
+    QCOMPARE(makeAbsolute(path, QLatin1Char('C'), current).toString(), expected);
+}
+
+void TestNames::wildcard_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("star dot star, no dot") << QStringLiteral("*.*") << QStringLiteral("README") << true;
+    QTest::newRow("star dot star, dots") << QStringLiteral("*.*") << QStringLiteral("a.b.c") << true;
+    QTest::newRow("extension case") << QStringLiteral("*.jpg") << QStringLiteral("BILD.JPG") << true;
+    QTest::newRow("extension differs") << QStringLiteral("*.jpg") << QStringLiteral("bild.jpeg") << false;
+    QTest::newRow("question mark") << QStringLiteral("a?c") << QStringLiteral("abc") << true;
+    QTest::newRow("question needs one") << QStringLiteral("a?c") << QStringLiteral("ac") << false;
+    QTest::newRow("dot star without extension") << QStringLiteral("a.*") << QStringLiteral("a") << true;
+    QTest::newRow("star dot: no extension") << QStringLiteral("*.") << QStringLiteral("readme") << true;
+    QTest::newRow("star dot: extension") << QStringLiteral("*.") << QStringLiteral("read.me") << false;
+    QTest::newRow("umlaut case") << QStringLiteral("ä*") << QStringLiteral("Ärger") << true;
+    QTest::newRow("sharp s no expansion") << QStringLiteral("STRASSE") << QStringLiteral("straße") << false;
+    QTest::newRow("backtracking") << QStringLiteral("*a*b") << QStringLiteral("xaxaxb") << true;
+}
+
+void TestNames::wildcard()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, name);
+    QFETCH(bool, matches);
+    QCOMPARE(matchesWildcard(pattern, name), matches);
+}
+
+QTEST_APPLESS_MAIN(TestNames)
+#include "tst_names.moc"

@@ -1,0 +1,149 @@
+#include "cli/arguments.h"
+#include "cli/console.h"
+
+#include "engine/imagingrun.h"
+#include "engine/pathcreation.h"
+#include "platform/namecodec.h"
+#include "platform/services.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace quorvane;
+
+namespace {
+
+constexpr int ExitDone = 0;
+constexpr int ExitSkipped = 1;
+constexpr int ExitBadArguments = 2;
+
+void say(const QString &line)
+{
+    cli::writeText(stderr, QStringLiteral("quorvane-cli: ") + line + QLatin1Char('\n'));
+    std::fflush(stderr);
+}
+
+int badArguments(const QString &why)
+{
+    say(why);
+    say(QStringLiteral("--help zeigt alle Optionen."));
+    return ExitBadArguments;
+}
+
+bool isDrivePath(const QString &path)
+{
+    return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter()
+        && path.at(0).unicode() < 128;
+}
+
+// A drive path ("C:\home\anna") is taken as it is; anything else is a path
+// of this computer, relative ones against the working folder.
+bool toDrivePath(const QString &given, QString &drivePath)
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    if (isDrivePath(given)) {
+        drivePath = fs.absolutePath(given);
+        return true;
+    }
+    const platform::Result<QString> mapped = fs.drivePath(given);
+    drivePath = mapped.value;
+    return mapped.ok();
+}
+
+enum class Kind { Missing, Directory, Other };
+
+Kind kindOf(const QString &drivePath)
+{
+    const platform::Result<std::uint32_t> attrs = platform::fileSystem().attributes(drivePath);
+    if (!attrs.ok())
+        return Kind::Missing;
+    return (attrs.value & platform::AttrDirectory) ? Kind::Directory : Kind::Other;
+}
+
+// The list file as the viewer would save the pane: one line per entry, CR LF.
+bool writeListFile(const QString &path, const QStringList &lines)
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    const int number = fs.freeFile();
+    bool ok = fs.openForOutput(number, path).ok();
+    for (qsizetype i = 0; ok && i < lines.size(); ++i)
+        ok = fs.printLine(number, lines.at(i)).ok();
+    const bool closed = fs.closeFile(number).ok();
+    return ok && closed;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    // Taken byte for byte, so that a name that is not UTF-8 still reaches its file.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(platform::decodeName(QByteArray(argv[i])));
+
+    const cli::Arguments args = cli::parseArguments(arguments);
+    if (args.command == cli::Command::Help) {
+        cli::writeText(stdout, cli::usageText());
+        return ExitDone;
+    }
+    if (args.command == cli::Command::None)
+        return badArguments(args.error);
+    const bool listing = args.command == cli::Command::List;
+
+    JobOptions options = args.options;
+    if (!toDrivePath(args.source, options.SourceDir))
+        return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.source));
+    if (kindOf(options.SourceDir) != Kind::Directory)
+        return badArguments(QStringLiteral("Das Quell-Verzeichnis %1 gibt es nicht.").arg(args.source));
+
+    QString listFile;
+    if (listing && !args.outputFile.isEmpty()
+        && !toDrivePath(args.outputFile, listFile))
+        return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.outputFile));
+    if (!listing) {
+        if (!toDrivePath(args.target, options.TargetDir))
+            return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.target));
+        const Kind target = kindOf(options.TargetDir);
+        if (target == Kind::Other)
+            return badArguments(QStringLiteral("Das Ziel %1 ist kein Verzeichnis.").arg(args.target));
+        if (target == Kind::Missing) {
+            QString create = options.TargetDir;
+            if (!CreatePath(create))
+                say(QStringLiteral("Das Ziel-Verzeichnis %1 lässt sich nicht anlegen.").arg(args.target));
+        }
+    }
+
+    cli::ProgressToolkit toolkit(platform::toolkit(), ::isatty(STDERR_FILENO) == 1);
+    platform::ScopedPlatform scoped(nullptr, &toolkit);
+    cli::ConsoleListing view(toolkit, !listFile.isEmpty());
+
+    const RunSummary summary = RunJob([&options] { return options; }, listing ? &view : nullptr);
+    toolkit.clearLine();
+    if (!summary.ran)
+        return ExitBadArguments; // no file type: the run has said so
+
+    if (listing) {
+        int code = ExitDone;
+        if (!listFile.isEmpty() && !writeListFile(listFile, view.kept())) {
+            say(QStringLiteral("Die Liste %1 konnte nicht geschrieben werden.").arg(args.outputFile));
+            code = ExitSkipped;
+        }
+        say(QStringLiteral("gefunden %1").arg(summary.found));
+        return code;
+    }
+
+    if (options.StructureOnly) {
+        say(QStringLiteral("Verzeichnisse angelegt oder vorhanden %1, fehlgeschlagen %2")
+                .arg(summary.dirsMirrored).arg(summary.dirsFailed));
+        return summary.dirsFailed > 0 ? ExitSkipped : ExitDone;
+    }
+    QString line = QStringLiteral("gefunden %1, abgebildet %2, übersprungen %3")
+                       .arg(summary.found).arg(summary.imaged).arg(summary.skipped);
+    if (summary.leftOut > 0)
+        line += QStringLiteral(", im Ziel liegend und ausgelassen %1").arg(summary.leftOut);
+    say(line);
+    return summary.skipped > 0 ? ExitSkipped : ExitDone;
+}

@@ -1,0 +1,196 @@
+// Real faults, made to happen in child processes: a full disk (a small
+// tmpfs in a private mount namespace), another file system, a failing
+// fsync or rename (strace fault injection), no access (another user).
+#include "scratch.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace quorvane::platform;
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void diskFull_data();
+    void diskFull();
+    void moveAcrossFileSystems();
+    void injectedFailures_data();
+    void injectedFailures();
+    void permissionDenied();
+
+private:
+    struct Outcome {
+        int error = -999;
+        QStringList entries; // "name size sha1"
+        QByteArray output;
+    };
+    Outcome runHelper(const QString &program, const QStringList &programArgs, const QByteArray &drives,
+                      const QByteArray &checkDir);
+    Outcome runInTmpfs(const QStringList &helperArgs, const QByteArray &size);
+    static QString entry(const QByteArray &name, const QByteArray &content);
+
+    QString m_helper;
+    bool m_tmpfs = false;
+    std::unique_ptr<scratch::Drive> m_s;
+};
+
+QString TestFaults::entry(const QByteArray &name, const QByteArray &content)
+{
+    return QString::fromUtf8(name + ' ' + QByteArray::number(content.size()) + ' '
+                             + QCryptographicHash::hash(content, QCryptographicHash::Sha1).toHex());
+}
+
+void TestFaults::initTestCase()
+{
+    m_helper = QCoreApplication::applicationDirPath() + QStringLiteral("/platform_fault_helper");
+    QVERIFY2(QFile::exists(m_helper), qPrintable(m_helper));
+    QTemporaryDir probe;
+    QProcess p;
+    p.start(QStringLiteral("unshare"), {"-m", "--propagation", "private", "sh", "-c",
+                                        "mount -t tmpfs -o size=64k tmpfs \"$0\"", probe.path()});
+    m_tmpfs = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+void TestFaults::init()
+{
+    m_s = std::make_unique<scratch::Drive>();
+    QVERIFY(m_s->isValid());
+    QVERIFY(m_s->dir("mnt"));
+    QVERIFY(m_s->file("big.bin", QByteArray(1 << 20, 'b')));
+    QVERIFY(m_s->file("small.bin", QByteArray(1000, 's'), 0640));
+}
+
+TestFaults::Outcome TestFaults::runHelper(const QString &program, const QStringList &programArgs,
+                                          const QByteArray &drives, const QByteArray &checkDir)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORVANE_DRIVES"), QString::fromUtf8(drives));
+    env.insert(QStringLiteral("QV_CHECK_DIR"), QString::fromUtf8(checkDir));
+    p.setProcessEnvironment(env);
+    p.start(program, programArgs);
+    Outcome out;
+    if (!p.waitForFinished(60000))
+        return out;
+    out.output = p.readAllStandardOutput() + p.readAllStandardError();
+    for (const QByteArray &line : out.output.split('\n')) {
+        if (line.startsWith("error "))
+            out.error = line.mid(6).toInt();
+        else if (line.startsWith("entry "))
+            out.entries << QString::fromUtf8(line.mid(6));
+    }
+    out.entries.sort();
+    return out;
+}
+
+// The helper runs with S: the scratch folder and T: a fresh tmpfs of the
+// given size holding old.txt ("old"); the listing shows T: afterwards.
+TestFaults::Outcome TestFaults::runInTmpfs(const QStringList &helperArgs, const QByteArray &size)
+{
+    const QByteArray mount = m_s->host("mnt");
+    const QString script = QStringLiteral("mount -t tmpfs -o size=%1 tmpfs \"$0\" || exit 99; "
+                                          "printf old > \"$0/old.txt\" || exit 98; exec \"$@\"")
+                               .arg(QString::fromUtf8(size));
+    QStringList args{"-m", "--propagation", "private", "sh", "-c", script, QString::fromUtf8(mount), m_helper};
+    args += helperArgs;
+    return runHelper(QStringLiteral("unshare"), args, "S=" + m_s->root() + ";T=" + mount, mount);
+}
+
+void TestFaults::diskFull_data()
+{
+    QTest::addColumn<QStringList>("operation");
+    QTest::newRow("copy over a file") << QStringList{"copy", "S:\\big.bin", "T:\\OLD.TXT"};
+    QTest::newRow("copy to a new name") << QStringList{"copy", "S:\\big.bin", "T:\\new.bin"};
+    QTest::newRow("replace a file") << QStringList{"replace", "T:\\old.txt", "1000000"};
+    QTest::newRow("text output") << QStringList{"print", "T:\\old.txt", "40000"};
+    QTest::newRow("move in") << QStringList{"move", "S:\\big.bin", "T:\\big.bin"};
+}
+
+void TestFaults::diskFull()
+{
+    QFETCH(QStringList, operation);
+    if (!m_tmpfs)
+        QSKIP("no private tmpfs mount here (unshare -m and mount need root)");
+    const Outcome out = runInTmpfs(operation, "256k");
+    QVERIFY2(out.error != -999, out.output.constData());
+    QCOMPARE(out.error, int(ErrDiskFull));
+    // The old file whole, no partial copy, no temporary file.
+    QCOMPARE(out.entries, QStringList{entry("old.txt", "old")});
+    // A move that failed keeps its source.
+    QCOMPARE(m_s->content("big.bin"), QByteArray(1 << 20, 'b'));
+}
+
+void TestFaults::moveAcrossFileSystems()
+{
+    if (!m_tmpfs)
+        QSKIP("no private tmpfs mount here (unshare -m and mount need root)");
+    const Outcome out = runInTmpfs({"move", "S:\\small.bin", "T:\\moved.bin"}, "256k");
+    QCOMPARE(out.error, 0);
+    QCOMPARE(out.entries, (QStringList{entry("moved.bin", QByteArray(1000, 's')), entry("old.txt", "old")}));
+    QVERIFY(!m_s->exists("small.bin"));
+
+    const Outcome refused = runInTmpfs({"move", "S:\\big.bin", "T:\\old.txt"}, "4m");
+    QCOMPARE(refused.error, int(ErrFileExists));
+    QCOMPARE(refused.entries, QStringList{entry("old.txt", "old")});
+    QVERIFY(m_s->exists("big.bin"));
+}
+
+void TestFaults::injectedFailures_data()
+{
+    QTest::addColumn<QString>("syscall");
+    QTest::addColumn<QStringList>("operation");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("fsync on replace") << "fsync" << QStringList{"replace", "T:\\old.txt", "100"} << 57;
+    QTest::newRow("fsync on close") << "fsync" << QStringList{"print", "T:\\old.txt", "10"} << 57;
+    QTest::newRow("rename on copy") << "rename" << QStringList{"copy", "T:\\small.bin", "T:\\old.txt"} << 57;
+    QTest::newRow("write on copy") << "copy_file_range" << QStringList{"copy", "T:\\big.bin", "T:\\old.txt"} << 61;
+}
+
+void TestFaults::injectedFailures()
+{
+    QFETCH(QString, syscall);
+    QFETCH(QStringList, operation);
+    QFETCH(int, expected);
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed");
+    QVERIFY(m_s->file("old.txt", "old"));
+    const QString errorName = expected == 61 ? QStringLiteral("ENOSPC") : QStringLiteral("EIO");
+    QStringList args{"-f", "-o", "/dev/null", "-e", QStringLiteral("inject=%1:error=%2").arg(syscall, errorName), m_helper};
+    args += operation;
+    const Outcome out = runHelper(QStringLiteral("strace"), args, "T=" + m_s->root(), {});
+    if (out.error == -999 && out.output.contains("ptrace"))
+        QSKIP("ptrace is not permitted here");
+    QCOMPARE(out.error, expected);
+    QCOMPARE(m_s->content("old.txt"), QByteArray("old"));
+    for (const QByteArray &name : m_s->names())
+        QVERIFY2(!name.startsWith(".qv"), name.constData());
+}
+
+void TestFaults::permissionDenied()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty() || ::geteuid() != 0)
+        QSKIP("needs setpriv and root to run a step as another user");
+    QCOMPARE(::chmod(m_s->root().constData(), 0755), 0);
+    QVERIFY(m_s->file("secret.txt", "s", 0600));
+    QVERIFY(m_s->file("open.txt", "o", 0644));
+    const QByteArray drives = "T=" + m_s->root();
+    const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups", m_helper};
+    const Outcome denied = runHelper(QStringLiteral("setpriv"), asNobody + QStringList{"input", "T:\\secret.txt"}, drives, {});
+    if (denied.error == -999)
+        QSKIP(qPrintable(QStringLiteral("could not run as another user: ") + QString::fromUtf8(denied.output)));
+    QCOMPARE(denied.error, int(ErrPermissionDenied));
+    const Outcome allowed = runHelper(QStringLiteral("setpriv"), asNobody + QStringList{"input", "T:\\open.txt"}, drives, {});
+    QCOMPARE(allowed.error, 0);
+    const Outcome write = runHelper(QStringLiteral("setpriv"), asNobody + QStringList{"replace", "T:\\open.txt", "3"}, drives, {});
+    QCOMPARE(write.error, int(ErrPermissionDenied));
+    QCOMPARE(m_s->content("open.txt"), QByteArray("o"));
+}
+
+QTEST_GUILESS_MAIN(TestFaults)
+#include "tst_faults.moc"

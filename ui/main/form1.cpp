@@ -1,0 +1,339 @@
+#include "ui/main/form1.h"
+
+#include "engine/imagingrun.h"
+#include "engine/pathcreation.h"
+#include "engine/worker.h"
+#include "paths/pathhelpers.h"
+#include "paths/shared.h"
+#include "platform/widgets/dirlist.h"
+#include "platform/widgets/drivelist.h"
+#include "platform/widgets/twips.h"
+#include "startup/settingsfile.h"
+#include "ui/main/centerform.h"
+#include "ui/main/keyfilter.h"
+#include "ui/viewer/viewerhost.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <cstdlib>
+#include <exception>
+
+namespace quorvane {
+
+namespace {
+
+using platform::pixelsToTwips;
+using platform::twipsToPixels;
+
+constexpr int ClientHeightTwips = 4065;
+
+// The load handler and the Enter branch go on after a failed step.
+template <typename Step>
+void trapped(Step &&step)
+{
+    try {
+        step();
+    } catch (const std::exception &) {
+    }
+}
+
+int checkValue(const QCheckBox *box)
+{
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return Checked;
+    case Qt::PartiallyChecked:
+        return Grayed;
+    default:
+        return Unchecked;
+    }
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowCloseButtonHint)
+    , m_programEnd([] { QCoreApplication::exit(0); })
+    , m_immediateEnd([] { std::_Exit(0); })
+{
+    setAttribute(Qt::WA_QuitOnClose, false); // the unload handler ends the program itself
+    createControls();
+    connectHandlers();
+    Form_Load();
+}
+
+void Form1::connectHandlers()
+{
+    for (int i = 0; i < 7; ++i)
+        connect(Check1[i], &QCheckBox::toggled, this, [this, i] { Check1_Click(i); });
+    connect(Check3, &QCheckBox::toggled, this, [this] { Check3_Click(); });
+    // An option button's handler runs when it becomes selected.
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(Drive1, &platform::DriveList::driveChanged, this, [this] { Drive1_Change(); });
+    connect(Drive2, &platform::DriveList::driveChanged, this, [this] { Drive2_Change(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    Command1->installEventFilter(this);
+    Text2->installEventFilter(this);
+}
+
+void Form1::Form_Load()
+{
+    trapped([this] { setWindowTitle(AppTitle); });
+    trapped([] { (void)worker(); });
+    trapped([this] { (void)Drive1->setDrive(AppPath.left(2)); });
+    trapped([this] { (void)Dir1->setPath(AppPath); });
+    trapped([this] { (void)Drive2->setDrive(QStringLiteral("c:")); });
+    trapped([this] { (void)Dir2->setPath(QStringLiteral("C:\\")); });
+    trapped([this] { Option2_Click(); });
+    trapped([this] { Option2->setChecked(true); });
+    trapped([this] { CenterForm(*this, outerSizeTwips()); });
+    Command1->setFocus();
+}
+
+// ---- Form1Port -------------------------------------------------------------
+
+platform::Status Form1::setSourceDrive(const QString &drive)
+{
+    return Drive1->setDrive(drive);
+}
+
+platform::Status Form1::setSourceDirectory(const QString &path)
+{
+    return Dir1->setPath(path);
+}
+
+void Form1::setPatternText(const QString &text)
+{
+    Text1->setText(text);
+}
+
+void Form1::show()
+{
+    QWidget::show();
+}
+
+JobOptions Form1::readJob() const
+{
+    JobOptions job;
+    job.SourceDir = Dir1->path();
+    job.TargetDir = Dir2->path();
+    job.ExeGroup = checkValue(Check1[0]);
+    job.ImageGroup = checkValue(Check1[1]);
+    job.SoundGroup = checkValue(Check1[2]);
+    job.VideoGroup = checkValue(Check1[3]);
+    job.TextGroup = checkValue(Check1[4]);
+    job.UserGroup = checkValue(Check1[5]);
+    job.AllTypes = checkValue(Check1[6]);
+    job.UserPatterns = Text1->text();
+    job.TextListing = Option1->isChecked();
+    job.Recursive = checkValue(Check4);
+    job.NullByte = checkValue(Check3);
+    job.DeleteSources = checkValue(Check5);
+    job.TopLevelOnly = checkValue(Check6);
+    job.StructureOnly = Option3->isChecked();
+    return job;
+}
+
+// ---- Size ------------------------------------------------------------------
+
+QSize Form1::outerSizeTwips() const
+{
+    const int frameHeight = m_frame.top() + m_frame.bottom();
+    return QSize(m_outerWidthTwips,
+                 ClientHeightTwips + static_cast<int>(pixelsToTwips(frameHeight)));
+}
+
+void Form1::setOuterWidthTwips(int twips)
+{
+    m_outerWidthTwips = twips;
+    applyClientSize();
+}
+
+// The client area is the outer width less the frame the window system
+// reports; before the window is shown that frame is not known yet, and the
+// size is set again once it is.
+void Form1::applyClientSize()
+{
+    const int frameWidth = m_frame.left() + m_frame.right();
+    const int width = qMax(1, twipsToPixels(m_outerWidthTwips) - frameWidth);
+    const int height = twipsToPixels(ClientHeightTwips);
+    if (size() != QSize(width, height) || minimumSize() != maximumSize())
+        setFixedSize(width, height);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    moveEvent(nullptr);
+}
+
+void Form1::moveEvent(QMoveEvent *event)
+{
+    if (event)
+        QWidget::moveEvent(event);
+    if (!isVisible())
+        return;
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame != m_frame) {
+        m_frame = frame;
+        applyClientSize();
+    }
+}
+
+// ---- Option interlocks -----------------------------------------------------
+
+void Form1::Check1_Click(int)
+{
+    Text1->setEnabled(Check1[5]->checkState() == Qt::Checked);
+}
+
+void Form1::Check3_Click()
+{
+    if (Check3->checkState() == Qt::Checked) {
+        Check5->setChecked(false);
+        Check5->setEnabled(false);
+    } else {
+        Check5->setEnabled(true);
+    }
+}
+
+void Form1::Option1_Click()
+{
+    Frame2->resize(twipsToPixels(3495), Frame2->height());
+    Check4->hide();
+    setOuterWidthTwips(6235);
+    Check3->setEnabled(false);
+    Dir1->resize(Dir1->width(), twipsToPixels(2055));
+    Check5->hide();
+}
+
+void Form1::Option2_Click()
+{
+    Check3->setEnabled(true);
+    Check4->show();
+    setOuterWidthTwips(8710);
+    Frame2->resize(twipsToPixels(5955), Frame2->height());
+    Dir1->resize(Dir1->width(), twipsToPixels(1830));
+    Check5->show();
+}
+
+// ---- Drive lists -----------------------------------------------------------
+
+// A drive that cannot be read leaves the folder list where it was.
+void Form1::Drive1_Change()
+{
+    (void)Dir1->setPath(Drive1->drive());
+}
+
+void Form1::Drive2_Change()
+{
+    (void)Dir2->setPath(Drive2->drive());
+}
+
+// ---- Start button ----------------------------------------------------------
+
+void Form1::Command1_Click()
+{
+    // The run reads the window at each point of use, so changes made while
+    // it yields take effect at the next one.
+    RunJob([this] { return readJob(); }, &viewerHost());
+}
+
+bool Form1::Command1_KeyDown(int keyCode)
+{
+    if (keyCode != Qt::Key_Escape)
+        return false;
+    // Ends at once: no unload handler, the settings stay as they were.
+    m_immediateEnd();
+    return true;
+}
+
+// ---- New-folder entry ------------------------------------------------------
+
+void Form1::Command2_Click()
+{
+    Command2->hide();
+    Text2->show();
+    Text2->setFocus();
+    // The selection starts where it stands and reaches over the text's length.
+    const int start = Text2->hasSelectedText() ? Text2->selectionStart() : Text2->cursorPosition();
+    Text2->setSelection(start, Text2->text().size());
+}
+
+bool Form1::Text2_KeyDown(int keyCode)
+{
+    if (keyCode != Qt::Key_Escape)
+        return false;
+    Text2->hide();
+    Command2->show();
+    return true;
+}
+
+bool Form1::Text2_KeyPress(QKeyEvent &event)
+{
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
+        QString s = Dir2->path();
+        trapped([&] { AddBackslash(s); });
+        s += Text2->text();
+        trapped([&] { (void)CreatePath(s); });
+        Text2->hide();
+        Command2->show();
+        trapped([&] { (void)Dir2->setPath(s); });
+        trapped([&] { (void)Dir2->refresh(); });
+        return true;
+    }
+    return keyDroppedByFilter(event);
+}
+
+// ---- Window events ---------------------------------------------------------
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == Command1)
+            return Command1_KeyDown(key->key());
+        if (watched == Text2)
+            return Text2_KeyDown(key->key()) || Text2_KeyPress(*key);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    WriteIniString(AppTitle, QStringLiteral("UserDef"), Text1->text(), IniFile);
+    event->accept();
+    m_programEnd();
+}
+
+void Form1::mousePressEvent(QMouseEvent *event)
+{
+    MStartX = static_cast<int>(pixelsToTwips(qRound(event->position().x())));
+    MStartY = static_cast<int>(pixelsToTwips(qRound(event->position().y())));
+    event->accept();
+}
+
+void Form1::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() != Qt::LeftButton)
+        return;
+    const int x = static_cast<int>(pixelsToTwips(qRound(event->position().x())));
+    const int y = static_cast<int>(pixelsToTwips(qRound(event->position().y())));
+    const int left = static_cast<int>(pixelsToTwips(pos().x())) + (x - MStartX);
+    const int top = static_cast<int>(pixelsToTwips(pos().y())) + (y - MStartY);
+    move(twipsToPixels(left), twipsToPixels(top));
+}
+
+} // namespace quorvane

@@ -1,0 +1,428 @@
+#include "runfixture.h"
+
+#include "engine/scanner.h"
+#include "engine/worker.h"
+#include "platform/toolkit.h"
+
+#include <QtTest>
+
+using namespace quorvane;
+
+class TestImagingRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void messages_data();
+    void messages();
+    void noTypesKeepsPreviousLists();
+    void listingFillsBothPanes();
+    void secondListingRefillsOpenViewer();
+    void listingBatchesAndYields();
+    void directoryPaneStopsWhenListingIsSwitchedOff();
+    void listsForTheViewerAndTheImage();
+    void imageOptions_data();
+    void imageOptions();
+    void clashNames_data();
+    void clashNames();
+    void topLevelOnly();
+    void structureOnly();
+    void targetInsideSourceIsLeftOut();
+    void secondClickWhileRunningIsIgnored();
+    void busyCursorDuringRun();
+};
+
+void TestImagingRun::messages_data()
+{
+    QTest::addColumn<QString>("groups");   // "none", "zzz", or "all"
+    QTest::addColumn<bool>("listing");
+    QTest::addColumn<bool>("withFile");    // a .jpg in the source
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("no group") << "none" << false << true << MsgNoTypes;
+    QTest::newRow("own patterns are the mark") << "zzz" << true << true << MsgNoTypes;
+    QTest::newRow("listing finds nothing") << "images" << true << false << MsgNothingListed;
+    QTest::newRow("image finds nothing") << "images" << false << false << MsgNoFiles;
+}
+
+void TestImagingRun::messages()
+{
+    QFETCH(QString, groups);
+    QFETCH(bool, listing);
+    QFETCH(bool, withFile);
+    QFETCH(QString, message);
+
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/notes.txt", "n"));
+    if (withFile)
+        QVERIFY(drive.makeFile("src/pic.jpg", "p"));
+    QVERIFY(drive.makeDir("tgt"));
+
+    JobOptions o = jobOn();
+    o.AllTypes = Unchecked;
+    if (groups == u"zzz") {
+        o.UserGroup = Checked;
+        o.UserPatterns = QStringLiteral("*.zzz");
+    } else if (groups == u"images") {
+        o.ImageGroup = Checked;
+    }
+    o.TextListing = listing;
+    FakeView view;
+    runWith(o, &view);
+
+    QCOMPARE(drive.toolkit.boxes().size(), size_t(1));
+    const auto &box = drive.toolkit.boxes().front();
+    QCOMPARE(box.prompt, message);
+    QVERIFY(box.prompt.endsWith(QStringLiteral(".   ")));
+    QCOMPARE(box.style, int(platform::StyleInformation));
+    QCOMPARE(box.title, QStringLiteral("Brannick Quorvane"));
+    QCOMPARE(view.shows, 0);
+    QCOMPARE(view.clears, 0);
+    QCOMPARE(treeOf(drive.host("tgt")), QStringList());
+    QVERIFY(!drive.toolkit.isBusy());
+    QVERIFY(!RunActive());
+}
+
+void TestImagingRun::noTypesKeepsPreviousLists()
+{
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/a.jpg"));
+    JobOptions o = jobOn();
+    o.TextListing = true;
+    FakeView view;
+    QVERIFY(runWith(o, &view).ran);
+    QCOMPARE(worker().lstFoundFiles.count(), 1);
+
+    ScanActive = true; // a run that ends at the first message leaves it alone
+    o.AllTypes = Unchecked;
+    const RunSummary second = runWith(o, &view);
+    QVERIFY(!second.ran);
+    QCOMPARE(worker().lstFoundFiles.count(), 1);
+    QCOMPARE(worker().lstFoundDirs.count(), 1);
+    QCOMPARE(view.filePane, QStringLiteral("D:\\src\\a.jpg"));
+    QVERIFY(ScanActive);
+    ScanActive = false;
+}
+
+void TestImagingRun::listingFillsBothPanes()
+{
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/b.txt"));
+    QVERIFY(drive.makeFile("src/A.TXT"));
+    QVERIFY(drive.makeFile("src/sub/c.txt"));
+    QVERIFY(drive.makeFile("src/sub/skip.dat"));
+    JobOptions o = jobOn();
+    o.AllTypes = Unchecked;
+    o.TextGroup = Checked;
+    o.TextListing = true;
+    FakeView view;
+    const RunSummary summary = runWith(o, &view);
+
+    QCOMPARE(summary.found, 3);
+    QCOMPARE(view.shows, 1);
+    QCOMPARE(view.filePane, QStringLiteral("D:\\src\\A.TXT\r\nD:\\src\\b.txt\r\nD:\\src\\sub\\c.txt"));
+    QCOMPARE(view.dirPane, QStringLiteral("D:\\src\r\nD:\\src\\sub"));
+    QCOMPARE(treeOf(drive.host()).contains(QStringLiteral("tgt/")), false);
+    QVERIFY(!ScanActive);
+}
+
+void TestImagingRun::secondListingRefillsOpenViewer()
+{
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/one.txt"));
+    QVERIFY(drive.makeFile("other/two.txt"));
+    JobOptions o = jobOn();
+    o.TextListing = true;
+    FakeView view;
+    runWith(o, &view);
+    QCOMPARE(view.filePane, QStringLiteral("D:\\src\\one.txt"));
+
+    o.SourceDir = QStringLiteral("D:\\other");
+    runWith(o, &view);
+    QCOMPARE(view.clears, 2);
+    QCOMPARE(view.filePane, QStringLiteral("D:\\other\\two.txt"));
+    QCOMPARE(view.dirPane, QStringLiteral("D:\\other"));
+}
+
+void TestImagingRun::listingBatchesAndYields()
+{
+    EngineDrive drive;
+    for (int i = 0; i < 2500; ++i)
+        QVERIFY(drive.makeFile(QStringLiteral("src/f%1.txt").arg(i, 4, 10, QLatin1Char('0'))));
+    JobOptions o = jobOn();
+    o.TextListing = true;
+    FakeView view;
+    const int yieldsBefore = drive.toolkit.yieldCount();
+    runWith(o, &view);
+
+    const QStringList lines = view.filePane.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 2500);
+    QCOMPARE(lines.first(), QStringLiteral("D:\\src\\f0000.txt"));
+    QCOMPARE(lines.last(), QStringLiteral("D:\\src\\f2499.txt"));
+    // Several entries share a call, and the window gets a turn between batches.
+    QVERIFY2(view.fileCalls >= 3 && view.fileCalls < 2500, qPrintable(QString::number(view.fileCalls)));
+    QVERIFY(drive.toolkit.yieldCount() - yieldsBefore >= view.fileCalls);
+}
+
+void TestImagingRun::directoryPaneStopsWhenListingIsSwitchedOff()
+{
+    EngineDrive drive;
+    for (const char *dir : {"a", "b", "c", "d"})
+        QVERIFY(drive.makeFile(QStringLiteral("src/%1/x.txt").arg(QLatin1String(dir))));
+    JobOptions o = jobOn();
+    o.TextListing = true;
+    // The option is read at step 9 and before each directory entry; the
+    // user switches to "Verzeichnis" after the second directory entry.
+    int reads = 0;
+    int readsBeforeDirs = -1;
+    FakeView view;
+    RunJob([&] {
+        ++reads;
+        JobOptions now = o;
+        if (readsBeforeDirs < 0 && !view.filePane.isEmpty())
+            readsBeforeDirs = reads - 1;
+        if (readsBeforeDirs >= 0 && reads > readsBeforeDirs + 2)
+            now.TextListing = false;
+        return now;
+    }, &view);
+
+    QCOMPARE(view.filePane.count(QStringLiteral("\r\n")), 3);
+    QCOMPARE(view.dirPane, QStringLiteral("D:\\src\\a\r\nD:\\src\\b"));
+    QCOMPARE(reads - readsBeforeDirs, 4); // one read per directory entry
+}
+
+void TestImagingRun::listsForTheViewerAndTheImage()
+{
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("top.txt"));
+    QVERIFY(drive.makeFile("x/b.txt"));
+    QVERIFY(drive.makeFile("x/a.txt"));
+    QVERIFY(drive.makeFile("x/y/c.txt"));
+    JobOptions o = jobOn(QStringLiteral("D:\\"), QStringLiteral("D:\\x\\y"));
+    o.NullByte = Checked;
+    runWith(o);
+
+    Begin &w = worker();
+    QStringList dirs, hosts, copies;
+    for (qsizetype i = 0; i < w.lstFoundDirs.count(); ++i)
+        dirs << w.lstFoundDirs.item(i);
+    for (qsizetype i = 0; i < w.lstFullPathName.count(); ++i)
+        hosts << w.lstFullPathName.item(i);
+    for (qsizetype i = 0; i < w.lstFilesToCopy.count(); ++i)
+        copies << w.lstFilesToCopy.item(i);
+    QCOMPARE(dirs, QStringList({"D:\\", "D:\\x", "D:\\x\\y"}));
+    QCOMPARE(hosts, QStringList({drive.host("top.txt"), drive.host("x/a.txt"), drive.host("x/b.txt"),
+                                 drive.host("x/y/c.txt")}));
+    // The target lies below the source: what is in it is not imaged again.
+    QCOMPARE(copies, QStringList({"top.txt", "x\\a.txt", "x\\b.txt"}));
+}
+
+void TestImagingRun::imageOptions_data()
+{
+    QTest::addColumn<int>("recursive");
+    QTest::addColumn<int>("nullByte");
+    QTest::addColumn<int>("deleteSources");
+    QTest::addColumn<QStringList>("target");    // file=content
+    QTest::addColumn<QStringList>("sourceAfter");
+
+    const QStringList sources{"a.txt=A1", "sub/a.txt=A2", "sub/deep/x.txt=X"};
+    const QStringList nested{"a.txt=A1", "sub/a.txt=A2", "sub/deep/x.txt=X"};
+    const QStringList nestedEmpty{"a.txt=", "sub/a.txt=", "sub/deep/x.txt="};
+    const QStringList flat{"a.txt=A1", "a[1].txt=A2", "x.txt=X"};
+    const QStringList flatEmpty{"a.txt=", "a[1].txt=", "x.txt="};
+
+    QTest::newRow("recursive dummies") << 1 << 1 << 0 << nestedEmpty << sources;
+    QTest::newRow("recursive dummies, move ignored") << 1 << 1 << 1 << nestedEmpty << sources;
+    QTest::newRow("recursive move") << 1 << 0 << 1 << nested << QStringList();
+    QTest::newRow("recursive copy") << 1 << 0 << 0 << nested << sources;
+    QTest::newRow("flat dummies") << 0 << 1 << 0 << flatEmpty << sources;
+    QTest::newRow("flat move") << 0 << 0 << 1 << flat << QStringList();
+    QTest::newRow("flat copy") << 0 << 0 << 0 << flat << sources;
+    QTest::newRow("grayed counts as unset") << 2 << 2 << 2 << flat << sources;
+}
+
+void TestImagingRun::imageOptions()
+{
+    QFETCH(int, recursive);
+    QFETCH(int, nullByte);
+    QFETCH(int, deleteSources);
+    QFETCH(QStringList, target);
+    QFETCH(QStringList, sourceAfter);
+
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/a.txt", "A1"));
+    QVERIFY(drive.makeFile("src/sub/a.txt", "A2"));
+    QVERIFY(drive.makeFile("src/sub/deep/x.txt", "X"));
+    QVERIFY(drive.makeDir("tgt"));
+    JobOptions o = jobOn();
+    o.Recursive = recursive;
+    o.NullByte = nullByte;
+    o.DeleteSources = deleteSources;
+    const RunSummary summary = runWith(o);
+
+    QCOMPARE(summary.found, 3);
+    QCOMPARE(summary.imaged, 3);
+    QCOMPARE(summary.skipped, 0);
+    QStringList got;
+    for (const QString &path : treeOf(drive.host("tgt"))) {
+        if (!path.endsWith(QLatin1Char('/')))
+            got << path + QLatin1Char('=') + QString::fromUtf8(contentOf(drive.host("tgt/" + path)));
+    }
+    QCOMPARE(got, target);
+    QStringList left;
+    for (const QString &path : treeOf(drive.host("src")))
+        left << (path.endsWith(QLatin1Char('/'))
+                     ? path
+                     : path + QLatin1Char('=') + QString::fromUtf8(contentOf(drive.host("src/" + path))));
+    QStringList expectedLeft;
+    if (!sourceAfter.isEmpty())
+        expectedLeft = QStringList{"a.txt=A1", "sub/", "sub/a.txt=A2", "sub/deep/", "sub/deep/x.txt=X"};
+    // After a move the emptied folders go; the source folder itself stays.
+    QCOMPARE(left, expectedLeft);
+    QVERIFY(QFileInfo(drive.host("src")).isDir());
+}
+
+void TestImagingRun::clashNames_data()
+{
+    QTest::addColumn<QStringList>("present");  // in the target before
+    QTest::addColumn<QString>("source");       // one source file
+    QTest::addColumn<QString>("expected");     // its name in the image
+
+    QTest::newRow("third a.txt") << QStringList{"a.txt", "a[1].txt"} << "a.txt" << "a[2].txt";
+    QTest::newRow("no dot") << QStringList{"README"} << "README" << "README[1]";
+    QTest::newRow("dot first") << QStringList{".profile"} << ".profile" << "[1].profile";
+    QTest::newRow("two dots") << QStringList{"b.tar.gz"} << "b.tar.gz" << "b.tar[1].gz";
+    QTest::newRow("other letter case") << QStringList{"A.TXT"} << "a.txt" << "a[1].txt";
+    QTest::newRow("gap is used") << QStringList{"a.txt", "a[2].txt"} << "a.txt" << "a[1].txt";
+    QTest::newRow("folder takes the name") << QStringList{"c.txt/"} << "c.txt" << "c[1].txt";
+    QTest::newRow("free") << QStringList{"b.txt"} << "a.txt" << "a.txt";
+}
+
+void TestImagingRun::clashNames()
+{
+    QFETCH(QStringList, present);
+    QFETCH(QString, source);
+    QFETCH(QString, expected);
+
+    EngineDrive drive;
+    QVERIFY(drive.makeDir("tgt"));
+    for (const QString &name : present) {
+        if (name.endsWith(QLatin1Char('/')))
+            QVERIFY(drive.makeDir("tgt/" + name));
+        else
+            QVERIFY(drive.makeFile("tgt/" + name, "old"));
+    }
+    QVERIFY(drive.makeFile("src/deeper/" + source, "new"));
+    const RunSummary summary = runWith(jobOn());
+
+    QCOMPARE(summary.imaged, 1);
+    QCOMPARE(contentOf(drive.host("tgt/" + expected)), QByteArray("new"));
+    for (const QString &name : present) {
+        if (!name.endsWith(QLatin1Char('/')))
+            QCOMPARE(contentOf(drive.host("tgt/" + name)), QByteArray("old"));
+    }
+}
+
+void TestImagingRun::topLevelOnly()
+{
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/top.txt"));
+    QVERIFY(drive.makeFile("src/sub/below.txt"));
+    JobOptions o = jobOn();
+    o.TopLevelOnly = Checked;
+    o.TextListing = true;
+    FakeView view;
+    runWith(o, &view);
+    QCOMPARE(view.filePane, QStringLiteral("D:\\src\\top.txt"));
+
+    o.TextListing = false;
+    o.Recursive = Checked;
+    QVERIFY(drive.makeDir("tgt"));
+    const RunSummary summary = runWith(o);
+    QCOMPARE(summary.found, 1);
+    QCOMPARE(treeOf(drive.host("tgt")), QStringList({"top.txt"}));
+}
+
+void TestImagingRun::structureOnly()
+{
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/a/b/x.txt"));
+    QVERIFY(drive.makeDir("src/empty"));
+    QVERIFY(drive.makeFile("src/top.txt"));
+    QVERIFY(drive.makeFile("src/tgt/old/y.txt")); // the target, inside the source
+    JobOptions o = jobOn(QStringLiteral("D:\\src"), QStringLiteral("D:\\src\\tgt"));
+    o.StructureOnly = true;
+    o.Recursive = Checked;
+    const RunSummary summary = runWith(o);
+
+    QCOMPARE(summary.dirsMirrored, 3);
+    QCOMPARE(summary.dirsFailed, 0);
+    QCOMPARE(treeOf(drive.host("src/tgt")), QStringList({"a/", "a/b/", "empty/", "old/", "old/y.txt"}));
+    QCOMPARE(drive.toolkit.boxes().size(), size_t(0));
+
+    // A source without folders below it has nothing to mirror.
+    QVERIFY(drive.makeFile("flat/one.txt"));
+    o.SourceDir = QStringLiteral("D:\\flat");
+    o.TargetDir = QStringLiteral("D:\\flatcopy");
+    runWith(o);
+    QCOMPARE(drive.toolkit.boxes().size(), size_t(1));
+    QCOMPARE(drive.toolkit.boxes().front().prompt, MsgNoFiles);
+    QVERIFY(!QFileInfo::exists(drive.host("flatcopy")));
+}
+
+void TestImagingRun::targetInsideSourceIsLeftOut()
+{
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/a.txt", "1"));
+    QVERIFY(drive.makeFile("src/out/a.txt", "earlier image"));
+    JobOptions o = jobOn(QStringLiteral("D:\\src"), QStringLiteral("D:\\SRC\\Out"));
+    const RunSummary summary = runWith(o);
+    QCOMPARE(summary.found, 2);
+    QCOMPARE(summary.leftOut, 1);
+    QCOMPARE(summary.imaged, 1);
+    QCOMPARE(treeOf(drive.host("src/out")), QStringList({"a.txt", "a[1].txt"}));
+    QCOMPARE(contentOf(drive.host("src/out/a[1].txt")), QByteArray("1"));
+}
+
+void TestImagingRun::secondClickWhileRunningIsIgnored()
+{
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/a/one.txt"));
+    QVERIFY(drive.makeFile("src/b/two.txt"));
+    QVERIFY(drive.makeDir("tgt"));
+    RunSummary nested;
+    bool activeInside = false;
+    drive.toolkit.atYield(2, [&] {
+        activeInside = RunActive();
+        nested = runWith(jobOn());
+    });
+    JobOptions o = jobOn();
+    o.Recursive = Checked;
+    const RunSummary outer = runWith(o);
+
+    QVERIFY(activeInside);
+    QVERIFY(!nested.ran);
+    QCOMPARE(outer.found, 2);
+    QCOMPARE(outer.imaged, 2);
+    QCOMPARE(treeOf(drive.host("tgt")), QStringList({"a/", "a/one.txt", "b/", "b/two.txt"}));
+    QVERIFY(!RunActive());
+    QVERIFY(!ScanActive);
+}
+
+void TestImagingRun::busyCursorDuringRun()
+{
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/sub/x.txt"));
+    JobOptions o = jobOn();
+    o.Recursive = Checked;
+    bool busyAtEveryYield = true;
+    for (int n = 1; n <= 6; ++n)
+        drive.toolkit.atYield(n, [&] { busyAtEveryYield = busyAtEveryYield && drive.toolkit.isBusy(); });
+    runWith(o);
+    QVERIFY(drive.toolkit.yieldCount() >= 3);
+    QVERIFY(busyAtEveryYield); // also after the target folder was created
+    QVERIFY(!drive.toolkit.isBusy());
+    QVERIFY(QFileInfo::exists(drive.host("tgt/sub/x.txt")));
+}
+
+QTEST_GUILESS_MAIN(TestImagingRun)
+#include "test_imagingrun.moc"

@@ -110,6 +110,8 @@ QString frmEditor::paneText(Pane which) const
 void frmEditor::Form_Load()
 {
     const QSize screen = platform::toolkit().screenSizeTwips();
+    // The outer size counts the frame, which is known once the native window exists.
+    winId();
     const QRect outer = frameGeometry();
     const TwipsPoint at = centreOnScreen(float(pixelsToTwips(outer.width())),
                                          float(pixelsToTwips(outer.height())),

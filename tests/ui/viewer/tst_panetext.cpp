@@ -1,0 +1,119 @@
+#include "ui/viewer/panetext.h"
+
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace quorvane;
+
+using Batches = QList<QStringList>;
+
+class TestPaneText : public QObject {
+    Q_OBJECT
+private slots:
+    void paneRule_data();
+    void paneRule();
+    void appendsAfterTypedText();
+    void clearedPaneStartsAfresh();
+    void fillLeavesNoUndoStep();
+    void longListIsLinear();
+};
+
+void TestPaneText::paneRule_data()
+{
+    QTest::addColumn<Batches>("batches");
+    QTest::addColumn<QString>("expected");
+
+    const QStringList abc{"C:\\a.txt", "C:\\b.txt", "C:\\c.txt"};
+    const QString abcText = "C:\\a.txt\r\nC:\\b.txt\r\nC:\\c.txt";
+    QTest::newRow("three in one call") << Batches{abc} << abcText;
+    QTest::newRow("three in three calls")
+        << Batches{{abc[0]}, {abc[1]}, {abc[2]}} << abcText;
+    QTest::newRow("nothing") << Batches{} << QString();
+    QTest::newRow("empty call") << Batches{{}} << QString();
+    QTest::newRow("empty first entry adds nothing") << Batches{{"", "a", "b"}} << "a\r\nb";
+    QTest::newRow("empty entries in separate calls")
+        << Batches{{""}, {""}, {"a"}, {"b"}} << "a\r\nb";
+    QTest::newRow("only empty entries") << Batches{{"", "", ""}} << QString();
+    QTest::newRow("later empty entry adds an empty line") << Batches{{"a", "", "b"}}
+                                                          << "a\r\n\r\nb";
+    QTest::newRow("empty entry at the end") << Batches{{"a"}, {""}} << "a\r\n";
+    QTest::newRow("after a trailing empty line") << Batches{{"a", ""}, {"b"}} << "a\r\n\r\nb";
+    QTest::newRow("umlauts and no-break space kept")
+        << Batches{{QString::fromUtf8("C:\\Ä\u00a0ö ß.txt"), QString::fromUtf8("\u00a0")}}
+        << QString::fromUtf8("C:\\Ä\u00a0ö ß.txt\r\n\u00a0");
+    QTest::newRow("blanks are entries") << Batches{{" ", "  "}} << " \r\n  ";
+}
+
+void TestPaneText::paneRule()
+{
+    QFETCH(Batches, batches);
+    QFETCH(QString, expected);
+    QPlainTextEdit pane;
+    for (const QStringList &batch : batches)
+        appendToPane(pane, batch);
+    QCOMPARE(paneText(pane), expected);
+    QCOMPARE(paneIsEmpty(pane), expected.isEmpty());
+}
+
+void TestPaneText::appendsAfterTypedText()
+{
+    QPlainTextEdit pane;
+    pane.setFocus();
+    QTest::keyClicks(&pane, "xy");
+    appendToPane(pane, {"a"});
+    QCOMPARE(paneText(pane), QString("xy\r\na"));
+
+    // A user who leaves one line end behind leaves a pane that is not empty.
+    QPlainTextEdit other;
+    QTest::keyClick(&other, Qt::Key_Return);
+    QVERIFY(!paneIsEmpty(other));
+    appendToPane(other, {"a"});
+    QCOMPARE(paneText(other), QString("\r\n\r\na"));
+}
+
+void TestPaneText::clearedPaneStartsAfresh()
+{
+    QPlainTextEdit pane;
+    appendToPane(pane, {"a", "b"});
+    clearPane(pane);
+    QVERIFY(paneIsEmpty(pane));
+    appendToPane(pane, {"", "c"});
+    QCOMPARE(paneText(pane), QString("c"));
+}
+
+void TestPaneText::fillLeavesNoUndoStep()
+{
+    QPlainTextEdit pane;
+    appendToPane(pane, {"a", "b"});
+    QVERIFY(!pane.document()->isUndoAvailable());
+    QVERIFY(pane.isUndoRedoEnabled());
+    // The user's own typing stays undoable.
+    pane.moveCursor(QTextCursor::End);
+    QTest::keyClicks(&pane, "z");
+    QVERIFY(pane.document()->isUndoAvailable());
+}
+
+void TestPaneText::longListIsLinear()
+{
+    // 100,000 lines in batches of 1,000 take well under a second here; an
+    // append that rewrites the whole text per entry takes minutes.
+    QPlainTextEdit pane;
+    pane.show();
+    QStringList batch;
+    for (int i = 0; i < 1000; ++i)
+        batch.append(QStringLiteral("C:\\Daten\\Urlaub\\bild%1.jpg").arg(i, 5, 10, QChar('0')));
+    QElapsedTimer timer;
+    timer.start();
+    for (int round = 0; round < 100; ++round)
+        appendToPane(pane, batch);
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(pane.document()->blockCount(), 100000);
+    const QString text = paneText(pane);
+    QCOMPARE(text.count(QStringLiteral("\r\n")), 99999);
+    QVERIFY(text.endsWith(QStringLiteral("bild00999.jpg")));
+    QVERIFY2(elapsed < 15000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
+}
+
+QTEST_MAIN(TestPaneText)
+#include "tst_panetext.moc"

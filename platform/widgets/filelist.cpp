@@ -2,7 +2,7 @@
 
 #include "platform/services.h"
 #include "platform/widgets/displaytext.h"
-#include "platform/widgets/wildcard.h"
+#include "platform/wildcard.h"
 
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -66,19 +66,12 @@ Status FileList::load(const QString &folder)
     const Result<std::vector<DirEntry>> entries = fs.readDirectory(folder);
     if (!entries.ok())
         return Status::failure(entries.error, entries.message);
-    const QString base = folder.endsWith(QLatin1Char('\\')) ? folder : folder + QLatin1Char('\\');
     m_allNames.clear();
     m_allAttributes.clear();
+    // A link is a file here, as the file system reports it.
     for (const DirEntry &e : entries.value) {
         if (e.isDirectory)
             continue;
-        if (e.isLink) {
-            // A link counts as the file it points at; links to folders and
-            // dangling links stay out.
-            const Result<std::uint32_t> target = fs.attributes(base + e.name);
-            if (!target.ok() || (target.value & AttrDirectory))
-                continue;
-        }
         m_allNames.append(e.name);
         m_allAttributes.append(e.attributes);
     }
@@ -135,7 +128,17 @@ QString FileList::fileName() const
 
 void FileList::rebuild()
 {
-    const QStringList patterns = splitPatterns(m_pattern);
+    // ";"-separated; empty elements add nothing, and no element at all is "*.*".
+    QStringList patterns = m_pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (patterns.isEmpty())
+        patterns.append(QStringLiteral("*.*"));
+    const auto matches = [&patterns](const QString &name) {
+        for (const QString &p : patterns) {
+            if (matchesWildcard(p, name))
+                return true;
+        }
+        return false;
+    };
     m_names.clear();
     for (qsizetype i = 0; i < m_allNames.size(); ++i) {
         const std::uint32_t a = m_allAttributes.at(i);
@@ -143,7 +146,7 @@ void FileList::rebuild()
             continue;
         if ((a & AttrSystem) && !m_system)
             continue;
-        if (matchesAny(patterns, m_allNames.at(i)))
+        if (matches(m_allNames.at(i)))
             m_names.append(m_allNames.at(i));
     }
     std::sort(m_names.begin(), m_names.end(), [](const QString &a, const QString &b) {

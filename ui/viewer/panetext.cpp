@@ -2,7 +2,6 @@
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
 
 namespace quorvane {
@@ -67,15 +66,15 @@ void appendToPane(QPlainTextEdit &pane, const QStringList &entries)
     QString batch;
     batch.reserve(length);
     for (qsizetype i = first; i < entries.size(); ++i) {
-        if (i > first || !empty)
+        if (i > first)
             batch += QChar(u'\n');
         batch += entries.at(i);
     }
 
+    // Appending starts a new line exactly when the pane has text, which is the
+    // rule; it also spares the editor a size update per line.
     NoUndo noUndo(pane);
-    QTextCursor cursor(pane.document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(batch);
+    pane.appendPlainText(batch);
 }
 
 void clearPane(QPlainTextEdit &pane)

@@ -3,10 +3,12 @@
 #include "engine/worker.h"
 #include "platform/services.h"
 #include "platform/widgets/twips.h"
+#include "ui/viewer/panefill.h"
 #include "ui/viewer/viewerhost.h"
 #include "ui/viewer/viewerstate.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -74,6 +76,7 @@ private slots:
     void newListingKeepsCheckMark();
     void disabledWindowRefusesInput();
     void saveCommandsReachHost();
+    void longRebuildStaysResponsive();
 
 private:
     // Fills the panes the way a listing run does.
@@ -447,6 +450,38 @@ void TestFrmEditor::saveCommandsReachHost()
     m_host->setViewerEnabled(false);
     m_host->unloadViewer();
     QVERIFY(!m_host->viewer());
+}
+
+void TestFrmEditor::longRebuildStaysResponsive()
+{
+    // 200,000 entries take about a second here; rewriting the whole text per
+    // entry would take minutes, and one huge append would freeze the window.
+    const int count = qEnvironmentVariableIntValue("QUORVANE_VIEWER_ENTRIES") > 0
+        ? qEnvironmentVariableIntValue("QUORVANE_VIEWER_ENTRIES")
+        : 50000;
+    QStringList found;
+    QStringList full;
+    for (int i = 0; i < count; ++i) {
+        found.append(QStringLiteral("C:\\Daten\\Urlaub\\bild%1.jpg").arg(i, 6, 10, QChar('0')));
+        full.append(QStringLiteral("/daten/urlaub/bild%1.jpg").arg(i, 6, 10, QChar('0')));
+    }
+    fillLists(found, full);
+    listInto(found, {});
+    frmEditor *v = m_host->viewer();
+    QVERIFY(QTest::qWaitForWindowExposed(v));
+
+    QElapsedTimer timer;
+    timer.start();
+    v->mnuKomplett()->trigger();
+    const qint64 on = timer.restart();
+    v->mnuKomplett()->trigger();
+    const qint64 off = timer.elapsed();
+    qInfo("%d entries: rebuild %lld ms and %lld ms, %d yields", count, on, off,
+          m_toolkit->yields);
+    QCOMPARE(v->txtEdit()->document()->blockCount(), count);
+    QVERIFY(m_toolkit->yields >= 2 * count / FillBatchEntries);
+    QCOMPARE(v->paneText(Pane::Files), found.join("\r\n"));
+    QVERIFY2(on + off < 30000, "rebuild far slower than linear");
 }
 
 QTEST_MAIN(TestFrmEditor)

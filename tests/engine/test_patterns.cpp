@@ -1,0 +1,113 @@
+#include "engine/joboptions.h"
+#include "engine/namepattern.h"
+
+#include <QTest>
+
+using namespace quorvane;
+
+namespace {
+
+const QString Exe = QStringLiteral("*.exe");
+const QString Pictures = QStringLiteral("*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff;*.wmf;*.png");
+const QString Sounds = QStringLiteral("*.mp3;*.wav;*.mid;*.mod;*.snd;*.aif;*.aiff;*.au");
+const QString Videos = QStringLiteral("*.mpg;*.mpeg;*.avi;*.mov;*.wmv;*.asf;*.flv");
+const QString Documents = QStringLiteral("*.pdf;*.rtf;*.txt;*.doc");
+
+} // namespace
+
+class TestPatterns : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Runs first: the value a fresh program starts with.
+    void startValue() { QCOMPARE(FilePatterns, QStringLiteral("*.exe")); }
+
+    void patternList_data()
+    {
+        // Group states in the order exe, image, sound, video, text, user, all.
+        QTest::addColumn<QList<int>>("states");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("expected");
+        const QString design = QStringLiteral("*.cdr;*.scr");
+        QTest::newRow("nothing") << QList<int>{0, 0, 0, 0, 0, 0, 0} << design << QStringLiteral("*.zzz");
+        QTest::newRow("grayed counts as unset") << QList<int>{2, 2, 2, 2, 2, 2, 2} << design << QStringLiteral("*.zzz");
+        QTest::newRow("exe") << QList<int>{1, 0, 0, 0, 0, 0, 0} << design << Exe;
+        QTest::newRow("pictures") << QList<int>{0, 1, 0, 0, 0, 0, 0} << design << Pictures;
+        QTest::newRow("exe and sounds") << QList<int>{1, 0, 1, 0, 0, 0, 0} << design
+                                        << QStringLiteral("*.exe;*.mp3;*.wav;*.mid;*.mod;*.snd;*.aif;*.aiff;*.au");
+        QTest::newRow("documents and user") << QList<int>{0, 0, 0, 0, 1, 1, 0} << design
+                                            << QStringLiteral("*.pdf;*.rtf;*.txt;*.doc;*.cdr;*.scr");
+        QTest::newRow("all with others") << QList<int>{1, 1, 1, 1, 1, 1, 1} << design << QStringLiteral("*.*");
+        QTest::newRow("all alone") << QList<int>{0, 0, 0, 0, 0, 0, 1} << design << QStringLiteral("*.*");
+        QTest::newRow("user empty") << QList<int>{0, 0, 0, 0, 0, 1, 0} << QString() << QString();
+        QTest::newRow("user is the mark") << QList<int>{0, 0, 0, 0, 0, 1, 0} << QStringLiteral("*.zzz")
+                                          << QStringLiteral("*.zzz");
+        QTest::newRow("user text as typed") << QList<int>{0, 0, 0, 0, 1, 1, 0} << QStringLiteral("*.a; *.b;;")
+                                            << Documents + QStringLiteral(";*.a; *.b;;");
+        QTest::newRow("every group but all") << QList<int>{1, 1, 1, 1, 1, 1, 0} << design
+                                             << QStringList{Exe, Pictures, Sounds, Videos, Documents, design}.join(';');
+        QTest::newRow("video alone") << QList<int>{0, 0, 0, 1, 0, 0, 0} << design << Videos;
+        QTest::newRow("user empty after others") << QList<int>{0, 1, 0, 0, 0, 1, 0} << QString() << Pictures + ';';
+    }
+
+    void patternList()
+    {
+        QFETCH(QList<int>, states);
+        QFETCH(QString, user);
+        QFETCH(QString, expected);
+        JobOptions options;
+        options.ExeGroup = states[0];
+        options.ImageGroup = states[1];
+        options.SoundGroup = states[2];
+        options.VideoGroup = states[3];
+        options.TextGroup = states[4];
+        options.UserGroup = states[5];
+        options.AllTypes = states[6];
+        options.UserPatterns = user;
+        FilePatterns = QStringLiteral("left over");
+        BuildPatternList(options);
+        QCOMPARE(FilePatterns, expected);
+    }
+
+    void matching_data()
+    {
+        QTest::addColumn<QString>("patterns");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("suffix") << "*.jpg" << "a.jpg" << true;
+        QTest::newRow("suffix case") << "*.jpg" << "A.JPG" << true;
+        QTest::newRow("pattern case") << "*.JPG;*.Gif" << "b.gif" << true;
+        QTest::newRow("suffix only name") << "*.jpg" << ".jpg" << true;
+        QTest::newRow("suffix too short") << "*.jpeg" << "a.peg" << false;
+        QTest::newRow("suffix not at end") << "*.jpg" << "a.jpg.bak" << false;
+        QTest::newRow("second element") << "*.gif;*.png" << "x.png" << true;
+        QTest::newRow("all admits no dot") << "*.*" << "README" << true;
+        QTest::newRow("all among others") << "*.txt;*.*" << "Makefile" << true;
+        QTest::newRow("star") << "*" << "anything" << true;
+        QTest::newRow("question") << "?.txt" << "a.txt" << true;
+        QTest::newRow("question needs one") << "?.txt" << ".txt" << false;
+        QTest::newRow("inner star") << "ab*cd" << "abXYcd" << true;
+        QTest::newRow("inner star backtracks") << "a*b*c" << "aXbYbZc" << true;
+        QTest::newRow("inner star fails") << "a*b*c" << "aXbYbZ" << false;
+        QTest::newRow("exact name") << "liesmich.txt" << "LIESMICH.TXT" << true;
+        QTest::newRow("exact name differs") << "liesmich.txt" << "liesmich.txt2" << false;
+        QTest::newRow("blank kept") << "*.a; *.b" << "x.b" << false;
+        QTest::newRow("blank matches blank") << "*.a; *.b" << " x.b" << true;
+        QTest::newRow("empty element matches nothing") << "*.a;;" << "x.b" << false;
+        QTest::newRow("umlaut case") << "*.ÄÖ" << "datei.äö" << true;
+        QTest::newRow("empty list admits all") << "" << "x" << true;
+        QTest::newRow("undecodable byte kept") << QStringLiteral("*.jpg") << QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".JPG") << true;
+        QTest::newRow("undecodable in pattern") << QString(QChar(0xDCE9)) + QStringLiteral("*") << QString(QChar(0xDCE9)) + QStringLiteral("x") << true;
+    }
+
+    void matching()
+    {
+        QFETCH(QString, patterns);
+        QFETCH(QString, name);
+        QFETCH(bool, expected);
+        QCOMPARE(NamePatternSet(patterns).matches(name), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPatterns)
+#include "test_patterns.moc"

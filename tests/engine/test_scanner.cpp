@@ -1,0 +1,288 @@
+#include "enginedrive.h"
+
+#include "engine/scanner.h"
+#include "engine/worker.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quorvane;
+
+namespace {
+
+QStringList foundEntries()
+{
+    QStringList out;
+    for (qsizetype i = 0; i < FoundFilesList->count(); ++i)
+        out << FoundFilesList->item(i);
+    return out;
+}
+
+QStringList scan(const QString &start, const QString &patterns)
+{
+    QString path = start;
+    QString pattern = patterns;
+    ScanTree(path, pattern);
+    return foundEntries();
+}
+
+} // namespace
+
+class TestScanner : public QObject {
+    Q_OBJECT
+
+private slots:
+    void findsMatchesAtEveryDepth_data()
+    {
+        QTest::addColumn<QString>("patterns");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("two types") << "*.jpg;*.gif"
+                                   << QStringList{"D:\\Daten\\a.JPG", "D:\\Daten\\b.gif", "D:\\Daten\\sub\\deep\\d.Gif",
+                                                  "D:\\Daten\\sub\\e.jpg"};
+        QTest::newRow("patterns in upper case") << "*.JPG;*.GIF"
+                                                << QStringList{"D:\\Daten\\a.JPG", "D:\\Daten\\b.gif",
+                                                               "D:\\Daten\\sub\\deep\\d.Gif", "D:\\Daten\\sub\\e.jpg"};
+        QTest::newRow("hidden files") << "*.png"
+                                      << QStringList{"D:\\Daten\\.cache\\h.png", "D:\\Daten\\.versteckt.png"};
+        QTest::newRow("nothing matches") << "*.mp3" << QStringList{};
+        QTest::newRow("everything") << "*.*"
+                                    << QStringList{"D:\\Daten\\.cache\\h.png", "D:\\Daten\\.versteckt.png",
+                                                   "D:\\Daten\\a.JPG", "D:\\Daten\\b.gif", "D:\\Daten\\LIESMICH",
+                                                   "D:\\Daten\\sub\\deep\\d.Gif", "D:\\Daten\\sub\\e.jpg",
+                                                   "D:\\Daten\\sub\\notes.txt"};
+    }
+
+    void findsMatchesAtEveryDepth()
+    {
+        QFETCH(QString, patterns);
+        QFETCH(QStringList, expected);
+        EngineDrive drive;
+        for (const char *name : {"Daten/a.JPG", "Daten/b.gif", "Daten/LIESMICH", "Daten/.versteckt.png",
+                                 "Daten/.cache/h.png", "Daten/sub/e.jpg", "Daten/sub/notes.txt",
+                                 "Daten/sub/deep/d.Gif"})
+            QVERIFY(drive.makeFile(QString::fromLatin1(name)));
+        QVERIFY(drive.makeDir(QStringLiteral("Daten/leer/nichts")));
+        QString path = QStringLiteral("D:\\Daten");
+        QString pattern = patterns;
+        ScanTree(path, pattern);
+        QCOMPARE(path, QStringLiteral("D:\\Daten\\"));
+        QCOMPARE(pattern, patterns);
+        QCOMPARE(foundEntries(), expected);
+        // A complete walk leaves both enumerators in the start directory.
+        QCOMPARE(DirListCtl->path(), QStringLiteral("D:\\Daten"));
+        QCOMPARE(FileListCtl->path(), QStringLiteral("D:\\Daten"));
+    }
+
+    void emptyPatternsMeanEverything()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeFile("x/README"));
+        QVERIFY(drive.makeFile("x/a.b.c"));
+        QString path = QStringLiteral("D:\\x");
+        QString patterns;
+        ScanTree(path, patterns);
+        QCOMPARE(patterns, QStringLiteral("*.*"));
+        QCOMPARE(path, QStringLiteral("D:\\x\\"));
+        QCOMPARE(foundEntries(), (QStringList{"D:\\x\\a.b.c", "D:\\x\\README"}));
+    }
+
+    void driveRootHasNoDoubledBackslash()
+    {
+        EngineDrive drive('E');
+        QVERIFY(drive.makeFile("autoexec.bat"));
+        QVERIFY(drive.makeFile("dos/cmd.bat"));
+        QString path = QStringLiteral("E:\\");
+        QString patterns = QStringLiteral("*.bat");
+        ScanTree(path, patterns);
+        QCOMPARE(path, QStringLiteral("E:\\"));
+        QCOMPARE(foundEntries(), (QStringList{"E:\\autoexec.bat", "E:\\dos\\cmd.bat"}));
+        QCOMPARE(DirListCtl->path(), QStringLiteral("E:\\"));
+    }
+
+    void visitsPostOrderLastSubdirectoryFirst()
+    {
+        EngineDrive drive;
+        for (const char *name : {"R/r.txt", "R/A/a.txt", "R/b/b.txt", "R/b/x/x.txt", "R/b/y/y.txt", "R/C/c.txt"})
+            QVERIFY(drive.makeFile(QString::fromLatin1(name)));
+        // Records the found list's size at every visit: a directory's own
+        // files come after everything below it.
+        QList<qsizetype> sizes;
+        for (int n = 1; n <= 6; ++n)
+            drive.toolkit.atYield(n, [&sizes] { sizes << FoundFilesList->count(); });
+        QCOMPARE(scan("D:\\R", "*.txt"),
+                 (QStringList{"D:\\R\\A\\a.txt", "D:\\R\\b\\b.txt", "D:\\R\\b\\x\\x.txt", "D:\\R\\b\\y\\y.txt",
+                              "D:\\R\\C\\c.txt", "D:\\R\\r.txt"}));
+        QCOMPARE(drive.toolkit.visits,
+                 (QStringList{"D:\\R", "D:\\R\\C", "D:\\R\\b", "D:\\R\\b\\y", "D:\\R\\b\\x", "D:\\R\\A"}));
+        // C done; y done; x done, then b's own file.
+        QCOMPARE(sizes, (QList<qsizetype>{0, 0, 1, 1, 2, 4}));
+    }
+
+    void treeOfEmptyDirectoriesListsNothing()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeDir("leer/a/b"));
+        QVERIFY(drive.makeDir("leer/c"));
+        FoundFilesList->addItem(QStringLiteral("left over"));
+        QCOMPARE(scan("D:\\leer", "*.*"), QStringList{});
+        QCOMPARE(drive.toolkit.yieldCount(), 4);
+    }
+
+    // A run that starts and ends inside a visit's yield clears ScanActive: the
+    // outer walk gives up, and its ancestors list whatever directory the
+    // enumerators then stand in.
+    void nestedRunAbandonsOuterWalk()
+    {
+        EngineDrive drive;
+        for (const char *name : {"R/r.txt", "R/a/a.txt", "R/p/p.txt", "R/p/b/b.txt", "R/p/b/x/x.txt", "N/n.txt"})
+            QVERIFY(drive.makeFile(QString::fromLatin1(name)));
+        drive.toolkit.atYield(4, [] {
+            QString path = QStringLiteral("D:\\N");
+            QString patterns = QStringLiteral("*.txt");
+            ScanTree(path, patterns);
+            ScanActive = false;
+        });
+        const QStringList found = scan("D:\\R", "*.txt");
+        QCOMPARE(drive.toolkit.visits,
+                 (QStringList{"D:\\R", "D:\\R\\p", "D:\\R\\p\\b", "D:\\R\\p\\b\\x", "D:\\N"}));
+        // N's file from the nested run, again from p (standing in N), then R's own.
+        QCOMPARE(found, (QStringList{"D:\\N\\n.txt", "D:\\N\\n.txt", "D:\\R\\r.txt"}));
+        QVERIFY(!ScanActive);
+    }
+
+    void startThatCannotBeEnteredListsNothing()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeFile("other/o.txt"));
+        QVERIFY(DirListCtl->setPath(QStringLiteral("D:\\other")).ok());
+        FoundFilesList->addItem(QStringLiteral("left over"));
+        QCOMPARE(scan("D:\\fehlt", "*.*"), QStringList{});
+        QCOMPARE(drive.toolkit.yieldCount(), 0);
+        QCOMPARE(DirListCtl->path(), QStringLiteral("D:\\other"));
+    }
+
+    // A subdirectory whose host path is too long to open is listed but
+    // cannot be entered: it is skipped, nothing is visited twice.
+    void subdirectoryThatCannotBeEnteredIsSkipped()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeFile("R/r.txt"));
+        QVERIFY(drive.makeFile("R/a/a.txt"));
+        QVERIFY(drive.makeFile("R/z/z.txt"));
+        const QByteArray level(200, 'L');
+        int fd = ::open(QFile::encodeName(drive.host("R/z")).constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(fd >= 0);
+        int depth = 0;
+        qsizetype length = QFile::encodeName(drive.host("R/z")).size();
+        while (length <= 4200) {
+            QCOMPARE(::mkdirat(fd, level.constData(), 0755), 0);
+            const int next = ::openat(fd, level.constData(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            QVERIFY(next >= 0);
+            fd = next;
+            length += level.size() + 1;
+            ++depth;
+        }
+        ::close(::openat(fd, "tief.txt", O_CREAT | O_WRONLY, 0644));
+        ::close(fd);
+
+        const QStringList found = scan("D:\\R", "*.txt");
+        QVERIFY(!found.isEmpty());
+        QCOMPARE(found.first(), QStringLiteral("D:\\R\\a\\a.txt"));
+        QCOMPARE(found.last(), QStringLiteral("D:\\R\\z\\z.txt"));
+        QVERIFY(found.contains(QStringLiteral("D:\\R\\r.txt")));
+        QCOMPARE(found.size(), 3);
+        QStringList unique = drive.toolkit.visits;
+        unique.removeDuplicates();
+        QCOMPARE(unique.size(), drive.toolkit.visits.size());
+        QVERIFY(drive.toolkit.visits.size() < depth + 3);
+        QCOMPARE(drive.toolkit.visits.last(), QStringLiteral("D:\\R\\a"));
+        removeDeepChain(drive.host("R/z"), level, depth);
+    }
+
+    void linkToAncestorIsNotFollowed()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeFile("R/r.txt"));
+        QVERIFY(drive.makeFile("R/a/a.txt"));
+        QCOMPARE(::symlink(QFile::encodeName(drive.host("R")).constData(),
+                           QFile::encodeName(drive.host("R/a/zurueck")).constData()),
+                 0);
+        QCOMPARE(::symlink("..", QFile::encodeName(drive.host("R/a/hoch")).constData()), 0);
+        QCOMPARE(scan("D:\\R", "*.txt"), (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\r.txt"}));
+        QCOMPARE(drive.toolkit.visits, (QStringList{"D:\\R", "D:\\R\\a"}));
+    }
+
+    void undecodableNamesStayReachable()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeDir("R"));
+        const QByteArray dir = QFile::encodeName(drive.host("R")) + "/b\xe4r";
+        QCOMPARE(::mkdir(dir.constData(), 0755), 0);
+        ::close(::open((dir + "/f\xfc.jpg").constData(), O_CREAT | O_WRONLY, 0644));
+        const QStringList found = scan("D:\\R", "*.JPG");
+        QCOMPARE(found.size(), 1);
+        const QString expected = QStringLiteral("D:\\R\\b") + QChar(0xDCE4) + QStringLiteral("r\\f") + QChar(0xDCFC)
+            + QStringLiteral(".jpg");
+        QCOMPARE(found.first(), expected);
+        QVERIFY(drive.fs().attributes(found.first()).ok());
+        // QTemporaryDir cannot remove what it cannot name.
+        ::unlink((dir + "/f\xfc.jpg").constData());
+        ::rmdir(dir.constData());
+    }
+
+    // 16-bit counts would have lost every file beyond 32767.
+    void findsMoreThan32767Files()
+    {
+        // A memory file system where there is one: creating many files on
+        // this disk soon after deleting many is slow.
+        const QString shm = QStringLiteral("/dev/shm");
+        EngineDrive drive('D', QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm : QString());
+        const int perDirectory = 10000;
+        const int directories = 4;
+        for (int d = 0; d < directories; ++d) {
+            const QByteArray folder = QFile::encodeName(drive.host(QStringLiteral("viel/d%1").arg(d)));
+            QVERIFY(QDir().mkpath(QString::fromUtf8(folder)));
+            for (int i = 0; i < perDirectory; ++i) {
+                const QByteArray name = folder + "/f" + QByteArray::number(i).rightJustified(5, '0') + ".jpg";
+                const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0644);
+                QVERIFY(fd >= 0);
+                ::close(fd);
+            }
+        }
+        QString path = QStringLiteral("D:\\viel");
+        QString patterns = QStringLiteral("*.jpg");
+        ScanTree(path, patterns);
+        QCOMPARE(FoundFilesList->count(), qsizetype(perDirectory * directories));
+        QCOMPARE(FoundFilesList->item(0), QStringLiteral("D:\\viel\\d0\\f00000.jpg"));
+        QCOMPARE(FoundFilesList->item(32767), QStringLiteral("D:\\viel\\d3\\f02767.jpg"));
+        QCOMPARE(FoundFilesList->item(39999), QStringLiteral("D:\\viel\\d3\\f09999.jpg"));
+    }
+
+private:
+    static void removeDeepChain(const QString &top, const QByteArray &level, int depth)
+    {
+        std::vector<int> fds;
+        int fd = ::open(QFile::encodeName(top).constData(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < depth && fd >= 0; ++i) {
+            fds.push_back(fd);
+            fd = ::openat(fd, level.constData(), O_RDONLY | O_DIRECTORY);
+        }
+        if (fd >= 0) {
+            ::unlinkat(fd, "tief.txt", 0);
+            ::close(fd);
+        }
+        while (!fds.empty()) {
+            ::unlinkat(fds.back(), level.constData(), AT_REMOVEDIR);
+            ::close(fds.back());
+            fds.pop_back();
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScanner)
+#include "test_scanner.moc"

@@ -1,0 +1,124 @@
+#include "engine/stringlist.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace quorvane;
+
+class TestStringList : public QObject {
+    Q_OBJECT
+
+private slots:
+    void order_data()
+    {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("case ignored") << QStringList{"b", "A", "c"} << QStringList{"A", "b", "c"};
+        QTest::newRow("ties by exact text") << QStringList{"abc", "ABC", "Abc"} << QStringList{"ABC", "Abc", "abc"};
+        QTest::newRow("prefix first") << QStringList{"ab", "a", "A"} << QStringList{"A", "a", "ab"};
+        QTest::newRow("duplicates stay") << QStringList{"x", "x"} << QStringList{"x", "x"};
+        QTest::newRow("umlaut case") << QStringList{"ä", "Ä", "b"} << QStringList{"b", "Ä", "ä"};
+        QTest::newRow("paths") << QStringList{"D:\\b\\x.jpg", "D:\\a.jpg", "D:\\B\\a.jpg", "d:\\a\\z.jpg"}
+                               << QStringList{"D:\\a.jpg", "d:\\a\\z.jpg", "D:\\B\\a.jpg", "D:\\b\\x.jpg"};
+        QTest::newRow("long shared prefix") << QStringList{"0123456789abcdefghijZ", "0123456789ABCDEFGHIJa"}
+                                            << QStringList{"0123456789ABCDEFGHIJa", "0123456789abcdefghijZ"};
+    }
+
+    void order()
+    {
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, expected);
+        StringList list(true);
+        for (const QString &text : added)
+            list.addItem(text);
+        QStringList got;
+        for (qsizetype i = 0; i < list.count(); ++i)
+            got << list.item(i);
+        QCOMPARE(got, expected);
+    }
+
+    void compare_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("sign");
+        QTest::newRow("equal") << "Abc" << "Abc" << 0;
+        QTest::newRow("case only") << "ABC" << "abc" << -1;
+        QTest::newRow("case then letter") << "aBd" << "Abc" << 1;
+        QTest::newRow("shorter first") << "abc" << "ABCD" << -1;
+        QTest::newRow("empty") << "" << "a" << -1;
+    }
+
+    void compare()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, sign);
+        const int forward = compareListText(a, b);
+        const int backward = compareListText(b, a);
+        QCOMPARE((forward > 0) - (forward < 0), sign);
+        QCOMPARE((backward > 0) - (backward < 0), -sign);
+    }
+
+    void unsortedKeepsInsertionOrder()
+    {
+        StringList list(false);
+        for (const char *text : {"c", "a", "B"})
+            list.addItem(QString::fromLatin1(text));
+        QCOMPARE(list.count(), 3);
+        QCOMPARE(list.item(0), QStringLiteral("c"));
+        QCOMPARE(list.item(2), QStringLiteral("B"));
+    }
+
+    void outsideRangeIsEmpty()
+    {
+        StringList list(true);
+        list.addItem(QStringLiteral("a"));
+        QCOMPARE(list.item(-1), QString());
+        QCOMPARE(list.item(1), QString());
+        list.clear();
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(list.item(0), QString());
+    }
+
+    // Reads between additions must see a sorted list every time.
+    void addingAfterReading()
+    {
+        StringList list(true);
+        QStringList reference;
+        QRandomGenerator random(7);
+        for (int round = 0; round < 50; ++round) {
+            for (int i = 0; i < 40; ++i) {
+                const QString text = QString::number(random.bounded(1000)) + (random.bounded(2) ? "x" : "X");
+                list.addItem(text);
+                reference << text;
+            }
+            std::sort(reference.begin(), reference.end(),
+                      [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
+            QCOMPARE(list.count(), reference.size());
+            const int probe = random.bounded(int(reference.size()));
+            QCOMPARE(list.item(probe), reference.at(probe));
+        }
+        for (qsizetype i = 0; i < list.count(); ++i)
+            QCOMPARE(list.item(i), reference.at(i));
+    }
+
+    // 16-bit counts would stop at 32767 entries.
+    void holdsMoreThan32767()
+    {
+        StringList list(true);
+        const int total = 100000;
+        for (int i = total - 1; i >= 0; --i)
+            list.addItem(QStringLiteral("C:\\d\\f%1.jpg").arg(i, 6, 10, QLatin1Char('0')));
+        QCOMPARE(list.count(), qsizetype(total));
+        QCOMPARE(list.item(0), QStringLiteral("C:\\d\\f000000.jpg"));
+        QCOMPARE(list.item(32767), QStringLiteral("C:\\d\\f032767.jpg"));
+        QCOMPARE(list.item(40000), QStringLiteral("C:\\d\\f040000.jpg"));
+        QCOMPARE(list.item(total - 1), QStringLiteral("C:\\d\\f099999.jpg"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStringList)
+#include "test_stringlist.moc"

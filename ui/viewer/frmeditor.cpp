@@ -199,14 +199,18 @@ void frmEditor::unloadNow()
 void frmEditor::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange) {
-        // Keep the user from resizing a disabled window as well.
-        if (!isEnabled()) {
+        // Keep the user from resizing a disabled window as well; a maximised
+        // or minimised one has no edges to drag.
+        const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized
+                                               | Qt::WindowFullScreen));
+        if (!isEnabled() && normal) {
             m_minimumBeforeDisable = minimumSize();
             m_maximumBeforeDisable = maximumSize();
             setFixedSize(size());
-        } else if (m_maximumBeforeDisable.isValid()) {
+        } else if (isEnabled() && m_maximumBeforeDisable.isValid()) {
             setMinimumSize(m_minimumBeforeDisable);
             setMaximumSize(m_maximumBeforeDisable);
+            m_maximumBeforeDisable = QSize();
         }
     }
     QMainWindow::changeEvent(event);

@@ -8,12 +8,8 @@ namespace quorvane {
 
 ViewerHost::ViewerHost(QObject *parent) : QObject(parent) {}
 
-ViewerHost::~ViewerHost()
-{
-    // The window is a top-level widget of its own; it lives until it is closed.
-    if (m_window)
-        disconnect(m_window, nullptr, this, nullptr);
-}
+// The window is a top-level widget of its own and lives until it is closed.
+ViewerHost::~ViewerHost() = default;
 
 frmEditor *ViewerHost::viewer() const
 {

@@ -138,7 +138,10 @@ Status HostFileSystem::copyFile(const QString &source, const QString &target)
     if (!result.ok())
         return result;
     staged.setTimes(st.st_atim, st.st_mtim);
-    return staged.commit(true);
+    result = staged.commit(true);
+    if (result.ok())
+        m_names.added(t.value.folder, t.value.name);
+    return result;
 }
 
 Status HostFileSystem::moveFile(const QString &source, const QString &target)
@@ -174,9 +177,16 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
         to = t.value.hostParent() + '/' + given;
     }
 
+    const QByteArray toFolder = t.value.hostParent();
+    const QByteArray toName = to.mid(to.lastIndexOf('/') + 1);
+    const auto moved = [&] {
+        m_names.removed(s.value.hostParent(), s.value.names.last());
+        m_names.added(toFolder, toName);
+        return Status::success();
+    };
     const int renameErr = renameNoReplace(from, to);
     if (renameErr == 0)
-        return Status::success();
+        return moved();
     if (renameErr == EEXIST)
         return failureFor(ErrFileExists, t.value.display());
     if (renameErr != EXDEV)
@@ -206,7 +216,7 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
         ::unlink(to.constData()); // the move did not happen: one copy only
         return errnoFailure(unlinkErr, s.value.display());
     }
-    return Status::success();
+    return moved();
 }
 
 Status HostFileSystem::deleteFile(const QString &path)
@@ -230,6 +240,7 @@ Status HostFileSystem::deleteFile(const QString &path)
     }
     if (::unlink(host.constData()) != 0)
         return errnoFailure(errno, r.value.display());
+    m_names.removed(r.value.hostParent(), r.value.names.last());
     return Status::success();
 }
 
@@ -294,6 +305,7 @@ Status HostFileSystem::makeDirectory(const QString &path)
             return failureFor(ErrPathNotFound, r.value.display());
         return errnoFailure(err, r.value.display());
     }
+    m_names.added(r.value.hostParent(), r.value.names.last());
     return Status::success();
 }
 
@@ -314,6 +326,7 @@ Status HostFileSystem::removeDirectory(const QString &path)
         // Only the link goes; what it points at is not part of this tree.
         if (::unlink(host.constData()) != 0)
             return errnoFailure(errno, r.value.display());
+        m_names.removed(r.value.hostParent(), r.value.names.last());
         return Status::success();
     }
     if (!S_ISDIR(st.st_mode))
@@ -324,6 +337,7 @@ Status HostFileSystem::removeDirectory(const QString &path)
             return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("nicht leer"));
         return errnoFailure(err, r.value.display());
     }
+    m_names.removed(r.value.hostParent(), r.value.names.last());
     return Status::success();
 }
 
@@ -376,7 +390,10 @@ Status HostFileSystem::replaceFile(const QString &path, const QByteArray &conten
         result = staged.write(content);
     if (!result.ok())
         return result;
-    return staged.commit(true);
+    result = staged.commit(true);
+    if (result.ok())
+        m_names.added(t.value.folder, t.value.name);
+    return result;
 }
 
 } // namespace quorvane::platform

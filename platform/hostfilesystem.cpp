@@ -2,11 +2,9 @@
 
 #include "hosterrors.h"
 #include "namecodec.h"
-#include "wildcard.h"
 
 #include <cerrno>
 #include <climits>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -114,27 +112,6 @@ QStringList HostFileSystem::drives() const
     return out;
 }
 
-Result<QByteArray> HostFileSystem::caseVariant(const QByteArray &folder, const QString &wanted) const
-{
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return Result<QByteArray>::failure(errorFromErrno(errno));
-    QByteArray best;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        if (!sameNameIgnoringCase(decodeName(name), wanted))
-            continue;
-        if (best.isNull() || name < best)
-            best = name;
-    }
-    ::closedir(dir);
-    if (best.isNull())
-        return Result<QByteArray>::failure(ErrFileNotFound);
-    return Result<QByteArray>::success(best);
-}
-
 Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) const
 {
     using R = Result<Resolved>;
@@ -171,14 +148,18 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
             break;
         if (err != ENOENT)
             return R::failure(errnoFailure(err, r.display()));
-        const Result<QByteArray> variant = caseVariant(prefix, r.path.components[i]);
-        if (!variant.ok()) {
-            if (variant.error == ErrFileNotFound || variant.error == ErrPathNotFound)
+        QByteArray variant;
+        int lookupErr = 0;
+        const FolderNameCache::Lookup found = m_names.find(prefix, r.path.components[i], &variant, &lookupErr);
+        if (found == FolderNameCache::Lookup::Missing)
+            break;
+        if (found == FolderNameCache::Lookup::Failed) {
+            if (lookupErr == ENOTDIR || lookupErr == ENOENT)
                 break;
-            return R::failure(failureFor(variant.error, r.display()));
+            return R::failure(errnoFailure(lookupErr, r.display()));
         }
-        r.names[i] = variant.value;
-        prefix = joinHost(prefix, variant.value);
+        r.names[i] = variant;
+        prefix = joinHost(prefix, variant);
         r.found = i + 1;
     }
     return R::success(r);

@@ -2,6 +2,7 @@
 
 #include "drivemap.h"
 #include "drivepath.h"
+#include "foldernamecache.h"
 #include "filesystem.h"
 #include "stagedfile.h"
 
@@ -129,7 +130,6 @@ private:
     Result<Resolved> resolve(const QString &path) const;
     // Refuses a missing folder (76), a directory and a read-only file (75).
     Result<Target> prepareTarget(const QString &path) const;
-    Result<QByteArray> caseVariant(const QByteArray &folder, const QString &wanted) const;
     // 53 when only the last component is missing, else 76.
     static Status missing(const Resolved &r);
     bool isOpenHere(const QByteArray &host) const;
@@ -144,6 +144,8 @@ private:
     std::vector<QString> m_listing;
     size_t m_listingNext = 0;
     bool m_listingActive = false;
+
+    mutable FolderNameCache m_names;
 
     std::map<int, OpenFile> m_files;
     QStringEncoder m_codePage;

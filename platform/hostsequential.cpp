@@ -127,7 +127,10 @@ Status HostFileSystem::closeFile(int number)
         file.staged->abort();
         return flushed;
     }
-    return file.staged->commit(true);
+    const Status committed = file.staged->commit(true);
+    if (committed.ok())
+        m_names.added(file.staged->folder(), file.staged->name());
+    return committed;
 }
 
 void HostFileSystem::closeAll()

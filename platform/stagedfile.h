@@ -37,6 +37,8 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     qint64 written() const { return m_written; }
     QByteArray targetPath() const;
+    const QByteArray &folder() const { return m_folder; }
+    const QByteArray &name() const { return m_name; }
 
 private:
     int m_fd = -1;

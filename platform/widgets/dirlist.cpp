@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QStyle>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -171,6 +172,9 @@ void DirList::rebuild()
         child->setData(0, PathRole, sub);
         child->setIcon(0, closed);
     }
+    // Every row stays open; no row offers to fold.
+    for (QTreeWidgetItemIterator it(m_view); *it; ++it)
+        (*it)->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
     m_view->expandAll();
     m_view->setCurrentItem(current);
     m_view->scrollToItem(current);

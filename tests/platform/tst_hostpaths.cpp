@@ -16,6 +16,7 @@ private slots:
     void init();
     void resolution_data();
     void resolution();
+    void caseLookupSeesNewNames();
     void hostAndDrivePaths();
     void currentDirectories();
     void listingMasks_data();
@@ -91,6 +92,33 @@ void TestHostPaths::resolution()
     QCOMPARE(r.ok() ? r.value : QStringLiteral("error %1").arg(r.error), expected);
     if (!r.ok())
         QVERIFY(!r.message.isEmpty());
+}
+
+void TestHostPaths::caseLookupSeesNewNames()
+{
+    HostFileSystem &fs = *m_t->fs;
+    QVERIFY(m_t->dir("F") && m_t->file("F/a"));
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\x.txt")).error, int(ErrFileNotFound));
+    // Made by someone else right away, within the folder's time stamp tick.
+    QVERIFY(m_t->file("F/X.TXT"));
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\x.txt")).value, QStringLiteral("T:\\F\\X.TXT"));
+
+    QTest::qWait(120);
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\y")).error, int(ErrFileNotFound));
+    QTest::qWait(20);
+    QVERIFY(m_t->file("F/Y"));
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\y")).value, QStringLiteral("T:\\F\\Y"));
+
+    // Our own changes are seen at once.
+    QCOMPARE(fs.copyFile(QStringLiteral("T:\\F\\a"), QStringLiteral("T:\\F\\Neu")).error, 0);
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\NEU")).value, QStringLiteral("T:\\F\\Neu"));
+    QCOMPARE(fs.makeDirectory(QStringLiteral("T:\\F\\Ordner")).error, 0);
+    QCOMPARE(fs.makeDirectory(QStringLiteral("T:\\F\\ORDNER")).error, int(ErrPathFileAccess));
+    QCOMPARE(fs.deleteFile(QStringLiteral("T:\\F\\neu")).error, 0);
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\NEU")).error, int(ErrFileNotFound));
+    QCOMPARE(fs.moveFile(QStringLiteral("T:\\F\\a"), QStringLiteral("T:\\F\\Bewegt")).error, 0);
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\bewegt")).value, QStringLiteral("T:\\F\\Bewegt"));
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\A")).error, int(ErrFileNotFound));
 }
 
 void TestHostPaths::hostAndDrivePaths()

@@ -22,6 +22,16 @@ namespace {
 const char WriteMode[] = "--write-setting";
 const int SkipCode = 99; // the child could not set up the fault
 
+const QByteArray OldContent("; von Hand\r\n[Fenster]\r\nLinks=10\r\n[Brannick Quorvane]\r\nUserDef=*.alt\r\n");
+// Longer than a page of the small disk: a writer that cut the old file
+// first and then wrote would free one page and still run out of room.
+const QByteArray NewValue = "*.neu;" + QByteArray(6000, 'x');
+const QByteArray NewContent = OldContent.left(OldContent.indexOf("*.alt")) + NewValue + "\r\n";
+
+// The write the program does when its window closes, on drive T.
+const char ChildWrite[] = "QUORVANE_DRIVES=\"T=$2\" \"$1\" --write-setting 'Brannick Quorvane' UserDef "
+                          "\"$QUORVANE_TEST_VALUE\" 'T:\\Quorvane.ini'";
+
 QByteArray readBytes(const QString &path)
 {
     QFile file(path);
@@ -40,6 +50,9 @@ int runIsolated(const QString &script, const QString &first, const QString &seco
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUORVANE_TEST_VALUE"), QString::fromLatin1(NewValue));
+    child.setProcessEnvironment(environment);
     child.start(QStringLiteral("unshare"),
                 {QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"), QStringLiteral("sh"),
                  QStringLiteral("-c"), script, QStringLiteral("sh"), QCoreApplication::applicationFilePath(), first,
@@ -58,14 +71,6 @@ bool canIsolate()
                                             QStringLiteral("private"), QStringLiteral("true")});
     return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
 }
-
-const QByteArray OldContent("; von Hand\r\n[Fenster]\r\nLinks=10\r\n[Brannick Quorvane]\r\nUserDef=*.alt\r\n");
-const QByteArray NewContent("; von Hand\r\n[Fenster]\r\nLinks=10\r\n[Brannick Quorvane]\r\nUserDef=*.neu\r\n");
-
-// The write the program does when its window closes, on drive T.
-const char ChildWrite[] =
-    "QUORVANE_DRIVES=\"T=$2\" \"$1\" --write-setting 'Brannick Quorvane' UserDef '*.neu' 'T:\\Quorvane.ini'";
-
 } // namespace
 
 class TestSettingsFaults : public QObject {

@@ -93,8 +93,9 @@ private slots:
         QFETCH(QString, appPath);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        QVERIFY(QDir().mkpath(drive.hostPath(folder)));
-        setProgramFolderSource([&] { return drive.hostPath() + QLatin1Char('/') + folder; });
+        const QString hostFolder = drive.hostPath() + QLatin1Char('/') + folder;
+        QVERIFY(QDir().mkpath(hostFolder));
+        setProgramFolderSource([&] { return hostFolder; });
         FakeForm1 form;
         Main({QStringLiteral("quorvane")}, form.factory());
         QCOMPARE(AppPath, appPath);
@@ -107,12 +108,19 @@ private slots:
         QCOMPARE(FoundFilesList, &worker().lstFoundFiles);
     }
 
-    // A folder the drives do not reach leaves AppPath as it was, still usable.
-    void programFolderWithoutDrive()
+    // A program folder that cannot be had leaves AppPath as it was, still usable.
+    void programFolderUnknown_data()
     {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("not a valid name") << QStringLiteral("/opt/a") + QChar(0) + QStringLiteral("b");
+    }
+    void programFolderUnknown()
+    {
+        QFETCH(QString, folder);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        setProgramFolderSource([] { return QStringLiteral("relative/nowhere"); });
+        setProgramFolderSource([&] { return folder; });
         AppPath = QStringLiteral("C:\\Alt");
         InitSystemPaths();
         InitAppSettings();

@@ -49,8 +49,12 @@ QString GetLongName(QString path)
     try {
         if (!path.isEmpty() && !isBareDrive(path)) {
             platform::Result<QString> stored = platform::fileSystem().longName(path);
-            if (stored.ok() && !stored.value.isEmpty())
+            if (stored.ok() && !stored.value.isEmpty()) {
+                // A folder given with its trailing "\" keeps it.
+                if (path.endsWith(QLatin1Char('\\')) && !stored.value.endsWith(QLatin1Char('\\')))
+                    stored.value.append(QLatin1Char('\\'));
                 return stored.value;
+            }
         }
     } catch (const std::exception &) {
         // Any failure of the lookup leads to the re-cased form below.

@@ -66,6 +66,7 @@ private slots:
         QTest::newRow("mixed case kept") << "MeIN oRDNER/sub-DIR" << "T:\\mein ordner\\SUB-dir";
         QTest::newRow("upper case kept") << "FOTOS/URLAUB 2007" << "T:\\fotos\\urlaub 2007";
         QTest::newRow("file") << "Daten/BILD.jpg" << "T:\\DATEN\\bild.JPG";
+        QTest::newRow("trailing backslash kept") << "Daten/Fotos" << "T:\\daten\\fotos\\";
     }
     void existingPathAsStored()
     {
@@ -83,6 +84,8 @@ private slots:
         }
         QString expected = QStringLiteral("T:\\") + stored;
         expected.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        if (typed.endsWith(QLatin1Char('\\')))
+            expected.append(QLatin1Char('\\'));
         QCOMPARE(GetLongName(typed), expected);
     }
 

@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QStyle>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -34,11 +33,20 @@ bool caseInsensitiveLess(const QString &a, const QString &b)
     return c != 0 ? c < 0 : a < b;
 }
 
+// Every row stays open, so no row shows a fold marker.
+class FolderTree : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    void drawBranches(QPainter *, const QRect &, const QModelIndex &) const override {}
+};
+
 } // namespace
 
 DirList::DirList(QWidget *parent)
     : QWidget(parent)
-    , m_view(new QTreeWidget(this))
+    , m_view(new FolderTree(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -172,9 +180,6 @@ void DirList::rebuild()
         child->setData(0, PathRole, sub);
         child->setIcon(0, closed);
     }
-    // Every row stays open; no row offers to fold.
-    for (QTreeWidgetItemIterator it(m_view); *it; ++it)
-        (*it)->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
     m_view->expandAll();
     m_view->setCurrentItem(current);
     m_view->scrollToItem(current);

@@ -1,0 +1,44 @@
+// The program: the Qt application, the toolkit on it, start-up, the event loop.
+#include "app/testhooks.h"
+#include "platform/services.h"
+#include "platform/widgets/qttoolkit.h"
+#include "startup/appmodule.h"
+#include "ui/main/form1.h"
+#include "ui/viewer/viewerhost.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    quorvane::platform::QtToolkit toolkit;
+    quorvane::platform::installToolkit(&toolkit);
+
+    // The program folder holds the settings file; a test may put it elsewhere.
+    const QString appDir = qEnvironmentVariable("QUORVANE_APP_DIR");
+    if (!appDir.isEmpty())
+        quorvane::setProgramFolderSource([appDir] { return QDir(appDir).absolutePath(); });
+
+    // Loaded at the first touch, as start-up expects of the main window.
+    std::unique_ptr<quorvane::Form1> window;
+    const auto form1 = [&window]() -> quorvane::Form1Port & {
+        if (!window) {
+            window = std::make_unique<quorvane::Form1>();
+            quorvane::installTestHooks(*window);
+        }
+        return *window;
+    };
+    quorvane::Main(QCoreApplication::arguments(), form1);
+    if (!window) // start-up could not touch the window: there is nothing to run
+        return 1;
+
+    const int code = app.exec();
+    // Every other window goes with the main window.
+    quorvane::viewerHost().unloadViewer();
+    window.reset();
+    quorvane::platform::installToolkit(nullptr);
+    return code;
+}

@@ -66,7 +66,10 @@ Arguments parseArguments(const QStringList &arguments)
             continue;
         }
         QString value;
-        bool hasValue = splitInline(token, token, value);
+        QString name;
+        bool hasValue = splitInline(token, name, value);
+        if (hasValue)
+            token = name;
         auto takeValue = [&]() -> bool {
             if (hasValue)
                 return true;

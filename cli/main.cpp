@@ -109,7 +109,10 @@ int main(int argc, char **argv)
         const Kind target = kindOf(options.TargetDir);
         if (target == Kind::Other)
             return badArguments(QStringLiteral("Das Ziel %1 ist kein Verzeichnis.").arg(args.target));
-        if (target == Kind::Missing) {
+        // A job without file types ends at the run's first message; it must
+        // not leave a new target folder behind.
+        BuildPatternList(options);
+        if (target == Kind::Missing && FilePatterns != NoTypesMark) {
             QString create = options.TargetDir;
             if (!CreatePath(create))
                 say(QStringLiteral("Das Ziel-Verzeichnis %1 lässt sich nicht anlegen.").arg(args.target));

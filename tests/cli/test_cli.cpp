@@ -1,0 +1,201 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome cli(const QStringList &arguments)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORVANE_DRIVES"), QString()); // C: is /
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(QUORVANE_CLI), arguments);
+    if (!p.waitForFinished(60000))
+        return {};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+// The drive form of a host path, C: being /.
+QString drive(const QString &host)
+{
+    return QStringLiteral("C:") + QString(host).replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+bool makeFile(const QString &path, const QByteArray &content = "x")
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+QByteArray read(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void helpNamesEveryOption();
+    void badArguments_data();
+    void badArguments();
+    void listPrintsTheFilePane();
+    void listFileBytes();
+    void imageExitCodes();
+    void imageModes();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_src;
+};
+
+void TestCli::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_src = m_dir->filePath(QStringLiteral("src"));
+    QVERIFY(makeFile(m_src + "/b.jpg"));
+    QVERIFY(makeFile(m_src + "/sub/a.txt", "A"));
+    QVERIFY(makeFile(m_src + "/sub/README", "R"));
+    QVERIFY(makeFile(m_src + "/a.txt", "top"));
+}
+
+void TestCli::helpNamesEveryOption()
+{
+    const Outcome o = cli({"--help"});
+    QCOMPARE(o.code, 0);
+    for (const char *word : {"list", "image", "--types", "exe", "images", "sounds", "videos", "docs",
+                             "--patterns", "--all", "--top-level", "-o", "--recursive", "--null-byte",
+                             "--move", "--structure-only", "--help"})
+        QVERIFY2(o.out.contains(word), word);
+}
+
+void TestCli::badArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "SRC" and "TGT" stand for the folders
+    QTest::addColumn<QByteArray>("said");
+
+    QTest::newRow("nothing") << QStringList{} << QByteArray("list oder image");
+    QTest::newRow("unknown command") << QStringList{"copy", "SRC"} << QByteArray("copy");
+    QTest::newRow("unknown option") << QStringList{"list", "SRC", "--all", "--fast"} << QByteArray("--fast");
+    QTest::newRow("list without source") << QStringList{"list", "--all"} << QByteArray("Quell");
+    QTest::newRow("image without target") << QStringList{"image", "SRC", "--all"} << QByteArray("Ziel");
+    QTest::newRow("missing source") << QStringList{"list", "SRC/none", "--all"} << QByteArray("gibt es nicht");
+    QTest::newRow("source is a file") << QStringList{"list", "SRC/a.txt", "--all"} << QByteArray("gibt es nicht");
+    QTest::newRow("unknown type") << QStringList{"list", "SRC", "--types", "exe,pics"} << QByteArray("pics");
+    QTest::newRow("dummies and move") << QStringList{"image", "SRC", "TGT", "--all", "--null-byte", "--move"}
+                                      << QByteArray("--move");
+    QTest::newRow("list file for an image") << QStringList{"image", "SRC", "TGT", "--all", "-o", "TGT/l.txt"}
+                                            << QByteArray("-o");
+    QTest::newRow("image option for a list") << QStringList{"list", "SRC", "--all", "--recursive"}
+                                             << QByteArray("--recursive");
+    QTest::newRow("no file type") << QStringList{"image", "SRC", "TGT"}
+                                  << QByteArray("Es wurde(n) kein(e) Dateityp(en) angegeben.   \n");
+    QTest::newRow("own patterns are the mark") << QStringList{"list", "SRC", "--patterns", "*.zzz"}
+                                               << QByteArray("Dateityp(en) angegeben.   ");
+}
+
+void TestCli::badArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, said);
+    for (QString &a : arguments)
+        a.replace(QStringLiteral("SRC"), m_src).replace(QStringLiteral("TGT"), m_dir->filePath("tgt"));
+    const Outcome o = cli(arguments);
+    QCOMPARE(o.code, 2);
+    QVERIFY2(o.err.contains(said), o.err.constData());
+    QVERIFY(o.out.isEmpty());
+    QVERIFY(!QFileInfo::exists(m_dir->filePath("tgt")));
+}
+
+void TestCli::listPrintsTheFilePane()
+{
+    const QByteArray expected = (drive(m_src) + "\\a.txt\n" + drive(m_src) + "\\b.jpg\n" + drive(m_src)
+                                 + "\\sub\\a.txt\n" + drive(m_src) + "\\sub\\README\n").toUtf8();
+    const Outcome byHost = cli({"list", m_src, "--patterns", ""});
+    QCOMPARE(byHost.code, 0);
+    QCOMPARE(byHost.out, expected);
+    QCOMPARE(byHost.err, QByteArray("quorvane-cli: gefunden 4\n")); // no progress line off a terminal
+
+    const Outcome byDrive = cli({"list", drive(m_src), "--all"});
+    QCOMPARE(byDrive.code, 0);
+    QCOMPARE(byDrive.out, expected);
+
+    const Outcome some = cli({"list", m_src, "--types=images,docs", "--top-level"});
+    QCOMPARE(some.code, 0);
+    QCOMPARE(some.out, (drive(m_src) + "\\a.txt\n" + drive(m_src) + "\\b.jpg\n").toUtf8());
+}
+
+void TestCli::listFileBytes()
+{
+    QVERIFY(makeFile(m_src + QStringLiteral("/sub/Grüße.txt")));
+    const QString listFile = m_dir->filePath("liste.txt");
+    QVERIFY(makeFile(listFile, "an older, longer list that must go"));
+    const Outcome o = cli({"list", m_src, "--types", "docs", "-o", listFile});
+    QCOMPARE(o.code, 0);
+    QVERIFY(o.out.isEmpty());
+    const QByteArray base = drive(m_src).toLatin1();
+    QCOMPARE(read(listFile), base + "\\a.txt\r\n" + base + "\\sub\\a.txt\r\n" + base + "\\sub\\Gr\xfc\xdf" "e.txt\r\n");
+
+    const Outcome unwritable = cli({"list", m_src, "--all", "-o", m_dir->filePath("no/such/folder/l.txt")});
+    QCOMPARE(unwritable.code, 1);
+    QVERIFY(unwritable.err.contains("nicht geschrieben"));
+}
+
+void TestCli::imageExitCodes()
+{
+    const QString tgt = m_dir->filePath("tgt");
+    const Outcome all = cli({"image", m_src, tgt, "--all", "--recursive"});
+    QCOMPARE(all.code, 0);
+    QCOMPARE(all.err, QByteArray("quorvane-cli: gefunden 4, abgebildet 4, übersprungen 0\n"));
+    QCOMPARE(read(tgt + "/sub/a.txt"), QByteArray("A"));
+
+    // A folder where a file should go: that file is skipped, the rest imaged.
+    const QString blocked = m_dir->filePath("blocked");
+    QVERIFY(QDir().mkpath(blocked + "/sub/a.txt"));
+    const Outcome some = cli({"image", drive(m_src), drive(blocked), "--all", "--recursive"});
+    QCOMPARE(some.code, 1);
+    QCOMPARE(some.err, QByteArray("quorvane-cli: gefunden 4, abgebildet 3, übersprungen 1\n"));
+    QCOMPARE(read(blocked + "/sub/README"), QByteArray("R"));
+}
+
+void TestCli::imageModes()
+{
+    const QString flat = m_dir->filePath("flat");
+    QCOMPARE(cli({"image", m_src, flat, "--types", "docs"}).code, 0);
+    QCOMPARE(QDir(flat).entryList(QDir::Files, QDir::Name), QStringList({"a.txt", "a[1].txt"}));
+    QCOMPARE(read(flat + "/a[1].txt"), QByteArray("A"));
+
+    const QString dummies = m_dir->filePath("dummies");
+    QCOMPARE(cli({"image", m_src, dummies, "--all", "--null-byte", "--recursive"}).code, 0);
+    QCOMPARE(QFileInfo(dummies + "/sub/README").size(), 0);
+    QCOMPARE(read(m_src + "/sub/README"), QByteArray("R"));
+
+    const QString tree = m_dir->filePath("tree");
+    QCOMPARE(cli({"image", m_src, tree, "--all", "--structure-only"}).code, 0);
+    QCOMPARE(QDir(tree).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"sub"}));
+    QCOMPARE(QDir(tree + "/sub").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+
+    const QString moved = m_dir->filePath("moved");
+    QCOMPARE(cli({"image", m_src, moved, "--patterns", "*.txt;README", "--move", "--recursive"}).code, 0);
+    QCOMPARE(read(moved + "/sub/README"), QByteArray("R"));
+    QCOMPARE(QDir(m_src).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"b.jpg"}));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"

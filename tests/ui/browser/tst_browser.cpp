@@ -390,6 +390,11 @@ private slots:
         QVERIFY(!viewer->isEnabled());
         QVERIFY(QTest::qWaitForWindowExposed(b));
 
+        // A listing run while the browser is open refills the viewer, not the saved text.
+        listing.clearPanes();
+        listing.appendToFilePane({QStringLiteral("C:\\neu.txt")});
+        listing.appendToDirPane({QStringLiteral("C:\\Neu")});
+
         b->Text2()->setFocus();
         typeKeys(b->Text2(), QStringLiteral("liste.1"));
         QTest::mouseClick(b->Command1(), Qt::LeftButton);

@@ -2,6 +2,7 @@
 
 #include "engine/runsteps.h"
 #include "engine/worker.h"
+#include "platform/namecodec.h"
 #include "platform/services.h"
 
 #include <QSet>
@@ -61,10 +62,14 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
     return inside;
 }
 
-void fillFoundLists()
+void fillFoundLists(const QString &scanBase)
 {
     Begin &lists = worker();
     platform::FileSystem &fs = platform::fileSystem();
+    // The found names are the names as stored, so below the scan's start the
+    // host's name is that of the start plus the same components; the disk is
+    // asked once, not once per file.
+    const platform::Result<QString> hostBase = fs.hostPath(scanBase);
     QSet<QString> folders;
     const qsizetype count = lists.lstFoundFiles.count();
     for (qsizetype i = 0; i < count; ++i) {
@@ -73,6 +78,13 @@ void fillFoundLists()
         if (!folder.isEmpty() && !folders.contains(folder)) {
             folders.insert(folder);
             lists.lstFoundDirs.addItem(folder);
+        }
+        const QString relative = relativeToBase(entry, scanBase);
+        if (hostBase.ok() && !relative.isEmpty()) {
+            QString host = relative;
+            host.replace(Backslash, QLatin1Char('/'));
+            lists.lstFullPathName.addItem(withSlash(hostBase.value) + platform::displayName(host));
+            continue;
         }
         const platform::Result<QString> host = fs.hostPath(entry);
         lists.lstFullPathName.addItem(host.ok() ? host.value : entry);

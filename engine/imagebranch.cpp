@@ -28,10 +28,10 @@ public:
             return true;
         if (!DirExists(folder)) {
             QString path = folder;
-            CreatePath(path);
+            const bool created = CreatePath(path);
             // Creating a path shows the default cursor; the run is not done yet.
             platform::toolkit().setBusyCursor();
-            if (!DirExists(folder))
+            if (!created)
                 return false;
         }
         m_known.insert(key);

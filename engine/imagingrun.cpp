@@ -85,7 +85,7 @@ RunSummary RunJob(const JobReader &readOptions, ListingView *view)
     scanSource(run, sourceBase);
     run.summary.found = lists.lstFoundFiles.count();
     s_progress.summary = run.summary;
-    fillFoundLists();
+    fillFoundLists(run.scanBase);
 
     if (readOptions().TextListing)
         runListingBranch(run);

@@ -51,7 +51,7 @@ private:
 
 // Steps of the run, each in its own file.
 void scanSource(RunContext &run, QString &sourceBase);
-void fillFoundLists();
+void fillFoundLists(const QString &scanBase);
 void runListingBranch(RunContext &run);
 void runImageBranch(RunContext &run);
 

@@ -113,3 +113,96 @@ main() {
 }
 
 main "$@"
+
+# ---------------------------------------------------------------------------
+# Listing and image: quorvane-cli against find and cp -r, same run.
+# Trees are made once (fresh names, ".complete" when finished) and kept; the
+# images made here get fresh names and are deleted after the timing.
+
+image_cli() {
+    echo "$build/cli/quorvane-cli"
+}
+
+# Small files for the copy: 20,000 files of 1-4 KB in 400 folders.
+ensure_image_tree() {
+    image_tree=""
+    for candidate in "$here"/out/image-src-*; do
+        if [[ -f "$candidate/.complete" ]]; then image_tree="$candidate"; break; fi
+    done
+    if [[ -z "$image_tree" ]]; then
+        image_tree="$here/out/image-src-$(date +%Y%m%d-%H%M%S)-$$"
+        echo "generating $image_tree ..." >&2
+        python3 - "$image_tree" <<'PY'
+import os, random, sys
+root = sys.argv[1]
+rng = random.Random(7)
+for d in range(400):
+    folder = os.path.join(root, f"g{d // 20:02d}", f"d{d:03d}")
+    os.makedirs(folder)
+    for f in range(50):
+        with open(os.path.join(folder, f"f{f:02d}.dat"), "wb") as out:
+            out.write(os.urandom(rng.randint(1024, 4096)))
+open(os.path.join(root, ".complete"), "w").close()
+PY
+    fi
+    # 2,000 files that are all called a.txt, for the flat image.
+    flat_tree=""
+    for candidate in "$here"/out/flat-src-*; do
+        if [[ -f "$candidate/.complete" ]]; then flat_tree="$candidate"; break; fi
+    done
+    if [[ -z "$flat_tree" ]]; then
+        flat_tree="$here/out/flat-src-$(date +%Y%m%d-%H%M%S)-$$"
+        echo "generating $flat_tree ..." >&2
+        python3 - "$flat_tree" <<'PY'
+import os, sys
+root = sys.argv[1]
+for d in range(2000):
+    folder = os.path.join(root, f"d{d:04d}")
+    os.makedirs(folder)
+    with open(os.path.join(folder, "a.txt"), "w") as out:
+        out.write(str(d))
+open(os.path.join(root, ".complete"), "w").close()
+PY
+    fi
+}
+
+# Median milliseconds of a command that writes into a fresh folder each time;
+# "$1" is the command with OUT standing for that folder.
+median_fresh_ms() {
+    local template="$1" times=() made=()
+    for ((i = 0; i <= runs; i++)); do
+        local out="$here/out/img-$$-$RANDOM-$i" start end
+        made+=("$out")
+        local cmd="${template//OUT/$out}"
+        start=$(date +%s%N)
+        eval "$cmd" >/dev/null 2>&1 || true
+        end=$(date +%s%N)
+        ((i == 0)) || times+=($(((end - start) / 1000)))
+    done
+    rm -rf "${made[@]}"
+    printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.1f\n", m/1000}'
+}
+
+bench_listing_and_image() {
+    cmake --build "$build" --target quorvane-cli -j"$(nproc)" >/dev/null
+    ensure_image_tree
+    local cli list_pic list_all find_pic find_all cp_ms img_ms flat_ms
+    cli="$(image_cli)"
+    list_pic=$(median_ms "$cli" list "$tree" --types images)
+    list_all=$(median_ms "$cli" list "$tree" --all)
+    find_pic=$(median_ms find_pictures)
+    find_all=$(median_ms find "$tree" -type f)
+    echo "listing_ms: pictures cli $list_pic find $find_pic, everything cli $list_all find $find_all"
+    echo "list_vs_find: $(ratio "$list_pic" "$find_pic")"
+    echo "list_all_vs_find: $(ratio "$list_all" "$find_all")"
+
+    cp_ms=$(median_fresh_ms "cp -r '$image_tree' OUT")
+    img_ms=$(median_fresh_ms "'$cli' image '$image_tree' OUT --all --recursive")
+    echo "copy_20000_ms: cp -r $cp_ms, image $img_ms"
+    echo "image_vs_cp: $(ratio "$img_ms" "$cp_ms")"
+
+    flat_ms=$(median_fresh_ms "'$cli' image '$flat_tree' OUT --all")
+    echo "flat_2000_same_name_ms: $flat_ms (1000 placed, 1000 without a free name)"
+}
+
+bench_listing_and_image

@@ -7,6 +7,7 @@
 #include "platform/widgets/filelist.h"
 #include "ui/viewer/frmeditor.h"
 #include "ui/viewer/listexport.h"
+#include "ui/viewer/savecommands.h"
 #include "ui/viewer/viewerhost.h"
 
 #include <QApplication>
@@ -354,6 +355,21 @@ private slots:
         QCOMPARE(readAll(host("Listen/bericht.txt")), QByteArray("x"));
         QVERIFY(m_viewer->isEnabled());
         QTRY_VERIFY(b.isNull());
+    }
+
+    // Without a browser to switch it on again the viewer must stay usable.
+    void saveWithoutBrowserKeepsViewerEnabled()
+    {
+        ViewerHost viewers;
+        connectSaveCommands(viewers);
+        setSaveAsOpener({});
+        viewers.showViewer();
+        viewers.appendToFilePane({QStringLiteral("C:\\x.txt")});
+        viewers.viewer()->mnuFileItem()->trigger();
+        QVERIFY(!openedBrowser());
+        QVERIFY(viewers.viewer()->isEnabled());
+        QCOMPARE(ExportText, QStringLiteral("C:\\x.txt"));
+        viewers.unloadViewer();
     }
 
     // From a listing in the real viewer to the bytes on the disk.

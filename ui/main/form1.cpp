@@ -187,8 +187,12 @@ void Form1::moveEvent(QMoveEvent *event)
     const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
                          outer.right() - inner.right(), outer.bottom() - inner.bottom());
     if (frame != m_frame) {
+        // The load handler centred the window before its frame was known;
+        // once it is, the window is centred by its real outer size.
         m_frame = frame;
         applyClientSize();
+        if (!m_dragged)
+            CenterForm(*this, outerSizeTwips());
     }
 }
 
@@ -333,6 +337,7 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
     const int y = static_cast<int>(pixelsToTwips(qRound(event->position().y())));
     const int left = static_cast<int>(pixelsToTwips(pos().x())) + (x - MStartX);
     const int top = static_cast<int>(pixelsToTwips(pos().y())) + (y - MStartY);
+    m_dragged = true;
     move(twipsToPixels(left), twipsToPixels(top));
 }
 

@@ -108,6 +108,7 @@ private:
 
     int m_outerWidthTwips = 8710;
     QMargins m_frame;           // the frame the window system reports, in pixels
+    bool m_dragged = false;     // placed by the user: no more centring
     std::function<void()> m_programEnd;
     std::function<void()> m_immediateEnd;
 };

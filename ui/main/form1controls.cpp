@@ -192,11 +192,14 @@ void Form1::createControls()
                                                       Picture1, Check2})
         w->setAttribute(Qt::WA_NoMousePropagation);
 
+    // The folder lists take the focus in their inner view; the chain links
+    // the widgets that really hold it.
     QWidget *previous = nullptr;
     for (const auto &[tab, w] : tabOrder) {
+        QWidget *target = w->focusProxy() ? w->focusProxy() : w;
         if (previous)
-            setTabOrder(previous, w);
-        previous = w;
+            setTabOrder(previous, target);
+        previous = target;
     }
 }
 

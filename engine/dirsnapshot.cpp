@@ -26,7 +26,6 @@ SnapshotPtr readSnapshot(platform::FileSystem &fs, const QString &path)
     }
     const auto less = [](const QString &a, const QString &b) { return compareListText(a, b) < 0; };
     std::sort(snapshot->subdirs.begin(), snapshot->subdirs.end(), less);
-    std::sort(snapshot->files.begin(), snapshot->files.end(), less);
     return snapshot;
 }
 
@@ -35,17 +34,23 @@ namespace {
 bool isPlainAbsolute(const QString &path)
 {
     // "X:\..." without "/", "\\" or "." components needs no help from the file system.
-    if (path.size() < 3 || path.at(1) != QLatin1Char(':') || path.at(2) != QLatin1Char('\\')
-        || !path.at(0).isLetter())
-        return false;
-    if (path.contains(QLatin1Char('/')) || path.indexOf(QLatin1String("\\\\"), 2) >= 0)
-        return false;
     const qsizetype n = path.size();
-    for (qsizetype i = path.indexOf(QLatin1String("\\.")); i >= 0; i = path.indexOf(QLatin1String("\\."), i + 1)) {
-        qsizetype j = i + 2;
-        if (j < n && path.at(j) == QLatin1Char('.'))
-            ++j;
-        if (j == n || path.at(j) == QLatin1Char('\\'))
+    const QChar *p = path.constData();
+    if (n < 3 || p[1] != u':' || p[2] != u'\\' || !p[0].isLetter())
+        return false;
+    for (qsizetype i = 2; i < n; ++i) {
+        const char16_t c = p[i].unicode();
+        if (c == u'/')
+            return false;
+        if (c != u'\\' || i + 1 >= n)
+            continue;
+        // The component after this separator: empty, "." or ".." is not plain.
+        if (p[i + 1] == u'\\')
+            return false;
+        qsizetype dots = 0;
+        while (i + 1 + dots < n && p[i + 1 + dots] == u'.' && dots < 3)
+            ++dots;
+        if ((dots == 1 || dots == 2) && (i + 1 + dots == n || p[i + 1 + dots] == u'\\'))
             return false;
     }
     return true;

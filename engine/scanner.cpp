@@ -4,9 +4,6 @@
 #include "engine/worker.h"
 #include "platform/services.h"
 
-#include <algorithm>
-#include <thread>
-
 namespace quorvane {
 
 bool ScanActive = false;
@@ -27,12 +24,6 @@ private:
     const QString &m_path;
 };
 
-int readAheadThreads()
-{
-    const unsigned cores = std::thread::hardware_concurrency();
-    return int(std::clamp(cores, 1u, 2u));
-}
-
 } // namespace
 
 void ScanTree(QString &path, QString &patterns)
@@ -49,7 +40,7 @@ void ScanTree(QString &path, QString &patterns)
     WalkCache *outer = WalkCache::active();
     if (outer)
         outer->disable();
-    WalkCache cache(platform::fileSystem(), readAheadThreads());
+    WalkCache cache(platform::fileSystem(), WalkCache::readerCount());
     WalkCache::setActive(&cache);
 
     const platform::Status entered = DirListCtl->setPath(path);

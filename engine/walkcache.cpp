@@ -1,5 +1,8 @@
 #include "engine/walkcache.h"
 
+#include <algorithm>
+#include <atomic>
+
 namespace quorvane {
 
 namespace {
@@ -8,8 +11,22 @@ namespace {
 constexpr int MaxAhead = 4096;
 
 thread_local WalkCache *t_active = nullptr;
+std::atomic<int> g_readers{0};
 
 } // namespace
+
+void WalkCache::setReaderCount(int readers)
+{
+    g_readers = std::max(readers, 0);
+}
+
+int WalkCache::readerCount()
+{
+    if (const int chosen = g_readers)
+        return chosen;
+    // One helper per core: the walking thread itself mostly waits for them.
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}
 
 WalkCache *WalkCache::active()
 {

@@ -32,6 +32,10 @@ public:
     // changed the tree); stops the helpers.
     void disable();
 
+    // How many helper threads a walk starts; 0 restores the default.
+    static void setReaderCount(int readers);
+    static int readerCount();
+
     // The cache of the walk under way on this thread, if any.
     static WalkCache *active();
     static void setActive(WalkCache *cache);

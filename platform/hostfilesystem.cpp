@@ -132,9 +132,6 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
         r.found = r.names.size();
         return R::success(r);
     }
-    if (!isDirectory(r.root))
-        return R::failure(failureFor(ErrDeviceUnavailable, r.display()));
-
     QByteArray prefix = r.root;
     for (qsizetype i = 0; i < r.names.size(); ++i) {
         const QByteArray exact = joinHost(prefix, r.names[i]);
@@ -162,6 +159,9 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
         prefix = joinHost(prefix, variant);
         r.found = i + 1;
     }
+    // A drive whose folder is gone is a drive that is not ready.
+    if (r.found == 0 && !isDirectory(r.root))
+        return R::failure(failureFor(ErrDeviceUnavailable, r.display()));
     return R::success(r);
 }
 

@@ -139,6 +139,15 @@ void TestHostPaths::hostAndDrivePaths()
     HostFileSystem fs(withoutC);
     QCOMPARE(fs.drivePath(QStringLiteral("/usr")).error, int(ErrDeviceUnavailable));
     QCOMPARE(fs.drives(), QStringList{QStringLiteral("T:")});
+
+    // A drive whose folder is gone: not listed, not ready.
+    DriveMap gone;
+    gone.set(QLatin1Char('U'), m_t->host("vanished"));
+    HostFileSystem withGone(gone);
+    QVERIFY(!withGone.drives().contains(QStringLiteral("U:")));
+    QCOMPARE(withGone.longName(QStringLiteral("U:\\")).error, int(ErrDeviceUnavailable));
+    QCOMPARE(withGone.makeDirectory(QStringLiteral("U:\\x")).error, int(ErrDeviceUnavailable));
+    QCOMPARE(withGone.changeDrive(QStringLiteral("U:")).error, int(ErrDeviceUnavailable));
 }
 
 void TestHostPaths::currentDirectories()

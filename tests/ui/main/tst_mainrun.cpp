@@ -1,0 +1,146 @@
+// Start-up bound to the real main window, then runs started from it with
+// clicks: a listing into the viewer and directory images into the target.
+#include "engine/joboptions.h"
+#include "paths/shared.h"
+#include "platform/drivemap.h"
+#include "platform/hostfilesystem.h"
+#include "platform/scriptedtoolkit.h"
+#include "platform/services.h"
+#include "platform/widgets/dirlist.h"
+#include "startup/appmodule.h"
+#include "ui/main/form1.h"
+#include "ui/viewer/viewerhost.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace quorvane;
+
+class TestMainRun : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_c;
+    std::unique_ptr<platform::HostFileSystem> m_fs;
+    platform::ScriptedToolkit m_toolkit;
+    std::unique_ptr<platform::ScopedPlatform> m_scope;
+    std::unique_ptr<Form1> m_form;
+    int m_loads = 0;
+
+    QString host(const QString &relative) const { return m_c.path() + QLatin1Char('/') + relative; }
+    void write(const QString &relative, const QByteArray &content = "x")
+    {
+        QDir().mkpath(QFileInfo(host(relative)).path());
+        QFile file(host(relative));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_c.isValid());
+        write(QStringLiteral("Prog/Quorvane.ini"), "[Brannick Quorvane]\r\nUserDef=*.abc\r\n");
+        write(QStringLiteral("Daten/src/a.txt"));
+        write(QStringLiteral("Daten/src/sub/b.txt"));
+        write(QStringLiteral("Daten/src/c.jpg"));
+        QVERIFY(QDir().mkpath(host(QStringLiteral("Ziel"))));
+        QVERIFY(QDir().mkpath(host(QStringLiteral("Struktur"))));
+        platform::DriveMap map;
+        map.set(QLatin1Char('C'), QFile::encodeName(m_c.path()));
+        m_fs = std::make_unique<platform::HostFileSystem>(map);
+        m_scope = std::make_unique<platform::ScopedPlatform>(m_fs.get(), &m_toolkit);
+        const QString programFolder = host(QStringLiteral("Prog"));
+        setProgramFolderSource([programFolder] { return programFolder; });
+        AppPath.clear();
+
+        // A file named on the command line selects its folder.
+        Main({QStringLiteral("quorvane"), QStringLiteral("C:\\Daten\\src\\a.txt")},
+             [this]() -> Form1Port & {
+                 if (!m_form) {
+                     ++m_loads;
+                     m_form = std::make_unique<Form1>();
+                     m_form->setProgramEnd([] {});
+                     m_form->setImmediateEnd([] {});
+                 }
+                 return *m_form;
+             });
+        QVERIFY(m_form);
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+
+    void cleanupTestCase()
+    {
+        viewerHost().unloadViewer();
+        m_form.reset();
+        setProgramFolderSource({});
+        m_scope.reset();
+    }
+
+    void startUpFilledTheWindow()
+    {
+        QCOMPARE(m_loads, 1);
+        QCOMPARE(AppPath, QStringLiteral("C:\\Prog\\"));
+        QCOMPARE(m_form->Dir1->path(), QStringLiteral("C:\\Daten\\src"));
+        QCOMPARE(m_form->Text1->text(), QStringLiteral("*.abc"));
+        QVERIFY(m_form->isVisible());
+    }
+
+    void listingFillsTheViewer()
+    {
+        click(m_form->Check1[4]);
+        click(m_form->Option1);
+        click(m_form->Command1);
+        QVERIFY(viewerHost().viewer());
+        QCOMPARE(viewerHost().paneText(Pane::Files),
+                 QStringLiteral("C:\\Daten\\src\\a.txt\r\nC:\\Daten\\src\\sub\\b.txt"));
+        QCOMPARE(FilePatterns, QStringLiteral("*.pdf;*.rtf;*.txt;*.doc"));
+        QVERIFY(m_toolkit.boxes().empty());
+    }
+
+    void noTypeGivesTheMessage()
+    {
+        click(m_form->Check1[4]); // off again: no group is checked
+        m_toolkit.clearBoxes();
+        click(m_form->Command1);
+        QCOMPARE(int(m_toolkit.boxes().size()), 1);
+        QCOMPARE(m_toolkit.boxes().front().prompt,
+                 QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   "));
+        click(m_form->Check1[4]);
+    }
+
+    void recursiveImageIntoTheTarget()
+    {
+        click(m_form->Option2);
+        click(m_form->Check4);
+        QVERIFY(m_form->Dir2->setPath(QStringLiteral("C:\\Ziel")).ok());
+        click(m_form->Command1);
+        QVERIFY(QFileInfo(host(QStringLiteral("Ziel/a.txt"))).isFile());
+        QVERIFY(QFileInfo(host(QStringLiteral("Ziel/sub/b.txt"))).isFile());
+        QVERIFY(!QFileInfo::exists(host(QStringLiteral("Ziel/c.jpg"))));
+        QVERIFY(QFileInfo(host(QStringLiteral("Daten/src/a.txt"))).isFile()); // copied, not moved
+    }
+
+    void structureOnlyMirrorsFolders()
+    {
+        click(m_form->Option3);
+        QVERIFY(m_form->Dir2->setPath(QStringLiteral("C:\\Struktur")).ok());
+        click(m_form->Command1);
+        QVERIFY(QFileInfo(host(QStringLiteral("Struktur/sub"))).isDir());
+        QVERIFY(!QFileInfo::exists(host(QStringLiteral("Struktur/a.txt"))));
+        QVERIFY(!QFileInfo::exists(host(QStringLiteral("Struktur/sub/b.txt"))));
+    }
+};
+
+QTEST_MAIN(TestMainRun)
+#include "tst_mainrun.moc"

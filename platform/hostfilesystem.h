@@ -29,7 +29,8 @@ namespace quorvane::platform {
 // file, deleting it removes the link, no walk enters it.
 //
 // The current drive and directories live in this object; the process's own
-// working directory is never changed.
+// working directory is never changed. One thread uses an instance at a time
+// (the program has one), so nothing in it is locked.
 class HostFileSystem : public FileSystem {
 public:
     HostFileSystem(); // drives from QUORVANE_DRIVES

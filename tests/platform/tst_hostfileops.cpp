@@ -50,6 +50,11 @@ void TestHostFileOps::copyReplacesThroughTemporary()
     QCOMPARE(m_t->mode("dst/Old.bin"), mode_t(0640));
     QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src.bin"), QStringLiteral("T:\\dst\\new.bin")).error, 0);
     QCOMPARE(m_t->content("dst/new.bin").size(), 300000);
+    // A read-only source gives a read-only copy, written all the same.
+    QVERIFY(m_t->file("ro.bin", "locked", 0444));
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\ro.bin"), QStringLiteral("T:\\dst\\ro.bin")).error, 0);
+    QCOMPARE(m_t->content("dst/ro.bin"), QByteArray("locked"));
+    QCOMPARE(m_t->mode("dst/ro.bin"), mode_t(0444));
     QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\nope"), QStringLiteral("T:\\dst\\x")).error, int(ErrFileNotFound));
     QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src.bin"), QStringLiteral("T:\\nope\\x")).error, int(ErrPathNotFound));
     noTemporaries("dst");

@@ -211,6 +211,16 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
     result = staged.commit(false);
     if (!result.ok())
         return result;
+    // The new name must be on the disk before the old one goes.
+    const int folderFd = ::open(toFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0 || ::fsync(folderFd) != 0) {
+        const int syncErr = errno;
+        if (folderFd >= 0)
+            ::close(folderFd);
+        ::unlink(to.constData());
+        return errnoFailure(syncErr, t.value.display());
+    }
+    ::close(folderFd);
     if (::unlink(from.constData()) != 0) {
         const int unlinkErr = errno;
         ::unlink(to.constData()); // the move did not happen: one copy only

@@ -139,6 +139,17 @@ void TestFaults::moveAcrossFileSystems()
     QCOMPARE(refused.error, int(ErrFileExists));
     QCOMPARE(refused.entries, QStringList{entry("old.txt", "old")});
     QVERIFY(m_s->exists("big.bin"));
+    // The source cannot go (immutable): the copy goes instead, one file stays.
+    QVERIFY(m_s->file("locked.bin", "locked"));
+    QProcess chattr;
+    chattr.start(QStringLiteral("chattr"), {"+i", QString::fromUtf8(m_s->host("locked.bin"))});
+    if (!chattr.waitForFinished(10000) || chattr.exitStatus() != QProcess::NormalExit || chattr.exitCode() != 0)
+        QSKIP("chattr +i is not available on this file system");
+    const Outcome stuck = runInTmpfs({"move", "S:\\locked.bin", "T:\\locked.bin"}, "4m");
+    QProcess::execute(QStringLiteral("chattr"), {"-i", QString::fromUtf8(m_s->host("locked.bin"))});
+    QCOMPARE(stuck.error, int(ErrPermissionDenied));
+    QCOMPARE(stuck.entries, QStringList{entry("old.txt", "old")});
+    QCOMPARE(m_s->content("locked.bin"), QByteArray("locked"));
 }
 
 void TestFaults::injectedFailures_data()

@@ -41,18 +41,33 @@ ensure_tree() {
     fi
 }
 
-# Median wall time in milliseconds of "$@", run $runs times after one warm-up.
-median_ms() {
-    local times=()
+# Wall time of one run of "$@" in microseconds.
+time_us() {
+    local start end
+    start=$(date +%s%N)
     "$@" >/dev/null 2>&1
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000))
+}
+
+median_of() {
+    printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.1f\n", m/1000}'
+}
+
+# Times every named command $runs times, the commands taking turns so that
+# all of them see the same load; one warm-up run each first. Sets median[name] (ms).
+declare -A median
+time_in_turns() {
+    local -A samples
+    local name
+    for name in "$@"; do "$name" >/dev/null 2>&1; done
     for ((i = 0; i < runs; i++)); do
-        local start end
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1
-        end=$(date +%s%N)
-        times+=($(((end - start) / 1000)))
+        for name in "$@"; do samples[$name]+="$(time_us "$name") "; done
     done
-    printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.1f\n", m/1000}'
+    for name in "$@"; do
+        # shellcheck disable=SC2086
+        median[$name]=$(median_of ${samples[$name]})
+    done
 }
 
 ratio() {
@@ -75,9 +90,10 @@ fd_pictures() {
     fdfind -u "${args[@]}" . "$tree"
 }
 
-scan() {
-    "$build/bench/scan_driver" "$tree" "$1"
-}
+scan_pictures() { "$build/bench/scan_driver" "$tree" "$picture_patterns"; }
+find_all() { find "$tree" -type f; }
+fd_all() { fdfind -u -t f . "$tree"; }
+scan_all() { "$build/bench/scan_driver" "$tree" '*.*'; }
 
 peak_rss_mb() {
     local kb
@@ -86,21 +102,16 @@ peak_rss_mb() {
 }
 
 bench_scan() {
-    local find_ms fd_ms scan_ms find_all fd_all scan_all rss_pic rss_all
-    find_ms=$(median_ms find_pictures)
-    fd_ms=$(median_ms fd_pictures)
-    scan_ms=$(median_ms scan "$picture_patterns")
-    find_all=$(median_ms find "$tree" -type f)
-    fd_all=$(median_ms fdfind -u -t f . "$tree")
-    scan_all=$(median_ms scan '*.*')
+    time_in_turns find_pictures fd_pictures scan_pictures find_all fd_all scan_all
+    local rss_pic rss_all
     rss_pic=$(peak_rss_mb "$picture_patterns")
     rss_all=$(peak_rss_mb '*.*')
-    echo "pictures_ms: find $find_ms, fd $fd_ms, scan $scan_ms"
-    echo "everything_ms: find $find_all, fd $fd_all, scan $scan_all"
-    echo "scan_vs_find: $(ratio "$scan_ms" "$find_ms")"
-    echo "scan_vs_fd: $(ratio "$scan_ms" "$fd_ms")"
-    echo "scan_all_vs_find: $(ratio "$scan_all" "$find_all")"
-    echo "scan_all_vs_fd: $(ratio "$scan_all" "$fd_all")"
+    echo "pictures_ms: find ${median[find_pictures]}, fd ${median[fd_pictures]}, scan ${median[scan_pictures]}"
+    echo "everything_ms: find ${median[find_all]}, fd ${median[fd_all]}, scan ${median[scan_all]}"
+    echo "scan_vs_find: $(ratio "${median[scan_pictures]}" "${median[find_pictures]}")"
+    echo "scan_vs_fd: $(ratio "${median[scan_pictures]}" "${median[fd_pictures]}")"
+    echo "scan_all_vs_find: $(ratio "${median[scan_all]}" "${median[find_all]}")"
+    echo "scan_all_vs_fd: $(ratio "${median[scan_all]}" "${median[fd_all]}")"
     echo "scan_peak_rss_mb: $((rss_pic > rss_all ? rss_pic : rss_all))"
 }
 

@@ -1,6 +1,24 @@
 #include "engine/enumerators.h"
 
+#include "engine/walkcache.h"
+
 namespace quorvane {
+
+namespace {
+
+// The walk re-enters the same directory many times; within one walk the
+// snapshot in hand is what the cache would give again.
+SnapshotPtr snapshotFor(const QString &normalized, const QString &currentPath, const SnapshotPtr &current,
+                        std::uint64_t &generation)
+{
+    const std::uint64_t now = WalkCache::generation();
+    if (now != 0 && now == generation && current && normalized == currentPath)
+        return current;
+    generation = now;
+    return loadDirectory(normalized);
+}
+
+} // namespace
 
 QString DirectoryEnumerator::path() const
 {
@@ -12,9 +30,11 @@ platform::Status DirectoryEnumerator::setPath(const QString &path)
     if (path.isEmpty())
         return platform::Status::failure(platform::ErrPathNotFound);
     const QString normalized = normalizeDirectoryPath(path);
-    SnapshotPtr snapshot = loadDirectory(normalized);
+    std::uint64_t generation = m_generation;
+    SnapshotPtr snapshot = snapshotFor(normalized, m_path, m_snapshot, generation);
     if (snapshot->error != platform::ErrNone)
         return platform::Status::failure(snapshot->error); // stays where it was
+    m_generation = generation;
     m_path = normalized;
     m_snapshot = std::move(snapshot);
     if (onPathChanged)
@@ -44,9 +64,11 @@ platform::Status FileEnumerator::setPath(const QString &path)
     if (path.isEmpty())
         return platform::Status::failure(platform::ErrPathNotFound);
     const QString normalized = normalizeDirectoryPath(path);
-    SnapshotPtr snapshot = loadDirectory(normalized);
+    std::uint64_t generation = m_generation;
+    SnapshotPtr snapshot = snapshotFor(normalized, m_path, m_snapshot, generation);
     if (snapshot->error != platform::ErrNone)
         return platform::Status::failure(snapshot->error);
+    m_generation = generation;
     m_path = normalized;
     if (snapshot != m_snapshot) {
         m_snapshot = std::move(snapshot);

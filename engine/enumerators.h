@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 
 namespace quorvane {
@@ -25,6 +26,7 @@ public:
 private:
     QString m_path;
     SnapshotPtr m_snapshot;
+    std::uint64_t m_generation = 0; // the walk cache m_snapshot came from
 };
 
 // Lists the files of a directory whose names match one of ";"-separated
@@ -46,6 +48,7 @@ private:
     QString m_pattern = QStringLiteral("*.*");
     NamePatternSet m_compiled;
     SnapshotPtr m_snapshot;
+    std::uint64_t m_generation = 0;
     // Matching waits for the first count or item: the walk re-enters a
     // directory once per subdirectory but lists its files only once.
     mutable bool m_filtered = true;

@@ -11,21 +11,24 @@ namespace {
 constexpr int MaxAhead = 4096;
 
 thread_local WalkCache *t_active = nullptr;
-std::atomic<int> g_readers{0};
+std::atomic<int> g_readers{-1};
+std::uint64_t g_generations = 0; // walks run on one thread
 
 } // namespace
 
 void WalkCache::setReaderCount(int readers)
 {
-    g_readers = std::max(readers, 0);
+    g_readers = readers < 0 ? -1 : readers;
 }
 
 int WalkCache::readerCount()
 {
-    if (const int chosen = g_readers)
+    if (const int chosen = g_readers; chosen >= 0)
         return chosen;
-    // One helper per core: the walking thread itself mostly waits for them.
-    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    // One helper more than there are cores: the walking thread itself mostly
+    // waits for them, and a helper that is kept off the processor must not
+    // hold the walk up.
+    return int(std::clamp(std::thread::hardware_concurrency() + 1, 2u, 4u));
 }
 
 WalkCache *WalkCache::active()
@@ -38,7 +41,7 @@ void WalkCache::setActive(WalkCache *cache)
     t_active = cache;
 }
 
-WalkCache::WalkCache(platform::FileSystem &fs, int readers) : m_fs(fs)
+WalkCache::WalkCache(platform::FileSystem &fs, int readers) : m_fs(fs), m_generation(++g_generations)
 {
     for (int i = 0; i < readers; ++i)
         m_readers.emplace_back([this] { readerLoop(); });
@@ -59,6 +62,11 @@ void WalkCache::stopReaders()
     for (std::thread &reader : m_readers)
         reader.join();
     m_readers.clear();
+}
+
+std::uint64_t WalkCache::generation()
+{
+    return t_active && !t_active->m_disabled ? t_active->m_generation : 0;
 }
 
 void WalkCache::disable()

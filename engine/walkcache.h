@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -32,9 +33,14 @@ public:
     // changed the tree); stops the helpers.
     void disable();
 
-    // How many helper threads a walk starts; 0 restores the default.
+    // How many helper threads a walk starts (0: the walking thread reads
+    // alone); a negative number restores the default.
     static void setReaderCount(int readers);
     static int readerCount();
+
+    // Names the cache that serves requests now; 0 when none does. A snapshot
+    // taken under the same non-zero number is still what a request would get.
+    static std::uint64_t generation();
 
     // The cache of the walk under way on this thread, if any.
     static WalkCache *active();
@@ -57,6 +63,7 @@ private:
     void stopReaders();
 
     platform::FileSystem &m_fs;
+    const std::uint64_t m_generation;
     std::mutex m_mutex;
     std::condition_variable m_readyChanged;
     std::condition_variable m_workChanged;

@@ -154,6 +154,42 @@ private slots:
         QVERIFY(!ScanActive);
     }
 
+    // A nested walk that does not end its run leaves ScanActive set: the
+    // outer walk goes on from wherever the enumerators then stand.
+    void nestedWalkWithoutEndLetsOuterGoOn()
+    {
+        EngineDrive drive;
+        for (const char *name : {"R/r.txt", "R/a/a.txt", "R/b/b.txt", "N/n.txt"})
+            QVERIFY(drive.makeFile(QString::fromLatin1(name)));
+        drive.toolkit.atYield(2, [] {
+            QString path = QStringLiteral("D:\\N");
+            QString patterns = QStringLiteral("*.txt");
+            ScanTree(path, patterns);
+        });
+        const QStringList found = scan("D:\\R", "*.txt");
+        QCOMPARE(drive.toolkit.visits, (QStringList{"D:\\R", "D:\\R\\b", "D:\\N", "D:\\R\\a"}));
+        QCOMPARE(found, (QStringList{"D:\\N\\n.txt", "D:\\N\\n.txt", "D:\\R\\a\\a.txt", "D:\\R\\r.txt"}));
+    }
+
+    void fileEnumeratorFollowsDirectoryEnumerator()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeFile("x/y/z.txt"));
+        QVERIFY(worker().dirList.setPath(QStringLiteral("D:\\x\\y\\")).ok());
+        QCOMPARE(worker().dirList.path(), QStringLiteral("D:\\x\\y"));
+        QCOMPARE(worker().filList.path(), QStringLiteral("D:\\x\\y"));
+        worker().filList.setPattern(QStringLiteral("*.TXT"));
+        QCOMPARE(worker().filList.count(), qsizetype(1));
+        QCOMPARE(worker().filList.item(0), QStringLiteral("z.txt"));
+        // A failed change leaves both where they were.
+        QVERIFY(!worker().dirList.setPath(QStringLiteral("D:\\x\\fehlt")).ok());
+        QCOMPARE(worker().dirList.path(), QStringLiteral("D:\\x\\y"));
+        QCOMPARE(worker().filList.path(), QStringLiteral("D:\\x\\y"));
+        QVERIFY(worker().dirList.setPath(QStringLiteral("D:\\")).ok());
+        QCOMPARE(worker().dirList.path(), QStringLiteral("D:\\"));
+        QCOMPARE(worker().dirList.item(0), QStringLiteral("D:\\x"));
+    }
+
     void startThatCannotBeEnteredListsNothing()
     {
         EngineDrive drive;

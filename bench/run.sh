@@ -54,6 +54,14 @@ median_of() {
     printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.1f\n", m/1000}'
 }
 
+# Median wall time in milliseconds of "$@", run $runs times after one warm-up.
+median_ms() {
+    local samples=()
+    "$@" >/dev/null 2>&1
+    for ((i = 0; i < runs; i++)); do samples+=("$(time_us "$@")"); done
+    median_of "${samples[@]}"
+}
+
 # Times every named command $runs times, the commands taking turns so that
 # all of them see the same load; one warm-up run each first. Sets median[name] (ms).
 declare -A median
@@ -121,9 +129,11 @@ main() {
     ensure_tree
     echo "tree: $tree ($(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg))"
     bench_scan
+    # Sections defined further down add their own lines.
+    if declare -F bench_listing_and_image >/dev/null; then
+        bench_listing_and_image
+    fi
 }
-
-main "$@"
 
 # ---------------------------------------------------------------------------
 # Listing and image: quorvane-cli against find and cp -r, same run.
@@ -216,4 +226,4 @@ bench_listing_and_image() {
     echo "flat_2000_same_name_ms: $flat_ms (1000 placed, 1000 without a free name)"
 }
 
-bench_listing_and_image
+main "$@"

@@ -167,7 +167,9 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
 
 Status HostFileSystem::missing(const Resolved &r)
 {
-    return failureFor(r.parentExists() ? ErrFileNotFound : ErrPathNotFound, r.display());
+    // "file.txt\x": the folder part names a file, so it is the path that is wrong.
+    const bool inFolder = r.parentExists() && (r.names.size() < 2 || isDirectory(r.hostParent()));
+    return failureFor(inFolder ? ErrFileNotFound : ErrPathNotFound, r.display());
 }
 
 Status HostFileSystem::changeDrive(const QString &drive)

@@ -131,7 +131,7 @@ private:
     Result<Resolved> resolve(const QString &path) const;
     // Refuses a missing folder (76), a directory and a read-only file (75).
     Result<Target> prepareTarget(const QString &path) const;
-    // 53 when only the last component is missing, else 76.
+    // 53 when only the last component is missing from an existing folder, else 76.
     static Status missing(const Resolved &r);
     bool isOpenHere(const QByteArray &host) const;
     Status flushBuffer(OpenFile &file);

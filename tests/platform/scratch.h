@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,15 @@ public:
         quorvane::platform::DriveMap map;
         map.set(QLatin1Char('T'), root());
         fs = std::make_unique<quorvane::platform::HostFileSystem>(map);
+    }
+
+    // QTemporaryDir skips names that are not UTF-8 and would leave them behind.
+    ~Drive()
+    {
+        fs.reset();
+        ::nftw(root().constData(), [](const char *path, const struct stat *, int, FTW *ftw) {
+            return ftw->level == 0 ? 0 : ::remove(path);
+        }, 16, FTW_DEPTH | FTW_PHYS);
     }
 
     bool isValid() const { return m_dir.isValid(); }

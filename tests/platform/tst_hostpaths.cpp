@@ -74,7 +74,8 @@ void TestHostPaths::resolution_data()
     QTest::newRow("umlaut") << "T:\\Daten\\ÄRGER" << "T:\\Daten\\ärger";
     QTest::newRow("missing file") << "T:\\Daten\\nope.jpg" << "error 53";
     QTest::newRow("missing folder") << "T:\\Nope\\x.jpg" << "error 76";
-    QTest::newRow("under a file") << "T:\\Daten\\Bild.JPG\\x\\y" << "error 76";
+    QTest::newRow("under a file") << "T:\\Daten\\Bild.JPG\\x" << "error 76";
+    QTest::newRow("deep under a file") << "T:\\Daten\\Bild.JPG\\x\\y" << "error 76";
     QTest::newRow("unmapped drive") << "Q:\\x" << "error 68";
 }
 

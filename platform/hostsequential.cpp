@@ -1,6 +1,7 @@
 #include "hostfilesystem.h"
 
 #include "hosterrors.h"
+#include "namecodec.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -18,8 +19,10 @@ constexpr qsizetype FlushThreshold = 1 << 16;
 
 bool HostFileSystem::isOpenHere(const QByteArray &host) const
 {
+    // Letter case aside: "a.txt" and "A.TXT" opened before either exists are one file.
+    const QString key = FolderNameCache::folded(decodeName(host));
     for (const auto &[number, file] : m_files) {
-        if (file.host == host)
+        if (file.host == host || FolderNameCache::folded(decodeName(file.host)) == key)
             return true;
     }
     return false;

@@ -146,6 +146,11 @@ void TestHostFileOps::outputStagedUntilClose()
     QVERIFY(fs.openForOutput(3, QStringLiteral("T:\\LIST.TXT")).ok());
     QCOMPARE(fs.openForOutput(4, QStringLiteral("T:\\list.txt")).error, int(ErrFileAlreadyOpen));
     QCOMPARE(fs.openForOutput(3, QStringLiteral("T:\\other.txt")).error, int(ErrFileAlreadyOpen));
+    QVERIFY(fs.openForOutput(5, QStringLiteral("T:\\neu.txt")).ok());
+    QCOMPARE(fs.openForOutput(6, QStringLiteral("T:\\NEU.TXT")).error, int(ErrFileAlreadyOpen));
+    QVERIFY(fs.closeFile(5).ok());
+    QVERIFY(m_t->exists("neu.txt"));
+    QVERIFY(fs.deleteFile(QStringLiteral("T:\\Neu.txt")).ok());
     for (int i = 0; i < 20000; ++i)
         QVERIFY(fs.printLine(3, QStringLiteral("line %1").arg(i)).ok());
     // Until the close the old file is whole.

@@ -22,6 +22,7 @@ private slots:
     void moveAcrossFileSystems();
     void injectedFailures_data();
     void injectedFailures();
+    void copyWithoutKernelCopy();
     void permissionDenied();
 
 private:
@@ -181,6 +182,20 @@ void TestFaults::injectedFailures()
     QCOMPARE(m_s->content("old.txt"), QByteArray("old"));
     for (const QByteArray &name : m_s->names())
         QVERIFY2(!name.startsWith(".qv"), name.constData());
+}
+
+void TestFaults::copyWithoutKernelCopy()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed");
+    // A kernel or file system without copy_file_range: plain reads and writes.
+    const QStringList args{"-f", "-o", "/dev/null", "-e", "inject=copy_file_range:error=ENOSYS", m_helper,
+                           "copy", "T:\\big.bin", "T:\\copy.bin"};
+    const Outcome out = runHelper(QStringLiteral("strace"), args, "T=" + m_s->root(), {});
+    if (out.error == -999 && out.output.contains("ptrace"))
+        QSKIP("ptrace is not permitted here");
+    QCOMPARE(out.error, 0);
+    QCOMPARE(m_s->content("copy.bin"), QByteArray(1 << 20, 'b'));
 }
 
 void TestFaults::permissionDenied()

@@ -27,6 +27,7 @@ private slots:
     void topLevelOnly();
     void structureOnly();
     void targetInsideSourceIsLeftOut();
+    void optionsTakeEffectAtTheNextEntry();
     void secondClickWhileRunningIsIgnored();
     void busyCursorDuringRun();
 };
@@ -381,6 +382,30 @@ void TestImagingRun::targetInsideSourceIsLeftOut()
     QCOMPARE(summary.imaged, 1);
     QCOMPARE(treeOf(drive.host("src/out")), QStringList({"a.txt", "a[1].txt"}));
     QCOMPARE(contentOf(drive.host("src/out/a[1].txt")), QByteArray("1"));
+}
+
+void TestImagingRun::optionsTakeEffectAtTheNextEntry()
+{
+    // The user changes options while the image is made; each is read again
+    // for every entry, only when that entry's steps reach it.
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/a/one.txt", "1"));
+    QVERIFY(drive.makeFile("src/b/two.txt", "2"));
+    QVERIFY(drive.makeFile("src/c/three.txt", "3"));
+    QVERIFY(drive.makeDir("tgt"));
+    const RunSummary summary = RunJob([&] {
+        JobOptions o = jobOn();
+        const bool firstDone = QFileInfo::exists(drive.host("tgt/a/one.txt"));
+        const bool secondDone = QFileInfo::exists(drive.host("tgt/two.txt"));
+        o.Recursive = firstDone ? Unchecked : Checked;
+        o.NullByte = secondDone ? Checked : Unchecked;
+        return o;
+    }, nullptr);
+
+    QCOMPARE(summary.imaged, 3);
+    QCOMPARE(treeOf(drive.host("tgt")), QStringList({"a/", "a/one.txt", "three.txt", "two.txt"}));
+    QCOMPARE(contentOf(drive.host("tgt/two.txt")), QByteArray("2"));
+    QCOMPARE(contentOf(drive.host("tgt/three.txt")), QByteArray());
 }
 
 void TestImagingRun::secondClickWhileRunningIsIgnored()

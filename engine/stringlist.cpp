@@ -1,32 +1,12 @@
 #include "engine/stringlist.h"
 
+#include "engine/listsort.h"
 #include "engine/namepattern.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace quorvane {
 
-namespace {
-
-// Index of the first code unit in which a and b differ, looking at n units.
-// Paths share long prefixes, so this part decides the speed of a sort.
-inline qsizetype firstDifference(const char16_t *a, const char16_t *b, qsizetype n)
-{
-    qsizetype i = 0;
-    for (; i + 4 <= n; i += 4) {
-        std::uint64_t x, y;
-        std::memcpy(&x, a + i, 8);
-        std::memcpy(&y, b + i, 8);
-        if (x != y)
-            break;
-    }
-    while (i < n && a[i] == b[i])
-        ++i;
-    return i;
-}
-
-} // namespace
 
 int compareListText(const QString &a, const QString &b)
 {
@@ -64,7 +44,7 @@ void StringList::clear()
 
 void StringList::addItem(const QString &text)
 {
-    m_entries.push_back(Entry{text});
+    m_entries.push_back(text);
     if (!m_sorted)
         m_settled = qsizetype(m_entries.size());
 }
@@ -79,7 +59,7 @@ QString StringList::item(qsizetype index) const
     if (index < 0 || index >= qsizetype(m_entries.size()))
         return {};
     settle();
-    return m_entries[size_t(index)].text;
+    return m_entries[size_t(index)];
 }
 
 void StringList::settle() const
@@ -87,9 +67,9 @@ void StringList::settle() const
     const qsizetype total = qsizetype(m_entries.size());
     if (m_settled >= total)
         return;
-    const auto less = [](const Entry &x, const Entry &y) { return compareListText(x.text, y.text) < 0; };
+    const auto less = [](const QString &x, const QString &y) { return compareListText(x, y) < 0; };
     const auto middle = m_entries.begin() + m_settled;
-    std::stable_sort(middle, m_entries.end(), less);
+    sortListTexts(m_entries.data() + m_settled, m_entries.data() + total);
     if (m_settled > 0)
         std::inplace_merge(m_entries.begin(), middle, m_entries.end(), less);
     m_settled = total;

@@ -20,15 +20,12 @@ public:
     bool isSorted() const { return m_sorted; }
 
 private:
-    struct Entry {
-        QString text;
-    };
     void settle() const;
 
     bool m_sorted;
     // A sorted list appends and puts the unsorted tail in place on the next
     // read: one sort and one merge instead of an insertion per entry.
-    mutable std::vector<Entry> m_entries;
+    mutable std::vector<QString> m_entries;
     mutable qsizetype m_settled = 0; // entries before this index are in order
 };
 

@@ -105,6 +105,36 @@ private slots:
             QCOMPARE(list.item(i), reference.at(i));
     }
 
+    // The fast sort must give exactly the order of the comparison: paths with
+    // long shared prefixes, case variants, prefixes of each other, NULs.
+    void sortAgreesWithComparison()
+    {
+        QRandomGenerator random(11);
+        const QStringList parts{"a", "A", "b", "B", "ab", "aB", "ä", "Ä", "x.jpg", "X.JPG", "_", "-", ".",
+                                QString(QChar(0xDCE4)), QString(QChar(0)), "straße", "STRASSE"};
+        for (int round = 0; round < 20; ++round) {
+            StringList list(true);
+            QStringList reference;
+            const int count = 50 + random.bounded(3000);
+            for (int i = 0; i < count; ++i) {
+                QString text = QStringLiteral("C:\\gemeinsamer\\langer\\Pfad\\");
+                const int pieces = random.bounded(6);
+                for (int p = 0; p < pieces; ++p) {
+                    text += parts.at(random.bounded(int(parts.size())));
+                    if (random.bounded(3) == 0)
+                        text += QLatin1Char('\\');
+                }
+                list.addItem(text);
+                reference << text;
+            }
+            std::stable_sort(reference.begin(), reference.end(),
+                             [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
+            QCOMPARE(list.count(), reference.size());
+            for (qsizetype i = 0; i < list.count(); ++i)
+                QCOMPARE(list.item(i), reference.at(i));
+        }
+    }
+
     // 16-bit counts would stop at 32767 entries.
     void holdsMoreThan32767()
     {

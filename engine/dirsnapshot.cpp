@@ -18,11 +18,15 @@ SnapshotPtr readSnapshot(platform::FileSystem &fs, const QString &path)
     }
     snapshot->files.reserve(listing.value.size());
     for (platform::DirEntry &entry : listing.value) {
-        if (entry.isDirectory && !entry.isLink)
+        if (entry.isDirectory && !entry.isLink) {
             snapshot->subdirs.push_back(std::move(entry.name));
-        else if (!entry.isDirectory && !(entry.attributes & (platform::AttrDirectory | platform::AttrVolume)))
+        } else if (!entry.isDirectory && !(entry.attributes & (platform::AttrDirectory | platform::AttrVolume))) {
+            // Links to directories are neither: never entered, never listed
+            // as files. Only links pay for finding out where they lead.
+            if (entry.isLink && fs.readDirectory(childPath(path, entry.name)).ok())
+                continue;
             snapshot->files.push_back(std::move(entry.name));
-        // Links to directories are neither: never entered, never listed as files.
+        }
     }
     const auto less = [](const QString &a, const QString &b) { return compareListText(a, b) < 0; };
     std::sort(snapshot->subdirs.begin(), snapshot->subdirs.end(), less);

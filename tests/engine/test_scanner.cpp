@@ -249,7 +249,11 @@ private slots:
                            QFile::encodeName(drive.host("R/a/zurueck")).constData()),
                  0);
         QCOMPARE(::symlink("..", QFile::encodeName(drive.host("R/a/hoch")).constData()), 0);
-        QCOMPARE(scan("D:\\R", "*.txt"), (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\r.txt"}));
+        // Links to files are files; links to directories are neither.
+        QCOMPARE(::symlink("../r.txt", QFile::encodeName(drive.host("R/a/verweis.txt")).constData()), 0);
+        QCOMPARE(::symlink("fehlt", QFile::encodeName(drive.host("R/a/ins-leere")).constData()), 0);
+        QCOMPARE(scan("D:\\R", "*.*"), (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\a\\ins-leere",
+                                               "D:\\R\\a\\verweis.txt", "D:\\R\\r.txt"}));
         QCOMPARE(drive.toolkit.visits, (QStringList{"D:\\R", "D:\\R\\a"}));
     }
 

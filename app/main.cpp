@@ -8,12 +8,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QStyle>
 
 #include <memory>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon));
     quorvane::platform::QtToolkit toolkit;
     quorvane::platform::installToolkit(&toolkit);
 

@@ -15,7 +15,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,7 +60,7 @@ int checkValue(const QCheckBox *box)
 Form1::Form1(QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowCloseButtonHint)
-    , m_programEnd([] { QCoreApplication::exit(0); })
+    , m_programEnd([this] { endProgram(); })
     , m_immediateEnd([] { std::_Exit(0); })
 {
     setAttribute(Qt::WA_QuitOnClose, false); // the unload handler ends the program itself
@@ -320,6 +320,20 @@ void Form1::closeEvent(QCloseEvent *event)
     WriteIniString(AppTitle, QStringLiteral("UserDef"), Text1->text(), IniFile);
     event->accept();
     m_programEnd();
+}
+
+// Every other window goes with the main window, without handlers of its
+// own. A run that is yielding finishes its current work with no window
+// left, so no file is left half copied; then the event loop ends.
+void Form1::endProgram()
+{
+    viewerHost().unloadViewer();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows) {
+        if (w != this)
+            w->hide();
+    }
+    QCoreApplication::exit(0);
 }
 
 void Form1::mousePressEvent(QMouseEvent *event)

@@ -92,6 +92,7 @@ private:
     void connectHandlers();
     void setOuterWidthTwips(int twips);
     void applyClientSize();
+    void endProgram();
 
     void Form_Load();
     void Check1_Click(int index);

@@ -70,7 +70,6 @@ private slots:
                  if (!m_form) {
                      ++m_loads;
                      m_form = std::make_unique<Form1>();
-                     m_form->setProgramEnd([] {});
                      m_form->setImmediateEnd([] {});
                  }
                  return *m_form;
@@ -139,6 +138,19 @@ private slots:
         QVERIFY(QFileInfo(host(QStringLiteral("Struktur/sub"))).isDir());
         QVERIFY(!QFileInfo::exists(host(QStringLiteral("Struktur/a.txt"))));
         QVERIFY(!QFileInfo::exists(host(QStringLiteral("Struktur/sub/b.txt"))));
+    }
+
+    // Last: the close box ends the program with every window.
+    void closeTakesTheViewerAlong()
+    {
+        click(m_form->Option1);
+        click(m_form->Command1);
+        QVERIFY(viewerHost().viewer() && viewerHost().viewer()->isVisible());
+        QVERIFY(m_form->close());
+        QVERIFY(!viewerHost().viewer() || !viewerHost().viewer()->isVisible());
+        QFile ini(host(QStringLiteral("Prog/Quorvane.ini")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll().contains("UserDef=*.abc"));
     }
 };
 

@@ -208,6 +208,7 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
     if (!result.ok())
         return result;
     staged.setTimes(st.st_atim, st.st_mtim);
+    staged.setOwner(st.st_uid, st.st_gid);
     result = staged.commit(false);
     if (!result.ok())
         return result;

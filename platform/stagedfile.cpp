@@ -57,6 +57,8 @@ Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode
     m_display = displayPath;
     m_written = 0;
     m_keepTimes = false;
+    m_keepOwner = false;
+    m_mode = mode & 07777;
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Short and hidden, so even a 255-byte target name leaves room.
@@ -148,6 +150,13 @@ Status StagedFile::appendFrom(int sourceFd)
     return Status::success();
 }
 
+void StagedFile::setOwner(uid_t user, gid_t group)
+{
+    m_user = user;
+    m_group = group;
+    m_keepOwner = true;
+}
+
 void StagedFile::setTimes(const struct timespec &accessed, const struct timespec &modified)
 {
     m_times[0] = accessed;
@@ -159,6 +168,8 @@ Status StagedFile::commit(bool replace)
 {
     if (m_fd < 0)
         return failureFor(ErrBadFileNameOrNumber, m_display);
+    if (m_keepOwner && ::fchown(m_fd, m_user, m_group) == 0)
+        ::fchmod(m_fd, m_mode); // a change of owner clears the set-id bits
     if (m_keepTimes)
         ::futimens(m_fd, m_times);
     if (::fsync(m_fd) != 0) {

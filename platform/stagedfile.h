@@ -29,6 +29,8 @@ public:
     Status appendFrom(int sourceFd);
     // Keeps the modification time of a source.
     void setTimes(const struct timespec &accessed, const struct timespec &modified);
+    // Keeps the owner of a source where the host allows it (a moved file stays its owner's).
+    void setOwner(uid_t user, gid_t group);
 
     // replace: an existing target is replaced; otherwise it makes the commit fail (58).
     Status commit(bool replace);
@@ -48,6 +50,10 @@ private:
     QString m_display;
     qint64 m_written = 0;
     bool m_keepTimes = false;
+    bool m_keepOwner = false;
+    mode_t m_mode = 0;
+    uid_t m_user = 0;
+    gid_t m_group = 0;
     struct timespec m_times[2] {};
 };
 

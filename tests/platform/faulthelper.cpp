@@ -1,6 +1,6 @@
 // Runs one file operation in a child process (inside a private tmpfs mount,
 // as another user, or under strace fault injection) and prints its error
-// number, then every file in $QV_CHECK_DIR with size and checksum, since
+// number, then every file in $QV_CHECK_DIR with size, checksum and owner, since
 // such a mount is gone once this process ends.
 #include "platform/hostfilesystem.h"
 
@@ -67,7 +67,10 @@ void listFolder(const QByteArray &folder)
         }
         if (fd >= 0)
             ::close(fd);
-        std::printf("entry %s %lld %s\n", name.constData(), static_cast<long long>(size), hash.result().toHex().constData());
+        struct stat st {};
+        ::lstat(path.constData(), &st);
+        std::printf("entry %s %lld %s %u\n", name.constData(), static_cast<long long>(size),
+                    hash.result().toHex().constData(), unsigned(st.st_uid));
     }
     ::closedir(dir);
 }

@@ -34,17 +34,18 @@ private:
     Outcome runHelper(const QString &program, const QStringList &programArgs, const QByteArray &drives,
                       const QByteArray &checkDir);
     Outcome runInTmpfs(const QStringList &helperArgs, const QByteArray &size);
-    static QString entry(const QByteArray &name, const QByteArray &content);
+    static QString entry(const QByteArray &name, const QByteArray &content, unsigned owner = 0);
 
     QString m_helper;
     bool m_tmpfs = false;
     std::unique_ptr<scratch::Drive> m_s;
 };
 
-QString TestFaults::entry(const QByteArray &name, const QByteArray &content)
+QString TestFaults::entry(const QByteArray &name, const QByteArray &content, unsigned owner)
 {
     return QString::fromUtf8(name + ' ' + QByteArray::number(content.size()) + ' '
-                             + QCryptographicHash::hash(content, QCryptographicHash::Sha1).toHex());
+                             + QCryptographicHash::hash(content, QCryptographicHash::Sha1).toHex() + ' '
+                             + QByteArray::number(owner));
 }
 
 void TestFaults::initTestCase()
@@ -131,9 +132,11 @@ void TestFaults::moveAcrossFileSystems()
 {
     if (!m_tmpfs)
         QSKIP("no private tmpfs mount here (unshare -m and mount need root)");
+    // The moved file keeps its owner.
+    QCOMPARE(::chown(m_s->host("small.bin").constData(), 65534, 65534), 0);
     const Outcome out = runInTmpfs({"move", "S:\\small.bin", "T:\\moved.bin"}, "256k");
     QCOMPARE(out.error, 0);
-    QCOMPARE(out.entries, (QStringList{entry("moved.bin", QByteArray(1000, 's')), entry("old.txt", "old")}));
+    QCOMPARE(out.entries, (QStringList{entry("moved.bin", QByteArray(1000, 's'), 65534), entry("old.txt", "old")}));
     QVERIFY(!m_s->exists("small.bin"));
 
     const Outcome refused = runInTmpfs({"move", "S:\\big.bin", "T:\\old.txt"}, "4m");

@@ -107,7 +107,7 @@ void runImageBranch(RunContext &run)
     progress.stage = RunStage::Imaging;
     const qsizetype n = lists.lstFilesToCopy.count();
     progress.total = n;
-    const bool ontoItself = samePlace(sourceBase, targetBase);
+    const bool ontoItself = samePlace(sourceBase, targetBase) || sameFile(sourceBase, targetBase);
     std::optional<FlatTargetNames> flatNames;
     KnownFolders knownFolders;
     EmptiedSourceDirs emptied;
@@ -137,7 +137,10 @@ void runImageBranch(RunContext &run)
         const QString target = targetBase + targetName;
         if (!skip) {
             if (JobOptions::isSet(run.read().NullByte)) {
-                placed = makeEmptyFile(target);
+                // A target that is the source by another name (a link to it)
+                // would be cut to nothing.
+                if (!sameFile(source, target))
+                    placed = makeEmptyFile(target);
             } else if (JobOptions::isSet(run.read().DeleteSources)) {
                 placed = moveSourceFile(source, target);
                 if (placed)

@@ -46,6 +46,12 @@ bool copySourceFile(const QString &source, const QString &target)
     return platform::fileSystem().copyFile(source, target).ok();
 }
 
+bool sameFile(const QString &a, const QString &b)
+{
+    const platform::Result<bool> same = platform::fileSystem().sameFile(a, b);
+    return same.ok() && same.value;
+}
+
 bool samePlace(const QString &a, const QString &b)
 {
     platform::FileSystem &fs = platform::fileSystem();

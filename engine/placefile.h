@@ -19,6 +19,10 @@ bool moveSourceFile(const QString &source, const QString &target);
 // Copies; an existing target is replaced only once the copy is complete.
 bool copySourceFile(const QString &source, const QString &target);
 
+// True only when the disk says both paths lead to the same file or folder
+// (links followed); false when they differ or either is missing.
+bool sameFile(const QString &a, const QString &b);
+
 // True when both paths name the same place on the host, also through two
 // drive letters for one folder; without host names, when the drive paths
 // are equal apart from letter case.

@@ -59,6 +59,8 @@ class TestImagingMends : public QObject {
 private slots:
     void ontoItself_data();
     void ontoItself();
+    void linksToTheSource_data();
+    void linksToTheSource();
     void allClashNamesTaken();
     void manyEqualNamesFlat();
     void moveNeverReplaces();
@@ -105,6 +107,47 @@ void TestImagingMends::ontoItself()
     QCOMPARE(contentOf(drive.host("src/a.txt")), QByteArray("keep me"));
     QCOMPARE(contentOf(drive.host("src/sub/b.txt")), QByteArray("me too"));
     QCOMPARE(treeOf(drive.host("src")), QStringList({"a.txt", "sub/", "sub/b.txt"}));
+}
+
+void TestImagingMends::linksToTheSource_data()
+{
+    QTest::addColumn<bool>("folderLink"); // else a link to the file itself
+    QTest::addColumn<int>("nullByte");
+    QTest::addColumn<int>("deleteSources");
+
+    QTest::newRow("dummy onto a file link") << false << 1 << 0;
+    QTest::newRow("copy onto a file link") << false << 0 << 0;
+    QTest::newRow("move onto a file link") << false << 0 << 1;
+    QTest::newRow("dummy through a folder link") << true << 1 << 0;
+    QTest::newRow("copy through a folder link") << true << 0 << 0;
+}
+
+void TestImagingMends::linksToTheSource()
+{
+    // The target already holds the source under another name: the file must
+    // come through whole, whatever the image does.
+    QFETCH(bool, folderLink);
+    QFETCH(int, nullByte);
+    QFETCH(int, deleteSources);
+
+    EngineDrive drive;
+    QVERIFY(drive.makeFile("src/sub/a.txt", "precious"));
+    if (folderLink) {
+        QVERIFY(drive.makeDir("tgt"));
+        QVERIFY(QFile::link(drive.host("src/sub"), drive.host("tgt/sub")));
+    } else {
+        QVERIFY(drive.makeDir("tgt/sub"));
+        QVERIFY(QFile::link(drive.host("src/sub/a.txt"), drive.host("tgt/sub/a.txt")));
+    }
+    JobOptions o = jobOn();
+    o.Recursive = Checked;
+    o.NullByte = nullByte;
+    o.DeleteSources = deleteSources;
+    const RunSummary summary = runWith(o);
+
+    QCOMPARE(summary.imaged, 0);
+    QCOMPARE(summary.skipped, 1);
+    QCOMPARE(contentOf(drive.host("src/sub/a.txt")), QByteArray("precious"));
 }
 
 void TestImagingMends::allClashNamesTaken()

@@ -51,7 +51,8 @@ public:
     // Built for speed: one open and a getdents walk, no stat per entry (only
     // where the file system gives no type). attributes carries AttrDirectory
     // and AttrHidden only; the read-only bit is not filled, attributes(path)
-    // gives the full set.
+    // gives the full set. A link to a folder carries AttrDirectory with
+    // isDirectory false, so a walk can leave it out without entering it.
     Result<std::vector<DirEntry>> readDirectory(const QString &path) override;
 
     Status copyFile(const QString &source, const QString &target) override;

@@ -199,6 +199,12 @@ Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
         e.isDirectory = type == DT_DIR;
         e.isLink = type == DT_LNK;
         e.attributes = (raw[0] == '.' ? AttrHidden : AttrNormal) | (e.isDirectory ? AttrDirectory : AttrNormal);
+        if (e.isLink) {
+            // Links are few: one stat tells a link to a folder from one to a file.
+            struct stat st {};
+            if (::fstatat(fd, raw, &st, 0) == 0 && S_ISDIR(st.st_mode))
+                e.attributes |= AttrDirectory;
+        }
         out.push_back(std::move(e));
         errno = 0;
     }

@@ -70,20 +70,24 @@ void fillFoundLists(const QString &scanBase)
     // host's name is that of the start plus the same components; the disk is
     // asked once, not once per file.
     const platform::Result<QString> hostBase = fs.hostPath(scanBase);
+    const QString hostPrefix = hostBase.ok() ? withSlash(hostBase.value) : QString();
     QSet<QString> folders;
+    QString previousFolder;
     const qsizetype count = lists.lstFoundFiles.count();
     for (qsizetype i = 0; i < count; ++i) {
         const QString entry = lists.lstFoundFiles.item(i);
         const QString folder = folderOf(entry);
-        if (!folder.isEmpty() && !folders.contains(folder)) {
+        // Files of one folder mostly come together; the set catches the rest.
+        if (!folder.isEmpty() && folder != previousFolder && !folders.contains(folder)) {
             folders.insert(folder);
             lists.lstFoundDirs.addItem(folder);
         }
+        previousFolder = folder;
         const QString relative = relativeToBase(entry, scanBase);
         if (hostBase.ok() && !relative.isEmpty()) {
             QString host = relative;
             host.replace(Backslash, QLatin1Char('/'));
-            lists.lstFullPathName.addItem(withSlash(hostBase.value) + platform::displayName(host));
+            lists.lstFullPathName.addItem(hostPrefix + platform::displayName(host));
             continue;
         }
         const platform::Result<QString> host = fs.hostPath(entry);

@@ -99,6 +99,7 @@ HostFileSystem::HostFileSystem(DriveMap map)
 
 HostFileSystem::~HostFileSystem()
 {
+    endListing();
     closeAll();
 }
 

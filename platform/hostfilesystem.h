@@ -9,6 +9,8 @@
 #include <QList>
 #include <QStringEncoder>
 
+#include <dirent.h>
+
 #include <sys/types.h>
 
 #include <map>
@@ -143,8 +145,13 @@ private:
     QChar m_currentDrive = QLatin1Char('C');
     CurrentDirectories m_currentDirs;
 
-    std::vector<QString> m_listing;
+    void endListing();
+
+    std::vector<QString> m_listing; // names decided up front: "." and "..", or the one name asked for
     size_t m_listingNext = 0;
+    DIR *m_listingDir = nullptr;    // the rest, read as they are fetched
+    QString m_listingPattern;
+    int m_listingMask = 0;
     bool m_listingActive = false;
 
     mutable FolderNameCache m_names;

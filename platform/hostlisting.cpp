@@ -49,9 +49,7 @@ bool admitted(std::uint32_t attrs, int mask)
 
 Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
 {
-    m_listing.clear();
-    m_listingNext = 0;
-    m_listingActive = false;
+    endListing();
 
     // Split into folder and name pattern; "C:\a\" and "C:" mean "*.*" there.
     qsizetype cut = -1;
@@ -80,23 +78,27 @@ Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
     const Result<Resolved> r = resolve(folder);
     if (!r.ok())
         return Result<QString>::failure(r.error, r.message);
-    m_listingActive = true;
     if (!r.value.exists())
         return Result<QString>::success({}); // a folder that is not there holds nothing
     const QByteArray host = r.value.host();
 
     const int dirFd = ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_listingActive = dirFd >= 0;
     if (dirFd < 0) {
         if (errno == ENOTDIR || errno == ENOENT)
             return Result<QString>::success({});
-        m_listingActive = false;
-        return Result<QString>::failure(errnoFailure(errno, r.value.display()));
+        const int err = errno;
+        endListing();
+        return Result<QString>::failure(errnoFailure(err, r.value.display()));
     }
 
-    if (!hasWildcards(name)) {
+    if (name == QLatin1String(".") || name == QLatin1String("..")) {
+        if ((mask & AttrDirectory) && !r.value.path.isRoot())
+            m_listing.push_back(name);
+    } else if (!hasWildcards(name)) {
         // One name: the same lookup as every path (exact name first).
         const Result<Resolved> one = resolve(r.value.display() + QLatin1Char('\\') + name);
-        if (one.ok() && one.value.exists()) {
+        if (one.ok() && one.value.exists() && one.value.names.size() == r.value.names.size() + 1) {
             const QByteArray stored = one.value.names.last();
             if (admitted(listingClass(DT_UNKNOWN, dirFd, stored.constData()), mask))
                 m_listing.push_back(decodeName(stored));
@@ -109,24 +111,18 @@ Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
                     m_listing.push_back(dots);
             }
         }
-        DIR *dir = ::fdopendir(::dup(dirFd));
-        if (!dir) {
+        // Read as the names are fetched: a listing that stops at its first
+        // name (the existence tests) costs one read, not the whole folder.
+        m_listingDir = ::fdopendir(dirFd);
+        if (!m_listingDir) {
             const int err = errno;
             ::close(dirFd);
-            m_listingActive = false;
+            endListing();
             return Result<QString>::failure(errnoFailure(err, r.value.display()));
         }
-        while (const dirent *entry = ::readdir(dir)) {
-            const char *raw = entry->d_name;
-            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-                continue;
-            const QString decoded = decodeName(raw, qsizetype(std::strlen(raw)));
-            if (!matchesWildcard(name, decoded))
-                continue;
-            if (admitted(listingClass(entry->d_type, dirFd, raw), mask))
-                m_listing.push_back(decoded);
-        }
-        ::closedir(dir);
+        m_listingPattern = name;
+        m_listingMask = mask;
+        return dirNext();
     }
     ::close(dirFd);
     return dirNext();
@@ -136,13 +132,32 @@ Result<QString> HostFileSystem::dirNext()
 {
     if (!m_listingActive)
         return Result<QString>::failure(failureFor(ErrInvalidCall, {}));
-    if (m_listingNext >= m_listing.size()) {
-        m_listingActive = false;
-        m_listing.clear();
-        m_listingNext = 0;
-        return Result<QString>::success({});
+    if (m_listingNext < m_listing.size())
+        return Result<QString>::success(m_listing[m_listingNext++]);
+    while (m_listingDir) {
+        const dirent *entry = ::readdir(m_listingDir);
+        if (!entry)
+            break;
+        const char *raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        const QString decoded = decodeName(raw, qsizetype(std::strlen(raw)));
+        if (matchesWildcard(m_listingPattern, decoded)
+            && admitted(listingClass(entry->d_type, ::dirfd(m_listingDir), raw), m_listingMask))
+            return Result<QString>::success(decoded);
     }
-    return Result<QString>::success(m_listing[m_listingNext++]);
+    endListing();
+    return Result<QString>::success({});
+}
+
+void HostFileSystem::endListing()
+{
+    if (m_listingDir)
+        ::closedir(m_listingDir);
+    m_listingDir = nullptr;
+    m_listing.clear();
+    m_listingNext = 0;
+    m_listingActive = false;
 }
 
 Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)

@@ -192,6 +192,9 @@ void TestHostPaths::listingMasks_data()
     QTest::newRow("folder name, files only") << "T:\\L\\sub" << 0 << QStringList{};
     QTest::newRow("folder name, folders") << "T:\\L\\sub" << 16 << QStringList{"Sub"};
     QTest::newRow("hidden by name, mask 0") << "T:\\L\\.hidden.txt" << 0 << QStringList{};
+    QTest::newRow("dot, folders") << "T:\\L\\." << 16 << QStringList{"."};
+    QTest::newRow("dot at the root") << "T:\\." << 16 << QStringList{};
+    QTest::newRow("dot dot, files only") << "T:\\L\\.." << 0 << QStringList{};
     QTest::newRow("missing folder") << "T:\\Nope\\*.*" << 16 << QStringList{};
     QTest::newRow("root has no dots") << "T:\\*.*" << 16 << QStringList{"L"};
     QTest::newRow("unmapped drive") << "Q:\\*.*" << 0 << QStringList{"error 68"};
@@ -223,6 +226,21 @@ void TestHostPaths::oneListingState()
     const Result<QString> end = m_t->fs->dirNext();
     QVERIFY(end.ok() && end.value.isEmpty());
     QCOMPARE(m_t->fs->dirNext().error, int(ErrInvalidCall));
+
+    // Names read lazily: deleting each name as it comes, as a tree removal
+    // does, still reaches every name once.
+    QVERIFY(m_t->dir("C"));
+    for (int i = 0; i < 300; ++i)
+        QVERIFY(m_t->file("C/f" + QByteArray::number(i)));
+    QSet<QString> seen;
+    for (Result<QString> r = m_t->fs->dirFirst(QStringLiteral("T:\\C\\*.*"), 6); r.ok() && !r.value.isEmpty();
+         r = m_t->fs->dirNext()) {
+        QVERIFY(!seen.contains(r.value));
+        seen.insert(r.value);
+        QVERIFY(m_t->fs->deleteFile(QStringLiteral("T:\\C\\") + r.value).ok());
+    }
+    QCOMPARE(seen.size(), 300);
+    QVERIFY(m_t->names("C").isEmpty());
 }
 
 void TestHostPaths::errorNumbers_data()

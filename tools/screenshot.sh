@@ -2,6 +2,7 @@
 # Builds the program, starts it under a virtual X display and saves a picture
 # of its main window.
 #   tools/screenshot.sh FILE [path]
+# QUORVANE_BUILD_DIR picks another build folder than build/.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:?usage: tools/screenshot.sh FILE [path]}"

@@ -173,13 +173,18 @@ void Form1::applyClientSize()
 void Form1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    moveEvent(nullptr);
+    takeFrame();
 }
 
+// The window system reports the frame with the first moves after showing.
 void Form1::moveEvent(QMoveEvent *event)
 {
-    if (event)
-        QWidget::moveEvent(event);
+    QWidget::moveEvent(event);
+    takeFrame();
+}
+
+void Form1::takeFrame()
+{
     if (!isVisible())
         return;
     const QRect outer = frameGeometry();

@@ -92,6 +92,7 @@ private:
     void connectHandlers();
     void setOuterWidthTwips(int twips);
     void applyClientSize();
+    void takeFrame();
     void endProgram();
 
     void Form_Load();

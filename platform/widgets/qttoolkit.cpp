@@ -1,5 +1,6 @@
 #include "qttoolkit.h"
 
+#include "platform/headlesstoolkit.h"
 #include "platform/widgets/twips.h"
 
 #include <QApplication>
@@ -53,11 +54,16 @@ std::vector<std::pair<QString, int>> buttonsOf(int style)
     }
 }
 
+bool haveWidgets()
+{
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
 } // namespace
 
 QtToolkit::~QtToolkit()
 {
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (haveWidgets())
         setDefaultCursor();
 }
 
@@ -69,7 +75,7 @@ void QtToolkit::yield()
 
 void QtToolkit::setBusyCursor()
 {
-    if (m_overrides > 0)
+    if (m_overrides > 0 || !haveWidgets())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ++m_overrides;
@@ -85,6 +91,8 @@ void QtToolkit::setDefaultCursor()
 
 int QtToolkit::messageBox(const QString &prompt, int style, const QString &title)
 {
+    if (!haveWidgets()) // no windows to show it in: say it on stderr instead
+        return HeadlessToolkit().messageBox(prompt, style, title);
     QMessageBox box(iconOf(style), title, prompt, QMessageBox::NoButton, QApplication::activeWindow());
     const auto buttons = buttonsOf(style);
     std::vector<QPushButton *> made;

@@ -6,7 +6,7 @@ namespace quorvane::platform {
 
 // The toolkit on Qt Widgets: yields run the event loop, the busy cursor is an
 // application-wide override, message boxes are QMessageBox with German
-// buttons. Needs a QApplication.
+// buttons. Without a QApplication it falls back to the headless behaviour.
 class QtToolkit : public Toolkit {
 public:
     ~QtToolkit() override;

@@ -1,7 +1,6 @@
 #include "engine/listsort.h"
 
 #include "engine/namepattern.h"
-#include "engine/stringlist.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,6 +9,10 @@
 
 namespace quorvane {
 
+namespace {
+
+// Index of the first code unit in which a and b differ, looking at n units.
+// Paths share long prefixes, so this part decides the speed of a comparison.
 qsizetype firstDifference(const char16_t *a, const char16_t *b, qsizetype n)
 {
     qsizetype i = 0;
@@ -25,96 +28,117 @@ qsizetype firstDifference(const char16_t *a, const char16_t *b, qsizetype n)
     return i;
 }
 
-namespace {
-
 // A text being sorted, with four case-folded units from the current depth
 // packed into a key so that most steps compare integers in one array.
 struct Work {
     std::uint64_t key;
-    const QString *text;
+    TextSpan span;
 };
-
-inline const char16_t *units(const QString *text)
-{
-    return reinterpret_cast<const char16_t *>(text->constData());
-}
-
-std::uint64_t keyAt(const QString *text, qsizetype depth)
-{
-    const char16_t *p = units(text);
-    const qsizetype n = text->size();
-    std::uint64_t key = 0;
-    for (qsizetype i = depth; i < depth + 4; ++i)
-        key = (key << 16) | (i < n ? foldNameUnit(p[i]) : 0u);
-    return key;
-}
 
 constexpr qsizetype SmallGroup = 16;
 
-void sortGroup(Work *a, qsizetype n, qsizetype depth)
-{
-    const auto byText = [](const Work &x, const Work &y) { return compareListText(*x.text, *y.text) < 0; };
-    for (;;) {
-        if (n <= SmallGroup) {
-            std::sort(a, a + n, byText);
-            return;
-        }
-        // Units every text of the group shares exactly are skipped at once.
-        const char16_t *first = units(a[0].text);
-        qsizetype common = a[0].text->size() - depth;
-        for (qsizetype i = 1; i < n && common > 0; ++i) {
-            const qsizetype room = std::min<qsizetype>(common, a[i].text->size() - depth);
-            common = room <= 0 ? 0 : firstDifference(first + depth, units(a[i].text) + depth, room);
-        }
-        depth += std::max<qsizetype>(common, 0);
-        bool allEnded = true;
-        for (qsizetype i = 0; i < n; ++i) {
-            a[i].key = keyAt(a[i].text, depth);
-            allEnded = allEnded && a[i].text->size() <= depth;
-        }
-        if (allEnded) {
-            // Equal without regard to case: the exact text decides.
-            std::sort(a, a + n, byText);
-            return;
-        }
-        std::sort(a, a + n, [](const Work &x, const Work &y) { return x.key < y.key; });
-        // Recurse into every run of equal keys but the last, which loops.
-        qsizetype start = 0;
-        while (true) {
-            qsizetype end = start + 1;
-            while (end < n && a[end].key == a[start].key)
-                ++end;
-            if (end == n) {
-                a += start;
-                n -= start;
-                depth += 4;
-                break;
+class SpanSorter {
+public:
+    void sort(Work *a, qsizetype n, qsizetype depth) const
+    {
+        for (;;) {
+            if (n <= SmallGroup) {
+                sortByText(a, n);
+                return;
             }
-            if (end - start > 1)
-                sortGroup(a + start, end - start, depth + 4);
-            start = end;
+            // Units every text of the group shares exactly are skipped at once.
+            const char16_t *first = units(a[0]);
+            qsizetype common = a[0].span.size - depth;
+            for (qsizetype i = 1; i < n && common > 0; ++i) {
+                const qsizetype room = std::min<qsizetype>(common, a[i].span.size - depth);
+                common = room <= 0 ? 0 : firstDifference(first + depth, units(a[i]) + depth, room);
+            }
+            depth += std::max<qsizetype>(common, 0);
+            bool allEnded = true;
+            for (qsizetype i = 0; i < n; ++i) {
+                a[i].key = keyAt(a[i], depth);
+                allEnded = allEnded && a[i].span.size <= depth;
+            }
+            if (allEnded) {
+                // Equal without regard to case: the exact text decides.
+                sortByText(a, n);
+                return;
+            }
+            std::sort(a, a + n, [](const Work &x, const Work &y) { return x.key < y.key; });
+            // Every run of equal keys but the last is sorted by recursion; the last one loops.
+            qsizetype start = 0;
+            for (;;) {
+                qsizetype end = start + 1;
+                while (end < n && a[end].key == a[start].key)
+                    ++end;
+                if (end == n)
+                    break;
+                if (end - start > 1)
+                    sort(a + start, end - start, depth + 4);
+                start = end;
+            }
+            a += start;
+            n -= start;
+            depth += 4;
+            if (n <= 1)
+                return;
         }
-        if (n <= 1)
-            return;
     }
-}
+
+private:
+    static const char16_t *units(const Work &w) { return w.span.data; }
+
+    std::uint64_t keyAt(const Work &w, qsizetype depth) const
+    {
+        const char16_t *p = units(w);
+        std::uint64_t key = 0;
+        for (qsizetype i = depth; i < depth + 4; ++i)
+            key = (key << 16) | (i < w.span.size ? foldNameUnit(p[i]) : 0u);
+        return key;
+    }
+
+    void sortByText(Work *a, qsizetype n) const
+    {
+        std::sort(a, a + n, [](const Work &x, const Work &y) {
+            return compareListUnits(units(x), x.span.size, units(y), y.span.size) < 0;
+        });
+    }
+};
 
 } // namespace
 
-void sortListTexts(QString *first, QString *last)
+int compareListUnits(const char16_t *pa, qsizetype na, const char16_t *pb, qsizetype nb)
+{
+    const qsizetype n = std::min(na, nb);
+    int tie = 0; // the first exact difference, used when the folded texts are equal
+    for (qsizetype i = firstDifference(pa, pb, n); i < n; ++i) {
+        const char16_t ca = pa[i];
+        const char16_t cb = pb[i];
+        if (ca == cb)
+            continue;
+        const char16_t fa = foldNameUnit(ca);
+        const char16_t fb = foldNameUnit(cb);
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+        if (tie == 0)
+            tie = ca < cb ? -1 : 1;
+    }
+    if (na != nb)
+        return na < nb ? -1 : 1;
+    return tie;
+}
+
+void sortListSpans(TextSpan *first, TextSpan *last)
 {
     const qsizetype n = last - first;
     if (n < 2)
         return;
-    std::vector<Work> work(size_t(n), Work{0, nullptr});
+    std::vector<Work> work(static_cast<size_t>(n));
     for (qsizetype i = 0; i < n; ++i)
-        work[size_t(i)].text = first + i;
-    sortGroup(work.data(), n, 0);
-    std::vector<QString> sorted;
-    sorted.reserve(size_t(n));
-    for (const Work &w : work)
-        sorted.push_back(std::move(*const_cast<QString *>(w.text)));
-    std::move(sorted.begin(), sorted.end(), first);
+        work[size_t(i)] = Work{0, first[i]};
+    SpanSorter().sort(work.data(), n, 0);
+    for (qsizetype i = 0; i < n; ++i)
+        first[i] = work[size_t(i)].span;
 }
 
 } // namespace quorvane

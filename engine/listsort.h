@@ -1,15 +1,21 @@
 #pragma once
 
-#include <QString>
+#include <QtGlobal>
 
 namespace quorvane {
 
-// Sorts texts in list order (compareListText) in about linear time for
-// paths: a multi-key sort on case-folded units that skips the long prefixes
-// paths share instead of comparing them again in every comparison.
-void sortListTexts(QString *first, QString *last);
+// One text of a list: UTF-16 units kept by the list.
+struct TextSpan {
+    const char16_t *data;
+    qsizetype size;
+};
 
-// Index of the first code unit in which a and b differ, looking at n units.
-qsizetype firstDifference(const char16_t *a, const char16_t *b, qsizetype n);
+// Sorts spans in list order (compareListUnits) in about linear time
+// for paths: a multi-key sort on case-folded units that skips the long
+// prefixes paths share instead of comparing them again in every comparison.
+void sortListSpans(TextSpan *first, TextSpan *last);
+
+// List order of two texts given as units: case ignored, exact text breaking ties.
+int compareListUnits(const char16_t *a, qsizetype na, const char16_t *b, qsizetype nb);
 
 } // namespace quorvane

@@ -87,7 +87,7 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
         prefix += QLatin1Char('\\');
     const qsizetype n = files.count();
     for (qsizetype i = 0; i < n; ++i)
-        found.addItem(prefix + files.item(i));
+        found.addJoined(prefix, files.item(i));
 
     if (!backUp.isEmpty())
         (void)dirs.setPath(backUp);

@@ -1,77 +1,93 @@
 #include "engine/stringlist.h"
 
-#include "engine/listsort.h"
-#include "engine/namepattern.h"
-
 #include <algorithm>
 
 namespace quorvane {
 
+namespace {
+
+inline const char16_t *unitsOf(const QString &text)
+{
+    return reinterpret_cast<const char16_t *>(text.constData());
+}
+
+} // namespace
 
 int compareListText(const QString &a, const QString &b)
 {
-    const char16_t *pa = reinterpret_cast<const char16_t *>(a.constData());
-    const char16_t *pb = reinterpret_cast<const char16_t *>(b.constData());
-    const qsizetype na = a.size();
-    const qsizetype nb = b.size();
-    const qsizetype n = std::min(na, nb);
-    int tie = 0; // the first exact difference, used when the folded texts are equal
-    for (qsizetype i = firstDifference(pa, pb, n); i < n; ++i) {
-        const char16_t ca = pa[i];
-        const char16_t cb = pb[i];
-        if (ca == cb)
-            continue;
-        const char16_t fa = foldNameUnit(ca);
-        const char16_t fb = foldNameUnit(cb);
-        if (fa != fb)
-            return fa < fb ? -1 : 1;
-        if (tie == 0)
-            tie = ca < cb ? -1 : 1;
-    }
-    if (na != nb)
-        return na < nb ? -1 : 1;
-    return tie;
+    return compareListUnits(unitsOf(a), a.size(), unitsOf(b), b.size());
 }
 
 StringList::StringList(bool sorted) : m_sorted(sorted) {}
 
+namespace {
+
+constexpr qsizetype BlockUnits = qsizetype(1) << 19; // 1 MiB
+
+} // namespace
+
 void StringList::clear()
 {
-    m_entries.clear();
-    m_entries.shrink_to_fit();
+    m_blocks.clear();
+    m_blockUsed = 0;
+    m_blockSize = 0;
+    m_spans.clear();
+    m_spans.shrink_to_fit();
     m_settled = 0;
+}
+
+char16_t *StringList::reserveUnits(qsizetype size)
+{
+    if (m_blocks.empty() || m_blockSize - m_blockUsed < size) {
+        m_blockSize = std::max(BlockUnits, size);
+        m_blocks.push_back(std::make_unique_for_overwrite<char16_t[]>(size_t(m_blockSize)));
+        m_blockUsed = 0;
+    }
+    char16_t *at = m_blocks.back().get() + m_blockUsed;
+    m_blockUsed += size;
+    m_spans.push_back(TextSpan{at, size});
+    if (!m_sorted)
+        m_settled = qsizetype(m_spans.size());
+    return at;
 }
 
 void StringList::addItem(const QString &text)
 {
-    m_entries.push_back(text);
-    if (!m_sorted)
-        m_settled = qsizetype(m_entries.size());
+    std::copy_n(unitsOf(text), text.size(), reserveUnits(text.size()));
+}
+
+void StringList::addJoined(const QString &head, const QString &tail)
+{
+    char16_t *at = reserveUnits(head.size() + tail.size());
+    std::copy_n(unitsOf(tail), tail.size(), std::copy_n(unitsOf(head), head.size(), at));
 }
 
 qsizetype StringList::count() const
 {
-    return qsizetype(m_entries.size());
+    return qsizetype(m_spans.size());
 }
 
 QString StringList::item(qsizetype index) const
 {
-    if (index < 0 || index >= qsizetype(m_entries.size()))
+    if (index < 0 || index >= qsizetype(m_spans.size()))
         return {};
     settle();
-    return m_entries[size_t(index)];
+    const TextSpan span = m_spans[size_t(index)];
+    return QString(reinterpret_cast<const QChar *>(span.data), span.size);
 }
 
 void StringList::settle() const
 {
-    const qsizetype total = qsizetype(m_entries.size());
+    const qsizetype total = qsizetype(m_spans.size());
     if (m_settled >= total)
         return;
-    const auto less = [](const QString &x, const QString &y) { return compareListText(x, y) < 0; };
-    const auto middle = m_entries.begin() + m_settled;
-    sortListTexts(m_entries.data() + m_settled, m_entries.data() + total);
-    if (m_settled > 0)
-        std::inplace_merge(m_entries.begin(), middle, m_entries.end(), less);
+    sortListSpans(m_spans.data() + m_settled, m_spans.data() + total);
+    if (m_settled > 0) {
+        std::inplace_merge(m_spans.begin(), m_spans.begin() + m_settled, m_spans.end(),
+                           [](const TextSpan &x, const TextSpan &y) {
+                               return compareListUnits(x.data, x.size, y.data, y.size) < 0;
+                           });
+    }
     m_settled = total;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/listsort.h"
+
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace quorvane {
@@ -15,18 +18,26 @@ public:
 
     void clear();
     void addItem(const QString &text);
+    // Adds head + tail as one entry without building the joined string first.
+    void addJoined(const QString &head, const QString &tail);
     qsizetype count() const;
     QString item(qsizetype index) const; // empty outside 0..count-1
     bool isSorted() const { return m_sorted; }
 
 private:
     void settle() const;
+    char16_t *reserveUnits(qsizetype size);
 
     bool m_sorted;
+    // The texts live one after another in large blocks that never move: no
+    // allocation per entry, and a sort moves small spans instead of strings.
+    std::vector<std::unique_ptr<char16_t[]>> m_blocks;
+    qsizetype m_blockUsed = 0;
+    qsizetype m_blockSize = 0;
     // A sorted list appends and puts the unsorted tail in place on the next
     // read: one sort and one merge instead of an insertion per entry.
-    mutable std::vector<QString> m_entries;
-    mutable qsizetype m_settled = 0; // entries before this index are in order
+    mutable std::vector<TextSpan> m_spans;
+    mutable qsizetype m_settled = 0; // spans before this index are in order
 };
 
 // Case-insensitive order of the lists, exact text breaking ties.

@@ -27,8 +27,9 @@ namespace quorvane::platform {
 //
 // Attributes: read-only is a missing owner-write bit, hidden is a name that
 // begins with ".", system is never set, archive is ignored. A symbolic link
-// is never a directory here, whatever it points to: listings report it as a
-// file, deleting it removes the link, no walk enters it.
+// is never a directory here, whatever it points to: the one-shot listing
+// reports it as a file, readDirectory as a link, deleting or removing it
+// removes the link only, no walk enters it.
 //
 // The current drive and directories live in this object; the process's own
 // working directory is never changed. One thread uses an instance at a time
@@ -57,8 +58,14 @@ public:
     // isDirectory false, so a walk can leave it out without entering it.
     Result<std::vector<DirEntry>> readDirectory(const QString &path) override;
 
+    // The copy keeps the source's permission bits and modification time. A
+    // read-only target is refused (75) like the same file under any name.
     Status copyFile(const QString &source, const QString &target) override;
+    // A new letter case for the same file ("a.txt" to "A.TXT") is allowed;
+    // across file systems the moved file keeps mode, time and owner.
     Status moveFile(const QString &source, const QString &target) override;
+    // A read-only file (as on the platform the program was made for) and a
+    // file open under a file number here are refused with 75.
     Status deleteFile(const QString &path) override;
     Result<std::uint32_t> attributes(const QString &path) override;
     Status setAttributes(const QString &path, std::uint32_t attributes) override;

@@ -3,6 +3,7 @@
 #include "platform/services.h"
 #include "platform/widgets/qttoolkit.h"
 #include "startup/appmodule.h"
+#include "ui/browser/browser.h"
 #include "ui/main/form1.h"
 #include "ui/viewer/viewerhost.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon));
     quorvane::platform::QtToolkit toolkit;
     quorvane::platform::installToolkit(&toolkit);
+    quorvane::InstallSaveAsBrowser(quorvane::viewerHost());
 
     // The program folder holds the settings file; a test may put it elsewhere.
     const QString appDir = qEnvironmentVariable("QUORVANE_APP_DIR");

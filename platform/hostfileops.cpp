@@ -230,6 +230,23 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
     return moved();
 }
 
+Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
+{
+    using R = Result<bool>;
+    struct stat st[2] {};
+    const QString *paths[2] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        const Result<Resolved> r = resolve(*paths[i]);
+        if (!r.ok())
+            return R::failure(r.error, r.message);
+        if (!r.value.exists())
+            return R::failure(missing(r.value));
+        if (::stat(r.value.host().constData(), &st[i]) != 0)
+            return R::failure(errnoFailure(errno, r.value.display()));
+    }
+    return R::success(st[0].st_dev == st[1].st_dev && st[0].st_ino == st[1].st_ino);
+}
+
 Status HostFileSystem::deleteFile(const QString &path)
 {
     const Result<Resolved> r = resolve(path);

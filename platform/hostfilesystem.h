@@ -95,6 +95,9 @@ public:
     Result<QString> hostPath(const QString &drivePath) override;
     Result<QString> drivePath(const QString &hostPath) const override;
 
+    // By the exact host names, so names that are not UTF-8 work too.
+    Result<bool> sameFile(const QString &a, const QString &b) override;
+
     // The host bytes a drive path stands for, with letter case resolved where
     // the names exist (for code in platform/ that must reach the file).
     Result<QByteArray> hostBytes(const QString &drivePath);

@@ -14,6 +14,8 @@ private slots:
     void copyOntoItselfRefused_data();
     void copyOntoItselfRefused();
     void copyOntoReadOnlyRefused();
+    void sameFile_data();
+    void sameFile();
     void copyRefusesFoldersAndPipes();
     void moveNeverReplaces();
     void moveRenamesCase();
@@ -89,6 +91,39 @@ void TestHostFileOps::copyOntoReadOnlyRefused()
     QCOMPARE(m_t->content("ro"), QByteArray("old"));
     QCOMPARE(m_t->mode("ro"), mode_t(0444));
     noTemporaries();
+}
+
+void TestHostFileOps::sameFile_data()
+{
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<int>("expected"); // 1 same, 0 different, else the error
+    QTest::newRow("same path") << "T:\\caf#.txt" << 1;
+    QTest::newRow("other case") << "T:\\CAF#.TXT" << 1;
+    QTest::newRow("hard link") << "T:\\hard.txt" << 1;
+    QTest::newRow("link to it") << "T:\\soft.txt" << 1;
+    QTest::newRow("another file") << "T:\\other.txt" << 0;
+    QTest::newRow("missing") << "T:\\nope.txt" << 53;
+}
+
+void TestHostFileOps::sameFile()
+{
+    QFETCH(QString, other);
+    QFETCH(int, expected);
+    // Stored under a name that is not UTF-8: reachable only by its bytes.
+    const QByteArray stored = "caf\xe9.txt";
+    QVERIFY(m_t->file(stored, "data") && m_t->file("other.txt", "data"));
+    QCOMPARE(::link(m_t->host(stored).constData(), m_t->host("hard.txt").constData()), 0);
+    QVERIFY(m_t->link(stored, "soft.txt"));
+    QString name;
+    for (const DirEntry &e : m_t->fs->readDirectory(QStringLiteral("T:\\")).value) {
+        if (e.name.startsWith(QLatin1String("caf")))
+            name = e.name;
+    }
+    QVERIFY(!name.isEmpty());
+    other.replace(QLatin1Char('#'), name.at(3)); // "#" in the table: the escaped byte
+    QCOMPARE(name.at(3), QChar(0xDCE9));
+    const Result<bool> r = m_t->fs->sameFile(QStringLiteral("T:\\") + name, other);
+    QCOMPARE(r.ok() ? int(r.value) : r.error, expected);
 }
 
 void TestHostFileOps::copyRefusesFoldersAndPipes()

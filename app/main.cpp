@@ -1,5 +1,6 @@
 // The program: the Qt application, the toolkit on it, start-up, the event loop.
 #include "app/testhooks.h"
+#include "platform/processtuning.h"
 #include "platform/services.h"
 #include "platform/widgets/qttoolkit.h"
 #include "startup/appmodule.h"
@@ -15,6 +16,7 @@
 
 int main(int argc, char *argv[])
 {
+    quorvane::platform::keepFreedMemory();
     QApplication app(argc, argv);
     QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon));
     quorvane::platform::QtToolkit toolkit;

@@ -74,7 +74,6 @@ HostFileSystem::HostFileSystem()
 
 HostFileSystem::HostFileSystem(DriveMap map)
     : m_map(std::move(map))
-    , m_codePage("windows-1252")
 {
     // Start where the process stands, when a drive holds that folder.
     char buffer[PATH_MAX];

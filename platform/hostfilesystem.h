@@ -7,7 +7,6 @@
 #include "stagedfile.h"
 
 #include <QList>
-#include <QStringEncoder>
 
 #include <dirent.h>
 
@@ -148,7 +147,6 @@ private:
     static Status missing(const Resolved &r);
     bool isOpenHere(const QByteArray &host) const;
     Status flushBuffer(OpenFile &file);
-    QByteArray encodeCodePage(const QString &text);
     void closeAll();
 
     DriveMap m_map;
@@ -167,7 +165,6 @@ private:
     mutable FolderNameCache m_names;
 
     std::map<int, OpenFile> m_files;
-    QStringEncoder m_codePage;
 };
 
 } // namespace quorvane::platform

@@ -1,6 +1,7 @@
 #include "hostfilesystem.h"
 
 #include "hosterrors.h"
+#include "codepage.h"
 #include "namecodec.h"
 
 #include <cerrno>
@@ -107,7 +108,7 @@ Status HostFileSystem::printLine(int number, const QString &text)
         return failureFor(ErrBadFileMode, file.display);
     if (!file.failed.ok())
         return file.failed;
-    file.buffer += encodeCodePage(text);
+    file.buffer += toCodePage(text);
     file.buffer += "\r\n";
     if (file.buffer.size() >= FlushThreshold)
         return flushBuffer(file);
@@ -143,37 +144,6 @@ void HostFileSystem::closeAll()
         const Status ignored = closeFile(m_files.begin()->first);
         Q_UNUSED(ignored);
     }
-}
-
-QByteArray HostFileSystem::encodeCodePage(const QString &text)
-{
-    // Characters the code page lacks become "?", one byte each.
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.unicode() < 0x80) {
-            out.append(char(c.unicode()));
-            continue;
-        }
-        qsizetype length = 1;
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            length = 2;
-        if (!m_codePage.isValid()) {
-            out.append(c.unicode() >= 0xA0 && c.unicode() <= 0xFF ? char(c.unicode()) : '?');
-            i += length - 1;
-            continue;
-        }
-        const QByteArray encoded = m_codePage.isValid() ? QByteArray(m_codePage.encode(QStringView(text).mid(i, length))) : QByteArray();
-        if (m_codePage.hasError() || encoded.size() != 1 || encoded == "?" || encoded.at(0) == '\x1a') {
-            m_codePage.resetState();
-            out.append('?');
-        } else {
-            out.append(encoded);
-        }
-        i += length - 1;
-    }
-    return out;
 }
 
 } // namespace quorvane::platform

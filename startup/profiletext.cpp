@@ -1,6 +1,6 @@
 #include "startup/profiletext.h"
 
-#include "startup/ansitext.h"
+#include "platform/codepage.h"
 
 #include <QByteArrayView>
 
@@ -42,7 +42,7 @@ QByteArrayView contentOf(const QByteArray &content, const Line &line)
 
 bool namesMatch(QByteArrayView stored, const QString &wanted)
 {
-    return QString::compare(fromAnsi(stored.trimmed().toByteArray()), wanted, Qt::CaseInsensitive) == 0;
+    return QString::compare(platform::fromCodePage(stored.trimmed().toByteArray()), wanted, Qt::CaseInsensitive) == 0;
 }
 
 // The name of a "[name]" line, or nothing for any other line.
@@ -134,7 +134,7 @@ QByteArray setProfileValue(const QByteArray &content, const QByteArray &section,
     const std::vector<Line> lines = splitLines(content);
     qsizetype sectionStart = -1;
     qsizetype sectionEnd = -1;
-    const qsizetype index = findKeyLine(content, lines, fromAnsi(oneLine(section)), fromAnsi(oneLine(key)),
+    const qsizetype index = findKeyLine(content, lines, platform::fromCodePage(oneLine(section)), platform::fromCodePage(oneLine(key)),
                                         &sectionStart, &sectionEnd);
 
     QByteArray result = content;

@@ -1,7 +1,7 @@
 #include "startup/settingsfile.h"
 
 #include "platform/services.h"
-#include "startup/ansitext.h"
+#include "platform/codepage.h"
 #include "startup/profiletext.h"
 
 #include <exception>
@@ -38,10 +38,10 @@ QString ReadIniString(const QString &section, const QString &key, const QString 
             return defaultValue;
         // The names go through the code page as the platform call would see them.
         const std::optional<QByteArray> stored = findProfileValue(
-            bytes.value, fromAnsi(toAnsi(upperCased(section))), fromAnsi(toAnsi(upperCased(key))));
+            bytes.value, platform::fromCodePage(platform::toCodePage(upperCased(section))), platform::fromCodePage(platform::toCodePage(upperCased(key))));
         if (!stored || stored->isEmpty())
             return defaultValue;
-        return fromAnsi(stored->left(ValueBufferSize - 1));
+        return platform::fromCodePage(stored->left(ValueBufferSize - 1));
     } catch (const std::exception &) {
         return defaultValue;
     }
@@ -58,7 +58,7 @@ QString WriteIniString(const QString &section, const QString &key, const QString
             return QString();
         }
         const QByteArray content = old.ok() ? old.value : QByteArray();
-        const QByteArray updated = setProfileValue(content, toAnsi(section), toAnsi(key), toAnsi(value));
+        const QByteArray updated = setProfileValue(content, platform::toCodePage(section), platform::toCodePage(key), platform::toCodePage(value));
         (void)fs.replaceFile(file, updated);
     } catch (const std::exception &) {
     }

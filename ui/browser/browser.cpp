@@ -9,6 +9,7 @@
 #include "ui/main/keyfilter.h"
 #include "ui/viewer/frmeditor.h"
 #include "ui/viewer/listexport.h"
+#include "ui/viewer/placement.h"
 #include "ui/viewer/savecommands.h"
 #include "ui/viewer/viewerlayout.h"
 
@@ -20,7 +21,6 @@
 
 namespace quorvane {
 
-using platform::pixelsToTwips;
 using platform::twipsToPixels;
 
 namespace {
@@ -118,14 +118,7 @@ Browser::~Browser() = default;
 
 void Browser::Form_Load()
 {
-    const QSize screen = platform::toolkit().screenSizeTwips();
-    // The outer size counts the frame, which is known once the native window exists.
-    winId();
-    const QRect outer = frameGeometry();
-    const TwipsPoint at = centreOnScreen(float(pixelsToTwips(outer.width())),
-                                         float(pixelsToTwips(outer.height())),
-                                         float(screen.width()), float(screen.height()));
-    move(twipsToPixels(at.left), twipsToPixels(at.top));
+    placeAtScreenCentre(*this);
 }
 
 void Browser::Drive1_Change(const QString &drive)

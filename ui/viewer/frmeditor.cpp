@@ -3,6 +3,7 @@
 #include "engine/worker.h"
 #include "panefill.h"
 #include "panetext.h"
+#include "placement.h"
 #include "platform/services.h"
 #include "platform/widgets/twips.h"
 #include "viewerstate.h"
@@ -109,14 +110,7 @@ QString frmEditor::paneText(Pane which) const
 
 void frmEditor::Form_Load()
 {
-    const QSize screen = platform::toolkit().screenSizeTwips();
-    // The outer size counts the frame, which is known once the native window exists.
-    winId();
-    const QRect outer = frameGeometry();
-    const TwipsPoint at = centreOnScreen(float(pixelsToTwips(outer.width())),
-                                         float(pixelsToTwips(outer.height())),
-                                         float(screen.width()), float(screen.height()));
-    move(twipsToPixels(at.left), twipsToPixels(at.top));
+    placeAtScreenCentre(*this);
 }
 
 void frmEditor::Form_Resize()

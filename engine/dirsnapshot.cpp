@@ -8,10 +8,13 @@
 
 namespace quorvane {
 
-SnapshotPtr readSnapshot(platform::FileSystem &fs, const QString &path)
+namespace {
+
+template <typename Read>
+SnapshotPtr takeSnapshot(const QString &path, const Read &read)
 {
     auto snapshot = std::make_shared<DirSnapshot>();
-    auto listing = fs.readDirectory(path);
+    auto listing = read(path);
     if (!listing.ok()) {
         snapshot->error = listing.error != platform::ErrNone ? listing.error : platform::ErrPathNotFound;
         return snapshot;
@@ -23,7 +26,7 @@ SnapshotPtr readSnapshot(platform::FileSystem &fs, const QString &path)
         } else if (!entry.isDirectory && !(entry.attributes & (platform::AttrDirectory | platform::AttrVolume))) {
             // Links to directories are neither: never entered, never listed
             // as files. Only links pay for finding out where they lead.
-            if (entry.isLink && fs.readDirectory(childPath(path, entry.name)).ok())
+            if (entry.isLink && read(childPath(path, entry.name)).ok())
                 continue;
             snapshot->files.push_back(std::move(entry.name));
         }
@@ -31,6 +34,18 @@ SnapshotPtr readSnapshot(platform::FileSystem &fs, const QString &path)
     const auto less = [](const QString &a, const QString &b) { return compareListText(a, b) < 0; };
     std::sort(snapshot->subdirs.begin(), snapshot->subdirs.end(), less);
     return snapshot;
+}
+
+} // namespace
+
+SnapshotPtr readSnapshot(platform::FileSystem &fs, const QString &path)
+{
+    return takeSnapshot(path, [&fs](const QString &p) { return fs.readDirectory(p); });
+}
+
+SnapshotPtr readSnapshotAhead(const platform::FileSystem &fs, const QString &path)
+{
+    return takeSnapshot(path, [&fs](const QString &p) { return fs.readDirectoryExact(p); });
 }
 
 namespace {

@@ -22,6 +22,10 @@ using SnapshotPtr = std::shared_ptr<const DirSnapshot>;
 // Reads a directory once through the file system; safe on any thread as long
 // as the file system's readDirectory is.
 SnapshotPtr readSnapshot(platform::FileSystem &fs, const QString &path);
+// The same from a helper thread: reads only what is there exactly as spelled
+// and leaves the file system's state alone; an error means "ask again on the
+// walking thread".
+SnapshotPtr readSnapshotAhead(const platform::FileSystem &fs, const QString &path);
 
 // The directory path as the enumerators report it: absolute, "\" only at a root.
 QString normalizeDirectoryPath(const QString &path);

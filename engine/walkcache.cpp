@@ -171,9 +171,14 @@ void WalkCache::readerLoop()
             continue; // the walk is past this part of the tree
         m_slots.insert(next.path, Slot{});
         lock.unlock();
-        SnapshotPtr snapshot = readSnapshot(m_fs, next.path);
+        SnapshotPtr snapshot = readSnapshotAhead(m_fs, next.path);
         lock.lock();
-        publish(next.path, std::move(snapshot), false);
+        if (snapshot->error != platform::ErrNone) {
+            // Failures are the walking thread's to report, with the file system's full help.
+            m_slots.remove(next.path);
+        } else {
+            publish(next.path, std::move(snapshot), false);
+        }
         m_readyChanged.notify_all();
     }
 }

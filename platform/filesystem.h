@@ -59,6 +59,14 @@ public:
     // Everything a directory holds but "." and "..", in the order the disk
     // gives it. Links are reported as links and never followed.
     virtual Result<std::vector<DirEntry>> readDirectory(const QString &path) = 0;
+    // The same for an absolute folder spelled exactly as stored ("X:\a\b"),
+    // without letter-case help and without touching the object's state, so
+    // helper threads may call it while the user-interface thread works.
+    // Fails where readDirectory would have to help; the default always fails.
+    virtual Result<std::vector<DirEntry>> readDirectoryExact(const QString &absolutePath) const
+    {
+        return Result<std::vector<DirEntry>>::failure(ErrPathNotFound, absolutePath);
+    }
 
     // Replaces an existing target only once the new content is complete;
     // refuses to copy a file onto itself.

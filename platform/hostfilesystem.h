@@ -56,6 +56,7 @@ public:
     // gives the full set. A link to a folder carries AttrDirectory with
     // isDirectory false, so a walk can leave it out without entering it.
     Result<std::vector<DirEntry>> readDirectory(const QString &path) override;
+    Result<std::vector<DirEntry>> readDirectoryExact(const QString &absolutePath) const override;
 
     // The copy keeps the source's permission bits and modification time. A
     // read-only target is refused (75) like the same file under any name.
@@ -149,6 +150,7 @@ private:
     Status flushBuffer(OpenFile &file);
     void closeAll();
 
+    int openExactFolder(const QString &path) const; // -1 when not there as written
     DriveMap m_map;
     QChar m_currentDrive = QLatin1Char('C');
     CurrentDirectories m_currentDirs;

@@ -160,42 +160,18 @@ void HostFileSystem::endListing()
     m_listingActive = false;
 }
 
-Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
+namespace {
+
+// Everything an open folder holds but "." and ".."; takes the descriptor.
+// Touches nothing but the descriptor, so any thread may call it.
+Result<std::vector<DirEntry>> readOpenFolder(int fd, const QString &shownPath)
 {
     using R = Result<std::vector<DirEntry>>;
-    // Fast path: the folder exists as written, so one open does it.
-    int fd = -1;
-    QString display;
-    {
-        const DrivePath absolute = makeAbsolute(path, m_currentDrive, m_currentDirs);
-        if (!path.isEmpty() && driveIndex(absolute.drive) >= 0 && m_map.isMapped(absolute.drive)) {
-            QByteArray host = m_map.hostFolder(absolute.drive);
-            for (const QString &component : absolute.components) {
-                if (!host.endsWith('/'))
-                    host += '/';
-                host += encodeName(component);
-            }
-            fd = ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        }
-    }
-    if (fd < 0) {
-        const Result<Resolved> r = resolve(path);
-        if (!r.ok())
-            return R::failure(r.error, r.message);
-        display = r.value.display();
-        if (!r.value.exists())
-            return R::failure(failureFor(ErrPathNotFound, display));
-        fd = ::open(r.value.host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) {
-            const int err = errno;
-            return R::failure(err == ENOTDIR ? failureFor(ErrPathNotFound, display) : errnoFailure(err, display));
-        }
-    }
     DIR *dir = ::fdopendir(fd);
     if (!dir) {
         const int err = errno;
         ::close(fd);
-        return R::failure(errnoFailure(err, path));
+        return R::failure(errnoFailure(err, shownPath));
     }
     std::vector<DirEntry> out;
     errno = 0;
@@ -226,8 +202,57 @@ Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
     const int err = errno;
     ::closedir(dir);
     if (err != 0)
-        return R::failure(errnoFailure(err, path));
+        return R::failure(errnoFailure(err, shownPath));
     return R::success(std::move(out));
+}
+
+} // namespace
+
+int HostFileSystem::openExactFolder(const QString &path) const
+{
+    // Only the drive map is read, and it never changes after construction.
+    static const CurrentDirectories noCurrentDirectories;
+    const QChar drive = driveLetterOf(path);
+    if (path.size() < 3 || path.at(2) != QLatin1Char('\\') || driveIndex(drive) < 0 || !m_map.isMapped(drive))
+        return -1;
+    const DrivePath absolute = makeAbsolute(path, drive, noCurrentDirectories);
+    QByteArray host = m_map.hostFolder(absolute.drive);
+    for (const QString &component : absolute.components) {
+        if (!host.endsWith('/'))
+            host += '/';
+        host += encodeName(component);
+    }
+    return ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+Result<std::vector<DirEntry>> HostFileSystem::readDirectoryExact(const QString &absolutePath) const
+{
+    const int fd = openExactFolder(absolutePath);
+    if (fd < 0)
+        return Result<std::vector<DirEntry>>::failure(failureFor(ErrPathNotFound, absolutePath));
+    return readOpenFolder(fd, absolutePath);
+}
+
+Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
+{
+    using R = Result<std::vector<DirEntry>>;
+    // Fast path: the folder exists as written, so one open does it.
+    const DrivePath absolute = makeAbsolute(path, m_currentDrive, m_currentDirs);
+    int fd = path.isEmpty() ? -1 : openExactFolder(absolute.toString());
+    if (fd >= 0)
+        return readOpenFolder(fd, path);
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return R::failure(r.error, r.message);
+    const QString display = r.value.display();
+    if (!r.value.exists())
+        return R::failure(failureFor(ErrPathNotFound, display));
+    fd = ::open(r.value.host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        return R::failure(err == ENOTDIR ? failureFor(ErrPathNotFound, display) : errnoFailure(err, display));
+    }
+    return readOpenFolder(fd, display);
 }
 
 } // namespace quorvane::platform

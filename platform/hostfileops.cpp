@@ -138,7 +138,7 @@ Status HostFileSystem::copyFile(const QString &source, const QString &target)
     if (!result.ok())
         return result;
     staged.setTimes(st.st_atim, st.st_mtim);
-    result = staged.commit(true);
+    result = staged.commit(true, t.value.exists);
     if (result.ok())
         m_names.added(t.value.folder, t.value.name);
     return result;

@@ -164,7 +164,7 @@ void StagedFile::setTimes(const struct timespec &accessed, const struct timespec
     m_keepTimes = true;
 }
 
-Status StagedFile::commit(bool replace)
+Status StagedFile::commit(bool replace, bool durable)
 {
     if (m_fd < 0)
         return failureFor(ErrBadFileNameOrNumber, m_display);
@@ -172,7 +172,7 @@ Status StagedFile::commit(bool replace)
         ::fchmod(m_fd, m_mode); // a change of owner clears the set-id bits
     if (m_keepTimes)
         ::futimens(m_fd, m_times);
-    if (::fsync(m_fd) != 0) {
+    if (durable && ::fsync(m_fd) != 0) {
         const int err = errno;
         abort();
         return errnoFailure(err, m_display);

@@ -33,7 +33,10 @@ public:
     void setOwner(uid_t user, gid_t group);
 
     // replace: an existing target is replaced; otherwise it makes the commit fail (58).
-    Status commit(bool replace);
+    // durable: the bytes reach the disk (fsync) before the name does. Needed
+    // wherever an old file or a source goes once the commit is done; a new
+    // copy beside an untouched source loses nothing without it.
+    Status commit(bool replace, bool durable = true);
     void abort();
 
     bool isOpen() const { return m_fd >= 0; }

@@ -108,7 +108,11 @@ void FolderNameCache::added(const QByteArray &folder, const QByteArray &name)
     QByteArray &slot = it->names[folded(decodeName(name))];
     if (slot.isNull() || name < slot)
         slot = name;
-    if (!stamp(folder, *it, nullptr))
+    // Our own change explains the new time stamp; without this, a folder
+    // filled in a burst would be scanned again for every name put into it.
+    if (stamp(folder, *it, nullptr))
+        it->racy = false;
+    else
         m_folders.erase(it);
 }
 

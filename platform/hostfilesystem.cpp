@@ -133,7 +133,19 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
         return R::success(r);
     }
     QByteArray prefix = r.root;
-    for (qsizetype i = 0; i < r.names.size(); ++i) {
+    qsizetype first = 0;
+    // A new name in a folder that exists as written: only the last name needs help.
+    if (r.names.size() > 1) {
+        QByteArray parent = r.root;
+        for (qsizetype i = 0; i + 1 < r.names.size(); ++i)
+            parent = joinHost(parent, r.names[i]);
+        if (::stat(parent.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            prefix = parent;
+            first = r.names.size() - 1;
+            r.found = first;
+        }
+    }
+    for (qsizetype i = first; i < r.names.size(); ++i) {
         const QByteArray exact = joinHost(prefix, r.names[i]);
         if (::lstat(exact.constData(), &st) == 0) {
             prefix = exact;

@@ -1,0 +1,55 @@
+// A whole listing run into the result viewer, as the start button makes it:
+// the scan, then both panes filled, on the offscreen platform. The tree is a
+// host folder mapped as drive S:.
+// usage: listing_driver HOSTDIR all|pictures
+#include "engine/imagingrun.h"
+#include "engine/worker.h"
+#include "platform/hostfilesystem.h"
+#include "platform/processtuning.h"
+#include "platform/services.h"
+#include "platform/widgets/qttoolkit.h"
+#include "ui/viewer/frmeditor.h"
+#include "ui/viewer/viewerhost.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace quorvane;
+
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s HOSTDIR all|pictures\n", argv[0]);
+        return 2;
+    }
+    platform::keepFreedMemory();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    platform::DriveMap map;
+    map.set(QLatin1Char('S'), QByteArray(argv[1]));
+    platform::HostFileSystem fs(map);
+    platform::QtToolkit toolkit;
+    platform::ScopedPlatform scope(&fs, &toolkit);
+    InitFileHandling();
+
+    JobOptions options;
+    options.SourceDir = QStringLiteral("S:\\");
+    options.TextListing = true;
+    if (std::strcmp(argv[2], "all") == 0)
+        options.AllTypes = Checked;
+    else
+        options.ImageGroup = Checked;
+    ViewerHost host;
+    const RunSummary summary = RunJob([&options] { return options; }, &host);
+    // The panes must really hold the listing, not just have been sent it.
+    const qsizetype lines = host.paneText(Pane::Files).count(QLatin1Char('\n')) + 1;
+    host.unloadViewer();
+    if (lines != summary.found) {
+        std::fprintf(stderr, "file pane holds %lld lines for %lld files\n", (long long)lines,
+                     (long long)summary.found);
+        return 1;
+    }
+    return 0;
+}

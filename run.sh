@@ -18,6 +18,9 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
     exit 1
 fi
 if (($# > 0)); then
-    exec "$here/build/app/quorvane" "$1"
+    # The program takes host paths from "/"; a relative one is made absolute here.
+    path="$1"
+    [[ "$path" == /* ]] || path="$(realpath -s -m -- "$path")"
+    exec "$here/build/app/quorvane" "$path"
 fi
 exec "$here/build/app/quorvane"

@@ -131,7 +131,11 @@ Status HostFileSystem::copyFile(const QString &source, const QString &target)
         return failureFor(ErrPathFileAccess, t.value.display, QStringLiteral("Quelle und Ziel sind dieselbe Datei"));
     }
     StagedFile staged;
-    Status result = staged.create(t.value.folder, t.value.name, st.st_mode & 0777, t.value.display);
+    Status result = t.value.exists ? Status::failure(ErrFileExists)
+                                   : staged.createNew(t.value.folder, t.value.name, st.st_mode & 0777, t.value.display);
+    // Only an existing target needs the detour through a temporary file.
+    if (result.error == ErrFileExists)
+        result = staged.create(t.value.folder, t.value.name, st.st_mode & 0777, t.value.display);
     if (result.ok())
         result = staged.appendFrom(in);
     ::close(in);

@@ -56,6 +56,7 @@ Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode
     m_name = name;
     m_display = displayPath;
     m_written = 0;
+    m_inPlace = false;
     m_keepTimes = false;
     m_keepOwner = false;
     m_mode = mode & 07777;
@@ -82,6 +83,33 @@ Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode
             return errnoFailure(errno == ENOENT ? ENOTDIR : errno, displayPath);
     }
     return failureFor(ErrPathFileAccess, displayPath);
+}
+
+Status StagedFile::createNew(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath)
+{
+    abort();
+    m_folder = folder;
+    m_name = name;
+    m_display = displayPath;
+    m_written = 0;
+    m_keepTimes = false;
+    m_keepOwner = false;
+    m_mode = mode & 07777;
+    const QByteArray path = join(folder, name);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int err = errno;
+        return err == EEXIST ? failureFor(ErrFileExists, displayPath) : errnoFailure(err, displayPath);
+    }
+    m_fd = fd;
+    m_tempPath = path;
+    m_inPlace = true;
+    if (::fchmod(fd, m_mode) != 0) {
+        const int err = errno;
+        abort();
+        return errnoFailure(err, displayPath);
+    }
+    return Status::success();
 }
 
 Status StagedFile::write(const char *data, qint64 size)
@@ -190,6 +218,11 @@ Status StagedFile::commit(bool replace, bool durable)
         m_tempPath.clear();
         return errnoFailure(err, m_display);
     }
+    if (m_inPlace) {
+        m_tempPath.clear();
+        m_inPlace = false;
+        return Status::success();
+    }
     const QByteArray target = targetPath();
     const int err = replace ? (::rename(m_tempPath.constData(), target.constData()) == 0 ? 0 : errno)
                             : renameNoReplace(m_tempPath, target);
@@ -214,6 +247,7 @@ void StagedFile::abort()
         ::unlink(m_tempPath.constData());
         m_tempPath.clear();
     }
+    m_inPlace = false;
 }
 
 } // namespace quorvane::platform

@@ -22,6 +22,11 @@ public:
 
     // folder and name are host bytes; displayPath names the target in messages.
     Status create(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath);
+    // For a name that does not exist yet: writes under the name itself,
+    // created exclusively, and removes it again on any failure. Saves the
+    // second directory change of a rename where there is nothing to protect.
+    // Fails with 58 when the name exists after all.
+    Status createNew(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath);
     Status write(const char *data, qint64 size);
     Status write(const QByteArray &data) { return write(data.constData(), data.size()); }
     // Appends everything from an open file (copy_file_range, read/write when
@@ -52,6 +57,7 @@ private:
     QByteArray m_tempPath;
     QString m_display;
     qint64 m_written = 0;
+    bool m_inPlace = false; // m_tempPath is the target itself
     bool m_keepTimes = false;
     bool m_keepOwner = false;
     mode_t m_mode = 0;

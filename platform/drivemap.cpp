@@ -32,10 +32,10 @@ int DriveMap::indexOf(QChar letter)
     return c - u'A';
 }
 
-DriveMap DriveMap::parse(const QByteArray &spec)
+DriveMap DriveMap::parse(const QByteArray &mapText)
 {
     DriveMap map;
-    const QList<QByteArray> entries = spec.split(';');
+    const QList<QByteArray> entries = mapText.split(';');
     for (const QByteArray &raw : entries) {
         const QByteArray entry = raw.trimmed();
         const qsizetype eq = entry.indexOf('=');

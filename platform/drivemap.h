@@ -18,7 +18,7 @@ public:
     // "D=/media/usb;T=/tmp/abc": letters in either case; entries without a
     // letter, without "=" or with a relative or empty folder are ignored.
     // A later entry for the same letter wins.
-    static DriveMap parse(const QByteArray &spec);
+    static DriveMap parse(const QByteArray &mapText);
     // From QUORVANE_DRIVES (unset or empty: C: = "/" only).
     static DriveMap fromEnvironment();
 

@@ -89,7 +89,7 @@ static QString describe(const DriveMap &map)
 
 void TestNames::driveMap_data()
 {
-    QTest::addColumn<QByteArray>("spec");
+    QTest::addColumn<QByteArray>("mapText");
     QTest::addColumn<QString>("expected");
     QTest::newRow("unset") << QByteArray() << QStringLiteral("C=/");
     QTest::newRow("two drives") << QByteArray("D=/media/usb;T=/tmp/abc") << QStringLiteral("C=/;D=/media/usb;T=/tmp/abc");
@@ -105,14 +105,14 @@ void TestNames::driveMap_data()
 
 void TestNames::driveMap()
 {
-    QFETCH(QByteArray, spec);
+    QFETCH(QByteArray, mapText);
     QFETCH(QString, expected);
-    QCOMPARE(describe(DriveMap::parse(spec)), expected);
+    QCOMPARE(describe(DriveMap::parse(mapText)), expected);
 }
 
 void TestNames::driveOf_data()
 {
-    QTest::addColumn<QByteArray>("spec");
+    QTest::addColumn<QByteArray>("mapText");
     QTest::addColumn<QByteArray>("host");
     QTest::addColumn<QString>("drive");
     QTest::addColumn<QByteArray>("rest");
@@ -128,12 +128,12 @@ void TestNames::driveOf_data()
 
 void TestNames::driveOf()
 {
-    QFETCH(QByteArray, spec);
+    QFETCH(QByteArray, mapText);
     QFETCH(QByteArray, host);
     QFETCH(QString, drive);
     QFETCH(QByteArray, rest);
     QByteArray gotRest;
-    const QChar got = DriveMap::parse(spec).driveOf(host, &gotRest);
+    const QChar got = DriveMap::parse(mapText).driveOf(host, &gotRest);
     QCOMPARE(got.isNull() ? QString() : QString(got), drive);
     if (!got.isNull())
         QCOMPARE(gotRest, rest);

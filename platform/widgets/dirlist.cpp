@@ -2,6 +2,7 @@
 
 #include "platform/services.h"
 #include "platform/widgets/displaytext.h"
+#include "platform/widgets/listfolder.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -18,15 +19,6 @@ namespace {
 constexpr int PathRole = Qt::UserRole;
 
 // A drive root keeps its "\", every other folder loses it.
-QString withoutTrailingSeparator(QString path)
-{
-    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    if (path.size() == 2 && path.at(1) == QLatin1Char(':'))
-        path += QLatin1Char('\\');
-    return path;
-}
-
 bool caseInsensitiveLess(const QString &a, const QString &b)
 {
     const int c = QString::compare(a, b, Qt::CaseInsensitive);
@@ -75,14 +67,11 @@ QString DirList::path() const
 
 Status DirList::setPath(const QString &path)
 {
-    if (path.isEmpty())
-        return Status::failure(ErrPathNotFound, QStringLiteral("Pfad nicht gefunden"));
-    FileSystem &fs = fileSystem();
-    const Result<QString> stored = fs.longName(fs.absolutePath(path));
+    const Result<QString> stored = storedListFolder(path);
     if (!stored.ok())
         return Status::failure(stored.error, stored.message);
-    const QString folder = withoutTrailingSeparator(stored.value);
-    const Result<std::vector<DirEntry>> entries = fs.readDirectory(folder);
+    const QString &folder = stored.value;
+    const Result<std::vector<DirEntry>> entries = fileSystem().readDirectory(folder);
     if (!entries.ok())
         return Status::failure(entries.error, entries.message);
 

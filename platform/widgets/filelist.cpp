@@ -2,6 +2,7 @@
 
 #include "platform/services.h"
 #include "platform/widgets/displaytext.h"
+#include "platform/widgets/listfolder.h"
 #include "platform/wildcard.h"
 
 #include <QListWidget>
@@ -14,15 +15,6 @@ namespace quorvane::platform {
 namespace {
 
 constexpr int NameRole = Qt::UserRole;
-
-QString withoutTrailingSeparator(QString path)
-{
-    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    if (path.size() == 2 && path.at(1) == QLatin1Char(':'))
-        path += QLatin1Char('\\');
-    return path;
-}
 
 } // namespace
 
@@ -51,13 +43,10 @@ QString FileList::path() const
 
 Status FileList::setPath(const QString &path)
 {
-    if (path.isEmpty())
-        return Status::failure(ErrPathNotFound, QStringLiteral("Pfad nicht gefunden"));
-    FileSystem &fs = fileSystem();
-    const Result<QString> stored = fs.longName(fs.absolutePath(path));
+    const Result<QString> stored = storedListFolder(path);
     if (!stored.ok())
         return Status::failure(stored.error, stored.message);
-    return load(withoutTrailingSeparator(stored.value));
+    return load(stored.value);
 }
 
 Status FileList::load(const QString &folder)

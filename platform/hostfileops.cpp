@@ -110,11 +110,9 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
 
 Status HostFileSystem::copyFile(const QString &source, const QString &target)
 {
-    const Result<Resolved> s = resolve(source);
+    const Result<Resolved> s = resolveExisting(source);
     if (!s.ok())
         return Status::failure(s.error, s.message);
-    if (!s.value.exists())
-        return missing(s.value);
     struct stat st {};
     int err = 0;
     const int in = openRegular(s.value.host(), st, err);
@@ -150,11 +148,9 @@ Status HostFileSystem::copyFile(const QString &source, const QString &target)
 
 Status HostFileSystem::moveFile(const QString &source, const QString &target)
 {
-    const Result<Resolved> s = resolve(source);
+    const Result<Resolved> s = resolveExisting(source);
     if (!s.ok())
         return Status::failure(s.error, s.message);
-    if (!s.value.exists())
-        return missing(s.value);
     if (s.value.path.isRoot())
         return failureFor(ErrPathFileAccess, s.value.display());
     const QByteArray from = s.value.host();
@@ -240,11 +236,9 @@ Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
     struct stat st[2] {};
     const QString *paths[2] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
-        const Result<Resolved> r = resolve(*paths[i]);
+        const Result<Resolved> r = resolveExisting(*paths[i]);
         if (!r.ok())
             return R::failure(r.error, r.message);
-        if (!r.value.exists())
-            return R::failure(missing(r.value));
         if (::stat(r.value.host().constData(), &st[i]) != 0)
             return R::failure(errnoFailure(errno, r.value.display()));
     }
@@ -253,11 +247,9 @@ Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
 
 Status HostFileSystem::deleteFile(const QString &path)
 {
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return Status::failure(r.error, r.message);
-    if (!r.value.exists())
-        return missing(r.value);
     const QByteArray host = r.value.host();
     struct stat st {};
     if (r.value.path.isRoot() || ::lstat(host.constData(), &st) != 0)
@@ -279,11 +271,9 @@ Status HostFileSystem::deleteFile(const QString &path)
 Result<std::uint32_t> HostFileSystem::attributes(const QString &path)
 {
     using R = Result<std::uint32_t>;
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return R::failure(r.error, r.message);
-    if (!r.value.exists())
-        return R::failure(missing(r.value));
     struct stat st {};
     if (::lstat(r.value.host().constData(), &st) != 0)
         return R::failure(errnoFailure(errno, r.value.display()));
@@ -299,11 +289,9 @@ Result<std::uint32_t> HostFileSystem::attributes(const QString &path)
 
 Status HostFileSystem::setAttributes(const QString &path, std::uint32_t attributes)
 {
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return Status::failure(r.error, r.message);
-    if (!r.value.exists())
-        return missing(r.value);
     const QByteArray host = r.value.host();
     struct stat st {};
     if (::lstat(host.constData(), &st) != 0)
@@ -376,11 +364,9 @@ Status HostFileSystem::removeDirectory(const QString &path)
 Result<QByteArray> HostFileSystem::readFile(const QString &path, qint64 maxBytes)
 {
     using R = Result<QByteArray>;
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return R::failure(r.error, r.message);
-    if (!r.value.exists())
-        return R::failure(missing(r.value));
     struct stat st {};
     int err = 0;
     const int fd = openRegular(r.value.host(), st, err);

@@ -177,6 +177,14 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
     return R::success(r);
 }
 
+Result<HostFileSystem::Resolved> HostFileSystem::resolveExisting(const QString &path) const
+{
+    Result<Resolved> r = resolve(path);
+    if (r.ok() && !r.value.exists())
+        return Result<Resolved>::failure(missing(r.value));
+    return r;
+}
+
 Status HostFileSystem::missing(const Resolved &r)
 {
     // "file.txt\x": the folder part names a file, so it is the path that is wrong.
@@ -223,11 +231,9 @@ QString HostFileSystem::currentDirectory() const
 
 Result<QString> HostFileSystem::longName(const QString &path)
 {
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return Result<QString>::failure(r.error, r.message);
-    if (!r.value.exists())
-        return Result<QString>::failure(missing(r.value));
     return Result<QString>::success(r.value.storedDrivePath());
 }
 

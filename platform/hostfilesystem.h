@@ -142,6 +142,8 @@ private:
     };
 
     Result<Resolved> resolve(const QString &path) const;
+    // The same, failing with 53 or 76 where nothing stands under the path.
+    Result<Resolved> resolveExisting(const QString &path) const;
     // Refuses a missing folder (76), a directory and a read-only file (75).
     Result<Target> prepareTarget(const QString &path) const;
     // 53 when only the last component is missing from an existing folder, else 76.

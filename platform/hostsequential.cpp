@@ -44,11 +44,9 @@ Status HostFileSystem::openForInput(int number, const QString &path)
         return failureFor(ErrBadFileNameOrNumber, path);
     if (m_files.count(number))
         return failureFor(ErrFileAlreadyOpen, path);
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return Status::failure(r.error, r.message);
-    if (!r.value.exists())
-        return missing(r.value);
     const QByteArray host = r.value.host();
     const int fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)

@@ -18,6 +18,24 @@ SnapshotPtr snapshotFor(const QString &normalized, const QString &currentPath, c
     return loadDirectory(normalized);
 }
 
+// Moves an enumerator's position (path, snapshot, cache generation) to a
+// directory; on failure the position stays as it was.
+platform::Status enterDirectory(const QString &path, QString &currentPath, SnapshotPtr &current,
+                                std::uint64_t &generation)
+{
+    if (path.isEmpty())
+        return platform::Status::failure(platform::ErrPathNotFound);
+    const QString normalized = normalizeDirectoryPath(path);
+    std::uint64_t next = generation;
+    SnapshotPtr snapshot = snapshotFor(normalized, currentPath, current, next);
+    if (snapshot->error != platform::ErrNone)
+        return platform::Status::failure(snapshot->error);
+    generation = next;
+    currentPath = normalized;
+    current = std::move(snapshot);
+    return platform::Status::success();
+}
+
 } // namespace
 
 QString DirectoryEnumerator::path() const
@@ -27,16 +45,9 @@ QString DirectoryEnumerator::path() const
 
 platform::Status DirectoryEnumerator::setPath(const QString &path)
 {
-    if (path.isEmpty())
-        return platform::Status::failure(platform::ErrPathNotFound);
-    const QString normalized = normalizeDirectoryPath(path);
-    std::uint64_t generation = m_generation;
-    SnapshotPtr snapshot = snapshotFor(normalized, m_path, m_snapshot, generation);
-    if (snapshot->error != platform::ErrNone)
-        return platform::Status::failure(snapshot->error); // stays where it was
-    m_generation = generation;
-    m_path = normalized;
-    m_snapshot = std::move(snapshot);
+    const platform::Status entered = enterDirectory(path, m_path, m_snapshot, m_generation);
+    if (!entered.ok())
+        return entered; // stays where it was
     if (onPathChanged)
         onPathChanged(m_path);
     return platform::Status::success();
@@ -61,20 +72,11 @@ QString FileEnumerator::path() const
 
 platform::Status FileEnumerator::setPath(const QString &path)
 {
-    if (path.isEmpty())
-        return platform::Status::failure(platform::ErrPathNotFound);
-    const QString normalized = normalizeDirectoryPath(path);
-    std::uint64_t generation = m_generation;
-    SnapshotPtr snapshot = snapshotFor(normalized, m_path, m_snapshot, generation);
-    if (snapshot->error != platform::ErrNone)
-        return platform::Status::failure(snapshot->error);
-    m_generation = generation;
-    m_path = normalized;
-    if (snapshot != m_snapshot) {
-        m_snapshot = std::move(snapshot);
+    const SnapshotPtr before = m_snapshot;
+    const platform::Status entered = enterDirectory(path, m_path, m_snapshot, m_generation);
+    if (entered.ok() && m_snapshot != before)
         m_filtered = false;
-    }
-    return platform::Status::success();
+    return entered;
 }
 
 QString FileEnumerator::pattern() const

@@ -49,7 +49,7 @@ QByteArray StagedFile::targetPath() const
     return join(m_folder, m_name);
 }
 
-Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath)
+void StagedFile::start(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath)
 {
     abort();
     m_folder = folder;
@@ -60,6 +60,11 @@ Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode
     m_keepTimes = false;
     m_keepOwner = false;
     m_mode = mode & 07777;
+}
+
+Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath)
+{
+    start(folder, name, mode, displayPath);
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Short and hidden, so even a 255-byte target name leaves room.
@@ -87,14 +92,7 @@ Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode
 
 Status StagedFile::createNew(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath)
 {
-    abort();
-    m_folder = folder;
-    m_name = name;
-    m_display = displayPath;
-    m_written = 0;
-    m_keepTimes = false;
-    m_keepOwner = false;
-    m_mode = mode & 07777;
+    start(folder, name, mode, displayPath);
     const QByteArray path = join(folder, name);
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {

@@ -51,6 +51,9 @@ public:
     const QByteArray &name() const { return m_name; }
 
 private:
+    // Forgets any earlier file and takes the target of a new one.
+    void start(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath);
+
     int m_fd = -1;
     QByteArray m_folder;
     QByteArray m_name;

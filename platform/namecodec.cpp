@@ -65,13 +65,18 @@ void appendUtf8(QByteArray &out, char32_t cp)
     }
 }
 
-} // namespace
+void appendEscapes(QString &out, const unsigned char *p, int n)
+{
+    for (int k = 0; k < n; ++k)
+        out.append(QChar(char16_t(EscapeBase + p[k])));
+}
 
-QString decodeName(const char *bytes, qsizetype length)
+// hostName: the name as the disk holds it, with "\" carried as U+F05C.
+QString decode(const char *bytes, qsizetype length, bool hostName)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes);
     qsizetype i = 0;
-    while (i < length && p[i] < 0x80)
+    while (i < length && p[i] < 0x80 && !(hostName && p[i] == '\\'))
         ++i;
     if (i == length)
         return QString::fromLatin1(bytes, length); // the common all-ASCII name
@@ -83,11 +88,15 @@ QString decodeName(const char *bytes, qsizetype length)
         char32_t cp = 0;
         const int n = validSequence(p + i, length - i, cp);
         if (n == 0) {
-            out.append(QChar(char16_t(EscapeBase + p[i])));
+            appendEscapes(out, p + i, 1);
             ++i;
             continue;
         }
-        if (cp >= 0x10000) {
+        if (hostName && cp == BackslashInName)
+            appendEscapes(out, p + i, n); // stays apart from a name holding "\"
+        else if (hostName && cp == u'\\')
+            out.append(QChar(BackslashInName));
+        else if (cp >= 0x10000) {
             out.append(QChar(QChar::highSurrogate(cp)));
             out.append(QChar(QChar::lowSurrogate(cp)));
         } else {
@@ -98,12 +107,7 @@ QString decodeName(const char *bytes, qsizetype length)
     return out;
 }
 
-QString decodeName(const QByteArray &bytes)
-{
-    return decodeName(bytes.constData(), bytes.size());
-}
-
-QByteArray encodeName(const QString &name)
+QByteArray encode(const QString &name, bool hostName)
 {
     QByteArray out;
     out.reserve(name.size() * 3);
@@ -115,6 +119,8 @@ QByteArray encodeName(const QString &name)
             ++i;
         } else if (c >= 0xDC80 && c <= 0xDCFF) {
             out.append(char(c - EscapeBase));
+        } else if (hostName && c == BackslashInName) {
+            out.append('\\');
         } else {
             appendUtf8(out, c);
         }
@@ -122,11 +128,39 @@ QByteArray encodeName(const QString &name)
     return out;
 }
 
+} // namespace
+
+QString decodeName(const char *bytes, qsizetype length)
+{
+    return decode(bytes, length, true);
+}
+
+QString decodeName(const QByteArray &bytes)
+{
+    return decode(bytes.constData(), bytes.size(), true);
+}
+
+QByteArray encodeName(const QString &name)
+{
+    return encode(name, true);
+}
+
+QString decodeText(const QByteArray &bytes)
+{
+    return decode(bytes.constData(), bytes.size(), false);
+}
+
+QByteArray encodeText(const QString &text)
+{
+    return encode(text, false);
+}
+
 QString displayName(const QString &name)
 {
-    if (!hasEscapes(name))
-        return name;
     QString out = name;
+    out.replace(QChar(BackslashInName), QLatin1Char('\\'));
+    if (!hasEscapes(out))
+        return out;
     const qsizetype n = out.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = out.at(i).unicode();

@@ -10,7 +10,14 @@ namespace quorvane::platform {
 // the lone character U+DC80 + byte ("surrogate escape"), which encodes back to
 // that very byte, so any name read from the disk can be reached again.
 //
-// decodeName(encodeName(s)) == s for every s without lone surrogates;
+// A "\" in a host name is a character of that name, while the program's
+// paths use "\" to separate names: it travels as U+F05C (0xF000 + the
+// character, as network clients carry characters that the program's names
+// cannot hold) and turns back into "\" on the way to the disk. A host name
+// that really holds U+F05C decodes as three escapes, so that it stays a
+// name of its own. (A "\" handed to encodeName also becomes "\".)
+//
+// decodeName(encodeName(s)) == s for every s without lone surrogates and "\";
 // encodeName(decodeName(b)) == b for every byte string b.
 // A lone surrogate outside U+DC80..U+DCFF (never produced by decodeName)
 // encodes as its three-byte form, which then decodes as three escapes.
@@ -18,7 +25,16 @@ QString decodeName(const QByteArray &bytes);
 QString decodeName(const char *bytes, qsizetype length);
 QByteArray encodeName(const QString &name);
 
-// For display only: escapes shown as U+FFFD.
+// The character that stands for "\" inside a name.
+constexpr char16_t BackslashInName = 0xF05C;
+
+// Typed text, such as a command-line argument, is not a host name: "\"
+// stays "\" and U+F05C stays U+F05C (in a drive path, a name holding "\");
+// only bytes that are not UTF-8 travel as escapes. encodeText(decodeText(b)) == b for every b.
+QString decodeText(const QByteArray &bytes);
+QByteArray encodeText(const QString &text);
+
+// For display only: escapes shown as U+FFFD, U+F05C as the "\" it stands for.
 QString displayName(const QString &name);
 
 // True when the name holds an escaped byte or another lone surrogate.

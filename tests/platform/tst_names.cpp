@@ -67,6 +67,13 @@ void TestNames::codecEncodesStrings_data()
     // form, which reads back as three escapes (never as another file's name).
     QTest::newRow("lone high") << QString(QChar(0xD800)) << QByteArray("\xed\xa0\x80") << false;
     QTest::newRow("lone low below escapes") << QString(QChar(0xDC00)) << QByteArray("\xed\xb0\x80") << false;
+    // A "\\" in a host name is a character of the name, never a separator.
+    QTest::newRow("backslash in a name") << (QStringLiteral("..") + QChar(0xF05C) + QStringLiteral("x"))
+                                         << QByteArray("..\\x") << true;
+    QTest::newRow("backslash given as such") << QStringLiteral("a\\b") << QByteArray("a\\b") << false;
+    // A name that really holds U+F05C stays apart from one holding "\\".
+    QTest::newRow("U+F05C on the disk") << (QString(QChar(0xDCEF)) + QChar(0xDC81) + QChar(0xDC9C))
+                                        << QByteArray("\xef\x81\x9c") << true;
 }
 
 void TestNames::codecEncodesStrings()
@@ -77,6 +84,11 @@ void TestNames::codecEncodesStrings()
     QCOMPARE(encodeName(name), bytes);
     QCOMPARE(decodeName(bytes) == name, roundTrips);
     QCOMPARE(encodeName(decodeName(bytes)), bytes);
+    // Typed text keeps every byte string, "\\" and U+F05C each as itself.
+    QCOMPARE(encodeText(decodeText(bytes)), bytes);
+    const QByteArray typed("D:\\a\xef\x81\x9c" "b\xff");
+    QCOMPARE(decodeText(typed), QStringLiteral("D:\\a") + QChar(0xF05C) + QLatin1Char('b') + QChar(0xDCFF));
+    QCOMPARE(encodeText(decodeText(typed)), typed);
 }
 
 static QString describe(const DriveMap &map)

@@ -108,6 +108,14 @@ public:
     // The drive path of a host path, using the drive whose folder holds it.
     virtual Result<QString> drivePath(const QString &hostPath) const = 0;
 
+    // Where a path leads on the host, for telling whether one place lies
+    // inside another: the host path with every link in its folders followed,
+    // and the link of its last component too when followLast, as
+    // "/"-separated names decoded like listed names (exact, no display
+    // substitutes). Components that do not exist yet follow as written, the
+    // existing ones as stored. Fails where the disk cannot say.
+    virtual Result<QString> location(const QString &path, bool followLast) = 0;
+
     // Whether two paths lead to one and the same file on the disk, through
     // links, hard links or two drive letters alike. Fails when either cannot
     // be reached, so a caller that must not harm a file treats that as "cannot

@@ -64,9 +64,9 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
     if (!r.ok())
         return R::failure(r.error, r.message);
     const Resolved &t = r.value;
-    if (t.path.isRoot())
+    if (t.path.isRoot() || (t.folderOnly && t.exists()))
         return R::failure(failureFor(ErrPathFileAccess, t.display()));
-    if (!t.parentExists())
+    if (!t.parentExists() || t.folderOnly)
         return R::failure(failureFor(ErrPathNotFound, t.display()));
     Target out;
     out.display = t.display();
@@ -163,9 +163,9 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
     const Result<Resolved> t = resolve(target);
     if (!t.ok())
         return Status::failure(t.error, t.message);
-    if (t.value.path.isRoot())
+    if (t.value.path.isRoot() || (t.value.folderOnly && t.value.exists()))
         return failureFor(ErrPathFileAccess, t.value.display());
-    if (!t.value.parentExists())
+    if (!t.value.parentExists() || t.value.folderOnly)
         return failureFor(ErrPathNotFound, t.value.display());
     QByteArray to = t.value.host();
     if (t.value.exists()) {

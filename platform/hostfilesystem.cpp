@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +40,29 @@ QByteArray cleanHostPath(const QByteArray &path)
         parts.append(part);
     }
     return '/' + parts.join('/');
+}
+
+// The host's own absolute name of an existing path, every link followed.
+// Asked of the kernel through the open file where /proc allows it: one
+// lookup instead of one per component as realpath makes.
+bool canonicalHost(const QByteArray &host, QByteArray &out)
+{
+    const int fd = ::open(host.constData(), O_PATH | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char link[40];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink(link, buffer, sizeof buffer);
+    ::close(fd);
+    if (n > 0 && n < ssize_t(sizeof buffer) && buffer[0] == '/') {
+        out = QByteArray(buffer, n);
+        return true;
+    }
+    if (!::realpath(host.constData(), buffer))
+        return false;
+    out = QByteArray(buffer);
+    return true;
 }
 
 } // namespace
@@ -119,6 +144,7 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
         return R::failure(failureFor(ErrBadFileNameOrNumber, path));
     Resolved r;
     r.path = makeAbsolute(path, m_currentDrive, m_currentDirs);
+    r.folderOnly = !r.path.isRoot() && (path.endsWith(QLatin1Char('\\')) || path.endsWith(QLatin1Char('/')));
     if (driveIndex(r.path.drive) < 0 || !m_map.isMapped(r.path.drive))
         return R::failure(failureFor(ErrDeviceUnavailable, path));
     r.root = m_map.hostFolder(r.path.drive);
@@ -182,6 +208,9 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolveExisting(const QString &
     Result<Resolved> r = resolve(path);
     if (r.ok() && !r.value.exists())
         return Result<Resolved>::failure(missing(r.value));
+    // "f.txt\" names a folder; a file does not answer to it.
+    if (r.ok() && r.value.folderOnly && !isDirectory(r.value.host()))
+        return Result<Resolved>::failure(failureFor(ErrPathNotFound, r.value.display()));
     return r;
 }
 
@@ -256,6 +285,38 @@ Result<QByteArray> HostFileSystem::hostBytes(const QString &drivePath)
     if (!r.ok())
         return Result<QByteArray>::failure(r.error, r.message);
     return Result<QByteArray>::success(r.value.host());
+}
+
+Result<QString> HostFileSystem::location(const QString &path, bool followLast)
+{
+    using R = Result<QString>;
+    const Result<Resolved> r = resolve(path);
+    if (!r.ok())
+        return R::failure(r.error, r.message);
+    const Resolved &at = r.value;
+    // The host settles the part that exists, links and all; a last component
+    // not followed, or not there yet, is a plain name in that folder.
+    qsizetype settled = at.found;
+    if (settled == at.names.size() && !followLast && settled > 0)
+        --settled;
+    QByteArray existing = at.root;
+    for (qsizetype i = 0; i < settled; ++i)
+        existing = joinHost(existing, at.names[i]);
+    QByteArray out;
+    if (!canonicalHost(existing, out)) {
+        const int err = errno;
+        struct stat st {};
+        // A dangling link as the last component is itself what a write replaces.
+        if (err != ENOENT || settled == 0 || settled != at.names.size()
+            || ::lstat(existing.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return R::failure(errnoFailure(err, at.display()));
+        --settled;
+        if (!canonicalHost(at.hostParent(), out))
+            return R::failure(errnoFailure(errno, at.display()));
+    }
+    for (qsizetype i = settled; i < at.names.size(); ++i)
+        out = joinHost(out, at.names[i]);
+    return R::success(decodeName(out));
 }
 
 Result<QString> HostFileSystem::drivePath(const QString &hostPath) const

@@ -95,6 +95,8 @@ public:
     Result<QString> hostPath(const QString &drivePath) override;
     Result<QString> drivePath(const QString &hostPath) const override;
 
+    Result<QString> location(const QString &path, bool followLast) override;
+
     // By the exact host names, so names that are not UTF-8 work too.
     Result<bool> sameFile(const QString &a, const QString &b) override;
 
@@ -109,6 +111,7 @@ private:
         QByteArray root;         // host folder of the drive
         QList<QByteArray> names; // host names; as stored where they exist
         qsizetype found = 0;     // leading components that exist
+        bool folderOnly = false; // written with a trailing separator: names a folder, never a file
 
         bool exists() const { return found == names.size(); }
         bool parentExists() const { return found >= names.size() - 1; }

@@ -40,6 +40,7 @@ private slots:
         QTest::newRow("case ignored") << "t:\\DATEN\\BILD.JPG" << true;
         QTest::newRow("hidden file") << "T:\\Daten\\.versteckt" << true;
         QTest::newRow("directory") << "T:\\Daten\\Leer" << false;
+        QTest::newRow("file named as a folder") << "T:\\Daten\\bild.jpg\\" << false;
         QTest::newRow("root") << "T:\\" << false;
         QTest::newRow("missing") << "T:\\Daten\\fehlt.jpg" << false;
         QTest::newRow("missing folder") << "T:\\Fehlt\\bild.jpg" << false;

@@ -1,5 +1,6 @@
 #include "engine/copylist.h"
 
+#include "engine/confinement.h"
 #include "engine/runsteps.h"
 #include "engine/worker.h"
 #include "platform/namecodec.h"
@@ -41,6 +42,17 @@ QString relativeToBase(const QString &fullPath, const QString &base)
 
 QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
 {
+    // Where both lead on the disk settles it: through links and other drive
+    // letters alike.
+    const QString sourcePlace = locationOf(sourceBase, true);
+    const QString targetPlace = locationOf(targetBase, true);
+    if (!sourcePlace.isEmpty() && !targetPlace.isEmpty()) {
+        if (!liesBelow(targetPlace, sourcePlace))
+            return {};
+        const qsizetype skip = sourcePlace.endsWith(QLatin1Char('/')) ? sourcePlace.size() : sourcePlace.size() + 1;
+        return targetPlace.mid(skip).replace(QLatin1Char('/'), Backslash) + Backslash;
+    }
+
     platform::FileSystem &fs = platform::fileSystem();
     QString source = fs.absolutePath(sourceBase);
     QString target = fs.absolutePath(targetBase);

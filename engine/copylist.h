@@ -10,8 +10,8 @@ QString relativeToBase(const QString &fullPath, const QString &base);
 
 // Where the target lies below the source: its path relative to the source
 // base, ending in "\"; empty when the target is not strictly below the source.
-// Both bases end in "\". Aliases through another drive letter for the same
-// host folder count.
+// Both bases end in "\". Decided where both lead on the disk, so links and
+// another drive letter for the same host folder count.
 QString targetInsideSource(const QString &sourceBase, const QString &targetBase);
 
 // Fills lstFilesToCopy from lstFoundFiles, in its order: each file's path

@@ -1,5 +1,6 @@
 #include "engine/runsteps.h"
 
+#include "engine/confinement.h"
 #include "engine/copylist.h"
 #include "engine/freename.h"
 #include "engine/pathcreation.h"
@@ -21,12 +22,15 @@ namespace {
 // many files is looked up once and not listed again for each of them.
 class KnownFolders {
 public:
-    bool ensure(const QString &folder)
+    bool ensure(const QString &folder, RunBounds &bounds)
     {
         const QString key = folder.toCaseFolded();
         if (m_known.contains(key))
             return true;
         if (!DirExists(folder)) {
+            // A folder on the way that leads out of the target is not built upon.
+            if (!bounds.mayMakeFolder(folder))
+                return false;
             QString path = folder;
             const bool created = CreatePath(path);
             // Creating a path shows the default cursor; the run is not done yet.
@@ -42,7 +46,7 @@ private:
     QSet<QString> m_known;
 };
 
-void mirrorStructure(RunContext &run, const QString &targetBase)
+void mirrorStructure(RunContext &run, const QString &targetBase, RunBounds &bounds)
 {
     const QString inside = targetInsideSource(run.scanBase, targetBase);
     QStringList folders;
@@ -69,7 +73,7 @@ void mirrorStructure(RunContext &run, const QString &targetBase)
     progress.total = folders.size();
     KnownFolders known;
     for (const QString &folder : std::as_const(folders)) {
-        if (known.ensure(targetBase + folder))
+        if (known.ensure(targetBase + folder, bounds))
             ++run.summary.dirsMirrored;
         else
             ++run.summary.dirsFailed;
@@ -89,9 +93,10 @@ void runImageBranch(RunContext &run)
     QString targetBase = atStart.TargetDir;
     AddBackslash(sourceBase);
     AddBackslash(targetBase);
+    RunBounds bounds(sourceBase, targetBase);
 
     if (atStart.StructureOnly) {
-        mirrorStructure(run, targetBase);
+        mirrorStructure(run, targetBase, bounds);
         return;
     }
 
@@ -106,6 +111,11 @@ void runImageBranch(RunContext &run)
     RunProgress &progress = progressRecord();
     progress.stage = RunStage::Imaging;
     const qsizetype n = lists.lstFilesToCopy.count();
+    QStringList entries;
+    entries.reserve(n);
+    for (qsizetype i = 0; i < n; ++i)
+        entries.append(lists.lstFilesToCopy.item(i));
+    bounds.addSources(run.scanBase, entries);
     progress.total = n;
     const bool ontoItself = samePlace(sourceBase, targetBase) || sameFile(sourceBase, targetBase);
     std::optional<FlatTargetNames> flatNames;
@@ -118,12 +128,17 @@ void runImageBranch(RunContext &run)
         bool placed = false;
         bool flat = false;
         bool skip = false;
+        bool inPlace = false;
 
+        const QString source = sourceBase + entry;
         if (JobOptions::isSet(run.read().Recursive)) {
             // A folder that cannot be made makes the file fail in its own step.
-            knownFolders.ensure(GetParentPath(targetBase + targetName));
+            knownFolders.ensure(GetParentPath(targetBase + targetName), bounds);
             // Onto its own source every file would be put onto itself.
             skip = ontoItself;
+        } else if (bounds.inTargetFolder(source)) {
+            // A flat image into the file's own folder finds it there already.
+            inPlace = true;
         } else {
             flat = true;
             if (!flatNames)
@@ -133,21 +148,25 @@ void runImageBranch(RunContext &run)
             skip = targetName.isEmpty();
         }
 
-        const QString source = sourceBase + entry;
         const QString target = targetBase + targetName;
-        if (!skip) {
+        QString place;
+        if (inPlace) {
+            placed = true;
+        } else if (!skip) {
             if (JobOptions::isSet(run.read().NullByte)) {
                 // A target that is the source by another name (a link to it)
                 // would be cut to nothing.
-                if (!sameFile(source, target))
+                if (bounds.mayWrite(target, place) && !sameFile(source, target))
                     placed = makeEmptyFile(target);
             } else if (JobOptions::isSet(run.read().DeleteSources)) {
-                placed = moveSourceFile(source, target);
+                placed = bounds.mayTake(source) && bounds.mayMoveTo(target) && moveSourceFile(source, target);
                 if (placed)
                     emptied.noteMoved(entry);
             } else {
-                placed = copySourceFile(source, target);
+                placed = bounds.mayRead(source) && bounds.mayWrite(target, place) && copySourceFile(source, target);
             }
+            if (placed && !place.isEmpty())
+                bounds.written(place);
         }
 
         if (placed) {
@@ -164,7 +183,7 @@ void runImageBranch(RunContext &run)
 
     if (!emptied.isEmpty()) {
         progress.stage = RunStage::Cleaning;
-        emptied.removeEmptied(sourceBase);
+        emptied.removeEmptied(sourceBase, bounds);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "engine/sourcecleanup.h"
 
+#include "engine/confinement.h"
+
 #include "platform/services.h"
 
 #include <algorithm>
@@ -21,7 +23,7 @@ void EmptiedSourceDirs::noteMoved(const QString &relativePath)
     }
 }
 
-qsizetype EmptiedSourceDirs::removeEmptied(const QString &sourceBase)
+qsizetype EmptiedSourceDirs::removeEmptied(const QString &sourceBase, RunBounds &bounds)
 {
     // Deepest first, so that a parent is looked at after its children went.
     std::stable_sort(m_candidates.begin(), m_candidates.end(),
@@ -36,7 +38,7 @@ qsizetype EmptiedSourceDirs::removeEmptied(const QString &sourceBase)
         // Looked at just before: whatever is in it now (a file that matched no
         // pattern, one that could not be moved, something new) keeps it.
         const auto listing = fs.readDirectory(path);
-        if (!listing.ok() || !listing.value.empty())
+        if (!listing.ok() || !listing.value.empty() || !bounds.mayRemoveFolder(path))
             continue;
         if (fs.removeDirectory(path).ok())
             ++removed;

@@ -6,6 +6,8 @@
 
 namespace quorvane {
 
+class RunBounds;
+
 // After a run that moved its source files: the source directories that the
 // moves emptied are removed, deepest first. Only directories that held a
 // moved file, and the directories between them and the source base, are
@@ -15,8 +17,8 @@ class EmptiedSourceDirs {
 public:
     // A file at this path relative to the source base was moved away.
     void noteMoved(const QString &relativePath);
-    // Returns the number of directories removed.
-    qsizetype removeEmptied(const QString &sourceBase);
+    // Returns the number of directories removed; bounds decide what may go.
+    qsizetype removeEmptied(const QString &sourceBase, RunBounds &bounds);
     bool isEmpty() const { return m_candidates.isEmpty(); }
 
 private:

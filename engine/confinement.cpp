@@ -1,0 +1,97 @@
+#include "engine/confinement.h"
+
+#include "platform/services.h"
+
+
+namespace quorvane {
+
+namespace {
+
+QString joined(QString location, const QString &relative)
+{
+    // Drive paths below a folder are names with "\" between them; no name
+    // holds a "/" or a "\", so the host's separator can take its place.
+    QString tail = relative;
+    tail.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!location.endsWith(QLatin1Char('/')))
+        location.append(QLatin1Char('/'));
+    return location + tail;
+}
+
+} // namespace
+
+QString locationOf(const QString &path, bool followLast)
+{
+    const platform::Result<QString> place = platform::fileSystem().location(path, followLast);
+    return place.ok() ? place.value : QString();
+}
+
+bool liesBelow(const QString &place, const QString &base, bool orSame)
+{
+    // Locations have no empty, "." or ".." names and no trailing "/" but at
+    // the root, so a match that ends at a "/" of place matches whole names.
+    if (place.isEmpty() || base.isEmpty() || !place.startsWith(base))
+        return false;
+    if (place.size() == base.size())
+        return orSame;
+    return base.endsWith(QLatin1Char('/')) || place.at(base.size()) == QLatin1Char('/');
+}
+
+RunBounds::RunBounds(const QString &sourceBase, const QString &targetBase)
+    : m_source(locationOf(sourceBase, true)), m_target(locationOf(targetBase, true))
+{
+}
+
+void RunBounds::addSources(const QString &scanBase, const QStringList &entries)
+{
+    // The walk gives the names as stored and enters no link below its start,
+    // so the start's location and the entry tell where each file is.
+    const QString start = locationOf(scanBase, true);
+    if (start.isEmpty())
+        return;
+    m_sources.reserve(entries.size());
+    for (const QString &entry : entries)
+        m_sources.insert(joined(start, entry));
+}
+
+bool RunBounds::mayRead(const QString &source)
+{
+    return liesBelow(locationOf(source, true), m_source);
+}
+
+bool RunBounds::mayTake(const QString &source)
+{
+    return liesBelow(locationOf(source, false), m_source);
+}
+
+bool RunBounds::mayWrite(const QString &target, QString &place)
+{
+    place = locationOf(target, true);
+    return liesBelow(place, m_target) && !m_sources.contains(place) && !m_written.contains(place);
+}
+
+bool RunBounds::mayMoveTo(const QString &target)
+{
+    return liesBelow(locationOf(target, false), m_target);
+}
+
+bool RunBounds::mayMakeFolder(const QString &folder)
+{
+    return liesBelow(locationOf(folder, true), m_target, true);
+}
+
+bool RunBounds::mayRemoveFolder(const QString &folder)
+{
+    return liesBelow(locationOf(folder, false), m_source);
+}
+
+bool RunBounds::inTargetFolder(const QString &source)
+{
+    // Every source folder lies at or below the source base.
+    if (!liesBelow(m_target, m_source, true))
+        return false;
+    const QString place = locationOf(source, false);
+    return liesBelow(place, m_target) && !place.mid(m_target.size() + 1).contains(QLatin1Char('/'));
+}
+
+} // namespace quorvane

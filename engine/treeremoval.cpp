@@ -1,5 +1,6 @@
 #include "engine/treeremoval.h"
 
+#include "engine/confinement.h"
 #include "platform/services.h"
 
 #include <QSet>
@@ -33,25 +34,15 @@ QSet<QString> linkNames(FileSystem &fs, const QString &s)
     return links;
 }
 
-// True when path itself is a link: the caller's directory may be one.
-bool isLink(FileSystem &fs, const QString &path)
+// Whether the disk resolves path to a place inside the tree being removed;
+// nothing outside it is ever touched, whatever a name or a link says.
+bool inside(FileSystem &fs, const QString &path, bool followLast, const QString &tree)
 {
-    const QString bare = withoutTrailingBackslash(path);
-    const qsizetype cut = bare.lastIndexOf(QLatin1Char('\\'));
-    if (cut < 0)
-        return false;
-    const QString name = bare.mid(cut + 1);
-    auto listing = fs.readDirectory(bare.left(cut + 1));
-    if (!listing.ok())
-        return false;
-    for (const platform::DirEntry &entry : listing.value) {
-        if (entry.name.compare(name, Qt::CaseInsensitive) == 0 && entry.isLink)
-            return true;
-    }
-    return false;
+    const platform::Result<QString> place = fs.location(path, followLast);
+    return place.ok() && liesBelow(place.value, tree);
 }
 
-void removeTree(FileSystem &fs, const QString &path)
+void removeTree(FileSystem &fs, const QString &path, const QString &tree)
 {
     QString s = path;
     if (s.size() <= 3)
@@ -63,9 +54,11 @@ void removeTree(FileSystem &fs, const QString &path)
     // Files of every attribute first.
     auto name = fs.dirFirst(s + QStringLiteral("*.*"), platform::MaskHiddenSystem);
     while (name.ok() && !name.value.isEmpty()) {
-        if (!links.contains(name.value))
-            (void)fs.setAttributes(s + name.value, platform::AttrNormal);
-        (void)fs.deleteFile(s + name.value);
+        if (inside(fs, s + name.value, false, tree)) {
+            if (!links.contains(name.value))
+                (void)fs.setAttributes(s + name.value, platform::AttrNormal);
+            (void)fs.deleteFile(s + name.value);
+        }
         name = fs.dirNext();
     }
 
@@ -80,13 +73,19 @@ void removeTree(FileSystem &fs, const QString &path)
     }
 
     for (const QString &directory : std::as_const(directories)) {
+        const QString sub = s + directory;
+        if (!inside(fs, sub, false, tree))
+            continue;
         if (links.contains(directory)) {
-            (void)fs.deleteFile(s + directory);
+            (void)fs.deleteFile(sub);
             continue;
         }
-        (void)fs.setAttributes(s + directory, platform::AttrNormal);
-        removeTree(fs, s + directory + QLatin1Char('\\'));
-        (void)fs.removeDirectory(s + directory);
+        // A folder that became a link meanwhile leads elsewhere: not entered.
+        if (!inside(fs, sub, true, tree))
+            continue;
+        (void)fs.setAttributes(sub, platform::AttrNormal);
+        removeTree(fs, sub + QLatin1Char('\\'), tree);
+        (void)fs.removeDirectory(sub);
     }
 
     platform::toolkit().yield();
@@ -104,11 +103,18 @@ void DeleteTree(const QString &path)
     // "C:\." or "C:\x\.." are longer than three characters and still a root.
     if (withoutTrailingBackslash(fs.absolutePath(path)).size() <= 3)
         return;
-    if (isLink(fs, path)) {
-        (void)fs.deleteFile(withoutTrailingBackslash(path));
+    // The path as every operation resolves it (exact name first): when that
+    // is a link, only the link goes.
+    const QString bare = withoutTrailingBackslash(path);
+    const platform::Result<QString> entry = fs.location(bare, false);
+    const platform::Result<QString> tree = fs.location(bare, true);
+    if (!entry.ok() || !tree.ok())
+        return;
+    if (entry.value != tree.value) {
+        (void)fs.deleteFile(bare);
         return;
     }
-    removeTree(fs, path);
+    removeTree(fs, path, tree.value);
 }
 
 } // namespace quorvane

@@ -1,4 +1,4 @@
-#include "enginedrive.h"
+#include "runfixture.h"
 
 #include "engine/treeremoval.h"
 
@@ -104,6 +104,31 @@ private slots:
         DeleteTree(QStringLiteral("D:\\Verweis\\"));
         QVERIFY(QFileInfo::exists(drive.host("Draussen/wichtig.txt")));
         QVERIFY(!QFileInfo(drive.host("Verweis")).isSymLink());
+    }
+
+    // A "\\" in a host name is part of the name: nothing beside the tree goes.
+    void namesThatLookLikePathsStayNames()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeFile("Alt/x\\..\\..\\Nachbar/drin.txt"));
+        QVERIFY(drive.makeFile("Alt/..\\Nachbar.txt"));
+        QVERIFY(drive.makeFile("Nachbar/bleibt.txt", "bleibt"));
+        QVERIFY(drive.makeFile("Nachbar.txt", "bleibt"));
+        DeleteTree(QStringLiteral("D:\\Alt"));
+        QVERIFY(!QFileInfo::exists(drive.host("Alt")));
+        QCOMPARE(treeOf(drive.host()), (QStringList{"Nachbar.txt", "Nachbar/", "Nachbar/bleibt.txt"}));
+    }
+
+    // The exact name comes first, as for every operation: the folder goes, the
+    // link beside it that differs in letter case stays.
+    void exactNameBeforeLinkOfOtherCase()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeFile("Alt/x.txt"));
+        QVERIFY(drive.makeFile("Draussen/wichtig.txt", "bleibt"));
+        QCOMPARE(::symlink("Draussen", QFile::encodeName(drive.host("alt")).constData()), 0);
+        DeleteTree(QStringLiteral("D:\\Alt"));
+        QCOMPARE(treeOf(drive.host()), (QStringList{"Draussen/", "Draussen/wichtig.txt", "alt"}));
     }
 
     void rootsAreRefused_data()

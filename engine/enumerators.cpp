@@ -1,6 +1,7 @@
 #include "engine/enumerators.h"
 
 #include "engine/walkcache.h"
+#include "platform/services.h"
 
 namespace quorvane {
 
@@ -18,14 +19,34 @@ SnapshotPtr snapshotFor(const QString &normalized, const QString &currentPath, c
     return loadDirectory(normalized);
 }
 
+// The last path an enumerator entered; it is in the stored spelling.
+QString s_lastEntered;
+
+// A walk hands the enumerators the paths they gave out themselves, which are
+// spelled as stored already; any other path (the start of a walk, a path
+// that was typed) is spelled as the disk stores it, so that every path read
+// back has one spelling ("d:\scan" reads back "D:\Scan", a root "C:\").
+QString storedSpelling(const QString &normalized, const QString &currentPath, const QString &given)
+{
+    if (normalized == currentPath || normalized == given || normalized == s_lastEntered)
+        return normalized;
+    // A folder above one that is spelled as stored is spelled as stored too.
+    if (currentPath.startsWith(normalized)
+        && (normalized.endsWith(QLatin1Char('\\')) || currentPath.at(normalized.size()) == QLatin1Char('\\')))
+        return normalized;
+    const platform::Result<QString> stored = platform::fileSystem().longName(normalized);
+    return stored.ok() ? stored.value : normalized;
+}
+
 // Moves an enumerator's position (path, snapshot, cache generation) to a
-// directory; on failure the position stays as it was.
+// directory; on failure the position stays as it was. handedOut: a path the
+// enumerator itself gave out (empty when none).
 platform::Status enterDirectory(const QString &path, QString &currentPath, SnapshotPtr &current,
-                                std::uint64_t &generation)
+                                std::uint64_t &generation, const QString &handedOut = QString())
 {
     if (path.isEmpty())
         return platform::Status::failure(platform::ErrPathNotFound);
-    const QString normalized = normalizeDirectoryPath(path);
+    const QString normalized = storedSpelling(normalizeDirectoryPath(path), currentPath, handedOut);
     std::uint64_t next = generation;
     SnapshotPtr snapshot = snapshotFor(normalized, currentPath, current, next);
     if (snapshot->error != platform::ErrNone)
@@ -33,6 +54,7 @@ platform::Status enterDirectory(const QString &path, QString &currentPath, Snaps
     generation = next;
     currentPath = normalized;
     current = std::move(snapshot);
+    s_lastEntered = normalized;
     return platform::Status::success();
 }
 
@@ -45,7 +67,7 @@ QString DirectoryEnumerator::path() const
 
 platform::Status DirectoryEnumerator::setPath(const QString &path)
 {
-    const platform::Status entered = enterDirectory(path, m_path, m_snapshot, m_generation);
+    const platform::Status entered = enterDirectory(path, m_path, m_snapshot, m_generation, m_lastItem);
     if (!entered.ok())
         return entered; // stays where it was
     if (onPathChanged)
@@ -62,7 +84,8 @@ QString DirectoryEnumerator::item(qsizetype index) const
 {
     if (index < 0 || index >= count())
         return {};
-    return childPath(m_path, m_snapshot->subdirs[size_t(index)]);
+    m_lastItem = childPath(m_path, m_snapshot->subdirs[size_t(index)]);
+    return m_lastItem;
 }
 
 QString FileEnumerator::path() const

@@ -15,7 +15,7 @@ namespace quorvane {
 // Lists the subdirectories of its current directory (never links to one).
 class DirectoryEnumerator {
 public:
-    QString path() const;                        // a drive root reads "C:\"
+    QString path() const;                        // as stored; a drive root reads "C:\"
     platform::Status setPath(const QString &path); // enters; a trailing "\" is accepted
     qsizetype count() const;
     QString item(qsizetype index) const;         // full path of subdirectory index
@@ -27,6 +27,7 @@ private:
     QString m_path;
     SnapshotPtr m_snapshot;
     std::uint64_t m_generation = 0; // the walk cache m_snapshot came from
+    mutable QString m_lastItem;     // given out by item(): spelled as stored
 };
 
 // Lists the files of a directory whose names match one of ";"-separated

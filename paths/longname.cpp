@@ -29,6 +29,57 @@ bool isBareDrive(const QString &path)
     return path.size() == 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter();
 }
 
+bool isSeparator(QChar c)
+{
+    return c == QLatin1Char('\\') || c == QLatin1Char('/');
+}
+
+// A path that is not absolute keeps its shape ("sub\datei.txt" stays
+// relative, "C:sub" drive-relative, "\sub" rooted); only each name takes the
+// spelling that the disk stores. Empty when a name cannot be found.
+QString storedKeepingShape(const QString &path)
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    qsizetype start = path.size() >= 2 && path.at(1) == QLatin1Char(':') ? 2 : 0;
+    if (start < path.size() && isSeparator(path.at(start)))
+        ++start;
+    QString out = path.left(start);
+    while (start < path.size()) {
+        qsizetype end = start;
+        while (end < path.size() && !isSeparator(path.at(end)))
+            ++end;
+        const QString name = path.mid(start, end - start);
+        if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
+            out += name;
+        } else {
+            const platform::Result<QString> stored = fs.longName(path.left(end));
+            if (!stored.ok())
+                return {};
+            out += stored.value.mid(stored.value.lastIndexOf(QLatin1Char('\\')) + 1);
+        }
+        out += path.mid(end, 1); // the separator as written
+        start = end + 1;
+    }
+    return out;
+}
+
+bool isAbsolute(const QString &path)
+{
+    return path.size() >= 3 && path.at(1) == QLatin1Char(':') && isSeparator(path.at(2));
+}
+
+// "X:\..." with every component as stored; empty when one cannot be found.
+QString storedAbsolute(const QString &path)
+{
+    platform::Result<QString> stored = platform::fileSystem().longName(path);
+    if (!stored.ok())
+        return {};
+    // A folder given with its trailing "\" keeps it.
+    if (path.endsWith(QLatin1Char('\\')) && !stored.value.endsWith(QLatin1Char('\\')))
+        stored.value.append(QLatin1Char('\\'));
+    return stored.value;
+}
+
 } // namespace
 
 QString RecaseWords(const QString &path)
@@ -48,13 +99,9 @@ QString GetLongName(QString path)
 {
     try {
         if (!path.isEmpty() && !isBareDrive(path)) {
-            platform::Result<QString> stored = platform::fileSystem().longName(path);
-            if (stored.ok() && !stored.value.isEmpty()) {
-                // A folder given with its trailing "\" keeps it.
-                if (path.endsWith(QLatin1Char('\\')) && !stored.value.endsWith(QLatin1Char('\\')))
-                    stored.value.append(QLatin1Char('\\'));
-                return stored.value;
-            }
+            const QString stored = isAbsolute(path) ? storedAbsolute(path) : storedKeepingShape(path);
+            if (!stored.isEmpty())
+                return stored;
         }
     } catch (const std::exception &) {
         // Any failure of the lookup leads to the re-cased form below.

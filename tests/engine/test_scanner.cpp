@@ -77,6 +77,19 @@ private slots:
         QCOMPARE(FileListCtl->path(), QStringLiteral("D:\\Daten"));
     }
 
+    // Every path read back has the spelling the disk stores, whatever was typed.
+    void startInStoredSpelling()
+    {
+        EngineDrive drive;
+        QVERIFY(drive.makeFile("Scan/b.jpg"));
+        QVERIFY(drive.makeFile("Scan/Inner/a.jpg"));
+        QCOMPARE(scan("d:\\scan", "*.jpg"), (QStringList{"D:\\Scan\\b.jpg", "D:\\Scan\\Inner\\a.jpg"}));
+        QCOMPARE(DirListCtl->path(), QStringLiteral("D:\\Scan"));
+        QVERIFY(DirListCtl->setPath(QStringLiteral("d:\\")).ok());
+        QCOMPARE(DirListCtl->path(), QStringLiteral("D:\\"));
+        QCOMPARE(FileListCtl->path(), QStringLiteral("D:\\"));
+    }
+
     void emptyPatternsMeanEverything()
     {
         EngineDrive drive;

@@ -89,6 +89,30 @@ private slots:
         QCOMPARE(GetLongName(typed), expected);
     }
 
+    // Relative forms stay relative; only the names take their stored spelling.
+    void relativePathKeepsItsForm_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("relative") << "unter\\datei.TXT" << "Unter\\Datei.txt";
+        QTest::newRow("dots and trailing backslash") << ".\\unter\\..\\UNTER\\" << ".\\Unter\\..\\Unter\\";
+        QTest::newRow("drive-relative") << "t:UNTER" << "t:Unter";
+        QTest::newRow("rooted") << "\\basis\\unter" << "\\Basis\\Unter";
+    }
+    void relativePathKeepsItsForm()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        TestDrive drive('T');
+        QVERIFY(drive.isValid());
+        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("Basis/Unter"))));
+        QFile file(drive.hostPath(QStringLiteral("Basis/Unter/Datei.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(drive.fileSystem().changeDrive(QStringLiteral("T:")).ok());
+        QVERIFY(drive.fileSystem().changeDirectory(QStringLiteral("T:\\Basis")).ok());
+        QCOMPARE(GetLongName(typed), expected);
+    }
+
     void partlyExistingPathIsRecased()
     {
         TestDrive drive('T');

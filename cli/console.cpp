@@ -31,7 +31,7 @@ QString stageText(const RunProgress &p)
 
 void writeText(std::FILE *stream, const QString &text)
 {
-    const QByteArray bytes = platform::encodeName(text);
+    const QByteArray bytes = platform::encodeText(text);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 

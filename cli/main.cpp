@@ -39,7 +39,8 @@ bool isDrivePath(const QString &path)
 }
 
 // A drive path ("C:\home\anna") is taken as it is; anything else is a path
-// of this computer, relative ones against the working folder.
+// of this computer, relative ones against the working folder, whose names
+// may hold a "\" like any other character.
 bool toDrivePath(const QString &given, QString &drivePath)
 {
     platform::FileSystem &fs = platform::fileSystem();
@@ -47,19 +48,23 @@ bool toDrivePath(const QString &given, QString &drivePath)
         drivePath = fs.absolutePath(given);
         return true;
     }
-    const platform::Result<QString> mapped = fs.drivePath(given);
+    const platform::Result<QString> mapped = fs.drivePath(platform::decodeName(platform::encodeText(given)));
     drivePath = mapped.value;
     return mapped.ok();
 }
 
 enum class Kind { Missing, Directory, Other };
 
+// A folder named through a link counts as that folder: the run enters it.
 Kind kindOf(const QString &drivePath)
 {
-    const platform::Result<std::uint32_t> attrs = platform::fileSystem().attributes(drivePath);
+    platform::FileSystem &fs = platform::fileSystem();
+    const platform::Result<std::uint32_t> attrs = fs.attributes(drivePath);
     if (!attrs.ok())
         return Kind::Missing;
-    return (attrs.value & platform::AttrDirectory) ? Kind::Directory : Kind::Other;
+    if ((attrs.value & platform::AttrDirectory) || fs.readDirectory(drivePath).ok())
+        return Kind::Directory;
+    return Kind::Other;
 }
 
 // The list file as the viewer would save the pane: one line per entry, CR LF.
@@ -82,7 +87,7 @@ int main(int argc, char **argv)
     // Taken byte for byte, so that a name that is not UTF-8 still reaches its file.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(platform::decodeName(QByteArray(argv[i])));
+        arguments.append(platform::decodeText(QByteArray(argv[i])));
 
     const cli::Arguments args = cli::parseArguments(arguments);
     if (args.command == cli::Command::Help) {

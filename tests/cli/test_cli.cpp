@@ -58,6 +58,7 @@ private slots:
     void listFileBytes();
     void imageExitCodes();
     void imageModes();
+    void hostNamesAndLinkedFolders();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -195,6 +196,29 @@ void TestCli::imageModes()
     QCOMPARE(cli({"image", m_src, moved, "--patterns", "*.txt;README", "--move", "--recursive"}).code, 0);
     QCOMPARE(read(moved + "/sub/README"), QByteArray("R"));
     QCOMPARE(QDir(m_src).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"b.jpg"}));
+}
+
+void TestCli::hostNamesAndLinkedFolders()
+{
+    // A "\\" typed in a path of this computer is part of a name; in the
+    // printed drive path it shows as U+F05C, which names it again.
+    const QString r = m_dir->filePath("r");
+    QVERIFY(makeFile(r + "/a\\b/bs.jpg", "BS"));
+    QVERIFY(makeFile(r + "/a/b/sl.jpg", "SL"));
+    const QString named = drive(r) + "\\a" + QChar(0xF05C) + "b";
+    const Outcome listed = cli({"list", named, "--all"});
+    QCOMPARE(listed.out, (named + "\\bs.jpg\n").toUtf8());
+    const Outcome byHost = cli({"image", r + "/a\\b", m_dir->filePath("t1"), "--all"});
+    QCOMPARE(byHost.code, 0);
+    QCOMPARE(QDir(m_dir->filePath("t1")).entryList(QDir::Files), QStringList({"bs.jpg"}));
+
+    // Folders given through links are entered.
+    QVERIFY(QFile::link(r + "/a/b", m_dir->filePath("quelle")));
+    QVERIFY(QDir().mkpath(m_dir->filePath("echt")));
+    QVERIFY(QFile::link(m_dir->filePath("echt"), m_dir->filePath("ziel")));
+    const Outcome linked = cli({"image", m_dir->filePath("quelle"), m_dir->filePath("ziel"), "--all"});
+    QCOMPARE(linked.code, 0);
+    QCOMPARE(read(m_dir->filePath("echt/sl.jpg")), QByteArray("SL"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

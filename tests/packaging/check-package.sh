@@ -32,10 +32,10 @@ actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
 [[ "$actual" == "$expected" ]] || fault "package files differ:
 $(diff <(echo "$expected") <(echo "$actual"))"
 
-# Qt's platform and SVG icon plugins are loaded at run time; the linker
-# records neither, so the package must name them itself.
+# Qt's platform and SVG icon plugins are loaded at run time and the font is
+# asked for by name; the linker records none of them, so the package must.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6core6 qt6-qpa-plugins libqt6svg6; do
+for package in libqt6widgets6 libqt6core6 qt6-qpa-plugins libqt6svg6 fonts-liberation2; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fault "Depends lacks $package: $depends"
 done
 

@@ -6,7 +6,7 @@ set -uo pipefail
 cpack=$1 build=$2
 id=de.brannick.quorvane
 
-for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli groff; do
+for tool in dpkg-deb dpkg-shlibdeps file desktop-file-validate appstreamcli groff; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (tools/install-deps.sh installs it)"; exit 77; }
 done
 

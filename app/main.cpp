@@ -10,7 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QStyle>
+#include <QIcon>
 
 #include <memory>
 
@@ -18,7 +18,7 @@ int main(int argc, char *argv[])
 {
     quorvane::platform::keepFreedMemory();
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvane.svg")));
     quorvane::platform::QtToolkit toolkit;
     quorvane::platform::installToolkit(&toolkit);
     quorvane::InstallSaveAsBrowser(quorvane::viewerHost());

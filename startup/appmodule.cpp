@@ -8,6 +8,7 @@
 #include "platform/services.h"
 #include "startup/commandline.h"
 #include "startup/settingsfile.h"
+#include "startup/settingslocation.h"
 
 #include <QCoreApplication>
 
@@ -66,7 +67,7 @@ void InitSystemPaths()
 
 void InitAppSettings()
 {
-    trapped([] { IniFile = AppPath + QStringLiteral("Quorvane.ini"); });
+    trapped([] { IniFile = SettingsFileFor(AppPath); });
     trapped([] { AppTitle = QStringLiteral("Brannick Quorvane"); });
     trapped([] { FilePatterns = QStringLiteral("*.exe"); });
 }
@@ -89,7 +90,7 @@ void Main(const QStringList &arguments, const std::function<Form1Port &()> &form
     }
 
     trapped([&] {
-        const QString patterns = ReadIniString(AppTitle, QStringLiteral("UserDef"), IniFile,
+        const QString patterns = ReadIniString(AppTitle, QStringLiteral("UserDef"), SettingsFileToRead(),
                                                QStringLiteral("*.cdr;*.scr"));
         form1().setPatternText(patterns);
     });

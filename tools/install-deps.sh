@@ -3,8 +3,10 @@
 # only when something is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6test6 fonts-dejavu-core
+packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6test6 libqt6svg6 fonts-dejavu-core
           fonts-liberation2 e2fsprogs util-linux strace findutils)
+# The package test: cpack's dependency list, and the validators of what gets installed.
+packages+=(dpkg-dev file desktop-file-utils appstream groff-base)
 if [[ "${1:-}" == "--with-display" ]]; then
     packages+=(xvfb xauth x11-utils)
 fi

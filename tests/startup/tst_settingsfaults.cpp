@@ -1,13 +1,18 @@
+#include "startup/appmodule.h"
 #include "startup/settingsfile.h"
+#include "startup/settingslocation.h"
+#include "paths/shared.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <cstring>
 
 using namespace quorvane;
@@ -20,6 +25,7 @@ using namespace quorvane;
 namespace {
 
 const char WriteMode[] = "--write-setting";
+const char StartMode[] = "--start-and-save";
 const int SkipCode = 99; // the child could not set up the fault
 
 const QByteArray OldContent("; von Hand\r\n[Fenster]\r\nLinks=10\r\n[Brannick Quorvane]\r\nUserDef=*.alt\r\n");
@@ -45,13 +51,22 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 }
 
 // Runs script under its own mount namespace with $1 = this program, $2 and
-// $3 as given. Returns the exit code, or -1 when it could not run.
-int runIsolated(const QString &script, const QString &first, const QString &second)
+// $3 as given, and the environment changed by changes (an empty value unsets).
+// Returns the exit code, or -1 when it could not run; output is kept in output.
+int runIsolated(const QString &script, const QString &first, const QString &second,
+                const QList<QPair<QString, QString>> &changes = {}, QByteArray *output = nullptr)
 {
     QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.setProcessChannelMode(output ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
+    child.setReadChannel(QProcess::StandardOutput);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QUORVANE_TEST_VALUE"), QString::fromLatin1(NewValue));
+    for (const auto &[name, value] : changes) {
+        if (value.isEmpty())
+            environment.remove(name);
+        else
+            environment.insert(name, value);
+    }
     child.setProcessEnvironment(environment);
     child.start(QStringLiteral("unshare"),
                 {QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"), QStringLiteral("sh"),
@@ -59,6 +74,8 @@ int runIsolated(const QString &script, const QString &first, const QString &seco
                  second});
     if (!child.waitForFinished(30000) || child.exitStatus() != QProcess::NormalExit)
         return -1;
+    if (output)
+        *output = child.readAllStandardOutput() + child.readAllStandardError();
     return child.exitCode();
 }
 
@@ -70,6 +87,28 @@ bool canIsolate()
     probe.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("--propagation"),
                                             QStringLiteral("private"), QStringLiteral("true")});
     return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+}
+// Start-up's main window, as far as the patterns go.
+class PatternBox : public Form1Port {
+public:
+    QString text;
+    platform::Status setSourceDrive(const QString &) override { return platform::Status::success(); }
+    platform::Status setSourceDirectory(const QString &) override { return platform::Status::success(); }
+    void setPatternText(const QString &patterns) override { text = patterns; }
+    void show() override {}
+};
+
+QString driveForm(const QString &hostPath)
+{
+    return QStringLiteral("C:") + QString(hostPath).replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+QString lineOf(const QByteArray &output, const QString &name)
+{
+    for (const QString &line : QString::fromUtf8(output).split(QLatin1Char('\n')))
+        if (line.startsWith(name + QLatin1Char('=')))
+            return line.mid(name.size() + 1);
+    return QStringLiteral("<none>");
 }
 } // namespace
 
@@ -117,6 +156,73 @@ private slots:
                  fileBefore ? 1 : 0);
     }
 
+    // An installed program's folder takes no writes from its user; the
+    // settings then live in the user's configuration folder. A read-only
+    // mount refuses even root, as a folder of the system refuses a user.
+    void settingsLocation_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QByteArray>("besideProgram"); // value stored next to the program; "" no file
+        QTest::addColumn<QByteArray>("inUserFile");    // value in the user's file before; "" no file
+        QTest::addColumn<QString>("configHome");       // XDG_CONFIG_HOME, "@" for the scratch folder; "" unset
+        QTest::addColumn<QString>("userFile");         // where the user's file belongs, below the scratch folder
+        QTest::addColumn<QString>("read");             // what start-up shows
+        const QString deep = QStringLiteral("cfg/tief/Quorvane/Quorvane.ini");
+        const QString home = QStringLiteral("home/.config/Quorvane/Quorvane.ini");
+        QTest::newRow("writable: next to the program, as ever")
+            << false << QByteArray("*.neben") << QByteArray("*.nutzer") << "@/cfg/tief" << deep << "*.neben";
+        QTest::newRow("read-only, first start: folders made on saving")
+            << true << QByteArray() << QByteArray() << "@/cfg/tief" << deep << "*.cdr;*.scr";
+        QTest::newRow("read-only: the copy's own patterns come first")
+            << true << QByteArray("*.neben") << QByteArray() << "@/cfg/tief" << deep << "*.neben";
+        QTest::newRow("read-only: once saved, the user's file wins")
+            << true << QByteArray("*.neben") << QByteArray("*.nutzer") << "@/cfg/tief" << deep << "*.nutzer";
+        QTest::newRow("read-only, no XDG_CONFIG_HOME: ~/.config")
+            << true << QByteArray() << QByteArray() << "" << home << "*.cdr;*.scr";
+        QTest::newRow("read-only, relative XDG_CONFIG_HOME ignored")
+            << true << QByteArray() << QByteArray("*.nutzer") << "relativ/cfg" << home << "*.nutzer";
+    }
+    void settingsLocation()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(QByteArray, besideProgram);
+        QFETCH(QByteArray, inUserFile);
+        QFETCH(QString, configHome);
+        QFETCH(QString, userFile);
+        QFETCH(QString, read);
+        QTemporaryDir scratch;
+        QVERIFY(scratch.isValid());
+        const QString program = scratch.filePath(QStringLiteral("prog"));
+        const QString user = scratch.filePath(userFile);
+        QVERIFY(QDir().mkpath(program) && QDir().mkpath(scratch.filePath(QStringLiteral("home"))));
+        const QString besideFile = program + QStringLiteral("/Quorvane.ini");
+        const auto stored = [](const QByteArray &value) { return "[Brannick Quorvane]\r\nUserDef=" + value + "\r\n"; };
+        if (!besideProgram.isEmpty())
+            QVERIFY(writeBytes(besideFile, stored(besideProgram)));
+        if (!inUserFile.isEmpty())
+            QVERIFY(QDir().mkpath(QFileInfo(user).path()) && writeBytes(user, stored(inUserFile)));
+
+        const QString protect = QStringLiteral("mount --bind \"$2\" \"$2\" && mount -o remount,bind,ro \"$2\" || exit 99; ");
+        QByteArray output;
+        const int code = runIsolated((readOnly ? protect : QString()) + QStringLiteral("exec \"$1\" --start-and-save \"$2\" '*.neu'"),
+                                     program, QString(),
+                                     {{QStringLiteral("XDG_CONFIG_HOME"), QString(configHome).replace(QLatin1Char('@'), scratch.path())},
+                                      {QStringLiteral("HOME"), scratch.filePath(QStringLiteral("home"))},
+                                      {QStringLiteral("QUORVANE_DRIVES"), QString()}},
+                                     &output);
+        if (code == SkipCode)
+            QSKIP("read-only bind mount not available");
+        QVERIFY2(code == 0, output.constData());
+
+        QCOMPARE(lineOf(output, QStringLiteral("read")), read);
+        const bool beside = !readOnly;
+        QCOMPARE(lineOf(output, QStringLiteral("file")), driveForm(beside ? besideFile : user));
+        QCOMPARE(readBytes(beside ? besideFile : user), stored("*.neu"));
+        // The other file is left as it was.
+        const QByteArray other = beside ? inUserFile : besideProgram;
+        QCOMPARE(readBytes(beside ? user : besideFile), other.isEmpty() ? QByteArray("<missing>") : stored(other));
+    }
+
     void fullDisk_data()
     {
         QTest::addColumn<bool>("fill");
@@ -155,6 +261,19 @@ private slots:
 // does when it closes.
 int main(int argc, char **argv)
 {
+    // In start mode the program starts as it does for real, tells what it
+    // read and from where, and saves a new value as closing its window does.
+    if (argc == 4 && std::strcmp(argv[1], StartMode) == 0) {
+        QCoreApplication app(argc, argv);
+        const QString folder = QString::fromLocal8Bit(argv[2]);
+        setProgramFolderSource([folder] { return folder; });
+        PatternBox window;
+        Main({QStringLiteral("quorvane")}, [&window]() -> Form1Port & { return window; });
+        std::printf("read=%s\nfile=%s\n", window.text.toUtf8().constData(), IniFile.toUtf8().constData());
+        std::fflush(stdout);
+        WriteUserPatterns(QString::fromLocal8Bit(argv[3]));
+        return 0;
+    }
     if (argc == 6 && std::strcmp(argv[1], WriteMode) == 0) {
         (void)WriteIniString(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
                              QString::fromLocal8Bit(argv[4]), QString::fromLocal8Bit(argv[5]));

@@ -120,12 +120,13 @@ private slots:
         QFETCH(QString, folder);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
+        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("Alt"))));
         setProgramFolderSource([&] { return folder; });
-        AppPath = QStringLiteral("C:\\Alt");
+        AppPath = QStringLiteral("T:\\Alt");
         InitSystemPaths();
         InitAppSettings();
-        QCOMPARE(AppPath, QStringLiteral("C:\\Alt\\"));
-        QCOMPARE(IniFile, QStringLiteral("C:\\Alt\\Quorvane.ini"));
+        QCOMPARE(AppPath, QStringLiteral("T:\\Alt\\"));
+        QCOMPARE(IniFile, QStringLiteral("T:\\Alt\\Quorvane.ini"));
         QCOMPARE(CrLf, QStringLiteral("\r\n"));
     }
 

@@ -8,7 +8,7 @@
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
 #include "platform/widgets/twips.h"
-#include "startup/settingsfile.h"
+#include "startup/settingslocation.h"
 #include "ui/main/centerform.h"
 #include "ui/main/keyfilter.h"
 #include "ui/viewer/viewerhost.h"
@@ -322,7 +322,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    WriteIniString(AppTitle, QStringLiteral("UserDef"), Text1->text(), IniFile);
+    WriteUserPatterns(Text1->text());
     event->accept();
     m_programEnd();
 }

@@ -1,10 +1,9 @@
 #include "startup/settingsfile.h"
+#include "support/childrun.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,7 +19,6 @@ using namespace quorvane;
 namespace {
 
 const char WriteMode[] = "--write-setting";
-const int SkipCode = 99; // the child could not set up the fault
 
 const QByteArray OldContent("; von Hand\r\n[Fenster]\r\nLinks=10\r\n[Brannick Quorvane]\r\nUserDef=*.alt\r\n");
 // Longer than a page of the small disk: a writer that cut the old file
@@ -44,45 +42,30 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Runs script under its own mount namespace with $1 = this program, $2 and
-// $3 as given. Returns the exit code, or -1 when it could not run.
-int runIsolated(const QString &script, const QString &first, const QString &second)
+// Runs command (a shell line with $1 = this program, $2 and $3 as given) in
+// a mount namespace of its own, after the shell step setup (with $1 and $2
+// = second and third).
+testsupport::ChildRun runIsolated(const QString &setup, const QString &command, const QString &second,
+                                  const QString &third)
 {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QUORVANE_TEST_VALUE"), QString::fromLatin1(NewValue));
-    child.setProcessEnvironment(environment);
-    child.start(QStringLiteral("unshare"),
-                {QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"), QStringLiteral("sh"),
-                 QStringLiteral("-c"), script, QStringLiteral("sh"), QCoreApplication::applicationFilePath(), first,
-                 second});
-    if (!child.waitForFinished(30000) || child.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return child.exitCode();
+    const testsupport::ChildRun run = testsupport::runUnder(
+        testsupport::privateMounts(), setup, {second, third}, QStringLiteral("sh"),
+        {QStringLiteral("-c"), command, QStringLiteral("sh"), QCoreApplication::applicationFilePath(), second,
+         third},
+        environment);
+    if (!run.errors.isEmpty())
+        qWarning("%s", run.errors.constData());
+    return run;
 }
 
-bool canIsolate()
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("unshare")).isEmpty())
-        return false;
-    QProcess probe;
-    probe.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("--propagation"),
-                                            QStringLiteral("private"), QStringLiteral("true")});
-    return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
-}
 } // namespace
 
 class TestSettingsFaults : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        if (!canIsolate())
-            QSKIP("no private mount namespace here (unshare -m unavailable or not permitted)");
-    }
-
     void readOnlyFolder_data()
     {
         QTest::addColumn<bool>("readOnly");
@@ -101,11 +84,12 @@ private slots:
         if (fileBefore)
             QVERIFY(writeBytes(ini, OldContent));
 
-        const QString protect = QStringLiteral("mount --bind \"$2\" \"$2\" && mount -o remount,bind,ro \"$2\" || exit 99; ");
-        const int code = runIsolated((readOnly ? protect : QString()) + QLatin1String(ChildWrite), dir.path(), QString());
-        if (code == SkipCode)
-            QSKIP("read-only bind mount not available");
-        QCOMPARE(code, 0);
+        const QString protect = readOnly ? QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\"")
+                                         : QString();
+        const testsupport::ChildRun run = runIsolated(protect, QLatin1String(ChildWrite), dir.path(), QString());
+        if (!run.cannotSetUp.isEmpty())
+            QSKIP(qPrintable(run.cannotSetUp));
+        QCOMPARE(run.exitCode, 0);
 
         if (!readOnly) {
             QCOMPARE(readBytes(ini), NewContent);
@@ -133,17 +117,16 @@ private slots:
 
         // Everything that happens on the small disk is copied out before the
         // mount vanishes with the child.
-        QString script = QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$2\" || exit 99; "
-                                        "cp \"$3/before.ini\" \"$2/Quorvane.ini\" || exit 98; ");
+        QString setup = QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" && cp \"$2/before.ini\" \"$1/Quorvane.ini\"");
         if (fill)
-            script += QStringLiteral("dd if=/dev/zero of=\"$2/fill\" bs=4k 2>/dev/null; ");
-        script += QLatin1String(ChildWrite)
-                  + QStringLiteral("; code=$?; cp \"$2/Quorvane.ini\" \"$3/after.ini\"; LC_ALL=C ls -A \"$2\" > \"$3/listing\"; "
-                                   "exit $code");
-        const int code = runIsolated(script, disk.path(), out.path());
-        if (code == SkipCode)
-            QSKIP("tmpfs mount not available");
-        QCOMPARE(code, 0);
+            setup += QStringLiteral(" && { dd if=/dev/zero of=\"$1/fill\" bs=4k 2>/dev/null || true; }");
+        const QString command = QLatin1String(ChildWrite)
+                                + QStringLiteral("; code=$?; cp \"$2/Quorvane.ini\" \"$3/after.ini\"; "
+                                                 "LC_ALL=C ls -A \"$2\" > \"$3/listing\"; exit $code");
+        const testsupport::ChildRun run = runIsolated(setup, command, disk.path(), out.path());
+        if (!run.cannotSetUp.isEmpty())
+            QSKIP(qPrintable(run.cannotSetUp));
+        QCOMPARE(run.exitCode, 0);
 
         QCOMPARE(readBytes(out.filePath(QStringLiteral("after.ini"))), fill ? OldContent : NewContent);
         const QByteArray expectedListing = fill ? "Quorvane.ini\nfill\n" : "Quorvane.ini\n";

@@ -18,6 +18,9 @@ int main(int argc, char *argv[])
 {
     quorvane::platform::keepFreedMemory();
     QApplication app(argc, argv);
+    // The program ends only through its main window (close box or Esc on the
+    // start button), never because a viewer, browser or message box closed last.
+    QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon));
     quorvane::platform::QtToolkit toolkit;
     quorvane::platform::installToolkit(&toolkit);

@@ -3,10 +3,12 @@
 # only when something is missing.
 set -euo pipefail
 
+# The journeys drive the program on a private X display with a window manager.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6test6 fonts-dejavu-core
-          fonts-liberation2 e2fsprogs util-linux strace findutils)
+          fonts-liberation2 e2fsprogs util-linux strace findutils
+          xvfb xauth openbox xdotool wmctrl x11-utils xclip)
 if [[ "${1:-}" == "--with-display" ]]; then
-    packages+=(xvfb xauth x11-utils)
+    packages+=(imagemagick)
 fi
 if [[ "${1:-}" == "--with-bench" ]]; then
     packages+=(fd-find time)

@@ -58,8 +58,7 @@ QPlainTextEdit *makePane(QWidget *parent)
     pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setTabChangesFocus(true);
-    static const QFont font = paneFont();
-    pane->setFont(font);
+    pane->setFont(paneFont());
     return pane;
 }
 

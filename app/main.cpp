@@ -1,5 +1,4 @@
 // The program: the Qt application, the toolkit on it, start-up, the event loop.
-#include "app/testhooks.h"
 #include "platform/processtuning.h"
 #include "platform/services.h"
 #include "platform/widgets/qttoolkit.h"
@@ -18,6 +17,9 @@ int main(int argc, char *argv[])
 {
     quorvane::platform::keepFreedMemory();
     QApplication app(argc, argv);
+    // The program ends only through its main window (close box or Esc on the
+    // start button), never because a viewer, browser or message box closed last.
+    QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvane.svg")));
     quorvane::platform::QtToolkit toolkit;
     quorvane::platform::installToolkit(&toolkit);
@@ -31,10 +33,8 @@ int main(int argc, char *argv[])
     // Loaded at the first touch, as start-up expects of the main window.
     std::unique_ptr<quorvane::Form1> window;
     const auto form1 = [&window]() -> quorvane::Form1Port & {
-        if (!window) {
+        if (!window)
             window = std::make_unique<quorvane::Form1>();
-            quorvane::installTestHooks(*window);
-        }
         return *window;
     };
     quorvane::Main(QCoreApplication::arguments(), form1);

@@ -7,8 +7,10 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6test6 libqt6s
           fonts-liberation2 e2fsprogs util-linux strace findutils)
 # The package test: cpack's dependency list, and the validators of what gets installed.
 packages+=(dpkg-dev file desktop-file-utils appstream groff-base)
+# The journeys drive the program on a private X display with a window manager.
+packages+=(xvfb xauth openbox xdotool wmctrl x11-utils xclip)
 if [[ "${1:-}" == "--with-display" ]]; then
-    packages+=(xvfb xauth x11-utils)
+    packages+=(imagemagick)
 fi
 if [[ "${1:-}" == "--with-bench" ]]; then
     packages+=(fd-find time)

@@ -4,9 +4,9 @@
 #include "runfixture.h"
 
 #include "platform/services.h"
+#include "support/childrun.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QStorageInfo>
 #include <QtTest>
 
@@ -318,11 +318,6 @@ void TestImagingMends::fullDisk()
     QFETCH(QStringList, expected);
     QFETCH(QStringList, sourceLeft);
 
-    QProcess probe;
-    probe.start(QStringLiteral("unshare"), {"-m", "--propagation", "private", "true"});
-    if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
-        QSKIP("no private mounts here (unshare -m needs root)");
-
     QTemporaryDir source;
     QTemporaryDir mountPoint;
     QVERIFY(source.isValid() && mountPoint.isValid());
@@ -333,19 +328,15 @@ void TestImagingMends::fullDisk()
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
     }
 
-    QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUORVANE_DRIVES"), QStringLiteral("S=%1;T=%2").arg(source.path(), mountPoint.path()));
-    child.setProcessEnvironment(env);
-    child.start(QStringLiteral("unshare"),
-                {"-m", "--propagation", "private", "sh", "-c",
-                 "mount -t tmpfs -o size=512k tmpfs \"$1\" || exit 77; exec \"$2\" --child \"$3\" \"$1\"",
-                 "sh", mountPoint.path(), QCoreApplication::applicationFilePath(), mode});
-    QVERIFY(child.waitForFinished(60000));
-    if (child.exitCode() == 77)
-        QSKIP("cannot mount a tmpfs here");
-    QVERIFY2(child.exitCode() == 0, child.readAllStandardError().constData());
-    const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    const testsupport::ChildRun child = testsupport::runUnder(
+        testsupport::privateMounts(), QStringLiteral("mount -t tmpfs -o size=512k tmpfs \"$1\""), {mountPoint.path()},
+        QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode, mountPoint.path()}, env);
+    if (!child.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(child.cannotSetUp));
+    QVERIFY2(child.exitCode == 0, child.errors.constData());
+    const QStringList lines = QString::fromUtf8(child.output).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines, expected);
     QCOMPARE(treeOf(source.path()), sourceLeft);
     if (sourceLeft.contains(QStringLiteral("keep.bin")))

@@ -2,11 +2,11 @@
 // tmpfs in a private mount namespace), another file system, a failing
 // fsync or rename (strace fault injection), no access (another user).
 #include "scratch.h"
+#include "support/childrun.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
 using namespace quorvane::platform;
@@ -27,17 +27,17 @@ private slots:
 
 private:
     struct Outcome {
+        QString cannotSetUp; // the mechanism is missing here: skip
         int error = -999;
         QStringList entries; // "name size sha1"
         QByteArray output;
     };
-    Outcome runHelper(const QString &program, const QStringList &programArgs, const QByteArray &drives,
-                      const QByteArray &checkDir);
+    Outcome runHelper(const QStringList &mechanism, const QString &setup, const QStringList &helperArgs,
+                      const QByteArray &drives, const QByteArray &checkDir);
     Outcome runInTmpfs(const QStringList &helperArgs, const QByteArray &size);
     static QString entry(const QByteArray &name, const QByteArray &content, unsigned owner = 0);
 
     QString m_helper;
-    bool m_tmpfs = false;
     std::unique_ptr<scratch::Drive> m_s;
 };
 
@@ -52,11 +52,6 @@ void TestFaults::initTestCase()
 {
     m_helper = QCoreApplication::applicationDirPath() + QStringLiteral("/platform_fault_helper");
     QVERIFY2(QFile::exists(m_helper), qPrintable(m_helper));
-    QTemporaryDir probe;
-    QProcess p;
-    p.start(QStringLiteral("unshare"), {"-m", "--propagation", "private", "sh", "-c",
-                                        "mount -t tmpfs -o size=64k tmpfs \"$0\"", probe.path()});
-    m_tmpfs = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 void TestFaults::init()
@@ -68,19 +63,21 @@ void TestFaults::init()
     QVERIFY(m_s->file("small.bin", QByteArray(1000, 's'), 0640));
 }
 
-TestFaults::Outcome TestFaults::runHelper(const QString &program, const QStringList &programArgs,
-                                          const QByteArray &drives, const QByteArray &checkDir)
+// The helper runs under mechanism after the shell step setup (its $1 is
+// checkDir), with the drives given; its lines tell the error and the
+// entries of checkDir afterwards.
+TestFaults::Outcome TestFaults::runHelper(const QStringList &mechanism, const QString &setup,
+                                          const QStringList &helperArgs, const QByteArray &drives,
+                                          const QByteArray &checkDir)
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUORVANE_DRIVES"), QString::fromUtf8(drives));
     env.insert(QStringLiteral("QV_CHECK_DIR"), QString::fromUtf8(checkDir));
-    p.setProcessEnvironment(env);
-    p.start(program, programArgs);
+    const quorvane::testsupport::ChildRun run =
+        quorvane::testsupport::runUnder(mechanism, setup, {QString::fromUtf8(checkDir)}, m_helper, helperArgs, env);
     Outcome out;
-    if (!p.waitForFinished(60000))
-        return out;
-    out.output = p.readAllStandardOutput() + p.readAllStandardError();
+    out.cannotSetUp = run.cannotSetUp;
+    out.output = run.output + run.errors;
     for (const QByteArray &line : out.output.split('\n')) {
         if (line.startsWith("error "))
             out.error = line.mid(6).toInt();
@@ -96,12 +93,10 @@ TestFaults::Outcome TestFaults::runHelper(const QString &program, const QStringL
 TestFaults::Outcome TestFaults::runInTmpfs(const QStringList &helperArgs, const QByteArray &size)
 {
     const QByteArray mount = m_s->host("mnt");
-    const QString script = QStringLiteral("mount -t tmpfs -o size=%1 tmpfs \"$0\" || exit 99; "
-                                          "printf old > \"$0/old.txt\" || exit 98; exec \"$@\"")
-                               .arg(QString::fromUtf8(size));
-    QStringList args{"-m", "--propagation", "private", "sh", "-c", script, QString::fromUtf8(mount), m_helper};
-    args += helperArgs;
-    return runHelper(QStringLiteral("unshare"), args, "S=" + m_s->root() + ";T=" + mount, mount);
+    const QString setup = QStringLiteral("mount -t tmpfs -o size=%1 tmpfs \"$1\" && printf old > \"$1/old.txt\"")
+                              .arg(QString::fromUtf8(size));
+    return runHelper(quorvane::testsupport::privateMounts(), setup, helperArgs, "S=" + m_s->root() + ";T=" + mount,
+                     mount);
 }
 
 void TestFaults::diskFull_data()
@@ -117,9 +112,9 @@ void TestFaults::diskFull_data()
 void TestFaults::diskFull()
 {
     QFETCH(QStringList, operation);
-    if (!m_tmpfs)
-        QSKIP("no private tmpfs mount here (unshare -m and mount need root)");
     const Outcome out = runInTmpfs(operation, "256k");
+    if (!out.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(out.cannotSetUp));
     QVERIFY2(out.error != -999, out.output.constData());
     QCOMPARE(out.error, int(ErrDiskFull));
     // The old file whole, no partial copy, no temporary file.
@@ -130,11 +125,11 @@ void TestFaults::diskFull()
 
 void TestFaults::moveAcrossFileSystems()
 {
-    if (!m_tmpfs)
-        QSKIP("no private tmpfs mount here (unshare -m and mount need root)");
     // The moved file keeps its owner.
     QCOMPARE(::chown(m_s->host("small.bin").constData(), 65534, 65534), 0);
     const Outcome out = runInTmpfs({"move", "S:\\small.bin", "T:\\moved.bin"}, "256k");
+    if (!out.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(out.cannotSetUp));
     QCOMPARE(out.error, 0);
     QCOMPARE(out.entries, (QStringList{entry("moved.bin", QByteArray(1000, 's'), 65534), entry("old.txt", "old")}));
     QVERIFY(!m_s->exists("small.bin"));
@@ -172,15 +167,13 @@ void TestFaults::injectedFailures()
     QFETCH(QString, syscall);
     QFETCH(QStringList, operation);
     QFETCH(int, expected);
-    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
-        QSKIP("strace is not installed");
     QVERIFY(m_s->file("old.txt", "old"));
     const QString errorName = expected == 61 ? QStringLiteral("ENOSPC") : QStringLiteral("EIO");
-    QStringList args{"-f", "-o", "/dev/null", "-e", QStringLiteral("inject=%1:error=%2").arg(syscall, errorName), m_helper};
-    args += operation;
-    const Outcome out = runHelper(QStringLiteral("strace"), args, "T=" + m_s->root(), {});
-    if (out.error == -999 && out.output.contains("ptrace"))
-        QSKIP("ptrace is not permitted here");
+    const QStringList strace{"strace", "-f", "-o", "/dev/null", "-e",
+                             QStringLiteral("inject=%1:error=%2").arg(syscall, errorName)};
+    const Outcome out = runHelper(strace, {}, operation, "T=" + m_s->root(), {});
+    if (!out.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(out.cannotSetUp));
     QCOMPARE(out.error, expected);
     QCOMPARE(m_s->content("old.txt"), QByteArray("old"));
     for (const QByteArray &name : m_s->names())
@@ -189,34 +182,31 @@ void TestFaults::injectedFailures()
 
 void TestFaults::copyWithoutKernelCopy()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
-        QSKIP("strace is not installed");
     // A kernel or file system without copy_file_range: plain reads and writes.
-    const QStringList args{"-f", "-o", "/dev/null", "-e", "inject=copy_file_range:error=ENOSYS", m_helper,
-                           "copy", "T:\\big.bin", "T:\\copy.bin"};
-    const Outcome out = runHelper(QStringLiteral("strace"), args, "T=" + m_s->root(), {});
-    if (out.error == -999 && out.output.contains("ptrace"))
-        QSKIP("ptrace is not permitted here");
+    const QStringList strace{"strace", "-f", "-o", "/dev/null", "-e", "inject=copy_file_range:error=ENOSYS"};
+    const Outcome out = runHelper(strace, {}, {"copy", "T:\\big.bin", "T:\\copy.bin"}, "T=" + m_s->root(), {});
+    if (!out.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(out.cannotSetUp));
     QCOMPARE(out.error, 0);
     QCOMPARE(m_s->content("copy.bin"), QByteArray(1 << 20, 'b'));
 }
 
 void TestFaults::permissionDenied()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty() || ::geteuid() != 0)
-        QSKIP("needs setpriv and root to run a step as another user");
+    if (::geteuid() != 0)
+        QSKIP("needs root to run a step as another user");
     QCOMPARE(::chmod(m_s->root().constData(), 0755), 0);
     QVERIFY(m_s->file("secret.txt", "s", 0600));
     QVERIFY(m_s->file("open.txt", "o", 0644));
     const QByteArray drives = "T=" + m_s->root();
-    const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups", m_helper};
-    const Outcome denied = runHelper(QStringLiteral("setpriv"), asNobody + QStringList{"input", "T:\\secret.txt"}, drives, {});
-    if (denied.error == -999)
-        QSKIP(qPrintable(QStringLiteral("could not run as another user: ") + QString::fromUtf8(denied.output)));
+    const QStringList asNobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    const Outcome denied = runHelper(asNobody, {}, {"input", "T:\\secret.txt"}, drives, {});
+    if (!denied.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(denied.cannotSetUp));
     QCOMPARE(denied.error, int(ErrPermissionDenied));
-    const Outcome allowed = runHelper(QStringLiteral("setpriv"), asNobody + QStringList{"input", "T:\\open.txt"}, drives, {});
+    const Outcome allowed = runHelper(asNobody, {}, {"input", "T:\\open.txt"}, drives, {});
     QCOMPARE(allowed.error, 0);
-    const Outcome write = runHelper(QStringLiteral("setpriv"), asNobody + QStringList{"replace", "T:\\open.txt", "3"}, drives, {});
+    const Outcome write = runHelper(asNobody, {}, {"replace", "T:\\open.txt", "3"}, drives, {});
     QCOMPARE(write.error, int(ErrPermissionDenied));
     QCOMPARE(m_s->content("open.txt"), QByteArray("o"));
 }

@@ -2,13 +2,12 @@
 #include "startup/settingsfile.h"
 #include "startup/settingslocation.h"
 #include "paths/shared.h"
+#include "support/childrun.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,7 +25,6 @@ namespace {
 
 const char WriteMode[] = "--write-setting";
 const char StartMode[] = "--start-and-save";
-const int SkipCode = 99; // the child could not set up the fault
 
 const QByteArray OldContent("; von Hand\r\n[Fenster]\r\nLinks=10\r\n[Brannick Quorvane]\r\nUserDef=*.alt\r\n");
 // Longer than a page of the small disk: a writer that cut the old file
@@ -50,44 +48,24 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Runs script under its own mount namespace with $1 = this program, $2 and
-// $3 as given, and the environment changed by changes (an empty value unsets).
-// Returns the exit code, or -1 when it could not run; output is kept in output.
-int runIsolated(const QString &script, const QString &first, const QString &second,
-                const QList<QPair<QString, QString>> &changes = {}, QByteArray *output = nullptr)
+// Runs command (a shell line with $1 = this program, $2 and $3 as given) in
+// a mount namespace of its own, after the shell step setup (with $1 and $2
+// = second and third).
+testsupport::ChildRun runIsolated(const QString &setup, const QString &command, const QString &second,
+                                  const QString &third)
 {
-    QProcess child;
-    child.setProcessChannelMode(output ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
-    child.setReadChannel(QProcess::StandardOutput);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QUORVANE_TEST_VALUE"), QString::fromLatin1(NewValue));
-    for (const auto &[name, value] : changes) {
-        if (value.isEmpty())
-            environment.remove(name);
-        else
-            environment.insert(name, value);
-    }
-    child.setProcessEnvironment(environment);
-    child.start(QStringLiteral("unshare"),
-                {QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"), QStringLiteral("sh"),
-                 QStringLiteral("-c"), script, QStringLiteral("sh"), QCoreApplication::applicationFilePath(), first,
-                 second});
-    if (!child.waitForFinished(30000) || child.exitStatus() != QProcess::NormalExit)
-        return -1;
-    if (output)
-        *output = child.readAllStandardOutput() + child.readAllStandardError();
-    return child.exitCode();
+    const testsupport::ChildRun run = testsupport::runUnder(
+        testsupport::privateMounts(), setup, {second, third}, QStringLiteral("sh"),
+        {QStringLiteral("-c"), command, QStringLiteral("sh"), QCoreApplication::applicationFilePath(), second,
+         third},
+        environment);
+    if (!run.errors.isEmpty())
+        qWarning("%s", run.errors.constData());
+    return run;
 }
 
-bool canIsolate()
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("unshare")).isEmpty())
-        return false;
-    QProcess probe;
-    probe.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("--propagation"),
-                                            QStringLiteral("private"), QStringLiteral("true")});
-    return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
-}
 // Start-up's main window, as far as the patterns go.
 class PatternBox : public Form1Port {
 public:
@@ -116,12 +94,6 @@ class TestSettingsFaults : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        if (!canIsolate())
-            QSKIP("no private mount namespace here (unshare -m unavailable or not permitted)");
-    }
-
     void readOnlyFolder_data()
     {
         QTest::addColumn<bool>("readOnly");
@@ -140,11 +112,12 @@ private slots:
         if (fileBefore)
             QVERIFY(writeBytes(ini, OldContent));
 
-        const QString protect = QStringLiteral("mount --bind \"$2\" \"$2\" && mount -o remount,bind,ro \"$2\" || exit 99; ");
-        const int code = runIsolated((readOnly ? protect : QString()) + QLatin1String(ChildWrite), dir.path(), QString());
-        if (code == SkipCode)
-            QSKIP("read-only bind mount not available");
-        QCOMPARE(code, 0);
+        const QString protect = readOnly ? QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\"")
+                                         : QString();
+        const testsupport::ChildRun run = runIsolated(protect, QLatin1String(ChildWrite), dir.path(), QString());
+        if (!run.cannotSetUp.isEmpty())
+            QSKIP(qPrintable(run.cannotSetUp));
+        QCOMPARE(run.exitCode, 0);
 
         if (!readOnly) {
             QCOMPARE(readBytes(ini), NewContent);
@@ -202,17 +175,22 @@ private slots:
         if (!inUserFile.isEmpty())
             QVERIFY(QDir().mkpath(QFileInfo(user).path()) && writeBytes(user, stored(inUserFile)));
 
-        const QString protect = QStringLiteral("mount --bind \"$2\" \"$2\" && mount -o remount,bind,ro \"$2\" || exit 99; ");
-        QByteArray output;
-        const int code = runIsolated((readOnly ? protect : QString()) + QStringLiteral("exec \"$1\" --start-and-save \"$2\" '*.neu'"),
-                                     program, QString(),
-                                     {{QStringLiteral("XDG_CONFIG_HOME"), QString(configHome).replace(QLatin1Char('@'), scratch.path())},
-                                      {QStringLiteral("HOME"), scratch.filePath(QStringLiteral("home"))},
-                                      {QStringLiteral("QUORVANE_DRIVES"), QString()}},
-                                     &output);
-        if (code == SkipCode)
-            QSKIP("read-only bind mount not available");
-        QVERIFY2(code == 0, output.constData());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QUORVANE_DRIVES"));
+        environment.insert(QStringLiteral("HOME"), scratch.filePath(QStringLiteral("home")));
+        if (configHome.isEmpty())
+            environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        else
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString(configHome).replace(QLatin1Char('@'), scratch.path()));
+        const QString protect = readOnly ? QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\"")
+                                         : QString();
+        const testsupport::ChildRun run = testsupport::runUnder(
+            testsupport::privateMounts(), protect, {program}, QCoreApplication::applicationFilePath(),
+            {QLatin1String(StartMode), program, QStringLiteral("*.neu")}, environment);
+        if (!run.cannotSetUp.isEmpty())
+            QSKIP(qPrintable(run.cannotSetUp));
+        QVERIFY2(run.exitCode == 0, run.errors.constData());
+        const QByteArray &output = run.output;
 
         QCOMPARE(lineOf(output, QStringLiteral("read")), read);
         const bool beside = !readOnly;
@@ -239,17 +217,16 @@ private slots:
 
         // Everything that happens on the small disk is copied out before the
         // mount vanishes with the child.
-        QString script = QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$2\" || exit 99; "
-                                        "cp \"$3/before.ini\" \"$2/Quorvane.ini\" || exit 98; ");
+        QString setup = QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" && cp \"$2/before.ini\" \"$1/Quorvane.ini\"");
         if (fill)
-            script += QStringLiteral("dd if=/dev/zero of=\"$2/fill\" bs=4k 2>/dev/null; ");
-        script += QLatin1String(ChildWrite)
-                  + QStringLiteral("; code=$?; cp \"$2/Quorvane.ini\" \"$3/after.ini\"; LC_ALL=C ls -A \"$2\" > \"$3/listing\"; "
-                                   "exit $code");
-        const int code = runIsolated(script, disk.path(), out.path());
-        if (code == SkipCode)
-            QSKIP("tmpfs mount not available");
-        QCOMPARE(code, 0);
+            setup += QStringLiteral(" && { dd if=/dev/zero of=\"$1/fill\" bs=4k 2>/dev/null || true; }");
+        const QString command = QLatin1String(ChildWrite)
+                                + QStringLiteral("; code=$?; cp \"$2/Quorvane.ini\" \"$3/after.ini\"; "
+                                                 "LC_ALL=C ls -A \"$2\" > \"$3/listing\"; exit $code");
+        const testsupport::ChildRun run = runIsolated(setup, command, disk.path(), out.path());
+        if (!run.cannotSetUp.isEmpty())
+            QSKIP(qPrintable(run.cannotSetUp));
+        QCOMPARE(run.exitCode, 0);
 
         QCOMPARE(readBytes(out.filePath(QStringLiteral("after.ini"))), fill ? OldContent : NewContent);
         const QByteArray expectedListing = fill ? "Quorvane.ini\nfill\n" : "Quorvane.ini\n";
@@ -261,6 +238,11 @@ private slots:
 // does when it closes.
 int main(int argc, char **argv)
 {
+    if (argc == 6 && std::strcmp(argv[1], WriteMode) == 0) {
+        (void)WriteIniString(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                             QString::fromLocal8Bit(argv[4]), QString::fromLocal8Bit(argv[5]));
+        return 0;
+    }
     // In start mode the program starts as it does for real, tells what it
     // read and from where, and saves a new value as closing its window does.
     if (argc == 4 && std::strcmp(argv[1], StartMode) == 0) {
@@ -272,11 +254,6 @@ int main(int argc, char **argv)
         std::printf("read=%s\nfile=%s\n", window.text.toUtf8().constData(), IniFile.toUtf8().constData());
         std::fflush(stdout);
         WriteUserPatterns(QString::fromLocal8Bit(argv[3]));
-        return 0;
-    }
-    if (argc == 6 && std::strcmp(argv[1], WriteMode) == 0) {
-        (void)WriteIniString(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
-                             QString::fromLocal8Bit(argv[4]), QString::fromLocal8Bit(argv[5]));
         return 0;
     }
     QCoreApplication app(argc, argv);

@@ -352,10 +352,14 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
 {
     if (event->buttons() != Qt::LeftButton)
         return;
-    const int x = static_cast<int>(pixelsToTwips(qRound(event->position().x())));
-    const int y = static_cast<int>(pixelsToTwips(qRound(event->position().y())));
-    const int left = static_cast<int>(pixelsToTwips(pos().x())) + (x - MStartX);
-    const int top = static_cast<int>(pixelsToTwips(pos().y())) + (y - MStartY);
+    // The window lags behind a fast pointer: a position relative to the
+    // window would count that lag again with every move. The pressed point
+    // belongs under the pointer's place on the screen, the outer frame the
+    // frame's width further out.
+    const QPoint screen = event->globalPosition().toPoint();
+    const QPoint frame = geometry().topLeft() - pos();
+    const int left = static_cast<int>(pixelsToTwips(screen.x() - frame.x())) - MStartX;
+    const int top = static_cast<int>(pixelsToTwips(screen.y() - frame.y())) - MStartY;
     m_dragged = true;
     move(twipsToPixels(left), twipsToPixels(top));
 }

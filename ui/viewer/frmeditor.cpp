@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,6 +25,32 @@ using platform::twipsToPixels;
 
 namespace {
 
+bool evenAdvance(const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    return metrics.horizontalAdvance(QStringLiteral("iiii")) == metrics.horizontalAdvance(QStringLiteral("WWWW"));
+}
+
+// The designed font is a fixed-pitch system font at 9 pt; take the host's
+// own. Where that resolves to a proportional face, any installed
+// fixed-pitch family will do. The rendered advance decides, not the font's
+// declared spacing, which some fixed-pitch families do not state.
+QFont paneFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(9);
+    if (evenAdvance(font))
+        return font;
+    const QStringList families = QFontDatabase::families();
+    for (const QString &family : families) {
+        QFont candidate(family);
+        candidate.setPointSizeF(9);
+        if (QFontDatabase::isFixedPitch(family) && evenAdvance(candidate))
+            return candidate;
+    }
+    return font;
+}
+
 QPlainTextEdit *makePane(QWidget *parent)
 {
     auto *pane = new QPlainTextEdit(parent);
@@ -31,10 +58,7 @@ QPlainTextEdit *makePane(QWidget *parent)
     pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setTabChangesFocus(true);
-    // The designed font is a fixed-pitch system font at 9 pt; take the host's own.
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(9);
-    pane->setFont(font);
+    pane->setFont(paneFont());
     return pane;
 }
 

@@ -3,11 +3,11 @@
 #include "paths/shared.h"
 #include "paths/testdrive.h"
 #include "platform/scriptedtoolkit.h"
+#include "support/childrun.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 #include <cstdio>
@@ -64,39 +64,26 @@ int runChild()
     return 0;
 }
 
-struct ChildRun {
-    bool ran = false;
+struct NamespaceRun {
     QString skipReason;
+    int exitCode = -1;
     QMap<QString, QStringList> facts;
 };
 
-// Runs this test program as a child inside its own mount namespace; setup is
-// a shell step that prepares "$1" (exit 97 when the mechanism is missing).
-ChildRun runInNamespace(const QString &folder, const QString &setup, int size)
+// Runs this test program as a child inside its own mount namespace, after a
+// shell step that prepares "$1".
+NamespaceRun runInNamespace(const QString &folder, const QString &setup, int size)
 {
-    ChildRun run;
-    QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LISTEXPORT_CHILD"), QStringLiteral("1"));
     env.insert(QStringLiteral("LISTEXPORT_DIR"), folder);
     env.insert(QStringLiteral("LISTEXPORT_SIZE"), QString::number(size));
-    child.setProcessEnvironment(env);
-    const QString script = QStringLiteral("{ %1 ; } >/dev/null 2>&1 || exit 97; exec \"$2\"").arg(setup);
-    child.start(QStringLiteral("unshare"),
-                {QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"),
-                 QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral("sh"), folder,
-                 QCoreApplication::applicationFilePath()});
-    if (!child.waitForStarted(5000)) {
-        run.skipReason = QStringLiteral("unshare is not available");
-        return run;
-    }
-    child.waitForFinished(60000);
-    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() == 97) {
-        run.skipReason = QStringLiteral("no mount namespace here (needs CAP_SYS_ADMIN)");
-        return run;
-    }
-    run.ran = child.exitCode() == 0;
-    const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const testsupport::ChildRun child = testsupport::runUnder(
+        testsupport::privateMounts(), setup, {folder}, QCoreApplication::applicationFilePath(), {}, env);
+    NamespaceRun run;
+    run.skipReason = child.cannotSetUp;
+    run.exitCode = child.exitCode;
+    const QStringList lines = QString::fromUtf8(child.output).split(QLatin1Char('\n'));
     for (const QString &line : lines) {
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq > 0)
@@ -256,11 +243,11 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const ChildRun run = runInNamespace(
+        const NamespaceRun run = runInNamespace(
             dir.path(), QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\""), 100);
         if (!run.skipReason.isEmpty())
             QSKIP(qPrintable(run.skipReason));
-        QVERIFY(run.ran);
+        QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.facts.value("result"), QStringList{"0"});
         QCOMPARE(run.facts.value("box"), QStringList{"48|" + WriteWarning});
         QCOMPARE(run.facts.value("names"), QStringList{""});
@@ -283,10 +270,10 @@ private slots:
         QFETCH(int, size);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const ChildRun run = runInNamespace(dir.path(), setup, size);
+        const NamespaceRun run = runInNamespace(dir.path(), setup, size);
         if (!run.skipReason.isEmpty())
             QSKIP(qPrintable(run.skipReason));
-        QVERIFY(run.ran);
+        QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.facts.value("result"), QStringList{"0"});
         QCOMPARE(run.facts.value("box"),
                  (QStringList{"36|Vorhandene Datei 'liste.txt' überschreiben ?", "48|" + WriteWarning}));

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace quorvane::testsupport {
+
+// What became of a command that a test ran under a mechanism of the machine
+// (a private mount namespace, another user, fault injection).
+struct ChildRun {
+    // Why the mechanism or the setup step failed; the command did not run
+    // then, and the test skips with this reason. Empty when it ran.
+    QString cannotSetUp;
+    int exitCode = -1;      // -1: the command crashed or did not end in time
+    QByteArray output;      // the command's standard output
+    QByteArray errors;      // the command's standard error
+};
+
+// The mechanism for faults made with mounts: a mount namespace of the
+// child's own, so every mount vanishes with it.
+QStringList privateMounts();
+
+// Runs program with args under mechanism (a command prefix such as
+// privateMounts(), setpriv or strace with their options). The shell step
+// setup runs first under the same mechanism, with setupArgs as $1, $2, ...;
+// its output goes to standard error. A mechanism that cannot start or a
+// setup step that fails is told apart from the command's own failure.
+ChildRun runUnder(const QStringList &mechanism, const QString &setup, const QStringList &setupArgs,
+                  const QString &program, const QStringList &args,
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                  int timeoutMs = 60000);
+
+} // namespace quorvane::testsupport

@@ -29,9 +29,11 @@ QStringList writtenOut(const Arguments &a)
     const JobOptions &o = a.options;
     QStringList out;
     QStringList types;
-    const std::pair<int, const char *> groups[] = {
-        {o.ExeGroup, "exe"}, {o.ImageGroup, "images"}, {o.SoundGroup, "sounds"},
-        {o.VideoGroup, "videos"}, {o.TextGroup, "docs"}};
+    const std::pair<int, const char *> groups[] = {{o.ExeGroup, "exe"},
+                                                   {o.ImageGroup, "images"},
+                                                   {o.SoundGroup, "sounds"},
+                                                   {o.VideoGroup, "videos"},
+                                                   {o.TextGroup, "docs"}};
     for (const auto &[state, name] : groups) {
         if (JobOptions::isSet(state))
             types.append(QLatin1String(name));

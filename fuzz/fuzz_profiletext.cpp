@@ -92,8 +92,7 @@ bool sameName(const QByteArray &a, const QByteArray &b)
         == 0;
 }
 
-void checkInMemory(const QByteArray &content, const QByteArray &section, const QByteArray &key,
-                   const QByteArray &value)
+void checkInMemory(const QByteArray &content, const QByteArray &section, const QByteArray &key, const QByteArray &value)
 {
     const QString sectionText = platform::fromCodePage(section);
     const QString keyText = platform::fromCodePage(key);

@@ -40,9 +40,29 @@ QByteArrayView contentOf(const QByteArray &content, const Line &line)
     return QByteArrayView(content).sliced(line.start, line.length);
 }
 
+// The blanks that do not count around a name in the file (those of
+// QByteArrayView::trimmed; QString::trimmed would also take U+00A0).
+bool isBlank(char16_t c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+QStringView withoutBlanks(QStringView name)
+{
+    while (!name.isEmpty() && isBlank(name.front().unicode()))
+        name = name.sliced(1);
+    while (!name.isEmpty() && isBlank(name.back().unicode()))
+        name.chop(1);
+    return name;
+}
+
+// Blanks around the wanted name do not count either: a name written with
+// them must be found again, or every write would add another section.
 bool namesMatch(QByteArrayView stored, const QString &wanted)
 {
-    return QString::compare(platform::fromCodePage(stored.trimmed().toByteArray()), wanted, Qt::CaseInsensitive) == 0;
+    return QString::compare(platform::fromCodePage(stored.trimmed().toByteArray()), withoutBlanks(wanted),
+                            Qt::CaseInsensitive)
+        == 0;
 }
 
 // The name of a "[name]" line, or nothing for any other line.

@@ -13,7 +13,13 @@ if [[ "${1:-}" == "--with-display" ]]; then
     packages+=(imagemagick)
 fi
 if [[ "${1:-}" == "--with-bench" ]]; then
-    packages+=(fd-find time)
+    # bench/gentree.py makes the tree the benchmark walks.
+    packages+=(fd-find time python3)
+fi
+if [[ "${1:-}" == "--with-fuzz" ]]; then
+    # tools/fuzz.sh: clang with libFuzzer and the sanitizer runtimes; the
+    # symbolizer names the lines of a finding.
+    packages+=(clang libclang-rt-dev llvm)
 fi
 
 missing=()

@@ -115,6 +115,30 @@ private slots:
         QCOMPARE(*back, value.trimmed().replace('\r', ' ').replace('\n', ' ').trimmed());
     }
 
+    // Names as a caller may pass them: what one write stores, the next read
+    // and write find again, without adding a line.
+    void namesReadBackAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<QByteArray>("key");
+        QTest::newRow("blanks around the section") << QByteArray(" Brannick Quorvane ") << QByteArray("UserDef");
+        QTest::newRow("tab after the key") << QByteArray("S") << QByteArray("K\t");
+        QTest::newRow("no-break space kept") << QByteArray("S\xa0") << QByteArray("\xa0K");
+        QTest::newRow("fuzz: blank before section, empty key") << QByteArray(" Qu\x01xxx*.ai") << QByteArray();
+    }
+    void namesReadBackAsWritten()
+    {
+        QFETCH(QByteArray, section);
+        QFETCH(QByteArray, key);
+        const QString sectionName = QString::fromLatin1(section);
+        const QString keyName = QString::fromLatin1(key);
+        const QByteArray once = setProfileValue("[Other]\r\nK=1\r\n", section, key, "v");
+        QCOMPARE(findProfileValue(once, sectionName, keyName).value_or("<none>"), QByteArray("v"));
+        const QByteArray twice = setProfileValue(once, section, key, "w");
+        QCOMPARE(twice.count('\n'), once.count('\n'));
+        QCOMPARE(findProfileValue(twice, sectionName, keyName).value_or("<none>"), QByteArray("w"));
+    }
+
     void smuggledSectionIsNotRead()
     {
         const QByteArray result = setProfileValue(QByteArray(), "S", "K", "v\r\n[Evil]\r\nK=1");

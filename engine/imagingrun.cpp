@@ -84,6 +84,7 @@ RunSummary RunJob(const JobReader &readOptions, ListingView *view)
     AddBackslash(sourceBase);
     scanSource(run, sourceBase);
     run.summary.found = lists.lstFoundFiles.count();
+    run.summary.unreadable = qsizetype(unreadableFolders().size());
     s_progress.summary = run.summary;
     fillFoundLists(run.scanBase);
 

@@ -83,11 +83,13 @@ void scanSource(RunContext &run, QString &sourceBase)
 
     files.setPattern(FilePatterns);
     EnteredDirsRecorder recorder(dirs, run);
-    const bool entered = dirs.setPath(sourceBase).ok();
+    clearUnreadableFolders();
+    const platform::Status entered = dirs.setPath(sourceBase);
     (void)files.setPath(sourceBase);
-    if (!entered) {
+    if (!entered.ok()) {
         // A source that cannot be entered is not scanned at all: the
         // enumerators still stand somewhere else, and that must not be walked.
+        noteUnreadableFolder(sourceBase, entered);
         run.scanBase = sourceBase;
         return;
     }

@@ -10,6 +10,8 @@ bool ScanActive = false;
 
 namespace {
 
+std::vector<UnreadableFolder> s_unreadable;
+
 // Tells the walk's cache that a directory's visit is over, on every way out.
 class VisitEnd {
 public:
@@ -26,6 +28,21 @@ private:
 
 } // namespace
 
+const std::vector<UnreadableFolder> &unreadableFolders()
+{
+    return s_unreadable;
+}
+
+void clearUnreadableFolders()
+{
+    s_unreadable.clear();
+}
+
+void noteUnreadableFolder(const QString &path, const platform::Status &why)
+{
+    s_unreadable.push_back({path, why.error, why.message});
+}
+
 void ScanTree(QString &path, QString &patterns)
 {
     if (!DirListCtl || !FileListCtl || !FoundFilesList)
@@ -40,14 +57,17 @@ void ScanTree(QString &path, QString &patterns)
     WalkCache *outer = WalkCache::active();
     if (outer)
         outer->disable();
-    WalkCache cache(platform::fileSystem(), WalkCache::readerCount());
+    WalkCache cache(platform::fileSystem(), WalkCache::readerCount(), patterns);
     WalkCache::setActive(&cache);
 
+    clearUnreadableFolders();
     const platform::Status entered = DirListCtl->setPath(path);
     FileListCtl->setPattern(patterns);
     FoundFilesList->clear();
     // A start that cannot be entered lists nothing; the enumerators still
     // stand in some other directory, which must not be walked instead.
+    if (!entered.ok())
+        noteUnreadableFolder(path, entered);
     if (entered.ok()) {
         const QString start = DirListCtl->path();
         (void)ScanDir(start, QString(), *DirListCtl, *FileListCtl, *FoundFilesList);
@@ -73,8 +93,12 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
         if (reentered && dirs.count() > 0) {
             // A subdirectory that cannot be entered is skipped: dirs stays in
             // newPath, and visiting "its" path would walk this directory again.
-            if (dirs.setPath(dirs.item(k - 1)).ok())
+            const QString subdirectory = dirs.item(k - 1);
+            const platform::Status entered = dirs.setPath(subdirectory);
+            if (entered.ok())
                 abandoned = ScanDir(dirs.path(), oldPath, dirs, files, found);
+            else if (entered.error != platform::ErrPathNotFound)
+                noteUnreadableFolder(subdirectory, entered); // one that is gone since hides nothing
         }
         --k;
         if (abandoned)

@@ -10,9 +10,18 @@ namespace {
 // Bounds what the helpers read ahead of the walk, and so the memory.
 constexpr int MaxAhead = 4096;
 
+// A cold disk answers many requests at once about as fast as one: the count
+// is chosen for the disk, not for the processors, which mostly wait.
+constexpr int DefaultReaders = 16;
+
 thread_local WalkCache *t_active = nullptr;
 std::atomic<int> g_readers{-1};
 std::uint64_t g_generations = 0; // walks run on one thread
+
+bool failed(const FolderRead &read)
+{
+    return read.snapshot->error != platform::ErrNone;
+}
 
 } // namespace
 
@@ -23,12 +32,8 @@ void WalkCache::setReaderCount(int readers)
 
 int WalkCache::readerCount()
 {
-    if (const int chosen = g_readers; chosen >= 0)
-        return chosen;
-    // One helper more than there are cores: the walking thread itself mostly
-    // waits for them, and a helper that is kept off the processor must not
-    // hold the walk up.
-    return int(std::clamp(std::thread::hardware_concurrency() + 1, 2u, 4u));
+    const int chosen = g_readers;
+    return chosen >= 0 ? chosen : DefaultReaders;
 }
 
 WalkCache *WalkCache::active()
@@ -41,8 +46,11 @@ void WalkCache::setActive(WalkCache *cache)
     t_active = cache;
 }
 
-WalkCache::WalkCache(platform::FileSystem &fs, int readers) : m_fs(fs), m_generation(++g_generations)
+WalkCache::WalkCache(platform::FileSystem &fs, int readers, const QString &patterns)
+    : m_fs(fs), m_generation(++g_generations), m_patterns{patterns, NamePatternSet(patterns)}
 {
+    if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
+        m_matchWith = &m_patterns;
     for (int i = 0; i < readers; ++i)
         m_readers.emplace_back([this] { readerLoop(); });
 }
@@ -78,7 +86,27 @@ void WalkCache::disable()
     m_pending.clear();
 }
 
-void WalkCache::publish(const QString &path, SnapshotPtr snapshot, bool taken)
+FolderRead WalkCache::readPending(const Pending &next, const QString &path) const
+{
+    if (next.folder)
+        return readSnapshotAt(m_fs, *next.folder, next.name, m_matchWith);
+    return readSnapshotExact(m_fs, path, m_matchWith);
+}
+
+bool WalkCache::takePending(const QString &path, Pending &out)
+{
+    // The walk goes where the helpers go: what it asks for is near the top.
+    for (size_t i = m_pending.size(); i-- > 0;) {
+        if (isChildPath(path, m_pending[i].parent, m_pending[i].name)) {
+            out = std::move(m_pending[i]);
+            m_pending.erase(m_pending.begin() + qsizetype(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+void WalkCache::publish(const QString &path, FolderRead read, bool taken)
 {
     Slot &slot = m_slots[path];
     slot.state = State::Ready;
@@ -87,9 +115,9 @@ void WalkCache::publish(const QString &path, SnapshotPtr snapshot, bool taken)
         ++m_aheadCount;
     // Pushed in list order so that the last subdirectory, which the walk
     // visits first, is on top.
-    for (const QString &name : snapshot->subdirs)
-        m_pending.push_back({childPath(path, name), path});
-    slot.snapshot = std::move(snapshot);
+    for (const QString &name : read.snapshot->subdirs)
+        m_pending.push_back({path, name, read.handle});
+    slot.snapshot = std::move(read.snapshot);
 }
 
 SnapshotPtr WalkCache::acquire(const QString &path)
@@ -97,7 +125,7 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     std::unique_lock lock(m_mutex);
     if (m_disabled) {
         lock.unlock();
-        return readSnapshot(m_fs, path);
+        return readSnapshot(m_fs, path).snapshot;
     }
     auto it = m_slots.find(path);
     if (it != m_slots.end()) {
@@ -117,40 +145,61 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     if (it != m_slots.end()) {
         // Finished earlier; only an abandoned walk comes back here. Read afresh.
         lock.unlock();
-        return readSnapshot(m_fs, path);
+        return readSnapshot(m_fs, path).snapshot;
     }
+    // Not read yet: reading it here beats waiting for a helper to get to it.
+    Pending pending;
+    const bool known = takePending(path, pending);
     m_slots.insert(path, Slot{});
     lock.unlock();
-    SnapshotPtr snapshot = readSnapshot(m_fs, path);
+    FolderRead read;
+    if (known)
+        read = readPending(pending, path);
+    // The path itself, with every help the file system gives, where no open
+    // parent serves or where the system ran out of open files for a moment.
+    if (!known || (failed(read) && read.snapshot->error == platform::ErrTooManyFiles))
+        read = readSnapshot(m_fs, path, m_matchWith);
+    pending = {};
+    SnapshotPtr snapshot = read.snapshot;
     lock.lock();
-    publish(path, snapshot, true);
+    publish(path, std::move(read), true);
     lock.unlock();
     m_readyChanged.notify_all();
     m_workChanged.notify_all();
     return snapshot;
 }
 
+void WalkCache::forgetChildren(const DirSnapshot &snapshot, const QString &path)
+{
+    // The walk has finished every subdirectory before its parent; what it
+    // did not ask for (an abandoned walk) is not needed any more either.
+    for (const QString &name : snapshot.subdirs) {
+        const auto child = m_slots.find(childPath(path, name));
+        if (child == m_slots.end() || child->state == State::Reading)
+            continue;
+        if (child->state == State::Ready && !child->taken)
+            --m_aheadCount;
+        m_slots.erase(child);
+    }
+}
+
 void WalkCache::release(const QString &path)
 {
-    std::lock_guard lock(m_mutex);
-    auto it = m_slots.find(path);
-    if (it == m_slots.end() || it->state != State::Ready)
-        return;
-    // The subdirectories were finished before this one; their marks are no
-    // longer needed once this directory itself is marked done.
-    if (it->snapshot) {
-        for (const QString &name : it->snapshot->subdirs) {
-            const auto child = m_slots.find(childPath(path, name));
-            if (child != m_slots.end() && child->state == State::Done)
-                m_slots.erase(child);
-        }
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_slots.find(path);
+        if (it == m_slots.end() || it->state != State::Ready)
+            return;
+        if (it->snapshot)
+            forgetChildren(*it->snapshot, path);
+        it = m_slots.find(path);
+        if (!it->taken)
+            --m_aheadCount;
+        it->state = State::Done;
+        it->taken = true;
+        it->snapshot.reset();
     }
-    it = m_slots.find(path);
-    if (!it->taken)
-        --m_aheadCount;
-    it->state = State::Done;
-    it->taken = true;
-    it->snapshot.reset();
+    m_workChanged.notify_all();
 }
 
 void WalkCache::readerLoop()
@@ -164,20 +213,27 @@ void WalkCache::readerLoop()
             return;
         Pending next = std::move(m_pending.back());
         m_pending.pop_back();
-        if (m_slots.contains(next.path))
-            continue; // the walk got there first
         const auto parent = m_slots.constFind(next.parent);
         if (parent == m_slots.constEnd() || parent->state == State::Done)
             continue; // the walk is past this part of the tree
-        m_slots.insert(next.path, Slot{});
+        QString path = childPath(next.parent, next.name);
+        if (m_slots.contains(path))
+            continue; // the walk got there first
+        m_slots.insert(path, Slot{});
         lock.unlock();
-        SnapshotPtr snapshot = readSnapshotAhead(m_fs, next.path);
+        FolderRead read = readPending(next, path);
+        const bool byHandle = next.folder != nullptr;
+        next.folder.reset(); // the parent closes here once its last child is read
         lock.lock();
-        if (snapshot->error != platform::ErrNone) {
-            // Failures are the walking thread's to report, with the file system's full help.
-            m_slots.remove(next.path);
+        const auto parentNow = m_slots.constFind(next.parent);
+        if (parentNow == m_slots.constEnd() || parentNow->state == State::Done) {
+            m_slots.remove(path); // the walk went past while this was read
+        } else if (failed(read) && (!byHandle || read.snapshot->error == platform::ErrTooManyFiles)) {
+            // The walking thread asks again with the file system's full help.
+            m_slots.remove(path);
         } else {
-            publish(next.path, std::move(snapshot), false);
+            publish(path, std::move(read), false);
+            m_workChanged.notify_all();
         }
         m_readyChanged.notify_all();
     }

@@ -1,7 +1,12 @@
 #include "engine/walkcache.h"
 
+#include "platform/processtuning.h"
+
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace quorvane {
 
@@ -13,6 +18,12 @@ constexpr int MaxAhead = 4096;
 // A cold disk answers many requests at once about as fast as one: the count
 // is chosen for the disk, not for the processors, which mostly wait.
 constexpr int DefaultReaders = 16;
+// From the cache, a few readers keep the walk fed; more only contend for the
+// processors. All of them go to work once one reading waits for the disk:
+// a slow reading during which this thread had blocks read from the disk (a
+// busy machine makes readings slow too, without any disk).
+constexpr int ReadersFromCache = 2;
+constexpr qint64 SlowReadMicroseconds = 200;
 
 thread_local WalkCache *t_active = nullptr;
 std::atomic<int> g_readers{-1};
@@ -51,8 +62,10 @@ WalkCache::WalkCache(platform::FileSystem &fs, int readers, const QString &patte
 {
     if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
         m_matchWith = &m_patterns;
-    for (int i = 0; i < readers; ++i)
-        m_readers.emplace_back([this] { readerLoop(); });
+    m_readerTotal = std::max(readers, 0);
+    m_inUse = std::min(m_readerTotal, ReadersFromCache);
+    for (int i = 0; i < m_readerTotal; ++i)
+        m_readers.emplace_back([this, i] { readerLoop(i); });
 }
 
 WalkCache::~WalkCache()
@@ -67,6 +80,7 @@ void WalkCache::stopReaders()
         m_stopping = true;
     }
     m_workChanged.notify_all();
+    m_sparesWanted.notify_all();
     for (std::thread &reader : m_readers)
         reader.join();
     m_readers.clear();
@@ -106,6 +120,22 @@ bool WalkCache::takePending(const QString &path, Pending &out)
     return false;
 }
 
+void WalkCache::wakeReaders(size_t work)
+{
+    // Waking a reader costs a system call; wake no more than can take work.
+    const size_t wake = std::min(work, size_t(m_idle));
+    for (size_t i = 0; i < wake; ++i)
+        m_workChanged.notify_one();
+}
+
+void WalkCache::useAllReaders()
+{
+    if (m_inUse >= m_readerTotal)
+        return;
+    m_inUse = m_readerTotal;
+    m_sparesWanted.notify_all();
+}
+
 void WalkCache::publish(const QString &path, FolderRead read, bool taken)
 {
     Slot &slot = m_slots[path];
@@ -117,6 +147,7 @@ void WalkCache::publish(const QString &path, FolderRead read, bool taken)
     // visits first, is on top.
     for (const QString &name : read.snapshot->subdirs)
         m_pending.push_back({path, name, read.handle});
+    wakeReaders(read.snapshot->subdirs.size());
     slot.snapshot = std::move(read.snapshot);
 }
 
@@ -128,17 +159,19 @@ SnapshotPtr WalkCache::acquire(const QString &path)
         return readSnapshot(m_fs, path).snapshot;
     }
     auto it = m_slots.find(path);
-    if (it != m_slots.end()) {
+    if (it != m_slots.end() && it->state == State::Reading) {
+        m_waitingFor = path;
         m_readyChanged.wait(lock, [&] {
             it = m_slots.find(path);
             return it == m_slots.end() || it->state != State::Reading;
         });
+        m_waitingFor.clear();
     }
     if (it != m_slots.end() && it->state == State::Ready) {
         if (!it->taken) {
             it->taken = true;
-            --m_aheadCount;
-            m_workChanged.notify_one();
+            if (m_aheadCount-- == MaxAhead)
+                wakeReaders(m_pending.size());
         }
         return it->snapshot;
     }
@@ -163,9 +196,6 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     SnapshotPtr snapshot = read.snapshot;
     lock.lock();
     publish(path, std::move(read), true);
-    lock.unlock();
-    m_readyChanged.notify_all();
-    m_workChanged.notify_all();
     return snapshot;
 }
 
@@ -185,32 +215,41 @@ void WalkCache::forgetChildren(const DirSnapshot &snapshot, const QString &path)
 
 void WalkCache::release(const QString &path)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        auto it = m_slots.find(path);
-        if (it == m_slots.end() || it->state != State::Ready)
-            return;
-        if (it->snapshot)
-            forgetChildren(*it->snapshot, path);
-        it = m_slots.find(path);
-        if (!it->taken)
-            --m_aheadCount;
-        it->state = State::Done;
-        it->taken = true;
-        it->snapshot.reset();
-    }
-    m_workChanged.notify_all();
+    std::lock_guard lock(m_mutex);
+    auto it = m_slots.find(path);
+    if (it == m_slots.end() || it->state != State::Ready)
+        return;
+    const int aheadBefore = m_aheadCount;
+    if (it->snapshot)
+        forgetChildren(*it->snapshot, path);
+    it = m_slots.find(path);
+    if (!it->taken)
+        --m_aheadCount;
+    it->state = State::Done;
+    it->taken = true;
+    it->snapshot.reset();
+    if (aheadBefore >= MaxAhead && m_aheadCount < MaxAhead)
+        wakeReaders(m_pending.size());
 }
 
-void WalkCache::readerLoop()
+void WalkCache::readerLoop(int index)
 {
+    long long blocksRead = platform::blocksReadByThisThread();
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_workChanged.wait(lock, [&] {
-            return m_stopping || (!m_pending.empty() && m_aheadCount < MaxAhead);
-        });
+        if (index >= m_inUse) {
+            m_sparesWanted.wait(lock, [&] { return m_stopping || index < m_inUse; });
+        } else if (!m_stopping && (m_pending.empty() || m_aheadCount >= MaxAhead)) {
+            ++m_idle;
+            m_workChanged.wait(lock, [&] {
+                return m_stopping || (!m_pending.empty() && m_aheadCount < MaxAhead);
+            });
+            --m_idle;
+        }
         if (m_stopping)
             return;
+        if (index >= m_inUse || m_pending.empty() || m_aheadCount >= MaxAhead)
+            continue;
         Pending next = std::move(m_pending.back());
         m_pending.pop_back();
         const auto parent = m_slots.constFind(next.parent);
@@ -221,10 +260,19 @@ void WalkCache::readerLoop()
             continue; // the walk got there first
         m_slots.insert(path, Slot{});
         lock.unlock();
+        QElapsedTimer clock;
+        clock.start();
         FolderRead read = readPending(next, path);
+        bool fromDisk = false;
+        if (clock.nsecsElapsed() / 1000 >= SlowReadMicroseconds) {
+            const long long before = std::exchange(blocksRead, platform::blocksReadByThisThread());
+            fromDisk = blocksRead > before;
+        }
         const bool byHandle = next.folder != nullptr;
         next.folder.reset(); // the parent closes here once its last child is read
         lock.lock();
+        if (fromDisk)
+            useAllReaders();
         const auto parentNow = m_slots.constFind(next.parent);
         if (parentNow == m_slots.constEnd() || parentNow->state == State::Done) {
             m_slots.remove(path); // the walk went past while this was read
@@ -233,9 +281,9 @@ void WalkCache::readerLoop()
             m_slots.remove(path);
         } else {
             publish(path, std::move(read), false);
-            m_workChanged.notify_all();
         }
-        m_readyChanged.notify_all();
+        if (m_waitingFor == path)
+            m_readyChanged.notify_one();
     }
 }
 

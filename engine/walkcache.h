@@ -64,7 +64,9 @@ private:
         platform::FolderHandlePtr folder; // the parent, held open
     };
 
-    void readerLoop();
+    void readerLoop(int index);
+    void wakeReaders(size_t work); // with m_mutex held
+    void useAllReaders(); // with m_mutex held
     FolderRead readPending(const Pending &next, const QString &path) const;
     bool takePending(const QString &path, Pending &out); // with m_mutex held
     void publish(const QString &path, FolderRead read, bool taken); // with m_mutex held
@@ -76,11 +78,16 @@ private:
     SnapshotPatterns m_patterns;
     const SnapshotPatterns *m_matchWith = nullptr;
     std::mutex m_mutex;
-    std::condition_variable m_readyChanged;
-    std::condition_variable m_workChanged;
+    std::condition_variable m_readyChanged; // the walk waits for m_waitingFor
+    std::condition_variable m_workChanged;  // readers in use wait for work
+    std::condition_variable m_sparesWanted; // readers not in use wait to be used
+    QString m_waitingFor;
     QHash<QString, Slot> m_slots;
     std::vector<Pending> m_pending; // a stack: its top is the next directory the walk enters
     int m_aheadCount = 0;            // read but not yet asked for
+    int m_readerTotal = 0;
+    int m_inUse = 0;                 // readers that take work; the others wait for a slow disk
+    int m_idle = 0;                  // readers in use that wait for work
     bool m_stopping = false;
     bool m_disabled = false;
     std::vector<std::thread> m_readers;

@@ -14,15 +14,14 @@ namespace {
 const QChar Backslash = QLatin1Char('\\');
 
 // The folder part of a found file's path, "\" kept only at a drive root.
-QString folderOf(const QString &fullPath)
+QStringView folderOf(QStringView fullPath)
 {
     const qsizetype cut = fullPath.lastIndexOf(Backslash);
     if (cut < 0)
         return {};
-    QString folder = fullPath.left(cut);
-    if (folder.size() == 2 && folder.at(1) == QLatin1Char(':'))
-        folder.append(Backslash);
-    return folder;
+    if (cut == 2 && fullPath.at(1) == QLatin1Char(':'))
+        return fullPath.left(3);
+    return fullPath.left(cut);
 }
 
 QString withSlash(const QString &hostPath)
@@ -72,26 +71,33 @@ void fillFoundLists(const QString &scanBase)
     const platform::Result<QString> hostBase = fs.hostPath(scanBase);
     const QString hostPrefix = hostBase.ok() ? withSlash(hostBase.value) : QString();
     QSet<QString> folders;
-    QString previousFolder;
+    QStringView previousFolder;
+    QString host;
+    // Views into the found list, which stays as it is meanwhile: a list of
+    // 200,000 entries is read without a copy of each.
     const qsizetype count = lists.lstFoundFiles.count();
     for (qsizetype i = 0; i < count; ++i) {
-        const QString entry = lists.lstFoundFiles.item(i);
-        const QString folder = folderOf(entry);
+        const QStringView entry = lists.lstFoundFiles.itemView(i);
+        const QStringView folder = folderOf(entry);
         // Files of one folder mostly come together; the set catches the rest.
-        if (!folder.isEmpty() && folder != previousFolder && !folders.contains(folder)) {
-            folders.insert(folder);
-            lists.lstFoundDirs.addItem(folder);
+        if (!folder.isEmpty() && folder != previousFolder) {
+            const QString name = folder.toString();
+            if (!folders.contains(name)) {
+                folders.insert(name);
+                lists.lstFoundDirs.addItem(name);
+            }
         }
         previousFolder = folder;
-        const QString relative = relativeToBase(entry, scanBase);
-        if (hostBase.ok() && !relative.isEmpty()) {
-            QString host = relative;
-            host.replace(Backslash, QLatin1Char('/'));
-            lists.lstFullPathName.addItem(hostPrefix + platform::displayName(host));
+        if (hostBase.ok() && entry.size() > scanBase.size() && entry.startsWith(scanBase, Qt::CaseInsensitive)) {
+            host.resize(0);
+            host += hostPrefix;
+            for (const QChar c : entry.mid(scanBase.size()))
+                host += c == Backslash ? QLatin1Char('/') : c;
+            lists.lstFullPathName.addItem(platform::hasEscapes(host) ? platform::displayName(host) : host);
             continue;
         }
-        const platform::Result<QString> host = fs.hostPath(entry);
-        lists.lstFullPathName.addItem(host.ok() ? host.value : entry);
+        const platform::Result<QString> full = fs.hostPath(entry.toString());
+        lists.lstFullPathName.addItem(full.ok() ? full.value : entry.toString());
     }
 }
 

@@ -34,6 +34,24 @@ bool failed(const FolderRead &read)
     return read.snapshot->error != platform::ErrNone;
 }
 
+// The walk enters a directory's subdirectories from the last to the first,
+// each with all below it before the next: the order of a directory is its
+// parent's followed by its place in that order, compared byte by byte.
+QByteArray childOrder(const QByteArray &parent, size_t index, size_t count)
+{
+    const auto place = quint32(count - 1 - index);
+    QByteArray order = parent;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        order += char((place >> shift) & 0xff);
+    return order;
+}
+
+template <typename Entry>
+bool comesLater(const Entry &a, const Entry &b)
+{
+    return a.order > b.order;
+}
+
 } // namespace
 
 void WalkCache::setReaderCount(int readers)
@@ -109,13 +127,20 @@ FolderRead WalkCache::readPending(const Pending &next, const QString &path) cons
 
 bool WalkCache::takePending(const QString &path, Pending &out)
 {
-    // The walk goes where the helpers go: what it asks for is near the top.
-    for (size_t i = m_pending.size(); i-- > 0;) {
-        if (isChildPath(path, m_pending[i].parent, m_pending[i].name)) {
-            out = std::move(m_pending[i]);
-            m_pending.erase(m_pending.begin() + qsizetype(i));
-            return true;
+    // The helpers read in the walk's order: what it asks for is mostly on top.
+    for (size_t i = 0; i < m_pending.size(); ++i) {
+        if (!isChildPath(path, m_pending[i].parent, m_pending[i].name))
+            continue;
+        if (i == 0) {
+            std::pop_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+        } else {
+            std::swap(m_pending[i], m_pending.back());
         }
+        out = std::move(m_pending.back());
+        m_pending.pop_back();
+        if (i != 0)
+            std::make_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+        return true;
     }
     return false;
 }
@@ -136,17 +161,18 @@ void WalkCache::useAllReaders()
     m_sparesWanted.notify_all();
 }
 
-void WalkCache::publish(const QString &path, FolderRead read, bool taken)
+void WalkCache::publish(const QString &path, FolderRead read, bool taken, const QByteArray &order)
 {
     Slot &slot = m_slots[path];
     slot.state = State::Ready;
     slot.taken = taken;
     if (!taken)
         ++m_aheadCount;
-    // Pushed in list order so that the last subdirectory, which the walk
-    // visits first, is on top.
-    for (const QString &name : read.snapshot->subdirs)
-        m_pending.push_back({path, name, read.handle});
+    const std::vector<QString> &subdirs = read.snapshot->subdirs;
+    for (size_t i = 0; i < subdirs.size(); ++i) {
+        m_pending.push_back({path, subdirs[i], read.handle, childOrder(order, i, subdirs.size())});
+        std::push_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+    }
     wakeReaders(read.snapshot->subdirs.size());
     slot.snapshot = std::move(read.snapshot);
 }
@@ -192,10 +218,11 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     // parent serves or where the system ran out of open files for a moment.
     if (!known || (failed(read) && read.snapshot->error == platform::ErrTooManyFiles))
         read = readSnapshot(m_fs, path, m_matchWith);
+    const QByteArray order = std::move(pending.order);
     pending = {};
     SnapshotPtr snapshot = read.snapshot;
     lock.lock();
-    publish(path, std::move(read), true);
+    publish(path, std::move(read), true, order);
     return snapshot;
 }
 
@@ -250,6 +277,7 @@ void WalkCache::readerLoop(int index)
             return;
         if (index >= m_inUse || m_pending.empty() || m_aheadCount >= MaxAhead)
             continue;
+        std::pop_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
         Pending next = std::move(m_pending.back());
         m_pending.pop_back();
         const auto parent = m_slots.constFind(next.parent);
@@ -280,7 +308,7 @@ void WalkCache::readerLoop(int index)
             // The walking thread asks again with the file system's full help.
             m_slots.remove(path);
         } else {
-            publish(path, std::move(read), false);
+            publish(path, std::move(read), false, next.order);
         }
         if (m_waitingFor == path)
             m_readyChanged.notify_one();

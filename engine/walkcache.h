@@ -62,6 +62,7 @@ private:
         QString parent; // the parent's path
         QString name;   // its name there, as stored
         platform::FolderHandlePtr folder; // the parent, held open
+        QByteArray order; // where the walk comes to it: smaller is sooner
     };
 
     void readerLoop(int index);
@@ -69,7 +70,7 @@ private:
     void useAllReaders(); // with m_mutex held
     FolderRead readPending(const Pending &next, const QString &path) const;
     bool takePending(const QString &path, Pending &out); // with m_mutex held
-    void publish(const QString &path, FolderRead read, bool taken); // with m_mutex held
+    void publish(const QString &path, FolderRead read, bool taken, const QByteArray &order); // with m_mutex held
     void forgetChildren(const DirSnapshot &snapshot, const QString &path); // with m_mutex held
     void stopReaders();
 
@@ -83,7 +84,9 @@ private:
     std::condition_variable m_sparesWanted; // readers not in use wait to be used
     QString m_waitingFor;
     QHash<QString, Slot> m_slots;
-    std::vector<Pending> m_pending; // a stack: its top is the next directory the walk enters
+    // A heap in the order of the walk: its top is the next directory the
+    // walk enters, whichever reader published its parent when.
+    std::vector<Pending> m_pending;
     int m_aheadCount = 0;            // read but not yet asked for
     int m_readerTotal = 0;
     int m_inUse = 0;                 // readers that take work; the others wait for a slow disk

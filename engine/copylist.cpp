@@ -7,6 +7,9 @@
 
 #include <QSet>
 
+#include <future>
+#include <system_error>
+
 namespace quorvane {
 
 namespace {
@@ -61,24 +64,46 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
     return inside;
 }
 
+namespace {
+
+// The complete path names of the run's files, filled beside the listing.
+std::future<void> s_fullPaths;
+
+bool belowBase(QStringView entry, const QString &scanBase)
+{
+    return entry.size() > scanBase.size() && entry.startsWith(scanBase, Qt::CaseInsensitive);
+}
+
+// The host's name of a file below the scan's start is that of the start plus
+// the same components, the found names being the names as stored: no disk
+// access, so this may run on another thread.
+void addFullPaths(const StringList &found, StringList &full, const QString &scanBase, const QString &hostPrefix)
+{
+    QString host;
+    const qsizetype count = found.count();
+    for (qsizetype i = 0; i < count; ++i) {
+        const QStringView entry = found.itemView(i);
+        host.resize(0);
+        host += hostPrefix;
+        for (const QChar c : entry.mid(scanBase.size()))
+            host += c == Backslash ? QLatin1Char('/') : c;
+        full.addItem(platform::hasEscapes(host) ? platform::displayName(host) : host);
+    }
+}
+
+} // namespace
+
 void fillFoundLists(const QString &scanBase)
 {
+    settleFoundLists();
     Begin &lists = worker();
-    platform::FileSystem &fs = platform::fileSystem();
-    // The found names are the names as stored, so below the scan's start the
-    // host's name is that of the start plus the same components; the disk is
-    // asked once, not once per file.
-    const platform::Result<QString> hostBase = fs.hostPath(scanBase);
-    const QString hostPrefix = hostBase.ok() ? withSlash(hostBase.value) : QString();
-    QSet<QString> folders;
-    QStringView previousFolder;
-    QString host;
     // Views into the found list, which stays as it is meanwhile: a list of
     // 200,000 entries is read without a copy of each.
+    QSet<QString> folders;
+    QStringView previousFolder;
     const qsizetype count = lists.lstFoundFiles.count();
     for (qsizetype i = 0; i < count; ++i) {
-        const QStringView entry = lists.lstFoundFiles.itemView(i);
-        const QStringView folder = folderOf(entry);
+        const QStringView folder = folderOf(lists.lstFoundFiles.itemView(i));
         // Files of one folder mostly come together; the set catches the rest.
         if (!folder.isEmpty() && folder != previousFolder) {
             const QString name = folder.toString();
@@ -88,17 +113,44 @@ void fillFoundLists(const QString &scanBase)
             }
         }
         previousFolder = folder;
-        if (hostBase.ok() && entry.size() > scanBase.size() && entry.startsWith(scanBase, Qt::CaseInsensitive)) {
-            host.resize(0);
-            host += hostPrefix;
-            for (const QChar c : entry.mid(scanBase.size()))
-                host += c == Backslash ? QLatin1Char('/') : c;
-            lists.lstFullPathName.addItem(platform::hasEscapes(host) ? platform::displayName(host) : host);
+    }
+
+    platform::FileSystem &fs = platform::fileSystem();
+    const platform::Result<QString> hostBase = fs.hostPath(scanBase);
+    // The list is sorted without regard to case, so when its first and last
+    // entries lie below the start, all of them do.
+    if (hostBase.ok() && count > 0 && belowBase(lists.lstFoundFiles.itemView(0), scanBase)
+        && belowBase(lists.lstFoundFiles.itemView(count - 1), scanBase)) {
+        // The complete path names are only read by the full-path toggle: they
+        // are made on the processor the panes leave idle.
+        auto fill = [&lists, scanBase, prefix = withSlash(hostBase.value)] {
+            addFullPaths(lists.lstFoundFiles, lists.lstFullPathName, scanBase, prefix);
+        };
+        try {
+            s_fullPaths = std::async(std::launch::async, fill);
+        } catch (const std::system_error &) {
+            fill();
+        }
+        return;
+    }
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString entry = lists.lstFoundFiles.item(i);
+        const QString relative = relativeToBase(entry, scanBase);
+        if (hostBase.ok() && !relative.isEmpty()) {
+            QString host = relative;
+            host.replace(Backslash, QLatin1Char('/'));
+            lists.lstFullPathName.addItem(withSlash(hostBase.value) + platform::displayName(host));
             continue;
         }
-        const platform::Result<QString> full = fs.hostPath(entry.toString());
-        lists.lstFullPathName.addItem(full.ok() ? full.value : entry.toString());
+        const platform::Result<QString> full = fs.hostPath(entry);
+        lists.lstFullPathName.addItem(full.ok() ? full.value : entry);
     }
+}
+
+void settleFoundLists()
+{
+    if (s_fullPaths.valid())
+        s_fullPaths.get();
 }
 
 qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase,

@@ -32,6 +32,7 @@ public:
 
 void endRun()
 {
+    settleFoundLists();
     ScanActive = false;
     platform::toolkit().setDefaultCursor();
 }
@@ -72,6 +73,7 @@ RunSummary RunJob(const JobReader &readOptions, ListingView *view)
 
     if (!FoundFilesList)
         InitFileHandling();
+    settleFoundLists();
     Begin &lists = worker();
     lists.lstFoundFiles.clear();
     lists.lstFullPathName.clear();

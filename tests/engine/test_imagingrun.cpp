@@ -18,6 +18,7 @@ private slots:
     void listingFillsBothPanes();
     void secondListingRefillsOpenViewer();
     void listingBatchesAndYields();
+    void fullPathsCompleteWhenAskedForDuringListing();
     void directoryPaneStopsWhenListingIsSwitchedOff();
     void listsForTheViewerAndTheImage();
     void imageOptions_data();
@@ -168,6 +169,32 @@ void TestImagingRun::listingBatchesAndYields()
     // Many entries share a call, and the window gets a turn between batches.
     QVERIFY2(view.fileCalls >= 3 && view.fileCalls < count / 100, qPrintable(QString::number(view.fileCalls)));
     QVERIFY(drive.toolkit.yieldCount() - yieldsBefore >= view.fileCalls);
+}
+
+// The complete path names are made beside the listing; whoever asks for
+// them while the panes fill (the full-path toggle) gets all of them.
+void TestImagingRun::fullPathsCompleteWhenAskedForDuringListing()
+{
+    class AskingView : public FakeView {
+    public:
+        void appendToFilePane(const QStringList &entries) override
+        {
+            FakeView::appendToFilePane(entries);
+            settleFoundLists();
+            if (seen < 0)
+                seen = worker().lstFullPathName.count();
+        }
+        qsizetype seen = -1;
+    };
+    EngineDrive drive;
+    for (int i = 0; i < 300; ++i)
+        QVERIFY(drive.makeFile(QStringLiteral("src/d%1/f.txt").arg(i % 7) + QString::number(i)));
+    JobOptions o = jobOn();
+    o.TextListing = true;
+    AskingView view;
+    runWith(o, &view);
+    QCOMPARE(view.seen, qsizetype(300));
+    QCOMPARE(worker().lstFullPathName.item(0), drive.host("src/d0/f.txt0"));
 }
 
 void TestImagingRun::directoryPaneStopsWhenListingIsSwitchedOff()

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
 #include <utility>
 
 namespace quorvane {
@@ -81,9 +82,10 @@ WalkCache::WalkCache(platform::FileSystem &fs, int readers, const QString &patte
     if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
         m_matchWith = &m_patterns;
     m_readerTotal = std::max(readers, 0);
-    m_inUse = std::min(m_readerTotal, ReadersFromCache);
-    for (int i = 0; i < m_readerTotal; ++i)
-        m_readers.emplace_back([this, i] { readerLoop(i); });
+    // Starting a thread costs about a millisecond here: the others start
+    // only when the disk has to be waited for.
+    std::lock_guard lock(m_mutex);
+    startReaders(std::min(m_readerTotal, ReadersFromCache));
 }
 
 WalkCache::~WalkCache()
@@ -98,7 +100,7 @@ void WalkCache::stopReaders()
         m_stopping = true;
     }
     m_workChanged.notify_all();
-    m_sparesWanted.notify_all();
+    // No reader starts once m_stopping is set, so the list stays as it is.
     for (std::thread &reader : m_readers)
         reader.join();
     m_readers.clear();
@@ -153,12 +155,20 @@ void WalkCache::wakeReaders(size_t work)
         m_workChanged.notify_one();
 }
 
+void WalkCache::startReaders(int count)
+{
+    while (int(m_readers.size()) < count && !m_stopping) {
+        try {
+            m_readers.emplace_back([this] { readerLoop(); });
+        } catch (const std::system_error &) {
+            return; // the walk goes on with the readers it has
+        }
+    }
+}
+
 void WalkCache::useAllReaders()
 {
-    if (m_inUse >= m_readerTotal)
-        return;
-    m_inUse = m_readerTotal;
-    m_sparesWanted.notify_all();
+    startReaders(m_readerTotal);
 }
 
 void WalkCache::publish(const QString &path, FolderRead read, bool taken, const QByteArray &order)
@@ -201,11 +211,6 @@ SnapshotPtr WalkCache::acquire(const QString &path)
         }
         return it->snapshot;
     }
-    if (it != m_slots.end()) {
-        // Finished earlier; only an abandoned walk comes back here. Read afresh.
-        lock.unlock();
-        return readSnapshot(m_fs, path).snapshot;
-    }
     // Not read yet: reading it here beats waiting for a helper to get to it.
     Pending pending;
     const bool known = takePending(path, pending);
@@ -226,47 +231,26 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     return snapshot;
 }
 
-void WalkCache::forgetChildren(const DirSnapshot &snapshot, const QString &path)
-{
-    // The walk has finished every subdirectory before its parent; what it
-    // did not ask for (an abandoned walk) is not needed any more either.
-    for (const QString &name : snapshot.subdirs) {
-        const auto child = m_slots.find(childPath(path, name));
-        if (child == m_slots.end() || child->state == State::Reading)
-            continue;
-        if (child->state == State::Ready && !child->taken)
-            --m_aheadCount;
-        m_slots.erase(child);
-    }
-}
-
 void WalkCache::release(const QString &path)
 {
+    // The walk does not come back (an abandoned walk reads afresh), and a
+    // helper that finds no parent knows the walk is past it.
     std::lock_guard lock(m_mutex);
-    auto it = m_slots.find(path);
+    const auto it = m_slots.find(path);
     if (it == m_slots.end() || it->state != State::Ready)
         return;
-    const int aheadBefore = m_aheadCount;
-    if (it->snapshot)
-        forgetChildren(*it->snapshot, path);
-    it = m_slots.find(path);
-    if (!it->taken)
-        --m_aheadCount;
-    it->state = State::Done;
-    it->taken = true;
-    it->snapshot.reset();
-    if (aheadBefore >= MaxAhead && m_aheadCount < MaxAhead)
+    const bool wasAhead = !it->taken;
+    m_slots.erase(it);
+    if (wasAhead && m_aheadCount-- == MaxAhead)
         wakeReaders(m_pending.size());
 }
 
-void WalkCache::readerLoop(int index)
+void WalkCache::readerLoop()
 {
     long long blocksRead = platform::blocksReadByThisThread();
     std::unique_lock lock(m_mutex);
     for (;;) {
-        if (index >= m_inUse) {
-            m_sparesWanted.wait(lock, [&] { return m_stopping || index < m_inUse; });
-        } else if (!m_stopping && (m_pending.empty() || m_aheadCount >= MaxAhead)) {
+        if (!m_stopping && (m_pending.empty() || m_aheadCount >= MaxAhead)) {
             ++m_idle;
             m_workChanged.wait(lock, [&] {
                 return m_stopping || (!m_pending.empty() && m_aheadCount < MaxAhead);
@@ -275,24 +259,25 @@ void WalkCache::readerLoop(int index)
         }
         if (m_stopping)
             return;
-        if (index >= m_inUse || m_pending.empty() || m_aheadCount >= MaxAhead)
+        if (m_pending.empty() || m_aheadCount >= MaxAhead)
             continue;
         std::pop_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
         Pending next = std::move(m_pending.back());
         m_pending.pop_back();
         const auto parent = m_slots.constFind(next.parent);
-        if (parent == m_slots.constEnd() || parent->state == State::Done)
+        if (parent == m_slots.constEnd())
             continue; // the walk is past this part of the tree
         QString path = childPath(next.parent, next.name);
         if (m_slots.contains(path))
             continue; // the walk got there first
         m_slots.insert(path, Slot{});
+        const bool watchDisk = int(m_readers.size()) < m_readerTotal;
         lock.unlock();
         QElapsedTimer clock;
         clock.start();
         FolderRead read = readPending(next, path);
         bool fromDisk = false;
-        if (clock.nsecsElapsed() / 1000 >= SlowReadMicroseconds) {
+        if (watchDisk && clock.nsecsElapsed() / 1000 >= SlowReadMicroseconds) {
             const long long before = std::exchange(blocksRead, platform::blocksReadByThisThread());
             fromDisk = blocksRead > before;
         }
@@ -302,7 +287,7 @@ void WalkCache::readerLoop(int index)
         if (fromDisk)
             useAllReaders();
         const auto parentNow = m_slots.constFind(next.parent);
-        if (parentNow == m_slots.constEnd() || parentNow->state == State::Done) {
+        if (parentNow == m_slots.constEnd()) {
             m_slots.remove(path); // the walk went past while this was read
         } else if (failed(read) && (!byHandle || read.snapshot->error == platform::ErrTooManyFiles)) {
             // The walking thread asks again with the file system's full help.

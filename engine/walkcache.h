@@ -51,7 +51,7 @@ public:
     static void setActive(WalkCache *cache);
 
 private:
-    enum class State { Reading, Ready, Done };
+    enum class State { Reading, Ready };
     struct Slot {
         State state = State::Reading;
         bool taken = false; // the walk has asked for it at least once
@@ -65,13 +65,13 @@ private:
         QByteArray order; // where the walk comes to it: smaller is sooner
     };
 
-    void readerLoop(int index);
+    void readerLoop();
+    void startReaders(int count); // with m_mutex held
     void wakeReaders(size_t work); // with m_mutex held
     void useAllReaders(); // with m_mutex held
     FolderRead readPending(const Pending &next, const QString &path) const;
     bool takePending(const QString &path, Pending &out); // with m_mutex held
     void publish(const QString &path, FolderRead read, bool taken, const QByteArray &order); // with m_mutex held
-    void forgetChildren(const DirSnapshot &snapshot, const QString &path); // with m_mutex held
     void stopReaders();
 
     platform::FileSystem &m_fs;
@@ -81,15 +81,13 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_readyChanged; // the walk waits for m_waitingFor
     std::condition_variable m_workChanged;  // readers in use wait for work
-    std::condition_variable m_sparesWanted; // readers not in use wait to be used
     QString m_waitingFor;
     QHash<QString, Slot> m_slots;
     // A heap in the order of the walk: its top is the next directory the
     // walk enters, whichever reader published its parent when.
     std::vector<Pending> m_pending;
     int m_aheadCount = 0;            // read but not yet asked for
-    int m_readerTotal = 0;
-    int m_inUse = 0;                 // readers that take work; the others wait for a slow disk
+    int m_readerTotal = 0;           // readers started once the disk has to be waited for
     int m_idle = 0;                  // readers in use that wait for work
     bool m_stopping = false;
     bool m_disabled = false;

@@ -2,6 +2,7 @@
 
 #include "engine/walkcache.h"
 #include "engine/worker.h"
+#include "platform/hosterrors.h"
 #include "platform/services.h"
 
 namespace quorvane {
@@ -40,7 +41,7 @@ void clearUnreadableFolders()
 
 void noteUnreadableFolder(const QString &path, const platform::Status &why)
 {
-    s_unreadable.push_back({path, why.error, why.message});
+    s_unreadable.push_back({path, why.error, why.message.isEmpty() ? platform::errorText(why.error) : why.message});
 }
 
 void ScanTree(QString &path, QString &patterns)
@@ -66,11 +67,11 @@ void ScanTree(QString &path, QString &patterns)
     FoundFilesList->clear();
     // A start that cannot be entered lists nothing; the enumerators still
     // stand in some other directory, which must not be walked instead.
-    if (!entered.ok())
-        noteUnreadableFolder(path, entered);
     if (entered.ok()) {
         const QString start = DirListCtl->path();
         (void)ScanDir(start, QString(), *DirListCtl, *FileListCtl, *FoundFilesList);
+    } else {
+        noteUnreadableFolder(path, entered);
     }
     WalkCache::setActive(outer);
 }
@@ -86,11 +87,17 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
         return true;
 
     qsizetype k = dirs.count();
+    bool reentryNoted = false;
     while (k > 0 && ScanActive) {
         const QString oldPath = dirs.path();
-        // A directory that can no longer be entered is not walked from wherever dirs stands.
-        const bool reentered = dirs.setPath(newPath).ok();
-        if (reentered && dirs.count() > 0) {
+        // A directory that can no longer be entered is not walked from wherever
+        // dirs stands; what it still held below is named as not read.
+        const platform::Status reentered = dirs.setPath(newPath);
+        if (!reentered.ok() && !reentryNoted && reentered.error != platform::ErrPathNotFound) {
+            noteUnreadableFolder(newPath, reentered);
+            reentryNoted = true;
+        }
+        if (reentered.ok() && dirs.count() > 0) {
             // A subdirectory that cannot be entered is skipped: dirs stays in
             // newPath, and visiting "its" path would walk this directory again.
             const QString subdirectory = dirs.item(k - 1);
@@ -105,7 +112,9 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
             return false;
     }
 
-    (void)files.setPath(dirs.path());
+    const platform::Status listed = files.setPath(dirs.path());
+    if (!listed.ok() && listed.error != platform::ErrPathNotFound)
+        noteUnreadableFolder(dirs.path(), listed);
     QString prefix = files.path();
     if (!prefix.endsWith(QLatin1Char('\\')))
         prefix += QLatin1Char('\\');

@@ -13,11 +13,8 @@ namespace quorvane {
 
 namespace {
 
-// Bounds what the helpers read ahead of the walk, and so the memory. Helpers
-// that reached the bound sleep until the walk has taken a good part of it:
-// waking one for every folder the walk takes costs two system calls a folder.
+// Bounds what the helpers read ahead of the walk, and so the memory.
 constexpr int MaxAhead = 4096;
-constexpr int ResumeAhead = MaxAhead - 512;
 
 // A cold disk answers many requests at once about as fast as one: the count
 // is chosen for the disk, not for the processors, which mostly wait.
@@ -153,8 +150,6 @@ bool WalkCache::takePending(const QString &path, Pending &out)
 void WalkCache::wakeReaders(size_t work)
 {
     // Waking a reader costs a system call; wake no more than can take work.
-    if (m_aheadCount >= MaxAhead)
-        return;
     const size_t wake = std::min(work, size_t(m_idle));
     for (size_t i = 0; i < wake; ++i)
         m_workChanged.notify_one();
@@ -211,7 +206,7 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     if (it != m_slots.end() && it->state == State::Ready) {
         if (!it->taken) {
             it->taken = true;
-            if (--m_aheadCount == ResumeAhead)
+            if (m_aheadCount-- == MaxAhead)
                 wakeReaders(m_pending.size());
         }
         return it->snapshot;
@@ -246,7 +241,7 @@ void WalkCache::release(const QString &path)
         return;
     const bool wasAhead = !it->taken;
     m_slots.erase(it);
-    if (wasAhead && --m_aheadCount == ResumeAhead)
+    if (wasAhead && m_aheadCount-- == MaxAhead)
         wakeReaders(m_pending.size());
 }
 

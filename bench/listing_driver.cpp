@@ -12,6 +12,9 @@
 #include "ui/viewer/viewerhost.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <cstdio>
 #include <cstring>
@@ -43,10 +46,15 @@ int main(int argc, char **argv)
         options.ImageGroup = Checked;
     ViewerHost host;
     const RunSummary summary = RunJob([&options] { return options; }, &host);
-    // The panes must really hold the listing, not just have been sent it.
-    const qsizetype lines = host.paneText(Pane::Files).count(QLatin1Char('\n')) + 1;
+    // The panes must really hold the listing, not just have been sent it:
+    // a line per file, the last file last. (Reading all of the text back, as
+    // a save does, is not part of a listing.)
+    const QTextDocument *files = host.viewer() ? host.viewer()->pane(Pane::Files).document() : nullptr;
+    const qsizetype lines = files ? files->blockCount() : 0;
+    const bool endsRight = files && summary.found > 0
+        && files->lastBlock().text() == FoundFilesList->item(summary.found - 1);
     host.unloadViewer();
-    if (lines != summary.found) {
+    if (lines != summary.found || !endsRight) {
         std::fprintf(stderr, "file pane holds %lld lines for %lld files\n", (long long)lines,
                      (long long)summary.found);
         return 1;

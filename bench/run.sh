@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Benchmarks the scanner against find and fd on one generated tree, in the
-# same run, warm cache, median of several runs. Prints ratios; never fails
-# on timing. Usage: bench/run.sh [RUNS]
+# Benchmarks the scanner against find and fd on generated trees, in the same
+# run, median of several runs: warm cache, and cold for the first scan of a
+# disk. Prints ratios; never fails on timing. Usage: bench/run.sh [RUNS]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -22,23 +22,32 @@ build_release() {
     cmake --build "$build" --target scan_driver -j"$(nproc)" >/dev/null
 }
 
-# The tree is made once and reused: creating many files soon after deleting
+# Trees are made once and reused: creating many files soon after deleting
 # many is slow on this disk, so a finished tree is never deleted and rebuilt
 # inside a run. A fresh name is used when no finished tree exists.
-ensure_tree() {
+# Sets the variable named $1 to a finished tree out/$2-*, made by gentree.py
+# with the remaining arguments when there is none.
+find_or_make_tree() {
+    local var="$1" kind="$2" found="" candidate
+    shift 2
     mkdir -p "$here/out"
-    tree=""
-    for candidate in "$here"/out/tree-*; do
+    for candidate in "$here"/out/"$kind"-*; do
         if [[ -f "$candidate/.complete" ]]; then
-            tree="$candidate"
+            found="$candidate"
             break
         fi
     done
-    if [[ -z "$tree" ]]; then
-        tree="$here/out/tree-$(date +%Y%m%d-%H%M%S)-$$"
-        echo "generating $tree ..." >&2
-        python3 "$here/gentree.py" "$tree"
+    if [[ -z "$found" ]]; then
+        found="$here/out/$kind-$(date +%Y%m%d-%H%M%S)-$$"
+        echo "generating $found ..." >&2
+        python3 "$here/gentree.py" "$found" "$@"
     fi
+    printf -v "$var" '%s' "$found"
+}
+
+# 200,000 files in 20,000 folders.
+ensure_tree() {
+    find_or_make_tree tree tree
 }
 
 # Wall time of one run of "$@" in microseconds.
@@ -98,14 +107,21 @@ fd_pictures() {
     fdfind -u "${args[@]}" . "$tree"
 }
 
+fd16_pictures() {
+    local args=()
+    for e in "${picture_exts[@]}"; do args+=(-e "$e"); done
+    fdfind -u -j 16 "${args[@]}" . "$tree"
+}
+
 scan_pictures() { "$build/bench/scan_driver" "$tree" "$picture_patterns"; }
 find_all() { find "$tree" -type f; }
 fd_all() { fdfind -u -t f . "$tree"; }
 scan_all() { "$build/bench/scan_driver" "$tree" '*.*'; }
 
+# Peak memory in MB of a scan of tree "$2" (default: the 200,000-file tree) with patterns "$1".
 peak_rss_mb() {
     local kb
-    kb=$("$build/bench/scan_driver" "$tree" "$1" 2>&1 >/dev/null | awk '/^peak_rss_kb/ {print $2}')
+    kb=$("$build/bench/scan_driver" "${2:-$tree}" "$1" 2>&1 >/dev/null | awk '/^peak_rss_kb/ {print $2}')
     echo $((kb / 1024))
 }
 
@@ -123,16 +139,63 @@ bench_scan() {
     echo "scan_peak_rss_mb: $((rss_pic > rss_all ? rss_pic : rss_all))"
 }
 
+# Cold cache: what a disk that was not read yet gives. The page cache is
+# dropped before every timed run (root only), fd at its best setting here.
+drop_caches() {
+    sync
+    echo 3 >/proc/sys/vm/drop_caches
+}
+
+cold_ms() {
+    local samples=() start end
+    for ((i = 0; i < runs; i++)); do
+        drop_caches
+        start=$(date +%s%N)
+        "$@" >/dev/null 2>&1
+        end=$(date +%s%N)
+        samples+=($(((end - start) / 1000)))
+    done
+    median_of "${samples[@]}"
+}
+
+bench_cold() {
+    if [[ $(id -u) -ne 0 ]] || ! { : >/proc/sys/vm/drop_caches; } 2>/dev/null; then
+        echo "scan_cold_vs_fd: left out (dropping the page cache needs root)"
+        return
+    fi
+    local fd_ms scan_ms
+    fd_ms=$(cold_ms fd16_pictures)
+    scan_ms=$(cold_ms scan_pictures)
+    echo "cold_pictures_ms: fd -j16 $fd_ms, scan $scan_ms"
+    echo "scan_cold_vs_fd: $(ratio "$scan_ms" "$fd_ms")"
+    # Everything is read again for the warm figures that follow.
+    scan_all >/dev/null 2>&1
+}
+
+# Growth: a million files in 100,000 folders, warm, against the 200,000 above.
+scan_1m_all() { "$build/bench/scan_driver" "$tree_1m" '*.*'; }
+
+bench_growth() {
+    find_or_make_tree tree_1m tree1m --files 1000000 --dirs 100000 --seed 20261208
+    time_in_turns scan_all scan_1m_all
+    echo "growth_ms: 200k ${median[scan_all]}, 1m ${median[scan_1m_all]}"
+    echo "scan_1m_vs_200k: $(ratio "${median[scan_1m_all]}" "${median[scan_all]}")"
+    echo "scan_1m_peak_rss_mb: $(peak_rss_mb '*.*' "$tree_1m")"
+}
+
 main() {
     install_tools
     build_release
     ensure_tree
     echo "tree: $tree ($(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg))"
+    bench_cold
     bench_scan
     # Sections defined further down add their own lines.
     if declare -F bench_listing_and_image >/dev/null; then
         bench_listing_and_image
     fi
+    bench_growth
+    echo "load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 }
 
 # ---------------------------------------------------------------------------

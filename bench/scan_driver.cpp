@@ -10,9 +10,11 @@
 #include "engine/worker.h"
 #include "platform/headlesstoolkit.h"
 #include "platform/hostfilesystem.h"
+#include "platform/processtuning.h"
 #include "platform/services.h"
 
 #include <QFile>
+#include <QStringEncoder>
 
 #include <sys/resource.h>
 
@@ -30,6 +32,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const bool quiet = argc > 3 && std::strcmp(argv[3], "--quiet") == 0;
+    platform::keepFreedMemory(); // as the program does
     platform::DriveMap map;
     map.set(QLatin1Char('S'), QByteArray(argv[1]));
     platform::HostFileSystem fs(map);
@@ -49,20 +52,23 @@ int main(int argc, char **argv)
     const qsizetype n = FoundFilesList->count();
     (void)FoundFilesList->item(0);
     const auto sorted = std::chrono::steady_clock::now();
-    QByteArray out;
-    out.reserve(1 << 20);
-    for (qsizetype i = 0; i < n; ++i) {
-        const QString entry = FoundFilesList->item(i);
-        if (!quiet) {
-            out += entry.toUtf8();
-            out += '\n';
-            if (out.size() > (1 << 20) - 8192) {
-                std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
-                out.clear();
-            }
+    // Written as fd and find write theirs: straight into one buffer.
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    QByteArray out(1 << 20, Qt::Uninitialized);
+    char *end = out.data();
+    for (qsizetype i = 0; i < n && !quiet; ++i) {
+        const QStringView entry = FoundFilesList->itemView(i);
+        if (end - out.data() + 3 * entry.size() + 1 > out.size()) {
+            std::fwrite(out.constData(), 1, size_t(end - out.data()), stdout);
+            end = out.data();
+            if (3 * entry.size() + 1 > out.size())
+                out.resize(3 * entry.size() + 1);
+            end = out.data();
         }
+        end = utf8.appendToBuffer(end, entry);
+        *end++ = '\n';
     }
-    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    std::fwrite(out.constData(), 1, size_t(end - out.data()), stdout);
     std::fflush(stdout);
     const auto listed = std::chrono::steady_clock::now();
 

@@ -3,6 +3,7 @@
 
 #include "engine/imagingrun.h"
 #include "engine/pathcreation.h"
+#include "engine/scanner.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
 
@@ -79,6 +80,18 @@ bool writeListFile(const QString &path, const QStringList &lines)
     return ok && closed;
 }
 
+// Names every folder the scan could not read; true when there was one, so
+// the run does not count as done.
+bool reportUnreadable()
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    for (const UnreadableFolder &folder : unreadableFolders()) {
+        const platform::Result<QString> host = fs.hostPath(folder.path);
+        say(QStringLiteral("nicht lesbar: %1: %2").arg(host.ok() ? host.value : folder.path, folder.reason));
+    }
+    return !unreadableFolders().empty();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -132,9 +145,10 @@ int main(int argc, char **argv)
     toolkit.clearLine();
     if (!summary.ran)
         return ExitBadArguments; // no file type: the run has said so
+    const bool unreadable = reportUnreadable();
 
     if (listing) {
-        int code = ExitDone;
+        int code = unreadable ? ExitSkipped : ExitDone;
         if (!listFile.isEmpty() && !writeListFile(listFile, view.kept())) {
             say(QStringLiteral("Die Liste %1 konnte nicht geschrieben werden.").arg(args.outputFile));
             code = ExitSkipped;
@@ -146,12 +160,12 @@ int main(int argc, char **argv)
     if (options.StructureOnly) {
         say(QStringLiteral("Verzeichnisse angelegt oder vorhanden %1, fehlgeschlagen %2")
                 .arg(summary.dirsMirrored).arg(summary.dirsFailed));
-        return summary.dirsFailed > 0 ? ExitSkipped : ExitDone;
+        return summary.dirsFailed > 0 || unreadable ? ExitSkipped : ExitDone;
     }
     QString line = QStringLiteral("gefunden %1, abgebildet %2, übersprungen %3")
                        .arg(summary.found).arg(summary.imaged).arg(summary.skipped);
     if (summary.leftOut > 0)
         line += QStringLiteral(", im Ziel liegend und ausgelassen %1").arg(summary.leftOut);
     say(line);
-    return summary.skipped > 0 ? ExitSkipped : ExitDone;
+    return summary.skipped > 0 || unreadable ? ExitSkipped : ExitDone;
 }

@@ -67,7 +67,8 @@ QString usageText()
         "gehen auf die Fehlerausgabe, an einem Terminal auch eine Fortschrittszeile.\n"
         "\n"
         "Rückgabewert: 0 jede Datei wurde abgebildet (bzw. die Liste ausgegeben),\n"
-        "              1 Dateien wurden übersprungen oder die Liste nicht geschrieben,\n"
+        "              1 Dateien wurden übersprungen, ein Verzeichnis war nicht lesbar\n"
+        "                (\"nicht lesbar: PFAD: GRUND\") oder die Liste nicht geschrieben,\n"
         "              2 fehlerhafter Aufruf (auch: kein Dateityp angegeben).\n");
 }
 

@@ -8,6 +8,9 @@
 
 #include <QSet>
 
+#include <future>
+#include <system_error>
+
 namespace quorvane {
 
 namespace {
@@ -15,15 +18,14 @@ namespace {
 const QChar Backslash = QLatin1Char('\\');
 
 // The folder part of a found file's path, "\" kept only at a drive root.
-QString folderOf(const QString &fullPath)
+QStringView folderOf(QStringView fullPath)
 {
     const qsizetype cut = fullPath.lastIndexOf(Backslash);
     if (cut < 0)
         return {};
-    QString folder = fullPath.left(cut);
-    if (folder.size() == 2 && folder.at(1) == QLatin1Char(':'))
-        folder.append(Backslash);
-    return folder;
+    if (cut == 2 && fullPath.at(1) == QLatin1Char(':'))
+        return fullPath.left(3);
+    return fullPath.left(cut);
 }
 
 QString withSlash(const QString &hostPath)
@@ -74,37 +76,93 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
     return inside;
 }
 
+namespace {
+
+// The complete path names of the run's files, filled beside the listing.
+std::future<void> s_fullPaths;
+
+bool belowBase(QStringView entry, const QString &scanBase)
+{
+    return entry.size() > scanBase.size() && entry.startsWith(scanBase, Qt::CaseInsensitive);
+}
+
+// The host's name of a file below the scan's start is that of the start plus
+// the same components, the found names being the names as stored: no disk
+// access, so this may run on another thread.
+void addFullPaths(const StringList &found, StringList &full, const QString &scanBase, const QString &hostPrefix)
+{
+    QString host;
+    const qsizetype count = found.count();
+    for (qsizetype i = 0; i < count; ++i) {
+        const QStringView entry = found.itemView(i);
+        host.resize(0);
+        host += hostPrefix;
+        for (const QChar c : entry.mid(scanBase.size()))
+            host += c == Backslash ? QLatin1Char('/') : c;
+        full.addItem(platform::hasEscapes(host) ? platform::displayName(host) : host);
+    }
+}
+
+} // namespace
+
 void fillFoundLists(const QString &scanBase)
 {
+    settleFoundLists();
     Begin &lists = worker();
-    platform::FileSystem &fs = platform::fileSystem();
-    // The found names are the names as stored, so below the scan's start the
-    // host's name is that of the start plus the same components; the disk is
-    // asked once, not once per file.
-    const platform::Result<QString> hostBase = fs.hostPath(scanBase);
-    const QString hostPrefix = hostBase.ok() ? withSlash(hostBase.value) : QString();
+    // Views into the found list, which stays as it is meanwhile: a list of
+    // 200,000 entries is read without a copy of each.
     QSet<QString> folders;
-    QString previousFolder;
+    QStringView previousFolder;
     const qsizetype count = lists.lstFoundFiles.count();
     for (qsizetype i = 0; i < count; ++i) {
-        const QString entry = lists.lstFoundFiles.item(i);
-        const QString folder = folderOf(entry);
+        const QStringView folder = folderOf(lists.lstFoundFiles.itemView(i));
         // Files of one folder mostly come together; the set catches the rest.
-        if (!folder.isEmpty() && folder != previousFolder && !folders.contains(folder)) {
-            folders.insert(folder);
-            lists.lstFoundDirs.addItem(folder);
+        if (!folder.isEmpty() && folder != previousFolder) {
+            const QString name = folder.toString();
+            if (!folders.contains(name)) {
+                folders.insert(name);
+                lists.lstFoundDirs.addItem(name);
+            }
         }
         previousFolder = folder;
+    }
+
+    platform::FileSystem &fs = platform::fileSystem();
+    const platform::Result<QString> hostBase = fs.hostPath(scanBase);
+    // The list is sorted without regard to case, so when its first and last
+    // entries lie below the start, all of them do.
+    if (hostBase.ok() && count > 0 && belowBase(lists.lstFoundFiles.itemView(0), scanBase)
+        && belowBase(lists.lstFoundFiles.itemView(count - 1), scanBase)) {
+        // The complete path names are only read by the full-path toggle: they
+        // are made on the processor the panes leave idle.
+        auto fill = [&lists, scanBase, prefix = withSlash(hostBase.value)] {
+            addFullPaths(lists.lstFoundFiles, lists.lstFullPathName, scanBase, prefix);
+        };
+        try {
+            s_fullPaths = std::async(std::launch::async, fill);
+        } catch (const std::system_error &) {
+            fill();
+        }
+        return;
+    }
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString entry = lists.lstFoundFiles.item(i);
         const QString relative = relativeToBase(entry, scanBase);
         if (hostBase.ok() && !relative.isEmpty()) {
             QString host = relative;
             host.replace(Backslash, QLatin1Char('/'));
-            lists.lstFullPathName.addItem(hostPrefix + platform::displayName(host));
+            lists.lstFullPathName.addItem(withSlash(hostBase.value) + platform::displayName(host));
             continue;
         }
-        const platform::Result<QString> host = fs.hostPath(entry);
-        lists.lstFullPathName.addItem(host.ok() ? host.value : entry);
+        const platform::Result<QString> full = fs.hostPath(entry);
+        lists.lstFullPathName.addItem(full.ok() ? full.value : entry);
     }
+}
+
+void settleFoundLists()
+{
+    if (s_fullPaths.valid())
+        s_fullPaths.get();
 }
 
 qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase,

@@ -10,42 +10,63 @@ namespace quorvane {
 
 namespace {
 
-template <typename Read>
-SnapshotPtr takeSnapshot(const QString &path, const Read &read)
+FolderRead takeSnapshot(platform::Result<platform::FolderContents> read, const SnapshotPatterns *patterns)
 {
     auto snapshot = std::make_shared<DirSnapshot>();
-    auto listing = read(path);
-    if (!listing.ok()) {
-        snapshot->error = listing.error != platform::ErrNone ? listing.error : platform::ErrPathNotFound;
-        return snapshot;
+    if (!read.ok()) {
+        // A folder that is not there is a path that is not found, whichever part is missing.
+        snapshot->error = read.error == platform::ErrFileNotFound ? platform::ErrPathNotFound : read.error;
+        snapshot->reason = read.message;
+        return {std::move(snapshot), {}};
     }
-    snapshot->files.reserve(listing.value.size());
-    for (platform::DirEntry &entry : listing.value) {
+    std::vector<platform::DirEntry> &entries = read.value.entries;
+    snapshot->files.reserve(entries.size());
+    for (platform::DirEntry &entry : entries) {
         if (entry.isDirectory && !entry.isLink) {
             snapshot->subdirs.push_back(std::move(entry.name));
         } else if (!entry.isDirectory && !(entry.attributes & (platform::AttrDirectory | platform::AttrVolume))) {
-            // Links to directories are neither: never entered, never listed
-            // as files. Only links pay for finding out where they lead.
-            if (entry.isLink && read(childPath(path, entry.name)).ok())
-                continue;
+            // Links to directories are neither: never entered, never listed as files.
             snapshot->files.push_back(std::move(entry.name));
         }
     }
     const auto less = [](const QString &a, const QString &b) { return compareListText(a, b) < 0; };
     std::sort(snapshot->subdirs.begin(), snapshot->subdirs.end(), less);
-    return snapshot;
+    if (patterns && !patterns->set.matchesEverything()) {
+        // Matched here, on the reading thread, so the walk only takes the result.
+        snapshot->matchedPatterns = patterns->text;
+        const auto &files = snapshot->files;
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (patterns->set.matches(files[i]))
+                snapshot->matches.push_back(qsizetype(i));
+        }
+    }
+    platform::FolderHandlePtr handle = snapshot->subdirs.empty() ? nullptr : std::move(read.value.handle);
+    return {std::move(snapshot), std::move(handle)};
 }
 
 } // namespace
 
-SnapshotPtr readSnapshot(platform::FileSystem &fs, const QString &path)
+FolderRead readSnapshot(platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns)
 {
-    return takeSnapshot(path, [&fs](const QString &p) { return fs.readDirectory(p); });
+    platform::Result<platform::FolderContents> read = fs.readFolder(path, true);
+    if (!read.ok() && (read.error == platform::ErrFileNotFound || read.error == platform::ErrPathNotFound)) {
+        // Not there as spelled: the disk may store it in another letter case.
+        const platform::Result<QString> stored = fs.longName(path);
+        if (stored.ok() && stored.value != path)
+            read = fs.readFolder(stored.value, true);
+    }
+    return takeSnapshot(std::move(read), patterns);
 }
 
-SnapshotPtr readSnapshotAhead(const platform::FileSystem &fs, const QString &path)
+FolderRead readSnapshotAt(const platform::FileSystem &fs, const platform::FolderHandle &parent,
+                          const QString &name, const SnapshotPatterns *patterns)
 {
-    return takeSnapshot(path, [&fs](const QString &p) { return fs.readDirectoryExact(p); });
+    return takeSnapshot(fs.readFolderAt(parent, name, true), patterns);
+}
+
+FolderRead readSnapshotExact(const platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns)
+{
+    return takeSnapshot(fs.readFolder(path, true), patterns);
 }
 
 namespace {
@@ -92,11 +113,32 @@ QString childPath(const QString &parent, const QString &name)
     return parent + QLatin1Char('\\') + name;
 }
 
+bool isChildPath(const QString &path, const QString &parent, const QString &name)
+{
+    const qsizetype separator = parent.endsWith(QLatin1Char('\\')) ? 0 : 1;
+    return path.size() == parent.size() + separator + name.size() && path.endsWith(name)
+        && path.startsWith(parent) && (separator == 0 || path.at(parent.size()) == QLatin1Char('\\'));
+}
+
 SnapshotPtr loadDirectory(const QString &path)
 {
-    if (WalkCache *cache = WalkCache::active())
-        return cache->acquire(path);
-    return readSnapshot(platform::fileSystem(), path);
+    WalkCache *cache = WalkCache::active();
+    if (!cache)
+        return readSnapshot(platform::fileSystem(), path).snapshot;
+    // The file enumerator follows the directory enumerator into every
+    // directory: its request is the one just served, for the same walk.
+    struct LastServed {
+        std::uint64_t generation = 0;
+        QString path;
+        SnapshotPtr snapshot;
+    };
+    thread_local LastServed last;
+    const std::uint64_t generation = WalkCache::generation();
+    if (generation != 0 && generation == last.generation && path == last.path)
+        return last.snapshot;
+    SnapshotPtr snapshot = cache->acquire(path);
+    last = {generation, path, snapshot};
+    return snapshot;
 }
 
 } // namespace quorvane

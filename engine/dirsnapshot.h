@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/namepattern.h"
 #include "platform/filesystem.h"
 
 #include <QString>
@@ -11,27 +12,48 @@ namespace quorvane {
 
 // What one reading of a directory gives the enumerators: its real
 // subdirectories (links to directories are left out, so a walk can never loop)
-// and its files, each sorted in list order.
+// and its files, the subdirectories sorted in list order.
 struct DirSnapshot {
     int error = platform::ErrNone;
+    QString reason; // the host's reason when error is set, in German
     std::vector<QString> subdirs;
     std::vector<QString> files;
+    // The files that match matchedPatterns, as indexes into files, when the
+    // reading thread was given the walk's patterns; empty patterns: not matched.
+    QString matchedPatterns;
+    std::vector<qsizetype> matches;
 };
 using SnapshotPtr = std::shared_ptr<const DirSnapshot>;
 
-// Reads a directory once through the file system; safe on any thread as long
-// as the file system's readDirectory is.
-SnapshotPtr readSnapshot(platform::FileSystem &fs, const QString &path);
-// The same from a helper thread: reads only what is there exactly as spelled
-// and leaves the file system's state alone; an error means "ask again on the
-// walking thread".
-SnapshotPtr readSnapshotAhead(const platform::FileSystem &fs, const QString &path);
+// A snapshot and the directory kept open for reading below it (only when it
+// has subdirectories).
+struct FolderRead {
+    SnapshotPtr snapshot;
+    platform::FolderHandlePtr handle;
+};
+
+// Patterns a reading thread matches the files against, with their text.
+struct SnapshotPatterns {
+    QString text;
+    NamePatternSet set;
+};
+
+// Reads a directory by its path: spelled as stored or not, on the thread that
+// owns the file system.
+FolderRead readSnapshot(platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns = nullptr);
+// Reads a directory by its stored name inside one held open (any thread).
+FolderRead readSnapshotAt(const platform::FileSystem &fs, const platform::FolderHandle &parent,
+                          const QString &name, const SnapshotPatterns *patterns);
+// Reads a directory spelled exactly as stored (any thread).
+FolderRead readSnapshotExact(const platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns);
 
 // The directory path as the enumerators report it: absolute, "\" only at a root.
 QString normalizeDirectoryPath(const QString &path);
 
 // parent + "\" + name, without doubling the "\" of a root.
 QString childPath(const QString &parent, const QString &name);
+// Whether path is childPath(parent, name), without building it.
+bool isChildPath(const QString &path, const QString &parent, const QString &name);
 
 // The snapshot of a directory, from the walk under way when it has one.
 SnapshotPtr loadDirectory(const QString &path);

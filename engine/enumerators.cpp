@@ -50,7 +50,7 @@ platform::Status enterDirectory(const QString &path, QString &currentPath, Snaps
     std::uint64_t next = generation;
     SnapshotPtr snapshot = snapshotFor(normalized, currentPath, current, next);
     if (snapshot->error != platform::ErrNone)
-        return platform::Status::failure(snapshot->error);
+        return platform::Status::failure(snapshot->error, snapshot->reason);
     generation = next;
     currentPath = normalized;
     current = std::move(snapshot);
@@ -114,19 +114,23 @@ void FileEnumerator::setPattern(const QString &pattern)
     m_filtered = false;
 }
 
-void FileEnumerator::filter() const
+const std::vector<qsizetype> &FileEnumerator::matches() const
 {
-    if (m_filtered)
-        return;
-    m_matches.clear();
-    if (m_snapshot && !m_compiled.matchesEverything()) {
-        const auto &files = m_snapshot->files;
-        for (size_t i = 0; i < files.size(); ++i) {
-            if (m_compiled.matches(files[i]))
-                m_matches.push_back(qsizetype(i));
+    // The walk's helpers may have matched the snapshot against this very pattern.
+    if (m_snapshot && !m_snapshot->matchedPatterns.isEmpty() && m_snapshot->matchedPatterns == m_pattern)
+        return m_snapshot->matches;
+    if (!m_filtered) {
+        m_matches.clear();
+        if (m_snapshot) {
+            const auto &files = m_snapshot->files;
+            for (size_t i = 0; i < files.size(); ++i) {
+                if (m_compiled.matches(files[i]))
+                    m_matches.push_back(qsizetype(i));
+            }
         }
+        m_filtered = true;
     }
-    m_filtered = true;
+    return m_matches;
 }
 
 qsizetype FileEnumerator::count() const
@@ -135,8 +139,7 @@ qsizetype FileEnumerator::count() const
         return 0;
     if (m_compiled.matchesEverything())
         return qsizetype(m_snapshot->files.size());
-    filter();
-    return qsizetype(m_matches.size());
+    return qsizetype(matches().size());
 }
 
 QString FileEnumerator::item(qsizetype index) const
@@ -145,7 +148,7 @@ QString FileEnumerator::item(qsizetype index) const
         return {};
     if (m_compiled.matchesEverything())
         return m_snapshot->files[size_t(index)];
-    return m_snapshot->files[size_t(m_matches[size_t(index)])];
+    return m_snapshot->files[size_t(matches()[size_t(index)])];
 }
 
 } // namespace quorvane

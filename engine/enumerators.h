@@ -43,7 +43,8 @@ public:
     QString item(qsizetype index) const;         // the name, without directory
 
 private:
-    void filter() const;
+    // Indexes of the matching files; only for a pattern that does not admit everything.
+    const std::vector<qsizetype> &matches() const;
 
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");

@@ -32,6 +32,7 @@ public:
 
 void endRun()
 {
+    settleFoundLists();
     ScanActive = false;
     platform::toolkit().setDefaultCursor();
 }
@@ -72,6 +73,7 @@ RunSummary RunJob(const JobReader &readOptions, ListingView *view)
 
     if (!FoundFilesList)
         InitFileHandling();
+    settleFoundLists();
     Begin &lists = worker();
     lists.lstFoundFiles.clear();
     lists.lstFullPathName.clear();
@@ -84,6 +86,7 @@ RunSummary RunJob(const JobReader &readOptions, ListingView *view)
     AddBackslash(sourceBase);
     scanSource(run, sourceBase);
     run.summary.found = lists.lstFoundFiles.count();
+    run.summary.unreadable = qsizetype(unreadableFolders().size());
     s_progress.summary = run.summary;
     fillFoundLists(run.scanBase);
 

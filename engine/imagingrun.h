@@ -18,6 +18,7 @@ struct RunSummary {
     qsizetype leftOut = 0;  // found files inside the target, not imaged on purpose
     qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image
     qsizetype dirsFailed = 0;   // directories of a structure image that could not be created
+    qsizetype unreadable = 0;   // folders the scan could not read (unreadableFolders() names them)
     bool ran = false; // false when the run ended before the scan or was ignored
 };
 

@@ -133,12 +133,91 @@ void sortListSpans(TextSpan *first, TextSpan *last)
     const qsizetype n = last - first;
     if (n < 2)
         return;
-    std::vector<Work> work(static_cast<size_t>(n));
+    std::vector<Work, platform::LargeAllocator<Work>> work(static_cast<size_t>(n));
     for (qsizetype i = 0; i < n; ++i)
         work[size_t(i)] = Work{0, first[i]};
     SpanSorter().sort(work.data(), n, 0);
     for (qsizetype i = 0; i < n; ++i)
         first[i] = work[size_t(i)].span;
+}
+
+namespace {
+
+// How many leading spans of [first, last) take() holds for, take() being true
+// for a leading part: found in steps that double, then halve, so a long
+// stretch costs a few comparisons.
+template <typename Take>
+qsizetype gallop(const TextSpan *first, const TextSpan *last, const Take &take)
+{
+    const qsizetype n = last - first;
+    qsizetype low = 0;  // take() holds before low
+    qsizetype high = 0; // first index not yet known to hold
+    qsizetype step = 1;
+    while (high < n && take(first[high])) {
+        low = high + 1;
+        high = std::min(n, step);
+        step *= 2;
+    }
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        if (take(first[middle]))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+// The unmerged rest of one run.
+struct RunHead {
+    const TextSpan *at;
+    const TextSpan *end;
+    size_t run; // breaks ties: the earlier run first
+};
+
+// Whether x goes before y: list order, then the order of the runs.
+bool headBefore(const RunHead &x, const RunHead &y)
+{
+    const int order = compareListUnits(x.at->data, x.at->size, y.at->data, y.at->size);
+    return order < 0 || (order == 0 && x.run < y.run);
+}
+
+} // namespace
+
+void mergeListRuns(std::vector<SpanVector> &runs, SpanVector &out)
+{
+    size_t total = 0;
+    std::vector<RunHead> heap;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        total += runs[i].size();
+        if (!runs[i].empty())
+            heap.push_back({runs[i].data(), runs[i].data() + runs[i].size(), i});
+    }
+    out.resize(total);
+    TextSpan *to = out.data();
+    // A heap of the runs' heads, smallest on top; the top run gives everything
+    // that comes before the next head at once, which for the chunks of a walk
+    // (they follow one another) is long stretches.
+    const auto later = [](const RunHead &x, const RunHead &y) { return headBefore(y, x); };
+    std::make_heap(heap.begin(), heap.end(), later);
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), later);
+        RunHead &current = heap.back();
+        qsizetype taken = current.end - current.at;
+        if (heap.size() > 1) {
+            const RunHead &next = heap.front();
+            taken = std::max<qsizetype>(1, gallop(current.at, current.end, [&](const TextSpan &span) {
+                return headBefore(RunHead{&span, &span + 1, current.run}, next);
+            }));
+        }
+        to = std::copy(current.at, current.at + taken, to);
+        current.at += taken;
+        if (current.at == current.end)
+            heap.pop_back();
+        else
+            std::push_heap(heap.begin(), heap.end(), later);
+    }
+    runs.clear();
 }
 
 } // namespace quorvane

@@ -30,6 +30,10 @@ public:
 
     void note(const QString &path)
     {
+        // The walk re-enters a directory once for every subdirectory.
+        if (path == m_last)
+            return;
+        m_last = path;
         const QString key = path.toCaseFolded();
         if (m_seen.contains(key))
             return;
@@ -45,6 +49,7 @@ private:
     std::function<void(const QString &)> m_previous;
     RunContext &m_run;
     QSet<QString> m_seen;
+    QString m_last;
 };
 
 // One visit of the start directory alone, with the walk's own rules: the
@@ -83,11 +88,13 @@ void scanSource(RunContext &run, QString &sourceBase)
 
     files.setPattern(FilePatterns);
     EnteredDirsRecorder recorder(dirs, run);
-    const bool entered = dirs.setPath(sourceBase).ok();
+    clearUnreadableFolders();
+    const platform::Status entered = dirs.setPath(sourceBase);
     (void)files.setPath(sourceBase);
-    if (!entered) {
+    if (!entered.ok()) {
         // A source that cannot be entered is not scanned at all: the
         // enumerators still stand somewhere else, and that must not be walked.
+        noteUnreadableFolder(sourceBase, entered);
         run.scanBase = sourceBase;
         return;
     }

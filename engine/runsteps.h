@@ -41,6 +41,12 @@ public:
         return false;
     }
     bool hasPending() const { return m_pending > 0; }
+    // Starts the next batch now.
+    void restart()
+    {
+        m_pending = 0;
+        m_clock.restart();
+    }
 
 private:
     qsizetype m_maxEntries;

@@ -2,6 +2,7 @@
 
 #include "engine/walkcache.h"
 #include "engine/worker.h"
+#include "platform/hosterrors.h"
 #include "platform/services.h"
 
 namespace quorvane {
@@ -9,6 +10,8 @@ namespace quorvane {
 bool ScanActive = false;
 
 namespace {
+
+std::vector<UnreadableFolder> s_unreadable;
 
 // Tells the walk's cache that a directory's visit is over, on every way out.
 class VisitEnd {
@@ -26,6 +29,21 @@ private:
 
 } // namespace
 
+const std::vector<UnreadableFolder> &unreadableFolders()
+{
+    return s_unreadable;
+}
+
+void clearUnreadableFolders()
+{
+    s_unreadable.clear();
+}
+
+void noteUnreadableFolder(const QString &path, const platform::Status &why)
+{
+    s_unreadable.push_back({path, why.error, why.message.isEmpty() ? platform::errorText(why.error) : why.message});
+}
+
 void ScanTree(QString &path, QString &patterns)
 {
     if (!DirListCtl || !FileListCtl || !FoundFilesList)
@@ -40,9 +58,10 @@ void ScanTree(QString &path, QString &patterns)
     WalkCache *outer = WalkCache::active();
     if (outer)
         outer->disable();
-    WalkCache cache(platform::fileSystem(), WalkCache::readerCount());
+    WalkCache cache(platform::fileSystem(), WalkCache::readerCount(), patterns);
     WalkCache::setActive(&cache);
 
+    clearUnreadableFolders();
     const platform::Status entered = DirListCtl->setPath(path);
     FileListCtl->setPattern(patterns);
     FoundFilesList->clear();
@@ -51,6 +70,8 @@ void ScanTree(QString &path, QString &patterns)
     if (entered.ok()) {
         const QString start = DirListCtl->path();
         (void)ScanDir(start, QString(), *DirListCtl, *FileListCtl, *FoundFilesList);
+    } else {
+        noteUnreadableFolder(path, entered);
     }
     WalkCache::setActive(outer);
 }
@@ -66,22 +87,34 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
         return true;
 
     qsizetype k = dirs.count();
+    bool reentryNoted = false;
     while (k > 0 && ScanActive) {
         const QString oldPath = dirs.path();
-        // A directory that can no longer be entered is not walked from wherever dirs stands.
-        const bool reentered = dirs.setPath(newPath).ok();
-        if (reentered && dirs.count() > 0) {
+        // A directory that can no longer be entered is not walked from wherever
+        // dirs stands; what it still held below is named as not read.
+        const platform::Status reentered = dirs.setPath(newPath);
+        if (!reentered.ok() && !reentryNoted && reentered.error != platform::ErrPathNotFound) {
+            noteUnreadableFolder(newPath, reentered);
+            reentryNoted = true;
+        }
+        if (reentered.ok() && dirs.count() > 0) {
             // A subdirectory that cannot be entered is skipped: dirs stays in
             // newPath, and visiting "its" path would walk this directory again.
-            if (dirs.setPath(dirs.item(k - 1)).ok())
+            const QString subdirectory = dirs.item(k - 1);
+            const platform::Status entered = dirs.setPath(subdirectory);
+            if (entered.ok())
                 abandoned = ScanDir(dirs.path(), oldPath, dirs, files, found);
+            else if (entered.error != platform::ErrPathNotFound)
+                noteUnreadableFolder(subdirectory, entered); // one that is gone since hides nothing
         }
         --k;
         if (abandoned)
             return false;
     }
 
-    (void)files.setPath(dirs.path());
+    const platform::Status listed = files.setPath(dirs.path());
+    if (!listed.ok() && listed.error != platform::ErrPathNotFound)
+        noteUnreadableFolder(dirs.path(), listed);
     QString prefix = files.path();
     if (!prefix.endsWith(QLatin1Char('\\')))
         prefix += QLatin1Char('\\');

@@ -1,7 +1,13 @@
 #include "engine/walkcache.h"
 
+#include "platform/processtuning.h"
+
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <atomic>
+#include <system_error>
+#include <utility>
 
 namespace quorvane {
 
@@ -10,9 +16,42 @@ namespace {
 // Bounds what the helpers read ahead of the walk, and so the memory.
 constexpr int MaxAhead = 4096;
 
+// A cold disk answers many requests at once about as fast as one: the count
+// is chosen for the disk, not for the processors, which mostly wait.
+constexpr int DefaultReaders = 16;
+// From the cache, a few readers keep the walk fed; more only contend for the
+// processors. All of them go to work once one reading waits for the disk:
+// a slow reading during which this thread had blocks read from the disk (a
+// busy machine makes readings slow too, without any disk).
+constexpr int ReadersFromCache = 2;
+constexpr qint64 SlowReadMicroseconds = 200;
+
 thread_local WalkCache *t_active = nullptr;
 std::atomic<int> g_readers{-1};
 std::uint64_t g_generations = 0; // walks run on one thread
+
+bool failed(const FolderRead &read)
+{
+    return read.snapshot->error != platform::ErrNone;
+}
+
+// The walk enters a directory's subdirectories from the last to the first,
+// each with all below it before the next: the order of a directory is its
+// parent's followed by its place in that order, compared byte by byte.
+QByteArray childOrder(const QByteArray &parent, size_t index, size_t count)
+{
+    const auto place = quint32(count - 1 - index);
+    QByteArray order = parent;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        order += char((place >> shift) & 0xff);
+    return order;
+}
+
+template <typename Entry>
+bool comesLater(const Entry &a, const Entry &b)
+{
+    return a.order > b.order;
+}
 
 } // namespace
 
@@ -23,12 +62,8 @@ void WalkCache::setReaderCount(int readers)
 
 int WalkCache::readerCount()
 {
-    if (const int chosen = g_readers; chosen >= 0)
-        return chosen;
-    // One helper more than there are cores: the walking thread itself mostly
-    // waits for them, and a helper that is kept off the processor must not
-    // hold the walk up.
-    return int(std::clamp(std::thread::hardware_concurrency() + 1, 2u, 4u));
+    const int chosen = g_readers;
+    return chosen >= 0 ? chosen : DefaultReaders;
 }
 
 WalkCache *WalkCache::active()
@@ -41,10 +76,16 @@ void WalkCache::setActive(WalkCache *cache)
     t_active = cache;
 }
 
-WalkCache::WalkCache(platform::FileSystem &fs, int readers) : m_fs(fs), m_generation(++g_generations)
+WalkCache::WalkCache(platform::FileSystem &fs, int readers, const QString &patterns)
+    : m_fs(fs), m_generation(++g_generations), m_patterns{patterns, NamePatternSet(patterns)}
 {
-    for (int i = 0; i < readers; ++i)
-        m_readers.emplace_back([this] { readerLoop(); });
+    if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
+        m_matchWith = &m_patterns;
+    m_readerTotal = std::max(readers, 0);
+    // Starting a thread costs about a millisecond here: the others start
+    // only when the disk has to be waited for.
+    std::lock_guard lock(m_mutex);
+    startReaders(std::min(m_readerTotal, ReadersFromCache));
 }
 
 WalkCache::~WalkCache()
@@ -59,6 +100,7 @@ void WalkCache::stopReaders()
         m_stopping = true;
     }
     m_workChanged.notify_all();
+    // No reader starts once m_stopping is set, so the list stays as it is.
     for (std::thread &reader : m_readers)
         reader.join();
     m_readers.clear();
@@ -78,18 +120,71 @@ void WalkCache::disable()
     m_pending.clear();
 }
 
-void WalkCache::publish(const QString &path, SnapshotPtr snapshot, bool taken)
+FolderRead WalkCache::readPending(const Pending &next, const QString &path) const
+{
+    if (next.folder)
+        return readSnapshotAt(m_fs, *next.folder, next.name, m_matchWith);
+    return readSnapshotExact(m_fs, path, m_matchWith);
+}
+
+bool WalkCache::takePending(const QString &path, Pending &out)
+{
+    // The helpers read in the walk's order: what it asks for is mostly on top.
+    for (size_t i = 0; i < m_pending.size(); ++i) {
+        if (!isChildPath(path, m_pending[i].parent, m_pending[i].name))
+            continue;
+        if (i == 0) {
+            std::pop_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+        } else {
+            std::swap(m_pending[i], m_pending.back());
+        }
+        out = std::move(m_pending.back());
+        m_pending.pop_back();
+        if (i != 0)
+            std::make_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+        return true;
+    }
+    return false;
+}
+
+void WalkCache::wakeReaders(size_t work)
+{
+    // Waking a reader costs a system call; wake no more than can take work.
+    const size_t wake = std::min(work, size_t(m_idle));
+    for (size_t i = 0; i < wake; ++i)
+        m_workChanged.notify_one();
+}
+
+void WalkCache::startReaders(int count)
+{
+    while (int(m_readers.size()) < count && !m_stopping) {
+        try {
+            m_readers.emplace_back([this] { readerLoop(); });
+        } catch (const std::system_error &) {
+            return; // the walk goes on with the readers it has
+        }
+    }
+}
+
+void WalkCache::useAllReaders()
+{
+    startReaders(m_readerTotal);
+}
+
+void WalkCache::publish(const QString &path, FolderRead read, bool taken, const QByteArray &order)
 {
     Slot &slot = m_slots[path];
     slot.state = State::Ready;
     slot.taken = taken;
     if (!taken)
         ++m_aheadCount;
-    // Pushed in list order so that the last subdirectory, which the walk
-    // visits first, is on top.
-    for (const QString &name : snapshot->subdirs)
-        m_pending.push_back({childPath(path, name), path});
-    slot.snapshot = std::move(snapshot);
+    const std::vector<QString> &subdirs = read.snapshot->subdirs;
+    for (size_t i = 0; i < subdirs.size(); ++i) {
+        m_pending.push_back({path, subdirs[i], read.handle, childOrder(order, i, subdirs.size())});
+        std::push_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+    }
+    wakeReaders(read.snapshot->subdirs.size());
+    slot.snapshot = std::move(read.snapshot);
 }
 
 SnapshotPtr WalkCache::acquire(const QString &path)
@@ -97,89 +192,111 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     std::unique_lock lock(m_mutex);
     if (m_disabled) {
         lock.unlock();
-        return readSnapshot(m_fs, path);
+        return readSnapshot(m_fs, path).snapshot;
     }
     auto it = m_slots.find(path);
-    if (it != m_slots.end()) {
+    if (it != m_slots.end() && it->state == State::Reading) {
+        m_waitingFor = path;
         m_readyChanged.wait(lock, [&] {
             it = m_slots.find(path);
             return it == m_slots.end() || it->state != State::Reading;
         });
+        m_waitingFor.clear();
     }
     if (it != m_slots.end() && it->state == State::Ready) {
         if (!it->taken) {
             it->taken = true;
-            --m_aheadCount;
-            m_workChanged.notify_one();
+            if (m_aheadCount-- == MaxAhead)
+                wakeReaders(m_pending.size());
         }
         return it->snapshot;
     }
-    if (it != m_slots.end()) {
-        // Finished earlier; only an abandoned walk comes back here. Read afresh.
-        lock.unlock();
-        return readSnapshot(m_fs, path);
-    }
+    // Not read yet: reading it here beats waiting for a helper to get to it.
+    Pending pending;
+    const bool known = takePending(path, pending);
     m_slots.insert(path, Slot{});
     lock.unlock();
-    SnapshotPtr snapshot = readSnapshot(m_fs, path);
+    FolderRead read;
+    if (known)
+        read = readPending(pending, path);
+    // The path itself, with every help the file system gives, where no open
+    // parent serves or where the system ran out of open files for a moment.
+    if (!known || (failed(read) && read.snapshot->error == platform::ErrTooManyFiles))
+        read = readSnapshot(m_fs, path, m_matchWith);
+    const QByteArray order = std::move(pending.order);
+    pending = {};
+    SnapshotPtr snapshot = read.snapshot;
     lock.lock();
-    publish(path, snapshot, true);
-    lock.unlock();
-    m_readyChanged.notify_all();
-    m_workChanged.notify_all();
+    publish(path, std::move(read), true, order);
     return snapshot;
 }
 
 void WalkCache::release(const QString &path)
 {
+    // The walk does not come back (an abandoned walk reads afresh), and a
+    // helper that finds no parent knows the walk is past it.
     std::lock_guard lock(m_mutex);
-    auto it = m_slots.find(path);
+    const auto it = m_slots.find(path);
     if (it == m_slots.end() || it->state != State::Ready)
         return;
-    // The subdirectories were finished before this one; their marks are no
-    // longer needed once this directory itself is marked done.
-    if (it->snapshot) {
-        for (const QString &name : it->snapshot->subdirs) {
-            const auto child = m_slots.find(childPath(path, name));
-            if (child != m_slots.end() && child->state == State::Done)
-                m_slots.erase(child);
-        }
-    }
-    it = m_slots.find(path);
-    if (!it->taken)
-        --m_aheadCount;
-    it->state = State::Done;
-    it->taken = true;
-    it->snapshot.reset();
+    const bool wasAhead = !it->taken;
+    m_slots.erase(it);
+    if (wasAhead && m_aheadCount-- == MaxAhead)
+        wakeReaders(m_pending.size());
 }
 
 void WalkCache::readerLoop()
 {
+    long long blocksRead = platform::blocksReadByThisThread();
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_workChanged.wait(lock, [&] {
-            return m_stopping || (!m_pending.empty() && m_aheadCount < MaxAhead);
-        });
+        if (!m_stopping && (m_pending.empty() || m_aheadCount >= MaxAhead)) {
+            ++m_idle;
+            m_workChanged.wait(lock, [&] {
+                return m_stopping || (!m_pending.empty() && m_aheadCount < MaxAhead);
+            });
+            --m_idle;
+        }
         if (m_stopping)
             return;
+        if (m_pending.empty() || m_aheadCount >= MaxAhead)
+            continue;
+        std::pop_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
         Pending next = std::move(m_pending.back());
         m_pending.pop_back();
-        if (m_slots.contains(next.path))
-            continue; // the walk got there first
         const auto parent = m_slots.constFind(next.parent);
-        if (parent == m_slots.constEnd() || parent->state == State::Done)
+        if (parent == m_slots.constEnd())
             continue; // the walk is past this part of the tree
-        m_slots.insert(next.path, Slot{});
+        QString path = childPath(next.parent, next.name);
+        if (m_slots.contains(path))
+            continue; // the walk got there first
+        m_slots.insert(path, Slot{});
+        const bool watchDisk = int(m_readers.size()) < m_readerTotal;
         lock.unlock();
-        SnapshotPtr snapshot = readSnapshotAhead(m_fs, next.path);
-        lock.lock();
-        if (snapshot->error != platform::ErrNone) {
-            // Failures are the walking thread's to report, with the file system's full help.
-            m_slots.remove(next.path);
-        } else {
-            publish(next.path, std::move(snapshot), false);
+        QElapsedTimer clock;
+        clock.start();
+        FolderRead read = readPending(next, path);
+        bool fromDisk = false;
+        if (watchDisk && clock.nsecsElapsed() / 1000 >= SlowReadMicroseconds) {
+            const long long before = std::exchange(blocksRead, platform::blocksReadByThisThread());
+            fromDisk = blocksRead > before;
         }
-        m_readyChanged.notify_all();
+        const bool byHandle = next.folder != nullptr;
+        next.folder.reset(); // the parent closes here once its last child is read
+        lock.lock();
+        if (fromDisk)
+            useAllReaders();
+        const auto parentNow = m_slots.constFind(next.parent);
+        if (parentNow == m_slots.constEnd()) {
+            m_slots.remove(path); // the walk went past while this was read
+        } else if (failed(read) && (!byHandle || read.snapshot->error == platform::ErrTooManyFiles)) {
+            // The walking thread asks again with the file system's full help.
+            m_slots.remove(path);
+        } else {
+            publish(path, std::move(read), false, next.order);
+        }
+        if (m_waitingFor == path)
+            m_readyChanged.notify_one();
     }
 }
 

@@ -16,12 +16,16 @@ namespace quorvane {
 // The directories of one walk, each read from the disk once. The walk asks
 // for the same directory several times (re-entering a parent for every
 // subdirectory); those requests are served from the snapshot taken at the
-// first one. Helper threads read ahead in the order the walk will visit, so
-// the walking (user-interface) thread rarely waits for the disk. A snapshot
-// is dropped as soon as the walk has finished its directory.
+// first one. Helper threads read ahead in the order the walk will visit, many
+// at once, so that a cold disk serves many folders at a time and the walking
+// (user-interface) thread rarely waits for it. Every folder below the start
+// is read by its name inside its parent, held open, so the length of its path
+// does not matter. A snapshot is dropped as soon as the walk has finished its
+// directory.
 class WalkCache {
 public:
-    explicit WalkCache(platform::FileSystem &fs, int readers);
+    // patterns: what the helpers match the files against ("" for none).
+    WalkCache(platform::FileSystem &fs, int readers, const QString &patterns = {});
     ~WalkCache();
     WalkCache(const WalkCache &) = delete;
     WalkCache &operator=(const WalkCache &) = delete;
@@ -47,29 +51,44 @@ public:
     static void setActive(WalkCache *cache);
 
 private:
-    enum class State { Reading, Ready, Done };
+    enum class State { Reading, Ready };
     struct Slot {
         State state = State::Reading;
         bool taken = false; // the walk has asked for it at least once
         SnapshotPtr snapshot;
     };
+    // A directory known from its parent's listing and not read yet.
     struct Pending {
-        QString path;
-        QString parent;
+        QString parent; // the parent's path
+        QString name;   // its name there, as stored
+        platform::FolderHandlePtr folder; // the parent, held open
+        QByteArray order; // where the walk comes to it: smaller is sooner
     };
 
     void readerLoop();
-    void publish(const QString &path, SnapshotPtr snapshot, bool taken); // with m_mutex held
+    void startReaders(int count); // with m_mutex held
+    void wakeReaders(size_t work); // with m_mutex held
+    void useAllReaders(); // with m_mutex held
+    FolderRead readPending(const Pending &next, const QString &path) const;
+    bool takePending(const QString &path, Pending &out); // with m_mutex held
+    void publish(const QString &path, FolderRead read, bool taken, const QByteArray &order); // with m_mutex held
     void stopReaders();
 
     platform::FileSystem &m_fs;
     const std::uint64_t m_generation;
+    SnapshotPatterns m_patterns;
+    const SnapshotPatterns *m_matchWith = nullptr;
     std::mutex m_mutex;
-    std::condition_variable m_readyChanged;
-    std::condition_variable m_workChanged;
+    std::condition_variable m_readyChanged; // the walk waits for m_waitingFor
+    std::condition_variable m_workChanged;  // readers in use wait for work
+    QString m_waitingFor;
     QHash<QString, Slot> m_slots;
-    std::vector<Pending> m_pending; // a stack: its top is the next directory the walk enters
+    // A heap in the order of the walk: its top is the next directory the
+    // walk enters, whichever reader published its parent when.
+    std::vector<Pending> m_pending;
     int m_aheadCount = 0;            // read but not yet asked for
+    int m_readerTotal = 0;           // readers started once the disk has to be waited for
+    int m_idle = 0;                  // readers in use that wait for work
     bool m_stopping = false;
     bool m_disabled = false;
     std::vector<std::thread> m_readers;

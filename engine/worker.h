@@ -25,4 +25,8 @@ extern StringList *FoundFilesList;
 
 void InitFileHandling();
 
+// Waits until the lists a run fills beside its listing are complete. Call it
+// before reading lstFullPathName while a run may be under way.
+void settleFoundLists();
+
 } // namespace quorvane

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <sys/stat.h>
 #include <vector>
 
@@ -38,6 +39,21 @@ struct DirEntry {
     std::uint32_t attributes = AttrNormal;
 };
 
+// A folder held open. What lies below it is read without spelling its path
+// again: the length of the path does not matter, and the folders above it are
+// not looked up once more. Closed when the last owner lets go.
+class FolderHandle {
+public:
+    virtual ~FolderHandle() = default;
+};
+using FolderHandlePtr = std::shared_ptr<const FolderHandle>;
+
+// One reading of a folder by readFolder or readFolderAt.
+struct FolderContents {
+    std::vector<DirEntry> entries; // as readDirectory gives them
+    FolderHandlePtr handle;        // the folder itself, when it was to stay open
+};
+
 // The file system with the semantics of the platform the program was made
 // for: drive-letter paths with "\" ("C:\Daten\x.jpg"), letter case ignored in
 // names, attributes, and error numbers instead of exceptions.
@@ -59,14 +75,19 @@ public:
     // Everything a directory holds but "." and "..", in the order the disk
     // gives it. Links are reported as links and never followed.
     virtual Result<std::vector<DirEntry>> readDirectory(const QString &path) = 0;
-    // The same for an absolute folder spelled exactly as stored ("X:\a\b"),
-    // without letter-case help and without touching the object's state, so
-    // helper threads may call it while the user-interface thread works.
-    // Fails where readDirectory would have to help; the default always fails.
-    virtual Result<std::vector<DirEntry>> readDirectoryExact(const QString &absolutePath) const
-    {
-        return Result<std::vector<DirEntry>>::failure(ErrPathNotFound, absolutePath);
-    }
+
+    // Reading for walks. These two touch nothing of the object's state, so
+    // helper threads may call them while the user-interface thread works. A
+    // failure carries the error number and, as its message, the host's reason
+    // in German ("Keine Berechtigung") without the path: the caller names the
+    // folder in its own form. With keepOpen the folder stays open in handle.
+    // readFolder takes an absolute folder spelled exactly as stored
+    // ("X:\a\b"), without letter-case help; readFolderAt a folder by its
+    // stored name inside a folder held open, which reaches folders below paths
+    // of any length. readFolderAt never enters a link.
+    virtual Result<FolderContents> readFolder(const QString &absolutePath, bool keepOpen) const = 0;
+    virtual Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name,
+                                                bool keepOpen) const = 0;
 
     // Replaces an existing target only once the new content is complete;
     // refuses to copy a file onto itself.

@@ -90,6 +90,50 @@ QString errorText(int number)
     }
 }
 
+QString hostReason(int err)
+{
+    switch (err) {
+    case EPERM:
+        return QStringLiteral("Die Operation ist nicht erlaubt");
+    case ENOENT:
+        return QStringLiteral("Datei oder Verzeichnis nicht gefunden");
+    case EIO:
+        return QStringLiteral("Eingabe-/Ausgabefehler");
+    case ENXIO:
+        return QStringLiteral("Kein solches Gerät oder Adresse");
+    case EBADF:
+        return QStringLiteral("Ungültiger Dateideskriptor");
+    case ENOMEM:
+        return QStringLiteral("Nicht genügend Hauptspeicher verfügbar");
+    case EACCES:
+        return QStringLiteral("Keine Berechtigung");
+    case ENODEV:
+        return QStringLiteral("Kein passendes Gerät gefunden");
+    case ENOTDIR:
+        return QStringLiteral("Ist kein Verzeichnis");
+    case EINVAL:
+        return QStringLiteral("Das Argument ist ungültig");
+    case ENFILE:
+        return QStringLiteral("Zu viele offene Dateien im System");
+    case EMFILE:
+        return QStringLiteral("Zu viele offene Dateien");
+    case ENOSPC:
+        return QStringLiteral("Auf dem Gerät ist kein Speicherplatz mehr verfügbar");
+    case EROFS:
+        return QStringLiteral("Dateisystem nur lesbar");
+    case ENAMETOOLONG:
+        return QStringLiteral("Der Dateiname ist zu lang");
+    case ELOOP:
+        return QStringLiteral("Zu viele Ebenen aus symbolischen Links");
+    case ESTALE:
+        return QStringLiteral("Veraltete Dateizugriffsnummer (file handle)");
+    case EUCLEAN:
+        return QStringLiteral("Die Struktur muss bereinigt werden");
+    default:
+        return errorText(errorFromErrno(err));
+    }
+}
+
 Status failureFor(int number, const QString &path, const QString &detail)
 {
     QString text = errorText(number);

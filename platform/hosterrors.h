@@ -12,6 +12,10 @@ int errorFromErrno(int err);
 // The German run-time error text for an error number.
 QString errorText(int number);
 
+// The host's reason for a failed call (errno), in German as the system's
+// own messages read in a German setting ("Keine Berechtigung").
+QString hostReason(int err);
+
 // A failure with the standard text, naming the path it concerns.
 Status failureFor(int number, const QString &path, const QString &detail = {});
 // A failure from errno, with the host's own reason appended.

@@ -56,7 +56,9 @@ public:
     // gives the full set. A link to a folder carries AttrDirectory with
     // isDirectory false, so a walk can leave it out without entering it.
     Result<std::vector<DirEntry>> readDirectory(const QString &path) override;
-    Result<std::vector<DirEntry>> readDirectoryExact(const QString &absolutePath) const override;
+    Result<FolderContents> readFolder(const QString &absolutePath, bool keepOpen) const override;
+    Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name,
+                                        bool keepOpen) const override;
 
     // The copy keeps the source's permission bits and modification time. A
     // read-only target is refused (75) like the same file under any name.

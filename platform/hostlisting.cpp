@@ -1,6 +1,7 @@
 #include "hostfilesystem.h"
 
 #include "hosterrors.h"
+#include "hostfolders.h"
 #include "namecodec.h"
 #include "wildcard.h"
 
@@ -163,47 +164,14 @@ void HostFileSystem::endListing()
 namespace {
 
 // Everything an open folder holds but "." and ".."; takes the descriptor.
-// Touches nothing but the descriptor, so any thread may call it.
 Result<std::vector<DirEntry>> readOpenFolder(int fd, const QString &shownPath)
 {
-    using R = Result<std::vector<DirEntry>>;
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        const int err = errno;
-        ::close(fd);
-        return R::failure(errnoFailure(err, shownPath));
-    }
     std::vector<DirEntry> out;
-    errno = 0;
-    while (const dirent *entry = ::readdir(dir)) {
-        const char *raw = entry->d_name;
-        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-            continue;
-        unsigned char type = entry->d_type;
-        if (type == DT_UNKNOWN) {
-            struct stat st {};
-            if (::fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) == 0)
-                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
-        }
-        DirEntry e;
-        e.name = decodeName(raw, qsizetype(std::strlen(raw)));
-        e.isDirectory = type == DT_DIR;
-        e.isLink = type == DT_LNK;
-        e.attributes = (raw[0] == '.' ? AttrHidden : AttrNormal) | (e.isDirectory ? AttrDirectory : AttrNormal);
-        if (e.isLink) {
-            // Links are few: one stat tells a link to a folder from one to a file.
-            struct stat st {};
-            if (::fstatat(fd, raw, &st, 0) == 0 && S_ISDIR(st.st_mode))
-                e.attributes |= AttrDirectory;
-        }
-        out.push_back(std::move(e));
-        errno = 0;
-    }
-    const int err = errno;
-    ::closedir(dir);
+    const int err = readFolderEntries(fd, out);
+    ::close(fd);
     if (err != 0)
-        return R::failure(errnoFailure(err, shownPath));
-    return R::success(std::move(out));
+        return Result<std::vector<DirEntry>>::failure(errnoFailure(err, shownPath));
+    return Result<std::vector<DirEntry>>::success(std::move(out));
 }
 
 } // namespace
@@ -223,14 +191,6 @@ int HostFileSystem::openExactFolder(const QString &path) const
         host += encodeName(component);
     }
     return ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
-Result<std::vector<DirEntry>> HostFileSystem::readDirectoryExact(const QString &absolutePath) const
-{
-    const int fd = openExactFolder(absolutePath);
-    if (fd < 0)
-        return Result<std::vector<DirEntry>>::failure(failureFor(ErrPathNotFound, absolutePath));
-    return readOpenFolder(fd, absolutePath);
 }
 
 Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)

@@ -6,6 +6,8 @@
 #include <malloc.h>
 #endif
 
+#include <sys/resource.h>
+
 namespace quorvane::platform {
 
 void keepFreedMemory()
@@ -14,6 +16,16 @@ void keepFreedMemory()
     // 64 MiB of free heap may stay with the process; beyond that it goes back.
     mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
 #endif
+}
+
+long long blocksReadByThisThread()
+{
+#if defined(RUSAGE_THREAD)
+    rusage usage {};
+    if (::getrusage(RUSAGE_THREAD, &usage) == 0)
+        return usage.ru_inblock;
+#endif
+    return 0;
 }
 
 } // namespace quorvane::platform

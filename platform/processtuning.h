@@ -9,4 +9,9 @@ namespace quorvane::platform {
 // of CPU per walk before, 45 ms after. Call once from main; idempotent.
 void keepFreedMemory();
 
+// Blocks the calling thread has had read from a disk so far (0 where the
+// host does not count them): tells a reading that waited for the disk from
+// one served by the cache.
+long long blocksReadByThisThread();
+
 } // namespace quorvane::platform

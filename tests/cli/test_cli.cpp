@@ -1,8 +1,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -12,13 +15,16 @@ struct Outcome {
     QByteArray err;
 };
 
-Outcome cli(const QStringList &arguments)
+Outcome cli(const QStringList &arguments, const QStringList &wrapper = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUORVANE_DRIVES"), QString()); // C: is /
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QUORVANE_CLI), arguments);
+    if (wrapper.isEmpty())
+        p.start(QStringLiteral(QUORVANE_CLI), arguments);
+    else
+        p.start(wrapper.first(), wrapper.mid(1) + QStringList{QStringLiteral(QUORVANE_CLI)} + arguments);
     if (!p.waitForFinished(60000))
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
@@ -59,6 +65,7 @@ private slots:
     void imageExitCodes();
     void imageModes();
     void hostNamesAndLinkedFolders();
+    void unreadableFoldersAreNamed();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -219,6 +226,42 @@ void TestCli::hostNamesAndLinkedFolders()
     const Outcome linked = cli({"image", m_dir->filePath("quelle"), m_dir->filePath("ziel"), "--all"});
     QCOMPARE(linked.code, 0);
     QCOMPARE(read(m_dir->filePath("echt/sl.jpg")), QByteArray("SL"));
+}
+
+// Root reads every folder; another user meets a real "permission denied".
+void TestCli::unreadableFoldersAreNamed()
+{
+    const QStringList asNobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    if (::geteuid() != 0 || QStandardPaths::findExecutable(asNobody.first()).isEmpty())
+        QSKIP("needs root and setpriv to run as another user");
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                     | QFile::ReadOther | QFile::ExeOther));
+    const QString secret = m_src + "/sub/geheim";
+    QVERIFY(makeFile(secret + "/c.jpg"));
+    QVERIFY(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray named = "quorvane-cli: nicht lesbar: " + QFile::encodeName(secret) + ": Keine Berechtigung\n";
+
+    const Outcome listed = cli({"list", m_src, "--all"}, asNobody);
+    QCOMPARE(listed.code, 1);
+    QCOMPARE(listed.out.count('\n'), 4);
+    QCOMPARE(listed.err, named + "quorvane-cli: gefunden 4\n");
+
+    const QString target = m_dir->filePath("ziel");
+    QVERIFY(QDir().mkpath(target));
+    QCOMPARE(::chown(QFile::encodeName(target).constData(), 65534, 65534), 0);
+    const Outcome imaged = cli({"image", m_src, target, "--all", "--recursive"}, asNobody);
+    QCOMPARE(imaged.code, 1);
+    QCOMPARE(imaged.err, named + "quorvane-cli: gefunden 4, abgebildet 4, übersprungen 0\n");
+
+    // The source itself: not "nothing found" and a success.
+    QVERIFY(QFile::setPermissions(m_src, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const Outcome source = cli({"list", m_src, "--all"}, asNobody);
+    QCOMPARE(source.code, 1);
+    QVERIFY(source.out.isEmpty());
+    QVERIFY2(source.err.contains("quorvane-cli: nicht lesbar: " + QFile::encodeName(m_src) + ": Keine Berechtigung\n"),
+             source.err.constData());
+    QVERIFY(QFile::setPermissions(m_src, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                             | QFile::ExeOther));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -39,8 +39,14 @@ public:
 private:
     static void append(QString &pane, const QStringList &entries)
     {
-        for (const QString &entry : entries)
-            pane = pane.isEmpty() ? entry : pane + QStringLiteral("\r\n") + entry;
+        for (const QString &entry : entries) {
+            if (pane.isEmpty()) {
+                pane = entry;
+            } else {
+                pane += QStringLiteral("\r\n");
+                pane += entry;
+            }
+        }
     }
 };
 

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <random>
 
 using namespace quorvane;
 
@@ -133,6 +134,44 @@ private slots:
             for (qsizetype i = 0; i < list.count(); ++i)
                 QCOMPARE(list.item(i), reference.at(i));
         }
+    }
+
+    // Long lists are sorted in chunks while they grow and merged when read:
+    // in order, reversed, shuffled, with reads between additions.
+    void chunkedSortKeepsOrder_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("arrangement"); // 0 ascending, 1 descending, 2 shuffled
+        QTest::addColumn<int>("readEvery");
+        QTest::newRow("ascending") << 40000 << 0 << 0;
+        QTest::newRow("descending") << 40000 << 1 << 0;
+        QTest::newRow("shuffled") << 70000 << 2 << 0;
+        QTest::newRow("reads between") << 60000 << 2 << 25000;
+        QTest::newRow("one chunk and a tail") << 16884 << 0 << 0;
+    }
+
+    void chunkedSortKeepsOrder()
+    {
+        QFETCH(int, count);
+        QFETCH(int, arrangement);
+        QFETCH(int, readEvery);
+        QStringList texts;
+        for (int i = 0; i < count; ++i)
+            texts << QStringLiteral("C:\\d%1\\F%2.jpg").arg(i % 97).arg(i, 6, 10, QLatin1Char('0'));
+        if (arrangement == 1)
+            std::reverse(texts.begin(), texts.end());
+        if (arrangement == 2)
+            std::shuffle(texts.begin(), texts.end(), std::mt19937(5));
+        StringList list(true);
+        for (int i = 0; i < count; ++i) {
+            list.addItem(texts.at(i));
+            if (readEvery > 0 && i % readEvery == readEvery - 1)
+                QVERIFY(!list.item(0).isEmpty());
+        }
+        std::sort(texts.begin(), texts.end(), [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
+        QCOMPARE(list.count(), qsizetype(count));
+        for (qsizetype i = 0; i < list.count(); ++i)
+            QCOMPARE(list.itemView(i), QStringView(texts.at(i)));
     }
 
     // 16-bit counts would stop at 32767 entries.

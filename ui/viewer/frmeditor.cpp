@@ -174,6 +174,7 @@ void frmEditor::mnuKomplett_Click()
     m_rebuilding = true;
     QPointer<frmEditor> self(this);
     const bool switchingOff = FullPathShown == 1;
+    settleFoundLists(); // a listing under way may still be filling them
     Begin &lists = worker();
     const bool done = refillPane(*m_txtEdit,
                                  switchingOff ? lists.lstFoundFiles : lists.lstFullPathName,

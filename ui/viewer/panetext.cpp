@@ -1,7 +1,6 @@
 #include "panetext.h"
 
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTextDocument>
 
 namespace quorvane {
@@ -29,16 +28,12 @@ private:
 
 QString paneText(const QPlainTextEdit &pane)
 {
-    // Block texts keep every character as stored; the document's plain-text
-    // export would turn no-break spaces into blanks.
-    const QTextDocument *doc = pane.document();
-    QString text;
-    text.reserve(doc->characterCount() + doc->blockCount());
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        if (block != doc->begin())
-            text += QLatin1String("\r\n");
-        text += block.text();
-    }
+    // The raw text keeps every character as stored (the plain-text export
+    // would turn no-break spaces into blanks) and ends each line but the last
+    // with a paragraph separator: one copy of the whole text, not a string
+    // per line.
+    QString text = pane.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
     return text;
 }
 

@@ -293,8 +293,8 @@ void TestFrmEditor::toggleDropsEditsButNotDirectoryPane()
 void TestFrmEditor::stateChangesOnlyAfterRebuild()
 {
     QStringList many;
-    for (int i = 0; i < 2500; ++i)
-        many.append(QStringLiteral("C:\\f%1").arg(i, 4, 10, QChar('0')));
+    for (int i = 0; i < 2 * FillBatchEntries + 500; ++i)
+        many.append(QStringLiteral("C:\\f%1").arg(i, 5, 10, QChar('0')));
     fillLists(many, many);
     listInto(many, {});
     frmEditor *v = m_host->viewer();
@@ -315,8 +315,8 @@ void TestFrmEditor::stateChangesOnlyAfterRebuild()
 void TestFrmEditor::clickDuringRebuildIsIgnored()
 {
     QStringList many;
-    for (int i = 0; i < 2500; ++i)
-        many.append(QStringLiteral("C:\\f%1").arg(i, 4, 10, QChar('0')));
+    for (int i = 0; i < 2 * FillBatchEntries + 500; ++i)
+        many.append(QStringLiteral("C:\\f%1").arg(i, 5, 10, QChar('0')));
     fillLists(FoundAbc, many);
     listInto(FoundAbc, {});
     frmEditor *v = m_host->viewer();

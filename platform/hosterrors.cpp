@@ -90,6 +90,63 @@ QString errorText(int number)
     }
 }
 
+QString errnoText(int err)
+{
+    switch (err) {
+    case EACCES:
+        return QStringLiteral("Keine Berechtigung");
+    case EPERM:
+        return QStringLiteral("Vorgang nicht erlaubt");
+    case ENOENT:
+        return QStringLiteral("Datei oder Verzeichnis nicht gefunden");
+    case ENOTDIR:
+        return QStringLiteral("Ein Teil des Pfades ist kein Verzeichnis");
+    case EISDIR:
+        return QStringLiteral("Ist ein Verzeichnis");
+    case ENOSPC:
+        return QStringLiteral("Kein Platz mehr auf dem Datenträger");
+    case EDQUOT:
+        return QStringLiteral("Speicherkontingent überschritten");
+    case EFBIG:
+        return QStringLiteral("Datei zu groß");
+    case EEXIST:
+        return QStringLiteral("Datei existiert bereits");
+    case EROFS:
+        return QStringLiteral("Dateisystem nur lesbar");
+    case EIO:
+        return QStringLiteral("Ein-/Ausgabefehler");
+    case ENAMETOOLONG:
+        return QStringLiteral("Name zu lang");
+    case ELOOP:
+        return QStringLiteral("Zu viele Verknüpfungen hintereinander");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Zu viele offene Dateien");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("Datei oder Gerät belegt");
+    case EXDEV:
+        return QStringLiteral("Anderes Dateisystem");
+    case ENOTEMPTY:
+        return QStringLiteral("Verzeichnis nicht leer");
+    case EINVAL:
+        return QStringLiteral("Ungültiges Argument");
+    case ENXIO:
+    case ENODEV:
+        return QStringLiteral("Gerät nicht vorhanden");
+    case ENOMEDIUM:
+        return QStringLiteral("Kein Datenträger eingelegt");
+    case EOPNOTSUPP:
+        return QStringLiteral("Vom Dateisystem nicht unterstützt");
+    case EPIPE:
+        return QStringLiteral("Empfänger hat die Verbindung geschlossen");
+    case EILSEQ:
+        return QStringLiteral("Name ist nicht gültig kodiert");
+    default:
+        return QStringLiteral("Systemfehler %1 (%2)").arg(err).arg(QString::fromLocal8Bit(std::strerror(err)));
+    }
+}
+
 Status failureFor(int number, const QString &path, const QString &detail)
 {
     QString text = errorText(number);
@@ -97,12 +154,20 @@ Status failureFor(int number, const QString &path, const QString &detail)
         text += QStringLiteral(": ") + path;
     if (!detail.isEmpty())
         text += QStringLiteral(" (") + detail + QLatin1Char(')');
-    return Status::failure(number, text);
+    Status out = Status::failure(number, text);
+    out.reason = detail.isEmpty() ? errorText(number) : detail;
+    out.subject = path;
+    return out;
 }
 
 Status errnoFailure(int err, const QString &path)
 {
-    return failureFor(errorFromErrno(err), path, QString::fromLocal8Bit(std::strerror(err)));
+    return failureFor(errorFromErrno(err), path, errnoText(err));
+}
+
+QString reasonOf(const Status &status)
+{
+    return status.reason.isEmpty() ? errorText(status.error) : status.reason;
 }
 
 } // namespace quorvane::platform

@@ -1,6 +1,7 @@
 #include "hostfilesystem.h"
 
 #include "hosterrors.h"
+#include "hosttreecopy.h"
 #include "namecodec.h"
 
 #include <cerrno>
@@ -16,9 +17,28 @@ namespace {
 
 mode_t newFileMode()
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~processUmask();
+}
+
+// What stands under a name where only a regular file may be replaced.
+QString notRegularText(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Verzeichnis");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Gerät");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern eine Pipe (FIFO)");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Socket");
+    return QStringLiteral("Keine gewöhnliche Datei");
+}
+
+bool sameContentState(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
+        && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
+        && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
 bool isReadOnly(const struct stat &st)
@@ -62,7 +82,7 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
     using R = Result<Target>;
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
-        return R::failure(r.error, r.message);
+        return R::failure(r.status());
     const Resolved &t = r.value;
     if (t.path.isRoot() || (t.folderOnly && t.exists()))
         return R::failure(failureFor(ErrPathFileAccess, t.display()));
@@ -96,8 +116,9 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
     }
     if (::stat(host.constData(), &st) != 0)
         return R::failure(errnoFailure(errno, out.display));
-    if (S_ISDIR(st.st_mode))
-        return R::failure(failureFor(ErrPathFileAccess, out.display));
+    // A device, a pipe or a folder under the name is not ours to turn into a file.
+    if (!S_ISREG(st.st_mode))
+        return R::failure(failureFor(ErrPathFileAccess, out.display, notRegularText(st.st_mode)));
     // Checked here because root would replace a read-only file without a word.
     if (isReadOnly(st))
         return R::failure(failureFor(ErrPathFileAccess, out.display, QStringLiteral("schreibgeschützt")));
@@ -105,14 +126,26 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
     out.mode = st.st_mode & 07777;
     out.device = st.st_dev;
     out.inode = st.st_ino;
+    out.user = st.st_uid;
+    out.group = st.st_gid;
     return R::success(out);
 }
 
 Status HostFileSystem::copyFile(const QString &source, const QString &target)
 {
+    return copyTo(source, target, true);
+}
+
+Status HostFileSystem::copyToNewFile(const QString &source, const QString &target)
+{
+    return copyTo(source, target, false);
+}
+
+Status HostFileSystem::copyTo(const QString &source, const QString &target, bool replace)
+{
     const Result<Resolved> s = resolveExisting(source);
     if (!s.ok())
-        return Status::failure(s.error, s.message);
+        return s.status();
     struct stat st {};
     int err = 0;
     const int in = openRegular(s.value.host(), st, err);
@@ -122,27 +155,30 @@ Status HostFileSystem::copyFile(const QString &source, const QString &target)
     const Result<Target> t = prepareTarget(target);
     if (!t.ok()) {
         ::close(in);
-        return Status::failure(t.error, t.message);
+        return t.status();
     }
-    if (t.value.exists && t.value.device == st.st_dev && t.value.inode == st.st_ino) {
-        ::close(in);
-        return failureFor(ErrPathFileAccess, t.value.display, QStringLiteral("Quelle und Ziel sind dieselbe Datei"));
-    }
+    const Target &to = t.value;
+    Status result = Status::success();
+    if (to.exists && !replace)
+        result = failureFor(ErrFileExists, to.display);
+    else if (to.exists && to.device == st.st_dev && to.inode == st.st_ino)
+        result = failureFor(ErrPathFileAccess, to.display, QStringLiteral("Quelle und Ziel sind dieselbe Datei"));
     StagedFile staged;
-    Status result = t.value.exists ? Status::failure(ErrFileExists)
-                                   : staged.createNew(t.value.folder, t.value.name, st.st_mode & 0777, t.value.display);
-    // Only an existing target needs the detour through a temporary file.
-    if (result.error == ErrFileExists)
-        result = staged.create(t.value.folder, t.value.name, st.st_mode & 0777, t.value.display);
+    // A replaced file keeps what its user set; a new one takes the source's bits.
     if (result.ok())
-        result = staged.appendFrom(in);
+        result = staged.create(to.folder, to.name, to.exists ? to.mode : st.st_mode & 0777, to.display);
+    if (result.ok())
+        result = staged.appendFrom(in, st.st_size);
     ::close(in);
     if (!result.ok())
         return result;
     staged.setTimes(st.st_atim, st.st_mtim);
-    result = staged.commit(true, t.value.exists);
+    if (to.exists)
+        staged.setOwner(to.user, to.group, true);
+    // A name that appeared meanwhile is not replaced: it was never looked at.
+    result = staged.commit(to.exists, to.exists);
     if (result.ok())
-        m_names.added(t.value.folder, t.value.name);
+        m_names.added(to.folder, to.name);
     return result;
 }
 
@@ -150,7 +186,7 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
 {
     const Result<Resolved> s = resolveExisting(source);
     if (!s.ok())
-        return Status::failure(s.error, s.message);
+        return s.status();
     if (s.value.path.isRoot())
         return failureFor(ErrPathFileAccess, s.value.display());
     const QByteArray from = s.value.host();
@@ -162,7 +198,7 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
 
     const Result<Resolved> t = resolve(target);
     if (!t.ok())
-        return Status::failure(t.error, t.message);
+        return t.status();
     if (t.value.path.isRoot() || (t.value.folderOnly && t.value.exists()))
         return failureFor(ErrPathFileAccess, t.value.display());
     if (!t.value.parentExists() || t.value.folderOnly)
@@ -184,6 +220,12 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
         m_names.added(toFolder, toName);
         return Status::success();
     };
+    if (S_ISLNK(st.st_mode)) {
+        // Moved as a link it would point elsewhere, or nowhere, from its new
+        // place: the content goes as a regular file, the link is what is removed.
+        const Status copied = moveByCopy(s.value, st, toFolder, toName, t.value.display());
+        return copied.ok() ? moved() : copied;
+    }
     const int renameErr = renameNoReplace(from, to);
     if (renameErr == 0)
         return moved();
@@ -193,41 +235,75 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
         return errnoFailure(renameErr, t.value.display());
     if (!S_ISREG(st.st_mode))
         return failureFor(ErrRenameAcrossDisks, t.value.display());
+    const Status copied = moveByCopy(s.value, st, toFolder, toName, t.value.display());
+    return copied.ok() ? moved() : copied;
+}
 
-    // Another file system: a checked copy, and the source goes only once the
-    // copy is complete on the disk.
+Status HostFileSystem::moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
+                                  const QByteArray &toName, const QString &toDisplay)
+{
+    const QByteArray fromHost = from.host();
+    struct stat before {};
     int openErr = 0;
-    const int in = openRegular(from, st, openErr);
+    const int in = openRegular(fromHost, before, openErr);
     if (in < 0)
-        return openFailure(openErr, s.value.display());
+        return openFailure(openErr, from.display());
     StagedFile staged;
-    Status result = staged.create(t.value.hostParent(), t.value.names.last(), st.st_mode & 07777, t.value.display());
+    Status result = staged.create(toFolder, toName, before.st_mode & 07777, toDisplay);
     if (result.ok())
-        result = staged.appendFrom(in);
-    ::close(in);
-    if (!result.ok())
+        result = staged.appendFrom(in, before.st_size);
+    struct stat copy {};
+    if (result.ok() && ::fstat(staged.fd(), &copy) != 0)
+        result = errnoFailure(errno, toDisplay);
+    if (!result.ok()) {
+        ::close(in);
         return result;
-    staged.setTimes(st.st_atim, st.st_mtim);
-    staged.setOwner(st.st_uid, st.st_gid);
+    }
+    staged.setTimes(before.st_atim, before.st_mtim);
+    staged.setOwner(before.st_uid, before.st_gid, false);
     result = staged.commit(false);
-    if (!result.ok())
-        return result;
     // The new name must be on the disk before the old one goes.
-    const int folderFd = ::open(toFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0 || ::fsync(folderFd) != 0) {
-        const int syncErr = errno;
+    if (result.ok()) {
+        const int folderFd = ::open(toFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd < 0 || ::fsync(folderFd) != 0)
+            result = errnoFailure(errno, toDisplay);
         if (folderFd >= 0)
             ::close(folderFd);
-        ::unlink(to.constData());
-        return errnoFailure(syncErr, t.value.display());
     }
-    ::close(folderFd);
-    if (::unlink(from.constData()) != 0) {
+    // The source goes only if it is still what was copied: the same file
+    // under the same name, not written to meanwhile (size, modification and
+    // change time to the nanosecond), and, for a link, still that link.
+    struct stat after {};
+    struct stat nameNow {};
+    struct stat pointedNow {};
+    if (result.ok()
+        && (::fstat(in, &after) != 0 || !sameContentState(before, after)
+            || ::lstat(fromHost.constData(), &nameNow) != 0 || nameNow.st_dev != linkStat.st_dev
+            || nameNow.st_ino != linkStat.st_ino
+            || (S_ISLNK(linkStat.st_mode)
+                && (::stat(fromHost.constData(), &pointedNow) != 0 || pointedNow.st_dev != before.st_dev
+                    || pointedNow.st_ino != before.st_ino))))
+        result = failureFor(ErrPathFileAccess, from.display(),
+                            QStringLiteral("Die Quelle wurde beim Verschieben geändert; sie bleibt, die Kopie ist entfernt"));
+    ::close(in);
+    const QByteArray to = toFolder.endsWith('/') ? toFolder + toName : toFolder + '/' + toName;
+    const auto removeCopy = [&] {
+        // Only the file this move made, should the name have changed hands.
+        struct stat there {};
+        if (::lstat(to.constData(), &there) == 0 && there.st_dev == copy.st_dev && there.st_ino == copy.st_ino)
+            ::unlink(to.constData());
+    };
+    if (!result.ok()) {
+        if (result.error != ErrFileExists)
+            removeCopy();
+        return result;
+    }
+    if (::unlink(fromHost.constData()) != 0) {
         const int unlinkErr = errno;
-        ::unlink(to.constData()); // the move did not happen: one copy only
-        return errnoFailure(unlinkErr, s.value.display());
+        removeCopy(); // the move did not happen: one copy only
+        return errnoFailure(unlinkErr, from.display());
     }
-    return moved();
+    return Status::success();
 }
 
 Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
@@ -238,7 +314,7 @@ Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
     for (int i = 0; i < 2; ++i) {
         const Result<Resolved> r = resolveExisting(*paths[i]);
         if (!r.ok())
-            return R::failure(r.error, r.message);
+            return R::failure(r.status());
         if (::stat(r.value.host().constData(), &st[i]) != 0)
             return R::failure(errnoFailure(errno, r.value.display()));
     }
@@ -249,7 +325,7 @@ Status HostFileSystem::deleteFile(const QString &path)
 {
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     const QByteArray host = r.value.host();
     struct stat st {};
     if (r.value.path.isRoot() || ::lstat(host.constData(), &st) != 0)
@@ -273,7 +349,7 @@ Result<std::uint32_t> HostFileSystem::attributes(const QString &path)
     using R = Result<std::uint32_t>;
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return R::failure(r.error, r.message);
+        return R::failure(r.status());
     struct stat st {};
     if (::lstat(r.value.host().constData(), &st) != 0)
         return R::failure(errnoFailure(errno, r.value.display()));
@@ -291,7 +367,7 @@ Status HostFileSystem::setAttributes(const QString &path, std::uint32_t attribut
 {
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     const QByteArray host = r.value.host();
     struct stat st {};
     if (::lstat(host.constData(), &st) != 0)
@@ -312,7 +388,7 @@ Status HostFileSystem::makeDirectory(const QString &path)
 {
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     if (r.value.path.isRoot() || r.value.exists())
         return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("existiert bereits"));
     if (!r.value.parentExists())
@@ -333,7 +409,7 @@ Status HostFileSystem::removeDirectory(const QString &path)
 {
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     if (!r.value.exists())
         return failureFor(ErrPathNotFound, r.value.display());
     if (r.value.path.isRoot())
@@ -366,7 +442,7 @@ Result<QByteArray> HostFileSystem::readFile(const QString &path, qint64 maxBytes
     using R = Result<QByteArray>;
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return R::failure(r.error, r.message);
+        return R::failure(r.status());
     struct stat st {};
     int err = 0;
     const int fd = openRegular(r.value.host(), st, err);
@@ -399,7 +475,7 @@ Status HostFileSystem::replaceFile(const QString &path, const QByteArray &conten
 {
     const Result<Target> t = prepareTarget(path);
     if (!t.ok())
-        return Status::failure(t.error, t.message);
+        return t.status();
     if (isOpenHere(t.value.host()))
         return failureFor(ErrFileAlreadyOpen, t.value.display);
     StagedFile staged;
@@ -408,10 +484,27 @@ Status HostFileSystem::replaceFile(const QString &path, const QByteArray &conten
         result = staged.write(content);
     if (!result.ok())
         return result;
+    if (t.value.exists)
+        staged.setOwner(t.value.user, t.value.group, true);
     result = staged.commit(true);
     if (result.ok())
         m_names.added(t.value.folder, t.value.name);
     return result;
+}
+
+std::unique_ptr<TreeCopy> HostFileSystem::openTreeCopy(const QString &sourceBase, const QString &targetBase)
+{
+    const Result<Resolved> s = resolveExisting(sourceBase);
+    const Result<Resolved> t = resolveExisting(targetBase);
+    if (!s.ok() || !t.ok())
+        return nullptr;
+    QString display = t.value.display();
+    if (!display.endsWith(QLatin1Char('\\')))
+        display += QLatin1Char('\\');
+    auto copy = std::make_unique<HostTreeCopy>(s.value.host(), t.value.host(), display, m_names);
+    if (!copy->isValid())
+        return nullptr;
+    return copy;
 }
 
 } // namespace quorvane::platform

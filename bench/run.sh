@@ -204,6 +204,19 @@ median_fresh_ms() {
     printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.1f\n", m/1000}'
 }
 
+# System calls per copied file, scan included, for the image and for cp -r
+# (strace -c over one run each); left out where strace is missing.
+syscalls_per_file() {
+    command -v strace >/dev/null || { echo "image_syscalls_per_file: (no strace)"; return; }
+    local cli="$1" files img cpc out
+    files=$(find "$image_tree" -type f | wc -l)
+    out="$here/out/img-$$-calls"
+    img=$(strace -f -c -o /dev/stdout "$cli" image "$image_tree" "$out-i" --all --recursive 2>/dev/null | awk '$NF == "total" {print $4}')
+    cpc=$(strace -f -c -o /dev/stdout cp -r "$image_tree" "$out-c" 2>/dev/null | awk '$NF == "total" {print $4}')
+    rm -rf "$out-i" "$out-c"
+    echo "image_syscalls_per_file: $(ratio "$img" "$files") (cp -r $(ratio "$cpc" "$files"))"
+}
+
 listing_pictures() { "$build/bench/listing_driver" "$tree" pictures; }
 listing_all() { "$build/bench/listing_driver" "$tree" all; }
 
@@ -222,6 +235,8 @@ bench_listing_and_image() {
     img_ms=$(median_fresh_ms "'$cli' image '$image_tree' OUT --all --recursive")
     echo "copy_20000_ms: cp -r $cp_ms, image $img_ms"
     echo "image_vs_cp: $(ratio "$img_ms" "$cp_ms")"
+
+    syscalls_per_file "$cli"
 
     flat_ms=$(median_fresh_ms "'$cli' image '$flat_tree' OUT --all")
     # 1,000 files get names, 1,000 are skipped as the 999 numbers run out.

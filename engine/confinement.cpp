@@ -46,12 +46,24 @@ void RunBounds::addSources(const QString &scanBase, const QStringList &entries)
 {
     // The walk gives the names as stored and enters no link below its start,
     // so the start's location and the entry tell where each file is.
-    const QString start = locationOf(scanBase, true);
-    if (start.isEmpty())
-        return;
-    m_sources.reserve(entries.size());
-    for (const QString &entry : entries)
-        m_sources.insert(joined(start, entry));
+    m_sourceStart = locationOf(scanBase, true);
+    if (!m_sourceStart.isEmpty())
+        m_pendingSources += entries;
+}
+
+void RunBounds::settle()
+{
+    // Made into places only when a write must be checked against them: a
+    // run whose files all go to new names through folder handles never needs them.
+    if (!m_pendingSources.isEmpty()) {
+        m_sources.reserve(m_sources.size() + m_pendingSources.size());
+        for (const QString &entry : std::as_const(m_pendingSources))
+            m_sources.insert(joined(m_sourceStart, entry));
+        m_pendingSources.clear();
+    }
+    for (const QString &relative : std::as_const(m_pendingWritten))
+        m_written.insert(joined(m_target, relative));
+    m_pendingWritten.clear();
 }
 
 bool RunBounds::refuse(const QString &why)
@@ -79,6 +91,7 @@ bool RunBounds::mayTake(const QString &source)
 
 bool RunBounds::mayWrite(const QString &target, QString &place)
 {
+    settle();
     place = locationOf(target, true);
     if (!below(place, m_target, QStringLiteral("Führt aus dem Ziel-Verzeichnis hinaus")))
         return false;
@@ -106,7 +119,7 @@ bool RunBounds::mayRemoveFolder(const QString &folder)
 
 void RunBounds::writtenBelowTarget(const QString &relative)
 {
-    m_written.insert(joined(m_target, relative));
+    m_pendingWritten.append(relative);
 }
 
 bool RunBounds::inTargetFolder(const QString &source)

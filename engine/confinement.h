@@ -49,8 +49,12 @@ private:
     QString m_target;
     QSet<QString> m_sources;
     QSet<QString> m_written;
+    QString m_sourceStart;          // location of the scan's start
+    QStringList m_pendingSources;   // relative to it, not yet in m_sources
+    QStringList m_pendingWritten;   // relative to the target, not yet in m_written
     QString m_refusal;
 
+    void settle();
     bool refuse(const QString &why);
     bool below(const QString &place, const QString &base, const QString &outside, bool orSame = false);
 };

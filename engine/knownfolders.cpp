@@ -15,9 +15,14 @@ platform::Status refusedBecause(const QString &reason, const QString &subject)
 
 platform::Status KnownFolders::ensure(const QString &folder, RunBounds &bounds)
 {
-    const QString key = folder.toCaseFolded();
-    if (m_known.contains(key))
+    // The files of one folder mostly come one after the other.
+    if (folder == m_last)
         return platform::Status::success();
+    const QString key = folder.toCaseFolded();
+    if (m_known.contains(key)) {
+        m_last = folder;
+        return platform::Status::success();
+    }
     const auto failed = m_failed.constFind(key);
     if (failed != m_failed.constEnd())
         return *failed;
@@ -41,6 +46,7 @@ platform::Status KnownFolders::ensure(const QString &folder, RunBounds &bounds)
         }
     }
     m_known.insert(key);
+    m_last = folder;
     return platform::Status::success();
 }
 

@@ -26,6 +26,7 @@ private:
     static platform::Status whyNotMade(const QString &folder);
 
     QSet<QString> m_known;                    // case-folded
+    QString m_last;                           // the last folder known, as given
     QHash<QString, platform::Status> m_failed; // case-folded
 };
 

@@ -141,6 +141,8 @@ HostTreeCopy::Folder *HostTreeCopy::folderOf(std::vector<Folder> &cache, int bas
     folder.key = key;
     if (!key.isEmpty())
         folder.host = hostRelative(key);
+    if (withNames)
+        folder.fullHost = key.isEmpty() ? m_targetHost : m_targetHost + '/' + folder.host;
     folder.fd = key.isEmpty() ? baseFd : openBeneath(baseFd, folder.host);
     folder.ok = folder.fd >= 0 && (!withNames || listNames(folder.fd, folder.taken));
     if (cache.size() >= FoldersKept) {
@@ -195,8 +197,7 @@ TreeCopy::Outcome HostTreeCopy::copyNew(const QString &source, const QString &ta
         return Outcome::Failed;
     }
     to->taken.insert(key);
-    const QByteArray folderHost = to->host.isEmpty() ? m_targetHost : m_targetHost + '/' + to->host;
-    m_names.added(folderHost, name);
+    m_names.added(to->fullHost, name);
     return Outcome::Copied;
 }
 

@@ -35,6 +35,7 @@ private:
     struct Folder {
         QString key;        // relative drive path of the folder, "" for the base
         QByteArray host;    // the same as host names, "/" between them
+        QByteArray fullHost; // target folders: the whole host path
         int fd = -1;        // O_PATH handle; the base's handle is not owned
         QSet<QString> taken; // target folders: every name in it, case-folded
         bool ok = false;    // opened (and, for a target folder, listed)

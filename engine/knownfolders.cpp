@@ -33,10 +33,17 @@ platform::Status KnownFolders::ensure(const QString &folder, RunBounds &bounds)
             m_failed.insert(key, refused);
             return refused;
         }
-        QString path = folder;
-        const bool created = CreatePath(path);
-        // Creating a path shows the default cursor; the run is not done yet.
-        platform::toolkit().setBusyCursor();
+        // Below a folder known to exist only the last level is missing:
+        // made at once, not walked to from the drive's root.
+        const qsizetype cut = folder.lastIndexOf(QLatin1Char('\\'));
+        const bool parentKnown = cut > 2 && m_known.contains(folder.left(cut).toCaseFolded());
+        bool created = parentKnown && platform::fileSystem().makeDirectory(folder).ok();
+        if (!created) {
+            QString path = folder;
+            created = CreatePath(path);
+            // Creating a path shows the default cursor; the run is not done yet.
+            platform::toolkit().setBusyCursor();
+        }
         if (!created) {
             const platform::Status why = whyNotMade(folder);
             if (!why.ok()) {
@@ -45,6 +52,9 @@ platform::Status KnownFolders::ensure(const QString &folder, RunBounds &bounds)
             }
         }
     }
+    // The folders on its way exist as well.
+    for (qsizetype cut = key.lastIndexOf(QLatin1Char('\\')); cut > 2; cut = key.lastIndexOf(QLatin1Char('\\'), cut - 1))
+        m_known.insert(key.left(cut));
     m_known.insert(key);
     m_last = folder;
     return platform::Status::success();

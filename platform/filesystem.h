@@ -93,8 +93,10 @@ public:
     // Sequential files under numbers.
     virtual int freeFile() = 0;
     virtual Status openForInput(int number, const QString &path) = 0;
-    // Output goes to a new file beside the target; close puts it in place only
-    // when every byte is on the disk, so a failed write leaves an old file whole.
+    // Output goes to an unnamed file beside the target; close puts it in
+    // place only when every byte is written, so a failed write leaves an old
+    // file whole. The file found under the name at open is replaced (keeping
+    // its owner and mode); one that appears only meanwhile is not (58).
     virtual Status openForOutput(int number, const QString &path) = 0;
     // The same for a new file: closing fails with 58, and writes nothing,
     // when a file stands under the name by then.

@@ -130,7 +130,7 @@ private:
 
     struct OpenFile {
         bool output = false;
-        bool replace = true; // output: an existing file is replaced at close
+        bool replace = true; // output: the file found at open is replaced at close
         bool existed = false; // output: a file stood under the name at open
         int fd = -1; // input
         std::unique_ptr<StagedFile> staged; // output

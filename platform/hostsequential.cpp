@@ -145,8 +145,10 @@ Status HostFileSystem::closeFile(int number)
         file.staged->abort();
         return flushed;
     }
-    // A replacement is synced before it takes the name; a new file has no old one to lose.
-    const Status committed = file.staged->commit(file.replace, file.existed);
+    // A replacement is synced before it takes the name; a new file has no old
+    // one to lose. A file that appeared under the name meanwhile was never
+    // looked at, so it is not replaced.
+    const Status committed = file.staged->commit(file.replace && file.existed, file.existed);
     if (committed.ok())
         m_names.added(file.staged->folder(), file.staged->name());
     return committed;

@@ -250,21 +250,49 @@ PY
     fi
 }
 
-# Median milliseconds of a command that writes into a fresh folder each time;
-# "$1" is the command with OUT standing for that folder.
-median_fresh_ms() {
-    local template="$1" times=() made=()
+# Folders the image timings wrote. They are removed only once every timing
+# is done: creating files soon after deleting many is slow on this disk and
+# would tax whichever command ran next.
+made_outputs=()
+
+# Median milliseconds of each command given, each writing into a fresh
+# folder every time (OUT in the command stands for it). The commands take
+# turns, after one warm-up run each, so that all of them meet the same disk.
+# Sets fresh_median[k] for the k-th command.
+declare -a fresh_median
+medians_fresh_ms() {
+    local -a samples
+    local i k out cmd start end
     for ((i = 0; i <= runs; i++)); do
-        local out="$here/out/img-$$-$RANDOM-$i" start end
-        made+=("$out")
-        local cmd="${template//OUT/$out}"
-        start=$(date +%s%N)
-        eval "$cmd" >/dev/null 2>&1 || true
-        end=$(date +%s%N)
-        ((i == 0)) || times+=($(((end - start) / 1000)))
+        k=0
+        for template in "$@"; do
+            out="$here/out/img-$$-$RANDOM-$i-$k"
+            made_outputs+=("$out")
+            cmd="${template//OUT/$out}"
+            start=$(date +%s%N)
+            eval "$cmd" >/dev/null 2>&1 || true
+            end=$(date +%s%N)
+            ((i == 0)) || samples[k]+="$(((end - start) / 1000)) "
+            k=$((k + 1))
+        done
     done
-    rm -rf "${made[@]}"
-    printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.1f\n", m/1000}'
+    for ((k = 0; k < $#; k++)); do
+        # shellcheck disable=SC2086
+        fresh_median[k]=$(median_of ${samples[k]})
+    done
+}
+
+# System calls per copied file, scan included, for the image and for cp -r
+# (strace -c over one run each); left out where strace is missing.
+syscalls_per_file() {
+    command -v strace >/dev/null || { echo "image_syscalls_per_file: (no strace)"; return; }
+    local cli="$1" files img cpc out
+    files=$(find "$image_tree" -type f | wc -l)
+    out="$here/out/img-$$-calls"
+    made_outputs+=("$out-i" "$out-c")
+    img=$(strace -f -c -o /dev/stdout "$cli" image "$image_tree" "$out-i" --all --recursive 2>/dev/null | awk '$NF == "total" {print $4}')
+    cpc=$(strace -f -c -o /dev/stdout cp -r "$image_tree" "$out-c" 2>/dev/null | awk '$NF == "total" {print $4}')
+    echo "image_syscalls_per_file: $(ratio "$img" "$files") (cp -r $(ratio "$cpc" "$files"))"
 }
 
 listing_pictures() { "$build/bench/listing_driver" "$tree" pictures; }
@@ -281,14 +309,19 @@ bench_listing_and_image() {
     echo "listing_vs_find: $(ratio "${median[listing_pictures]}" "${median[find_pictures]}")"
     echo "listing_all_vs_find: $(ratio "${median[listing_all]}" "${median[find_all]}")"
 
-    cp_ms=$(median_fresh_ms "cp -r '$image_tree' OUT")
-    img_ms=$(median_fresh_ms "'$cli' image '$image_tree' OUT --all --recursive")
+    medians_fresh_ms "cp -r '$image_tree' OUT" "'$cli' image '$image_tree' OUT --all --recursive"
+    cp_ms=${fresh_median[0]}
+    img_ms=${fresh_median[1]}
     echo "copy_20000_ms: cp -r $cp_ms, image $img_ms"
     echo "image_vs_cp: $(ratio "$img_ms" "$cp_ms")"
 
-    flat_ms=$(median_fresh_ms "'$cli' image '$flat_tree' OUT --all")
+    syscalls_per_file "$cli"
+
+    medians_fresh_ms "'$cli' image '$flat_tree' OUT --all"
+    flat_ms=${fresh_median[0]}
     # 1,000 files get names, 1,000 are skipped as the 999 numbers run out.
     echo "flat_clash_2000_s: $(awk -v ms="$flat_ms" 'BEGIN { printf "%.3f", ms / 1000 }')"
+    rm -rf "${made_outputs[@]}"
 }
 
 main "$@"

@@ -107,6 +107,10 @@ Arguments parseArguments(const QStringList &arguments)
             out.outputFile = value;
             listOnly = true;
             listOption = token;
+        } else if (token == u"-0" || token == u"--null") {
+            out.nullEnded = true;
+            listOnly = true;
+            listOption = token;
         } else if (token == u"--recursive" || token == u"--null-byte" || token == u"--move"
                    || token == u"--structure-only") {
             if (token == u"--recursive")
@@ -141,6 +145,8 @@ Arguments parseArguments(const QStringList &arguments)
             out.error = QStringLiteral("%1 gilt nur für image.").arg(imageOption);
         else if (positional.size() != 1)
             out.error = QStringLiteral("list braucht genau ein Quell-Verzeichnis.");
+        else if (out.nullEnded && !out.outputFile.isEmpty())
+            out.error = QStringLiteral("-0 gilt nur für die Ausgabe, nicht zusammen mit -o.");
         else
             out.source = positional.at(0);
     } else if (command == u"image") {

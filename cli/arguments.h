@@ -16,6 +16,7 @@ struct Arguments {
     QString source;
     QString target;
     QString outputFile;    // list -o
+    bool nullEnded = false; // list -0: host paths, each ended by a NUL byte
     JobOptions options;    // type groups and image options; paths filled later
     QString error;         // set when the command line is not usable
 };

@@ -71,28 +71,4 @@ void ProgressToolkit::clearLine()
     m_lineShown = false;
 }
 
-ConsoleListing::ConsoleListing(ProgressToolkit &toolkit, bool keepForFile)
-    : m_toolkit(toolkit), m_keep(keepForFile)
-{
-}
-
-void ConsoleListing::clearPanes()
-{
-    m_kept.clear();
-}
-
-void ConsoleListing::appendToFilePane(const QStringList &entries)
-{
-    if (m_keep) {
-        m_kept.append(entries);
-        return;
-    }
-    m_toolkit.clearLine();
-    for (const QString &entry : entries) {
-        writeText(stdout, entry);
-        std::fputc('\n', stdout);
-    }
-    std::fflush(stdout);
-}
-
 } // namespace quorvane::cli

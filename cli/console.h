@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/listingview.h"
 #include "platform/toolkit.h"
 
 #include <QElapsedTimer>
@@ -30,25 +29,6 @@ private:
     bool m_show;
     bool m_lineShown = false;
     QElapsedTimer m_clock;
-};
-
-// The listing's file pane, printed to standard output one entry per line as
-// the entries come, or kept for a list file. The directory pane is not shown.
-class ConsoleListing : public ListingView {
-public:
-    ConsoleListing(ProgressToolkit &toolkit, bool keepForFile);
-
-    void showViewer() override {}
-    void clearPanes() override;
-    void appendToFilePane(const QStringList &entries) override;
-    void appendToDirPane(const QStringList &) override {}
-
-    const QStringList &kept() const { return m_kept; }
-
-private:
-    ProgressToolkit &m_toolkit;
-    bool m_keep;
-    QStringList m_kept;
 };
 
 // Writes text to a C stream; escaped bytes of host names go out as the

@@ -1,9 +1,12 @@
 #include "cli/arguments.h"
 #include "cli/console.h"
+#include "cli/listoutput.h"
+#include "cli/report.h"
 
 #include "engine/imagingrun.h"
 #include "engine/pathcreation.h"
 #include "engine/scanner.h"
+#include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
 
@@ -68,16 +71,23 @@ Kind kindOf(const QString &drivePath)
     return Kind::Other;
 }
 
-// The list file as the viewer would save the pane: one line per entry, CR LF.
-bool writeListFile(const QString &path, const QStringList &lines)
+cli::ListOutput::Form listForm(const cli::Arguments &args)
 {
-    platform::FileSystem &fs = platform::fileSystem();
-    const int number = fs.freeFile();
-    bool ok = fs.openForOutput(number, path).ok();
-    for (qsizetype i = 0; ok && i < lines.size(); ++i)
-        ok = fs.printLine(number, lines.at(i)).ok();
-    const bool closed = fs.closeFile(number).ok();
-    return ok && closed;
+    if (!args.outputFile.isEmpty())
+        return cli::ListOutput::Form::ListFile;
+    return args.nullEnded ? cli::ListOutput::Form::NullEnded : cli::ListOutput::Form::Lines;
+}
+
+QString listFileFailure(const QString &name, const platform::Status &why)
+{
+    return QStringLiteral("Die Liste %1 konnte nicht geschrieben werden: %2").arg(name, platform::reasonOf(why));
+}
+
+// Every file or folder the run left out, each on a line of its own.
+void sayEachSkipped(const RunSummary &summary)
+{
+    for (const SkippedFile &skipped : summary.skippedFiles)
+        say(cli::skippedLine(skipped));
 }
 
 // Names every folder the scan could not read; true when there was one, so
@@ -139,7 +149,15 @@ int main(int argc, char **argv)
 
     cli::ProgressToolkit toolkit(platform::toolkit(), ::isatty(STDERR_FILENO) == 1);
     platform::ScopedPlatform scoped(nullptr, &toolkit);
-    cli::ConsoleListing view(toolkit, !listFile.isEmpty());
+    cli::ListOutput view(toolkit, listForm(args));
+    // A name that cannot take the list is refused before anything is scanned.
+    if (!listFile.isEmpty()) {
+        const platform::Status opened = view.openListFile(listFile);
+        if (!opened.ok()) {
+            say(listFileFailure(args.outputFile, opened));
+            return ExitSkipped;
+        }
+    }
 
     const RunSummary summary = RunJob([&options] { return options; }, listing ? &view : nullptr);
     toolkit.clearLine();
@@ -149,14 +167,17 @@ int main(int argc, char **argv)
 
     if (listing) {
         int code = unreadable ? ExitSkipped : ExitDone;
-        if (!listFile.isEmpty() && !writeListFile(listFile, view.kept())) {
-            say(QStringLiteral("Die Liste %1 konnte nicht geschrieben werden.").arg(args.outputFile));
+        const platform::Status written = view.finish();
+        if (!written.ok()) {
+            say(listFile.isEmpty() ? QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: %1").arg(platform::reasonOf(written))
+                                   : listFileFailure(args.outputFile, written));
             code = ExitSkipped;
         }
         say(QStringLiteral("gefunden %1").arg(summary.found));
         return code;
     }
 
+    sayEachSkipped(summary);
     if (options.StructureOnly) {
         say(QStringLiteral("Verzeichnisse angelegt oder vorhanden %1, fehlgeschlagen %2")
                 .arg(summary.dirsMirrored).arg(summary.dirsFailed));

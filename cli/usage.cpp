@@ -6,7 +6,7 @@ QString usageText()
 {
     return QStringLiteral(
         "Aufruf:\n"
-        "  quorvane-cli list QUELLE [Dateitypen] [--top-level] [-o DATEI]\n"
+        "  quorvane-cli list QUELLE [Dateitypen] [--top-level] [-o DATEI | -0]\n"
         "  quorvane-cli image QUELLE ZIEL [Dateitypen] [--recursive] [--null-byte | --move]\n"
         "                     [--top-level] [--structure-only]\n"
         "  quorvane-cli --help\n"
@@ -39,7 +39,11 @@ QString usageText()
         "Nur für list:\n"
         "  -o, --output DATEI schreibt die Liste in DATEI statt auf die Ausgabe:\n"
         "                     Windows-1252, CR LF, eine Zeile je Datei; eine\n"
-        "                     vorhandene DATEI wird ersetzt\n"
+        "                     vorhandene gewöhnliche DATEI wird ersetzt (Besitzer und\n"
+        "                     Rechte bleiben; ist DATEI eine Verknüpfung, wird die\n"
+        "                     Datei ersetzt, auf die sie zeigt)\n"
+        "  -0, --null         gibt die Pfade dieses Rechners Byte für Byte aus, jeden\n"
+        "                     mit einem NUL-Byte abgeschlossen (für xargs -0)\n"
         "\n"
         "Nur für image:\n"
         "  --recursive        jede Datei behält ihren Unterpfad; fehlende Verzeichnisse\n"
@@ -52,7 +56,9 @@ QString usageText()
         "  --move             verschiebt die Quell-Dateien statt sie zu kopieren\n"
         "                     (\"Quell-Dateien löschen !\"); ein vorhandenes Ziel wird\n"
         "                     nie ersetzt; danach leere Quell-Verzeichnisse werden\n"
-        "                     entfernt, QUELLE selbst bleibt\n"
+        "                     entfernt, QUELLE selbst bleibt. Eine Verknüpfung auf\n"
+        "                     eine Datei wird als deren Inhalt abgebildet; entfernt\n"
+        "                     wird nur die Verknüpfung\n"
         "  --structure-only   legt in ZIEL nur die Verzeichnisse von QUELLE an,\n"
         "                     kopiert keine Datei\n"
         "\n"
@@ -66,9 +72,14 @@ QString usageText()
         "Meldungen und eine Zusammenfassung (gefunden, abgebildet, übersprungen)\n"
         "gehen auf die Fehlerausgabe, an einem Terminal auch eine Fortschrittszeile.\n"
         "\n"
+        "Jede übersprungene Datei steht mit Pfad und Grund auf einer eigenen Zeile\n"
+        "(übersprungen: PFAD: Grund). Ein Zeilenumbruch in einem Namen erscheint in\n"
+        "Zeilenausgabe und Liste als \"?\".\n"
+        "\n"
         "Rückgabewert: 0 jede Datei wurde abgebildet (bzw. die Liste ausgegeben),\n"
         "              1 Dateien wurden übersprungen, ein Verzeichnis war nicht lesbar\n"
-        "                (\"nicht lesbar: PFAD: GRUND\") oder die Liste nicht geschrieben,\n"
+        "                (\"nicht lesbar: PFAD: GRUND\") oder die Liste bzw. die Ausgabe\n"
+        "                nicht (vollständig) geschrieben,\n"
         "              2 fehlerhafter Aufruf (auch: kein Dateityp angegeben).\n");
 }
 

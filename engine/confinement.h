@@ -23,6 +23,7 @@ public:
     // The run's source files: scanBase + entry for each entry (scanBase ends in "\").
     void addSources(const QString &scanBase, const QStringList &entries);
 
+    // Each answer that is no leaves its reason in refusal().
     bool mayRead(const QString &source);          // for a copy: through a link as well
     bool mayTake(const QString &source);          // for a move: the entry itself
     // For a copy or a dummy; place receives where the file lands, for written().
@@ -31,6 +32,14 @@ public:
     bool mayMakeFolder(const QString &folder);    // the target base itself or below
     bool mayRemoveFolder(const QString &folder);  // strictly below the source base
     void written(const QString &place) { m_written.insert(place); }
+    // A file written below the target base at this relative drive path,
+    // through a folder handle already known to lie there.
+    void writtenBelowTarget(const QString &relative);
+    const QString &refusal() const { return m_refusal; }
+
+    // Where the two bases lie; empty where the disk could not say.
+    const QString &sourceLocation() const { return m_source; }
+    const QString &targetLocation() const { return m_target; }
 
     // The source file lies directly in the target base: a flat image finds it in place.
     bool inTargetFolder(const QString &source);
@@ -40,6 +49,14 @@ private:
     QString m_target;
     QSet<QString> m_sources;
     QSet<QString> m_written;
+    QString m_sourceStart;          // location of the scan's start
+    QStringList m_pendingSources;   // relative to it, not yet in m_sources
+    QStringList m_pendingWritten;   // relative to the target, not yet in m_written
+    QString m_refusal;
+
+    void settle();
+    bool refuse(const QString &why);
+    bool below(const QString &place, const QString &base, const QString &outside, bool orSame = false);
 };
 
 // Whether place lies below base (or is base, with orSame), both locations

@@ -2,49 +2,22 @@
 
 #include "engine/confinement.h"
 #include "engine/copylist.h"
-#include "engine/freename.h"
-#include "engine/pathcreation.h"
-#include "engine/placefile.h"
-#include "engine/sourcecleanup.h"
+#include "engine/imageplacer.h"
+#include "engine/knownfolders.h"
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
+#include "platform/hosterrors.h"
 #include "platform/services.h"
 
-#include <QSet>
-
-#include <optional>
+#include <algorithm>
 
 namespace quorvane {
 
 namespace {
 
-// Directories of the recursive image known to exist, so that a folder holding
-// many files is looked up once and not listed again for each of them.
-class KnownFolders {
-public:
-    bool ensure(const QString &folder, RunBounds &bounds)
-    {
-        const QString key = folder.toCaseFolded();
-        if (m_known.contains(key))
-            return true;
-        if (!DirExists(folder)) {
-            // A folder on the way that leads out of the target is not built upon.
-            if (!bounds.mayMakeFolder(folder))
-                return false;
-            QString path = folder;
-            const bool created = CreatePath(path);
-            // Creating a path shows the default cursor; the run is not done yet.
-            platform::toolkit().setBusyCursor();
-            if (!created)
-                return false;
-        }
-        m_known.insert(key);
-        return true;
-    }
-
-private:
-    QSet<QString> m_known;
-};
+// Entries between two yields at most; a slow entry yields at once.
+constexpr qsizetype ImageBatchEntries = 64;
+constexpr qint64 ImageBatchMilliseconds = 25;
 
 void mirrorStructure(RunContext &run, const QString &targetBase, RunBounds &bounds)
 {
@@ -73,10 +46,20 @@ void mirrorStructure(RunContext &run, const QString &targetBase, RunBounds &boun
     progress.total = folders.size();
     KnownFolders known;
     for (const QString &folder : std::as_const(folders)) {
-        if (known.ensure(targetBase + folder, bounds))
+        const platform::Status made = known.ensure(targetBase + folder, bounds);
+        if (made.ok()) {
             ++run.summary.dirsMirrored;
-        else
+        } else {
             ++run.summary.dirsFailed;
+            SkippedFile skipped;
+            skipped.action = ImageAction::MakeFolder;
+            skipped.source = run.scanBase + folder;
+            skipped.target = targetBase + folder;
+            skipped.subject = made.subject.isEmpty() ? skipped.target : made.subject;
+            skipped.error = made.error;
+            skipped.reason = platform::reasonOf(made);
+            run.summary.skippedFiles.append(skipped);
+        }
         ++progress.done;
         progress.summary = run.summary;
         platform::toolkit().yield();
@@ -117,73 +100,25 @@ void runImageBranch(RunContext &run)
         entries.append(lists.lstFilesToCopy.item(i));
     bounds.addSources(run.scanBase, entries);
     progress.total = n;
-    const bool ontoItself = samePlace(sourceBase, targetBase) || sameFile(sourceBase, targetBase);
-    std::optional<FlatTargetNames> flatNames;
-    KnownFolders knownFolders;
-    EmptiedSourceDirs emptied;
+    ImagePlacer placer(run, sourceBase, targetBase, bounds);
+    YieldPacer pacer(ImageBatchEntries, ImageBatchMilliseconds);
 
     for (qsizetype i = 0; i < n; ++i) {
-        const QString entry = lists.lstFilesToCopy.item(i);
-        QString targetName = entry;
-        bool placed = false;
-        bool flat = false;
-        bool skip = false;
-        bool inPlace = false;
-
-        const QString source = sourceBase + entry;
-        if (JobOptions::isSet(run.read().Recursive)) {
-            // A folder that cannot be made makes the file fail in its own step.
-            knownFolders.ensure(GetParentPath(targetBase + targetName), bounds);
-            // Onto its own source every file would be put onto itself.
-            skip = ontoItself;
-        } else if (bounds.inTargetFolder(source)) {
-            // A flat image into the file's own folder finds it there already.
-            inPlace = true;
-        } else {
-            flat = true;
-            if (!flatNames)
-                flatNames.emplace(targetBase);
-            targetName = flatNames->freeTargetName(GetFileName(entry));
-            // All numbered names taken: the file is left out, nothing is overwritten.
-            skip = targetName.isEmpty();
-        }
-
-        const QString target = targetBase + targetName;
-        QString place;
-        if (inPlace) {
-            placed = true;
-        } else if (!skip) {
-            if (JobOptions::isSet(run.read().NullByte)) {
-                // A target that is the source by another name (a link to it)
-                // would be cut to nothing.
-                if (bounds.mayWrite(target, place) && !sameFile(source, target))
-                    placed = makeEmptyFile(target);
-            } else if (JobOptions::isSet(run.read().DeleteSources)) {
-                placed = bounds.mayTake(source) && bounds.mayMoveTo(target) && moveSourceFile(source, target);
-                if (placed)
-                    emptied.noteMoved(entry);
-            } else {
-                placed = bounds.mayRead(source) && bounds.mayWrite(target, place) && copySourceFile(source, target);
-            }
-            if (placed && !place.isEmpty())
-                bounds.written(place);
-        }
-
-        if (placed) {
+        if (placer.place(entries.at(i)))
             ++run.summary.imaged;
-            if (flat)
-                flatNames->markTaken(targetName);
-        } else {
+        else
             ++run.summary.skipped;
-        }
         progress.done = i + 1;
         progress.summary = run.summary;
-        toolkit.yield();
+        if (pacer.due())
+            toolkit.yield();
     }
+    if (pacer.hasPending())
+        toolkit.yield();
 
-    if (!emptied.isEmpty()) {
+    if (!placer.emptied().isEmpty()) {
         progress.stage = RunStage::Cleaning;
-        emptied.removeEmptied(sourceBase, bounds);
+        placer.emptied().removeEmptied(sourceBase, bounds);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "joboptions.h"
 #include "listingview.h"
+#include "skippedfile.h"
 
 #include <functional>
 
@@ -15,6 +16,7 @@ struct RunSummary {
     qsizetype found = 0;    // files the scan found
     qsizetype imaged = 0;   // files placed in the image
     qsizetype skipped = 0;  // files of the image that were not placed
+    SkippedFiles skippedFiles; // each of them (and each folder not mirrored), with its reason
     qsizetype leftOut = 0;  // found files inside the target, not imaged on purpose
     qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image
     qsizetype dirsFailed = 0;   // directories of a structure image that could not be created

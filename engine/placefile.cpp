@@ -18,32 +18,33 @@ QString withoutTrailingBackslash(QString path)
 
 } // namespace
 
-bool makeEmptyFile(const QString &target)
+platform::Status makeEmptyFile(const QString &target, bool replace)
 {
     platform::FileSystem &fs = platform::fileSystem();
     const int number = fs.freeFile();
-    const platform::Status opened = fs.openForOutput(number, target);
+    const platform::Status opened = replace ? fs.openForOutput(number, target) : fs.openForNewOutput(number, target);
     platform::toolkit().yield();
     const platform::Status closed = fs.closeFile(number);
-    return opened.ok() && closed.ok();
+    return opened.ok() ? closed : opened;
 }
 
-bool moveSourceFile(const QString &source, const QString &target)
+platform::Status moveSourceFile(const QString &source, const QString &target)
 {
     platform::FileSystem &fs = platform::fileSystem();
     const platform::Result<std::uint32_t> before = fs.attributes(source);
+    // Should the mark stay, the move itself says why it failed.
     (void)fs.setAttributes(source, platform::AttrNormal);
-    if (fs.moveFile(source, target).ok())
-        return true;
+    const platform::Status moved = fs.moveFile(source, target);
     // A source that stays where it was keeps its read-only or hidden mark.
-    if (before.ok() && (before.value & KeptAttributes) != 0)
+    if (!moved.ok() && before.ok() && (before.value & KeptAttributes) != 0)
         (void)fs.setAttributes(source, before.value & KeptAttributes);
-    return false;
+    return moved;
 }
 
-bool copySourceFile(const QString &source, const QString &target)
+platform::Status copySourceFile(const QString &source, const QString &target, bool replace)
 {
-    return platform::fileSystem().copyFile(source, target).ok();
+    platform::FileSystem &fs = platform::fileSystem();
+    return replace ? fs.copyFile(source, target) : fs.copyToNewFile(source, target);
 }
 
 bool sameFile(const QString &a, const QString &b)

@@ -1,23 +1,28 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QString>
 
 namespace quorvane {
 
-// The three ways an image places one file. Each returns true when the file is
-// in place; a failure changes nothing the user had (no partial file, no lost
-// source) and is only counted by the caller.
+// The three ways an image places one file. Each says why when the file is
+// not in place; a failure changes nothing the user had (no partial file, no
+// lost source).
 
-// Creates target as an empty file; an existing target is cut to zero bytes.
-// Yields once between creating and closing, as the run always has.
-bool makeEmptyFile(const QString &target);
+// Creates target as an empty file. replace: an existing target is cut to
+// zero bytes (keeping its owner and mode); otherwise a name taken by then
+// fails with 58 and nothing is written. Yields once between creating and
+// closing, as the run always has.
+platform::Status makeEmptyFile(const QString &target, bool replace);
 
 // Clears the source's attributes and moves it; never replaces an existing
-// target. When the move fails the source gets its attributes back.
-bool moveSourceFile(const QString &source, const QString &target);
+// target (58). When the move fails the source gets its attributes back.
+platform::Status moveSourceFile(const QString &source, const QString &target);
 
-// Copies; an existing target is replaced only once the copy is complete.
-bool copySourceFile(const QString &source, const QString &target);
+// Copies. replace: an existing target is replaced only once the copy is
+// complete; otherwise a name taken by then fails with 58.
+platform::Status copySourceFile(const QString &source, const QString &target, bool replace);
 
 // True only when the disk says both paths lead to the same file or folder
 // (links followed); false when they differ or either is missing.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "result.h"
+#include "treecopy.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -92,6 +93,9 @@ public:
     // Replaces an existing target only once the new content is complete;
     // refuses to copy a file onto itself.
     virtual Status copyFile(const QString &source, const QString &target) = 0;
+    // Never replaces: fails with 58 when a file stands under the target name,
+    // also one that appears while the copy is made.
+    virtual Status copyToNewFile(const QString &source, const QString &target) = 0;
     // Renames, across file systems by a checked copy; never replaces a target.
     virtual Status moveFile(const QString &source, const QString &target) = 0;
     virtual Status deleteFile(const QString &path) = 0;
@@ -109,11 +113,19 @@ public:
     // Sequential files under numbers.
     virtual int freeFile() = 0;
     virtual Status openForInput(int number, const QString &path) = 0;
-    // Output goes to a new file beside the target; close puts it in place only
-    // when every byte is on the disk, so a failed write leaves an old file whole.
+    // Output goes to an unnamed file beside the target; close puts it in
+    // place only when every byte is written, so a failed write leaves an old
+    // file whole. The file found under the name at open is replaced (keeping
+    // its owner and mode); one that appears only meanwhile is not (58).
     virtual Status openForOutput(int number, const QString &path) = 0;
+    // The same for a new file: closing fails with 58, and writes nothing,
+    // when a file stands under the name by then.
+    virtual Status openForNewOutput(int number, const QString &path) = 0;
     virtual Status printLine(int number, const QString &text) = 0; // Windows-1252, then CR LF
     virtual Status closeFile(int number) = 0;
+    // Closes an output file without putting anything in place: the old file,
+    // or none, stays under the name.
+    virtual void abandonOutput(int number) = 0;
 
     // Whole-file helpers for small files such as the settings file.
     virtual Result<QByteArray> readFile(const QString &path, qint64 maxBytes) = 0;
@@ -128,6 +140,18 @@ public:
     virtual Result<QString> hostPath(const QString &drivePath) = 0;
     // The drive path of a host path, using the drive whose folder holds it.
     virtual Result<QString> drivePath(const QString &hostPath) const = 0;
+    // The host's name of a drive path byte for byte, letter case resolved
+    // where the names exist: for output that other programs read back.
+    virtual Result<QByteArray> hostBytes(const QString &drivePath) = 0;
+
+    // Copies many files from one tree into another at the cost of a plain
+    // copy; null where the file system offers no such way (see TreeCopy).
+    virtual std::unique_ptr<TreeCopy> openTreeCopy(const QString &sourceBase, const QString &targetBase)
+    {
+        (void)sourceBase;
+        (void)targetBase;
+        return nullptr;
+    }
 
     // Where a path leads on the host, for telling whether one place lies
     // inside another: the host path with every link in its folders followed,

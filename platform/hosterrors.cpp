@@ -93,44 +93,65 @@ QString errorText(int number)
 QString hostReason(int err)
 {
     switch (err) {
+    case EACCES:
+        return QStringLiteral("Keine Berechtigung");
     case EPERM:
-        return QStringLiteral("Die Operation ist nicht erlaubt");
+        return QStringLiteral("Vorgang nicht erlaubt");
     case ENOENT:
         return QStringLiteral("Datei oder Verzeichnis nicht gefunden");
+    case ENOTDIR:
+        return QStringLiteral("Ein Teil des Pfades ist kein Verzeichnis");
+    case EISDIR:
+        return QStringLiteral("Ist ein Verzeichnis");
+    case ENOSPC:
+        return QStringLiteral("Kein Platz mehr auf dem Datenträger");
+    case EDQUOT:
+        return QStringLiteral("Speicherkontingent überschritten");
+    case EFBIG:
+        return QStringLiteral("Datei zu groß");
+    case EEXIST:
+        return QStringLiteral("Datei existiert bereits");
+    case EROFS:
+        return QStringLiteral("Dateisystem nur lesbar");
     case EIO:
-        return QStringLiteral("Eingabe-/Ausgabefehler");
+        return QStringLiteral("Ein-/Ausgabefehler");
+    case ENAMETOOLONG:
+        return QStringLiteral("Der Dateiname ist zu lang");
+    case ELOOP:
+        return QStringLiteral("Zu viele Verknüpfungen hintereinander");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Zu viele offene Dateien");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("Datei oder Gerät belegt");
+    case EXDEV:
+        return QStringLiteral("Anderes Dateisystem");
+    case ENOTEMPTY:
+        return QStringLiteral("Verzeichnis nicht leer");
+    case EINVAL:
+        return QStringLiteral("Ungültiges Argument");
     case ENXIO:
-        return QStringLiteral("Kein solches Gerät oder Adresse");
+    case ENODEV:
+        return QStringLiteral("Gerät nicht vorhanden");
+    case ENOMEDIUM:
+        return QStringLiteral("Kein Datenträger eingelegt");
+    case EOPNOTSUPP:
+        return QStringLiteral("Vom Dateisystem nicht unterstützt");
     case EBADF:
         return QStringLiteral("Ungültiger Dateideskriptor");
     case ENOMEM:
         return QStringLiteral("Nicht genügend Hauptspeicher verfügbar");
-    case EACCES:
-        return QStringLiteral("Keine Berechtigung");
-    case ENODEV:
-        return QStringLiteral("Kein passendes Gerät gefunden");
-    case ENOTDIR:
-        return QStringLiteral("Ist kein Verzeichnis");
-    case EINVAL:
-        return QStringLiteral("Das Argument ist ungültig");
-    case ENFILE:
-        return QStringLiteral("Zu viele offene Dateien im System");
-    case EMFILE:
-        return QStringLiteral("Zu viele offene Dateien");
-    case ENOSPC:
-        return QStringLiteral("Auf dem Gerät ist kein Speicherplatz mehr verfügbar");
-    case EROFS:
-        return QStringLiteral("Dateisystem nur lesbar");
-    case ENAMETOOLONG:
-        return QStringLiteral("Der Dateiname ist zu lang");
-    case ELOOP:
-        return QStringLiteral("Zu viele Ebenen aus symbolischen Links");
     case ESTALE:
         return QStringLiteral("Veraltete Dateizugriffsnummer (file handle)");
     case EUCLEAN:
         return QStringLiteral("Die Struktur muss bereinigt werden");
+    case EPIPE:
+        return QStringLiteral("Empfänger hat die Verbindung geschlossen");
+    case EILSEQ:
+        return QStringLiteral("Name ist nicht gültig kodiert");
     default:
-        return errorText(errorFromErrno(err));
+        return QStringLiteral("Systemfehler %1 (%2)").arg(err).arg(QString::fromLocal8Bit(std::strerror(err)));
     }
 }
 
@@ -141,12 +162,20 @@ Status failureFor(int number, const QString &path, const QString &detail)
         text += QStringLiteral(": ") + path;
     if (!detail.isEmpty())
         text += QStringLiteral(" (") + detail + QLatin1Char(')');
-    return Status::failure(number, text);
+    Status out = Status::failure(number, text);
+    out.reason = detail.isEmpty() ? errorText(number) : detail;
+    out.subject = path;
+    return out;
 }
 
 Status errnoFailure(int err, const QString &path)
 {
-    return failureFor(errorFromErrno(err), path, QString::fromLocal8Bit(std::strerror(err)));
+    return failureFor(errorFromErrno(err), path, hostReason(err));
+}
+
+QString reasonOf(const Status &status)
+{
+    return status.reason.isEmpty() ? errorText(status.error) : status.reason;
 }
 
 } // namespace quorvane::platform

@@ -1,6 +1,8 @@
 #include "hostfilesystem.h"
 
 #include "hosterrors.h"
+#include "hosttreecopy.h"
+#include "regularfile.h"
 #include "namecodec.h"
 
 #include <cerrno>
@@ -16,39 +18,29 @@ namespace {
 
 mode_t newFileMode()
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~processUmask();
 }
+
+// What stands under a name where only a regular file may be replaced.
+QString notRegularText(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Verzeichnis");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Gerät");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern eine Pipe (FIFO)");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Socket");
+    return QStringLiteral("Keine gewöhnliche Datei");
+}
+
 
 bool isReadOnly(const struct stat &st)
 {
     return (st.st_mode & S_IWUSR) == 0;
 }
 
-// Opens a regular file for reading; a pipe must not block us, so O_NONBLOCK.
-int openRegular(const QByteArray &host, struct stat &st, int &err)
-{
-    const int fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        err = errno;
-        return -1;
-    }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, 0);
-    return fd;
-}
-
-Status openFailure(int err, const QString &display)
-{
-    if (err == EINVAL || err == EISDIR)
-        return failureFor(ErrPathFileAccess, display, QStringLiteral("keine gewöhnliche Datei"));
-    return errnoFailure(err, display);
-}
 
 } // namespace
 
@@ -62,7 +54,7 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
     using R = Result<Target>;
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
-        return R::failure(r.error, r.message);
+        return R::failure(r.status());
     const Resolved &t = r.value;
     if (t.path.isRoot() || (t.folderOnly && t.exists()))
         return R::failure(failureFor(ErrPathFileAccess, t.display()));
@@ -96,8 +88,9 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
     }
     if (::stat(host.constData(), &st) != 0)
         return R::failure(errnoFailure(errno, out.display));
-    if (S_ISDIR(st.st_mode))
-        return R::failure(failureFor(ErrPathFileAccess, out.display));
+    // A device, a pipe or a folder under the name is not ours to turn into a file.
+    if (!S_ISREG(st.st_mode))
+        return R::failure(failureFor(ErrPathFileAccess, out.display, notRegularText(st.st_mode)));
     // Checked here because root would replace a read-only file without a word.
     if (isReadOnly(st))
         return R::failure(failureFor(ErrPathFileAccess, out.display, QStringLiteral("schreibgeschützt")));
@@ -105,14 +98,26 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
     out.mode = st.st_mode & 07777;
     out.device = st.st_dev;
     out.inode = st.st_ino;
+    out.user = st.st_uid;
+    out.group = st.st_gid;
     return R::success(out);
 }
 
 Status HostFileSystem::copyFile(const QString &source, const QString &target)
 {
+    return copyTo(source, target, true);
+}
+
+Status HostFileSystem::copyToNewFile(const QString &source, const QString &target)
+{
+    return copyTo(source, target, false);
+}
+
+Status HostFileSystem::copyTo(const QString &source, const QString &target, bool replace)
+{
     const Result<Resolved> s = resolveExisting(source);
     if (!s.ok())
-        return Status::failure(s.error, s.message);
+        return s.status();
     struct stat st {};
     int err = 0;
     const int in = openRegular(s.value.host(), st, err);
@@ -122,112 +127,31 @@ Status HostFileSystem::copyFile(const QString &source, const QString &target)
     const Result<Target> t = prepareTarget(target);
     if (!t.ok()) {
         ::close(in);
-        return Status::failure(t.error, t.message);
+        return t.status();
     }
-    if (t.value.exists && t.value.device == st.st_dev && t.value.inode == st.st_ino) {
-        ::close(in);
-        return failureFor(ErrPathFileAccess, t.value.display, QStringLiteral("Quelle und Ziel sind dieselbe Datei"));
-    }
+    const Target &to = t.value;
+    Status result = Status::success();
+    if (to.exists && !replace)
+        result = failureFor(ErrFileExists, to.display);
+    else if (to.exists && to.device == st.st_dev && to.inode == st.st_ino)
+        result = failureFor(ErrPathFileAccess, to.display, QStringLiteral("Quelle und Ziel sind dieselbe Datei"));
     StagedFile staged;
-    Status result = t.value.exists ? Status::failure(ErrFileExists)
-                                   : staged.createNew(t.value.folder, t.value.name, st.st_mode & 0777, t.value.display);
-    // Only an existing target needs the detour through a temporary file.
-    if (result.error == ErrFileExists)
-        result = staged.create(t.value.folder, t.value.name, st.st_mode & 0777, t.value.display);
+    // A replaced file keeps what its user set; a new one takes the source's bits.
     if (result.ok())
-        result = staged.appendFrom(in);
+        result = staged.create(to.folder, to.name, to.exists ? to.mode : st.st_mode & 0777, to.display);
+    if (result.ok())
+        result = staged.appendFrom(in, st.st_size);
     ::close(in);
     if (!result.ok())
         return result;
     staged.setTimes(st.st_atim, st.st_mtim);
-    result = staged.commit(true, t.value.exists);
+    if (to.exists)
+        staged.setOwner(to.user, to.group, true);
+    // A name that appeared meanwhile is not replaced: it was never looked at.
+    result = staged.commit(to.exists, to.exists);
     if (result.ok())
-        m_names.added(t.value.folder, t.value.name);
+        m_names.added(to.folder, to.name);
     return result;
-}
-
-Status HostFileSystem::moveFile(const QString &source, const QString &target)
-{
-    const Result<Resolved> s = resolveExisting(source);
-    if (!s.ok())
-        return Status::failure(s.error, s.message);
-    if (s.value.path.isRoot())
-        return failureFor(ErrPathFileAccess, s.value.display());
-    const QByteArray from = s.value.host();
-    if (isOpenHere(from))
-        return failureFor(ErrPathFileAccess, s.value.display(), QStringLiteral("Datei ist geöffnet"));
-    struct stat st {};
-    if (::lstat(from.constData(), &st) != 0)
-        return errnoFailure(errno, s.value.display());
-
-    const Result<Resolved> t = resolve(target);
-    if (!t.ok())
-        return Status::failure(t.error, t.message);
-    if (t.value.path.isRoot() || (t.value.folderOnly && t.value.exists()))
-        return failureFor(ErrPathFileAccess, t.value.display());
-    if (!t.value.parentExists() || t.value.folderOnly)
-        return failureFor(ErrPathNotFound, t.value.display());
-    QByteArray to = t.value.host();
-    if (t.value.exists()) {
-        // The one existing target allowed is the source itself under a new
-        // letter case ("a.txt" to "A.TXT").
-        const QByteArray given = encodeName(t.value.path.components.last());
-        if (to != from || given == t.value.names.last())
-            return failureFor(ErrFileExists, t.value.display());
-        to = t.value.hostParent() + '/' + given;
-    }
-
-    const QByteArray toFolder = t.value.hostParent();
-    const QByteArray toName = to.mid(to.lastIndexOf('/') + 1);
-    const auto moved = [&] {
-        m_names.removed(s.value.hostParent(), s.value.names.last());
-        m_names.added(toFolder, toName);
-        return Status::success();
-    };
-    const int renameErr = renameNoReplace(from, to);
-    if (renameErr == 0)
-        return moved();
-    if (renameErr == EEXIST)
-        return failureFor(ErrFileExists, t.value.display());
-    if (renameErr != EXDEV)
-        return errnoFailure(renameErr, t.value.display());
-    if (!S_ISREG(st.st_mode))
-        return failureFor(ErrRenameAcrossDisks, t.value.display());
-
-    // Another file system: a checked copy, and the source goes only once the
-    // copy is complete on the disk.
-    int openErr = 0;
-    const int in = openRegular(from, st, openErr);
-    if (in < 0)
-        return openFailure(openErr, s.value.display());
-    StagedFile staged;
-    Status result = staged.create(t.value.hostParent(), t.value.names.last(), st.st_mode & 07777, t.value.display());
-    if (result.ok())
-        result = staged.appendFrom(in);
-    ::close(in);
-    if (!result.ok())
-        return result;
-    staged.setTimes(st.st_atim, st.st_mtim);
-    staged.setOwner(st.st_uid, st.st_gid);
-    result = staged.commit(false);
-    if (!result.ok())
-        return result;
-    // The new name must be on the disk before the old one goes.
-    const int folderFd = ::open(toFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0 || ::fsync(folderFd) != 0) {
-        const int syncErr = errno;
-        if (folderFd >= 0)
-            ::close(folderFd);
-        ::unlink(to.constData());
-        return errnoFailure(syncErr, t.value.display());
-    }
-    ::close(folderFd);
-    if (::unlink(from.constData()) != 0) {
-        const int unlinkErr = errno;
-        ::unlink(to.constData()); // the move did not happen: one copy only
-        return errnoFailure(unlinkErr, s.value.display());
-    }
-    return moved();
 }
 
 Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
@@ -238,7 +162,7 @@ Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
     for (int i = 0; i < 2; ++i) {
         const Result<Resolved> r = resolveExisting(*paths[i]);
         if (!r.ok())
-            return R::failure(r.error, r.message);
+            return R::failure(r.status());
         if (::stat(r.value.host().constData(), &st[i]) != 0)
             return R::failure(errnoFailure(errno, r.value.display()));
     }
@@ -249,7 +173,7 @@ Status HostFileSystem::deleteFile(const QString &path)
 {
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     const QByteArray host = r.value.host();
     struct stat st {};
     if (r.value.path.isRoot() || ::lstat(host.constData(), &st) != 0)
@@ -273,7 +197,7 @@ Result<std::uint32_t> HostFileSystem::attributes(const QString &path)
     using R = Result<std::uint32_t>;
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return R::failure(r.error, r.message);
+        return R::failure(r.status());
     struct stat st {};
     if (::lstat(r.value.host().constData(), &st) != 0)
         return R::failure(errnoFailure(errno, r.value.display()));
@@ -291,7 +215,7 @@ Status HostFileSystem::setAttributes(const QString &path, std::uint32_t attribut
 {
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     const QByteArray host = r.value.host();
     struct stat st {};
     if (::lstat(host.constData(), &st) != 0)
@@ -312,7 +236,7 @@ Status HostFileSystem::makeDirectory(const QString &path)
 {
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     if (r.value.path.isRoot() || r.value.exists())
         return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("existiert bereits"));
     if (!r.value.parentExists())
@@ -333,7 +257,7 @@ Status HostFileSystem::removeDirectory(const QString &path)
 {
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     if (!r.value.exists())
         return failureFor(ErrPathNotFound, r.value.display());
     if (r.value.path.isRoot())
@@ -366,7 +290,7 @@ Result<QByteArray> HostFileSystem::readFile(const QString &path, qint64 maxBytes
     using R = Result<QByteArray>;
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return R::failure(r.error, r.message);
+        return R::failure(r.status());
     struct stat st {};
     int err = 0;
     const int fd = openRegular(r.value.host(), st, err);
@@ -399,7 +323,7 @@ Status HostFileSystem::replaceFile(const QString &path, const QByteArray &conten
 {
     const Result<Target> t = prepareTarget(path);
     if (!t.ok())
-        return Status::failure(t.error, t.message);
+        return t.status();
     if (isOpenHere(t.value.host()))
         return failureFor(ErrFileAlreadyOpen, t.value.display);
     StagedFile staged;
@@ -408,10 +332,27 @@ Status HostFileSystem::replaceFile(const QString &path, const QByteArray &conten
         result = staged.write(content);
     if (!result.ok())
         return result;
+    if (t.value.exists)
+        staged.setOwner(t.value.user, t.value.group, true);
     result = staged.commit(true);
     if (result.ok())
         m_names.added(t.value.folder, t.value.name);
     return result;
+}
+
+std::unique_ptr<TreeCopy> HostFileSystem::openTreeCopy(const QString &sourceBase, const QString &targetBase)
+{
+    const Result<Resolved> s = resolveExisting(sourceBase);
+    const Result<Resolved> t = resolveExisting(targetBase);
+    if (!s.ok() || !t.ok())
+        return nullptr;
+    QString display = t.value.display();
+    if (!display.endsWith(QLatin1Char('\\')))
+        display += QLatin1Char('\\');
+    auto copy = std::make_unique<HostTreeCopy>(s.value.host(), t.value.host(), display, m_names);
+    if (!copy->isValid())
+        return nullptr;
+    return copy;
 }
 
 } // namespace quorvane::platform

@@ -238,7 +238,7 @@ Status HostFileSystem::changeDirectory(const QString &path)
 {
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     if (!r.value.exists() || !isDirectory(r.value.host()))
         return failureFor(ErrPathNotFound, r.value.display());
     QStringList stored;
@@ -262,7 +262,7 @@ Result<QString> HostFileSystem::longName(const QString &path)
 {
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return Result<QString>::failure(r.error, r.message);
+        return Result<QString>::failure(r.status());
     return Result<QString>::success(r.value.storedDrivePath());
 }
 
@@ -275,7 +275,7 @@ Result<QString> HostFileSystem::hostPath(const QString &drivePath)
 {
     const Result<QByteArray> bytes = hostBytes(drivePath);
     if (!bytes.ok())
-        return Result<QString>::failure(bytes.error, bytes.message);
+        return Result<QString>::failure(bytes.status());
     return Result<QString>::success(displayName(decodeName(bytes.value)));
 }
 
@@ -283,7 +283,7 @@ Result<QByteArray> HostFileSystem::hostBytes(const QString &drivePath)
 {
     const Result<Resolved> r = resolve(drivePath);
     if (!r.ok())
-        return Result<QByteArray>::failure(r.error, r.message);
+        return Result<QByteArray>::failure(r.status());
     return Result<QByteArray>::success(r.value.host());
 }
 
@@ -292,7 +292,7 @@ Result<QString> HostFileSystem::location(const QString &path, bool followLast)
     using R = Result<QString>;
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
-        return R::failure(r.error, r.message);
+        return R::failure(r.status());
     const Resolved &at = r.value;
     // The host settles the part that exists, links and all; a last component
     // not followed, or not there yet, is a plain name in that folder.

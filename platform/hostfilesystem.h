@@ -60,11 +60,16 @@ public:
     Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name,
                                         bool keepOpen) const override;
 
-    // The copy keeps the source's permission bits and modification time. A
-    // read-only target is refused (75) like the same file under any name.
+    // A new copy gets the source's permission bits; a replaced file keeps
+    // its own mode, owner and group. Either keeps the source's modification
+    // time. A read-only target is refused (75) like the same file under any
+    // name, and so is anything but a regular file.
     Status copyFile(const QString &source, const QString &target) override;
+    Status copyToNewFile(const QString &source, const QString &target) override;
     // A new letter case for the same file ("a.txt" to "A.TXT") is allowed;
-    // across file systems the moved file keeps mode, time and owner.
+    // across file systems the moved file keeps mode, time and owner, and the
+    // source goes only when it is still the file that was copied. A link to
+    // a file moves as that file's content; only the link goes.
     Status moveFile(const QString &source, const QString &target) override;
     // A read-only file (as on the platform the program was made for) and a
     // file open under a file number here are refused with 75.
@@ -83,8 +88,10 @@ public:
     int freeFile() override;
     Status openForInput(int number, const QString &path) override;
     Status openForOutput(int number, const QString &path) override;
+    Status openForNewOutput(int number, const QString &path) override;
     Status printLine(int number, const QString &text) override;
     Status closeFile(int number) override;
+    void abandonOutput(int number) override;
 
     // A file larger than maxBytes is refused (75) rather than cut short, so
     // a caller never writes back a truncated copy.
@@ -102,9 +109,9 @@ public:
     // By the exact host names, so names that are not UTF-8 work too.
     Result<bool> sameFile(const QString &a, const QString &b) override;
 
-    // The host bytes a drive path stands for, with letter case resolved where
-    // the names exist (for code in platform/ that must reach the file).
-    Result<QByteArray> hostBytes(const QString &drivePath);
+    Result<QByteArray> hostBytes(const QString &drivePath) override;
+
+    std::unique_ptr<TreeCopy> openTreeCopy(const QString &sourceBase, const QString &targetBase) override;
 
 private:
     // A path looked up on the disk.
@@ -125,6 +132,8 @@ private:
 
     struct OpenFile {
         bool output = false;
+        bool replace = true; // output: the file found at open is replaced at close
+        bool existed = false; // output: a file stood under the name at open
         int fd = -1; // input
         std::unique_ptr<StagedFile> staged; // output
         QByteArray buffer;
@@ -134,7 +143,8 @@ private:
     };
 
     // Where new content for a file goes: the folder and name on the host
-    // (through a link to a file, the file it points at), the mode to give it.
+    // (through a link to a file, the file it points at), the mode to give it
+    // and, for a file that is there, its owner and group.
     struct Target {
         QByteArray folder;
         QByteArray name;
@@ -143,14 +153,23 @@ private:
         bool exists = false;
         dev_t device = 0;
         ino_t inode = 0;
+        uid_t user = 0;
+        gid_t group = 0;
         QByteArray host() const;
     };
 
     Result<Resolved> resolve(const QString &path) const;
     // The same, failing with 53 or 76 where nothing stands under the path.
     Result<Resolved> resolveExisting(const QString &path) const;
-    // Refuses a missing folder (76), a directory and a read-only file (75).
+    // Refuses a missing folder (76), a read-only file and anything but a
+    // regular file (75): a folder, a device, a pipe, a socket.
     Result<Target> prepareTarget(const QString &path) const;
+    Status copyTo(const QString &source, const QString &target, bool replace);
+    // A move to another file system, or of a link: a checked copy, then the
+    // source name goes. from is the source as stored; linkStat its lstat.
+    Status moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
+                      const QByteArray &toName, const QString &toDisplay);
+    Status openOutput(int number, const QString &path, bool replace);
     // 53 when only the last component is missing from an existing folder, else 76.
     static Status missing(const Resolved &r);
     bool isOpenHere(const QByteArray &host) const;

@@ -46,7 +46,7 @@ Status HostFileSystem::openForInput(int number, const QString &path)
         return failureFor(ErrFileAlreadyOpen, path);
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
-        return Status::failure(r.error, r.message);
+        return r.status();
     const QByteArray host = r.value.host();
     const int fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -66,21 +66,37 @@ Status HostFileSystem::openForInput(int number, const QString &path)
 
 Status HostFileSystem::openForOutput(int number, const QString &path)
 {
+    return openOutput(number, path, true);
+}
+
+Status HostFileSystem::openForNewOutput(int number, const QString &path)
+{
+    return openOutput(number, path, false);
+}
+
+Status HostFileSystem::openOutput(int number, const QString &path, bool replace)
+{
     if (number < 1 || number > HighestFileNumber)
         return failureFor(ErrBadFileNameOrNumber, path);
     if (m_files.count(number))
         return failureFor(ErrFileAlreadyOpen, path);
     const Result<Target> t = prepareTarget(path);
     if (!t.ok())
-        return Status::failure(t.error, t.message);
+        return t.status();
+    if (t.value.exists && !replace)
+        return failureFor(ErrFileExists, t.value.display);
     if (isOpenHere(t.value.host()))
         return failureFor(ErrFileAlreadyOpen, t.value.display);
     OpenFile file;
     file.output = true;
+    file.replace = replace;
+    file.existed = t.value.exists;
     file.staged = std::make_unique<StagedFile>();
     const Status created = file.staged->create(t.value.folder, t.value.name, t.value.mode, t.value.display);
     if (!created.ok())
         return created;
+    if (t.value.exists)
+        file.staged->setOwner(t.value.user, t.value.group, true);
     file.host = t.value.host();
     file.display = t.value.display;
     m_files.emplace(number, std::move(file));
@@ -129,10 +145,22 @@ Status HostFileSystem::closeFile(int number)
         file.staged->abort();
         return flushed;
     }
-    const Status committed = file.staged->commit(true);
+    // A replacement is synced before it takes the name; a new file has no old
+    // one to lose. A file that appeared under the name meanwhile was never
+    // looked at, so it is not replaced.
+    const Status committed = file.staged->commit(file.replace && file.existed, file.existed);
     if (committed.ok())
         m_names.added(file.staged->folder(), file.staged->name());
     return committed;
+}
+
+void HostFileSystem::abandonOutput(int number)
+{
+    const auto it = m_files.find(number);
+    if (it == m_files.end() || !it->second.output)
+        return;
+    it->second.staged->abort();
+    m_files.erase(it);
 }
 
 void HostFileSystem::closeAll()

@@ -31,11 +31,13 @@ enum ErrorNumber : int {
 // Outcome of an operation without a value.
 struct [[nodiscard]] Status {
     int error = ErrNone;
-    QString message;
+    QString message; // the whole text: what failed, where and why
+    QString reason;  // why alone, in German, without the path: for per-file reports
+    QString subject; // the path the failure concerns, as the caller named it
 
     bool ok() const { return error == ErrNone; }
     static Status success() { return {}; }
-    static Status failure(int number, QString text = {}) { return {number, std::move(text)}; }
+    static Status failure(int number, QString text = {}) { return {number, std::move(text), {}, {}}; }
 };
 
 // Outcome of an operation that yields a value; the value is meaningful only when ok().
@@ -44,11 +46,14 @@ struct [[nodiscard]] Result {
     T value{};
     int error = ErrNone;
     QString message;
+    QString reason;
+    QString subject;
 
     bool ok() const { return error == ErrNone; }
-    static Result success(T v) { return {std::move(v), ErrNone, {}}; }
-    static Result failure(int number, QString text = {}) { return {T{}, number, std::move(text)}; }
-    static Result failure(const Status &s) { return {T{}, s.error, s.message}; }
+    Status status() const { return {error, message, reason, subject}; }
+    static Result success(T v) { return {std::move(v), ErrNone, {}, {}, {}}; }
+    static Result failure(int number, QString text = {}) { return {T{}, number, std::move(text), {}, {}}; }
+    static Result failure(const Status &s) { return {T{}, s.error, s.message, s.reason, s.subject}; }
 };
 
 } // namespace quorvane::platform

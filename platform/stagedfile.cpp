@@ -4,6 +4,8 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -14,29 +16,76 @@ namespace quorvane::platform {
 
 namespace {
 
-QByteArray join(const QByteArray &folder, const QByteArray &name)
+constexpr int NameMax = 255;
+// Large enough that the call count does not matter, small enough that a
+// large copy is many steps, each of which a signal can end.
+constexpr qint64 CopyChunk = qint64(16) << 20;
+
+// How an unnamed file gets its name: AT_EMPTY_PATH needs a capability that
+// ordinary users lack; /proc/self/fd works for everyone where /proc is there.
+enum LinkMethod { LinkUnknown, LinkEmptyPath, LinkProc };
+std::atomic<int> s_linkMethod{LinkUnknown};
+
+bool unnamedFilesUsable()
 {
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+    // Without /proc and without the capability, an unnamed file could never be named.
+    static const bool usable = ::geteuid() == 0 || ::access("/proc/self/fd", X_OK) == 0;
+    return usable;
+}
+
+bool isContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
 } // namespace
 
-int renameNoReplace(const QByteArray &from, const QByteArray &to)
+mode_t processUmask()
 {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
+    return mask;
+}
+
+QByteArray temporaryName(const QByteArray &name)
+{
+    const QByteArray random = QByteArray::number(QRandomGenerator::global()->generate(), 36);
+    static const QByteArray prefix = ".quorvane-";
+    static const QByteArray suffix = ".part";
+    const qsizetype room = NameMax - prefix.size() - 1 - random.size() - suffix.size();
+    QByteArray kept = name.left(room);
+    // Cut at a character, not inside one.
+    if (kept.size() < name.size()) {
+        while (!kept.isEmpty() && isContinuationByte(name.at(kept.size())))
+            kept.chop(1);
+    }
+    return prefix + kept + '-' + random + suffix;
+}
+
+int renameNoReplaceAt(int fromFolder, const QByteArray &from, int toFolder, const QByteArray &to)
+{
+    if (::renameat2(fromFolder, from.constData(), toFolder, to.constData(), RENAME_NOREPLACE) == 0)
         return 0;
     const int err = errno;
     if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP)
         return err;
     // No RENAME_NOREPLACE here: link refuses an existing name just the same.
-    if (::link(from.constData(), to.constData()) != 0)
+    if (::linkat(fromFolder, from.constData(), toFolder, to.constData(), 0) != 0)
         return errno;
-    if (::unlink(from.constData()) != 0) {
+    if (::unlinkat(fromFolder, from.constData(), 0) != 0) {
         const int unlinkErr = errno;
-        ::unlink(to.constData());
+        ::unlinkat(toFolder, to.constData(), 0);
         return unlinkErr;
     }
     return 0;
+}
+
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    return renameNoReplaceAt(AT_FDCWD, from, AT_FDCWD, to);
 }
 
 StagedFile::~StagedFile()
@@ -44,70 +93,78 @@ StagedFile::~StagedFile()
     abort();
 }
 
-QByteArray StagedFile::targetPath() const
-{
-    return join(m_folder, m_name);
-}
-
-void StagedFile::start(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath)
+Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath)
 {
     abort();
     m_folder = folder;
     m_name = name;
     m_display = displayPath;
-    m_written = 0;
-    m_inPlace = false;
-    m_keepTimes = false;
-    m_keepOwner = false;
     m_mode = mode & 07777;
+    const int folderFd = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0)
+        return errnoFailure(errno == ENOENT ? ENOTDIR : errno, displayPath);
+    return open(folderFd, true);
 }
 
-Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath)
+Status StagedFile::createIn(int folderFd, const QByteArray &name, mode_t mode, const QString &displayPath)
 {
-    start(folder, name, mode, displayPath);
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // Short and hidden, so even a 255-byte target name leaves room.
-        const QByteArray temp = QByteArrayLiteral(".qv") + QByteArray::number(::getpid(), 36) + '-'
-            + QByteArray::number(++counter, 36) + '-'
-            + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
-        const QByteArray path = join(folder, temp);
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    abort();
+    m_folder.clear();
+    m_name = name;
+    m_display = displayPath;
+    m_mode = mode & 07777;
+    return open(folderFd, false);
+}
+
+Status StagedFile::open(int folderFd, bool ownsFolder)
+{
+    m_folderFd = folderFd;
+    m_ownsFolder = ownsFolder;
+    m_written = 0;
+    m_keepTimes = false;
+    m_keepOwner = false;
+    if (unnamedFilesUsable()) {
+        const int fd = ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, m_mode & 0777);
         if (fd >= 0) {
             m_fd = fd;
-            m_tempPath = path;
-            // Explicit mode: not subject to the umask, like the file it stands for.
-            if (::fchmod(fd, mode & 07777) != 0) {
-                const int err = errno;
-                abort();
-                return errnoFailure(err, displayPath);
-            }
+            m_unnamed = true;
+            // The mode asked for is cut by the umask; set-id bits need their own call.
+            if (((m_mode & processUmask()) != 0 || (m_mode & 07000) != 0) && ::fchmod(fd, m_mode) != 0)
+                return fail(errno);
+            return Status::success();
+        }
+        // EISDIR: a kernel without O_TMPFILE; EOPNOTSUPP: a file system without.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return fail(errno);
+    }
+    return openNamed();
+}
+
+Status StagedFile::openNamed()
+{
+    m_unnamed = false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray temp = temporaryName(m_name);
+        // Private until complete; the mode follows below, unaffected by the umask.
+        const int fd = ::openat(m_folderFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            m_fd = fd;
+            m_tempName = temp;
+            if (::fchmod(fd, m_mode) != 0)
+                return fail(errno);
             return Status::success();
         }
         if (errno != EEXIST)
-            return errnoFailure(errno == ENOENT ? ENOTDIR : errno, displayPath);
+            return fail(errno);
     }
-    return failureFor(ErrPathFileAccess, displayPath);
+    return fail(EEXIST);
 }
 
-Status StagedFile::createNew(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath)
+Status StagedFile::fail(int err)
 {
-    start(folder, name, mode, displayPath);
-    const QByteArray path = join(folder, name);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        const int err = errno;
-        return err == EEXIST ? failureFor(ErrFileExists, displayPath) : errnoFailure(err, displayPath);
-    }
-    m_fd = fd;
-    m_tempPath = path;
-    m_inPlace = true;
-    if (::fchmod(fd, m_mode) != 0) {
-        const int err = errno;
-        abort();
-        return errnoFailure(err, displayPath);
-    }
-    return Status::success();
+    const Status s = errnoFailure(err, m_display);
+    abort();
+    return s;
 }
 
 Status StagedFile::write(const char *data, qint64 size)
@@ -128,20 +185,17 @@ Status StagedFile::write(const char *data, qint64 size)
     return Status::success();
 }
 
-Status StagedFile::appendFrom(int sourceFd)
+Status StagedFile::appendFrom(int sourceFd, qint64 size)
 {
     if (m_fd < 0)
         return failureFor(ErrBadFileNameOrNumber, m_display);
-    struct stat st {};
-    if (::fstat(sourceFd, &st) != 0)
-        return errnoFailure(errno, m_display);
-    qint64 copied = 0;
+    qint64 remaining = size;
     bool kernelCopy = true;
-    for (;;) {
+    while (remaining > 0) {
         if (kernelCopy) {
-            const ssize_t n = ::copy_file_range(sourceFd, nullptr, m_fd, nullptr, 1 << 30, 0);
+            const ssize_t n = ::copy_file_range(sourceFd, nullptr, m_fd, nullptr, size_t(std::min(remaining, CopyChunk)), 0);
             if (n > 0) {
-                copied += n;
+                remaining -= n;
                 m_written += n;
                 continue;
             }
@@ -156,7 +210,7 @@ Status StagedFile::appendFrom(int sourceFd)
             return errnoFailure(errno, m_display);
         }
         char buffer[1 << 16];
-        const ssize_t n = ::read(sourceFd, buffer, sizeof buffer);
+        const ssize_t n = ::read(sourceFd, buffer, size_t(std::min<qint64>(remaining, sizeof buffer)));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -167,20 +221,21 @@ Status StagedFile::appendFrom(int sourceFd)
         const Status s = write(buffer, n);
         if (!s.ok())
             return s;
-        copied += n;
+        remaining -= n;
     }
-    if (copied != st.st_size) {
-        // The source changed while it was read: a copy of a moving target is no copy.
-        return failureFor(ErrDeviceIo, m_display, QStringLiteral("Größe der Quelle hat sich geändert"));
+    if (remaining > 0) {
+        // The source lost bytes while it was read: a copy of a moving target is no copy.
+        return failureFor(ErrDeviceIo, m_display, QStringLiteral("Die Quelle hat sich beim Kopieren geändert"));
     }
     return Status::success();
 }
 
-void StagedFile::setOwner(uid_t user, gid_t group)
+void StagedFile::setOwner(uid_t user, gid_t group, bool required)
 {
     m_user = user;
     m_group = group;
     m_keepOwner = true;
+    m_ownerRequired = required;
 }
 
 void StagedFile::setTimes(const struct timespec &accessed, const struct timespec &modified)
@@ -190,48 +245,104 @@ void StagedFile::setTimes(const struct timespec &accessed, const struct timespec
     m_keepTimes = true;
 }
 
+Status StagedFile::keepOwnerAndTimes()
+{
+    if (m_keepOwner) {
+        if (::fchown(m_fd, m_user, m_group) == 0) {
+            if ((m_mode & 06000) != 0)
+                ::fchmod(m_fd, m_mode); // a change of owner clears the set-id bits
+        } else if (m_ownerRequired) {
+            // Refused, but perhaps nothing needed changing.
+            struct stat st {};
+            if (::fstat(m_fd, &st) != 0 || st.st_uid != m_user || st.st_gid != m_group)
+                return failureFor(ErrPermissionDenied, m_display,
+                                  QStringLiteral("Besitzer und Gruppe der Datei lassen sich nicht erhalten"));
+        }
+    }
+    if (m_keepTimes)
+        ::futimens(m_fd, m_times);
+    return Status::success();
+}
+
+int StagedFile::linkAs(const QByteArray &name)
+{
+    if (s_linkMethod.load() != LinkProc) {
+        if (::linkat(m_fd, "", m_folderFd, name.constData(), AT_EMPTY_PATH) == 0) {
+            s_linkMethod = LinkEmptyPath;
+            return 0;
+        }
+        const int err = errno;
+        if (s_linkMethod.load() == LinkEmptyPath || (err != ENOENT && err != EPERM && err != EINVAL))
+            return err;
+    }
+    char path[40];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", m_fd);
+    if (::linkat(AT_FDCWD, path, m_folderFd, name.constData(), AT_SYMLINK_FOLLOW) != 0)
+        return errno;
+    s_linkMethod = LinkProc;
+    return 0;
+}
+
 Status StagedFile::commit(bool replace, bool durable)
 {
     if (m_fd < 0)
         return failureFor(ErrBadFileNameOrNumber, m_display);
-    if (m_keepOwner && ::fchown(m_fd, m_user, m_group) == 0)
-        ::fchmod(m_fd, m_mode); // a change of owner clears the set-id bits
-    if (m_keepTimes)
-        ::futimens(m_fd, m_times);
-    if (durable && ::fsync(m_fd) != 0) {
-        const int err = errno;
+    const Status kept = keepOwnerAndTimes();
+    if (!kept.ok()) {
         abort();
-        return errnoFailure(err, m_display);
+        return kept;
     }
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || st.st_size != m_written) {
+    if (durable && ::fsync(m_fd) != 0)
+        return fail(errno);
+    if (!m_unnamed) {
+        // A named file could have been touched by others meanwhile.
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0 || st.st_size != m_written) {
+            abort();
+            return failureFor(ErrDeviceIo, m_display, QStringLiteral("Größe stimmt nicht"));
+        }
+    }
+
+    int err = 0;
+    if (m_unnamed && !replace) {
+        err = linkAs(m_name);
+    } else if (m_unnamed) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray temp = temporaryName(m_name);
+            err = linkAs(temp);
+            if (err == 0) {
+                m_tempName = temp;
+                break;
+            }
+            if (err != EEXIST)
+                break;
+        }
+        if (err == 0 && ::renameat(m_folderFd, m_tempName.constData(), m_folderFd, m_name.constData()) != 0)
+            err = errno;
+    } else if (replace) {
+        if (::renameat(m_folderFd, m_tempName.constData(), m_folderFd, m_name.constData()) != 0)
+            err = errno;
+    } else {
+        err = renameNoReplaceAt(m_folderFd, m_tempName, m_folderFd, m_name);
+    }
+    if (err != 0) {
         abort();
-        return failureFor(ErrDeviceIo, m_display, QStringLiteral("Größe stimmt nicht"));
+        return err == EEXIST && !replace ? failureFor(ErrFileExists, m_display) : errnoFailure(err, m_display);
     }
+    m_tempName.clear();
+
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(m_tempPath.constData());
-        m_tempPath.clear();
-        return errnoFailure(err, m_display);
+        const int closeErr = errno;
+        // Bytes not on the disk after all: a new file that may be short goes
+        // again; a replacement was synced before it took the name.
+        if (!durable)
+            ::unlinkat(m_folderFd, m_name.constData(), 0);
+        abort();
+        return errnoFailure(closeErr, m_display);
     }
-    if (m_inPlace) {
-        m_tempPath.clear();
-        m_inPlace = false;
-        return Status::success();
-    }
-    const QByteArray target = targetPath();
-    const int err = replace ? (::rename(m_tempPath.constData(), target.constData()) == 0 ? 0 : errno)
-                            : renameNoReplace(m_tempPath, target);
-    if (err != 0) {
-        ::unlink(m_tempPath.constData());
-        m_tempPath.clear();
-        if (err == EEXIST)
-            return failureFor(ErrFileExists, m_display);
-        return errnoFailure(err, m_display);
-    }
-    m_tempPath.clear();
+    abort(); // lets go of the folder
     return Status::success();
 }
 
@@ -241,11 +352,15 @@ void StagedFile::abort()
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_tempPath.isEmpty()) {
-        ::unlink(m_tempPath.constData());
-        m_tempPath.clear();
+    if (!m_tempName.isEmpty()) {
+        ::unlinkat(m_folderFd, m_tempName.constData(), 0);
+        m_tempName.clear();
     }
-    m_inPlace = false;
+    if (m_ownsFolder && m_folderFd >= 0)
+        ::close(m_folderFd);
+    m_folderFd = -1;
+    m_ownsFolder = false;
+    m_unnamed = false;
 }
 
 } // namespace quorvane::platform

@@ -9,10 +9,20 @@
 
 namespace quorvane::platform {
 
-// New content for a file, written into a temporary file beside the target and
-// put in place only once every byte is on the disk (flush, fsync, size check).
-// Whatever fails on the way, the old target stays whole and the temporary
-// file is removed; so does a StagedFile that is destroyed uncommitted.
+// New content for a file, written where no one sees it and given its name
+// only once every byte is written and checked.
+//
+// The content goes into an unnamed file in the target's folder (O_TMPFILE).
+// A new name is made with linkat, which fails when the name exists: nothing
+// is ever replaced by accident, a race lost is reported (58). A replacement
+// is linked under a temporary name beside the target and renamed over it at
+// once. Killed at any moment, the process leaves the target absent, old or
+// complete, and no half-written file under any name.
+//
+// Where the file system has no unnamed files, a temporary name
+// (".quorvane-<name>-<random>.part") takes their place, put in place with
+// renameat2(RENAME_NOREPLACE) or rename; only there can a kill leave a part
+// file behind, and its name says what it is.
 class StagedFile {
 public:
     StagedFile() = default;
@@ -22,20 +32,21 @@ public:
 
     // folder and name are host bytes; displayPath names the target in messages.
     Status create(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath);
-    // For a name that does not exist yet: writes under the name itself,
-    // created exclusively, and removes it again on any failure. Saves the
-    // second directory change of a rename where there is nothing to protect.
-    // Fails with 58 when the name exists after all.
-    Status createNew(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath);
+    // The same in a folder already open (O_PATH is enough); the handle stays the caller's.
+    Status createIn(int folderFd, const QByteArray &name, mode_t mode, const QString &displayPath);
+
     Status write(const char *data, qint64 size);
     Status write(const QByteArray &data) { return write(data.constData(), data.size()); }
-    // Appends everything from an open file (copy_file_range, read/write when
-    // the kernel cannot) and checks that as many bytes arrived as it holds.
-    Status appendFrom(int sourceFd);
+    // Appends exactly size bytes of an open file (copy_file_range, which
+    // shares blocks where the file system can; read/write where the kernel
+    // cannot); a source that holds fewer bytes by now is a failure.
+    Status appendFrom(int sourceFd, qint64 size);
     // Keeps the modification time of a source.
     void setTimes(const struct timespec &accessed, const struct timespec &modified);
-    // Keeps the owner of a source where the host allows it (a moved file stays its owner's).
-    void setOwner(uid_t user, gid_t group);
+    // Gives the file this owner and group. required: a file that cannot keep
+    // them is not put in place (a replaced file keeps what its user set);
+    // otherwise where the host allows it (a moved file stays its owner's).
+    void setOwner(uid_t user, gid_t group, bool required);
 
     // replace: an existing target is replaced; otherwise it makes the commit fail (58).
     // durable: the bytes reach the disk (fsync) before the name does. Needed
@@ -46,31 +57,47 @@ public:
 
     bool isOpen() const { return m_fd >= 0; }
     qint64 written() const { return m_written; }
-    QByteArray targetPath() const;
+    // The open file, for a final look (fstat) before the commit.
+    int fd() const { return m_fd; }
     const QByteArray &folder() const { return m_folder; }
     const QByteArray &name() const { return m_name; }
 
 private:
-    // Forgets any earlier file and takes the target of a new one.
-    void start(const QByteArray &folder, const QByteArray &name, mode_t mode, const QString &displayPath);
+    Status open(int folderFd, bool ownsFolder);
+    Status openNamed();
+    Status keepOwnerAndTimes();
+    // Links the unnamed file under name; 0 or an errno.
+    int linkAs(const QByteArray &name);
+    Status fail(int err);
 
     int m_fd = -1;
+    int m_folderFd = -1;
+    bool m_ownsFolder = false;
     QByteArray m_folder;
     QByteArray m_name;
-    QByteArray m_tempPath;
+    QByteArray m_tempName;  // the temporary name in the folder, while one exists
     QString m_display;
     qint64 m_written = 0;
-    bool m_inPlace = false; // m_tempPath is the target itself
+    bool m_unnamed = false;
     bool m_keepTimes = false;
     bool m_keepOwner = false;
+    bool m_ownerRequired = false;
     mode_t m_mode = 0;
     uid_t m_user = 0;
     gid_t m_group = 0;
     struct timespec m_times[2] {};
 };
 
+// The temporary name for a file that becomes name: ".quorvane-<name>-<random>.part",
+// the name shortened (at a character) so that the whole fits into 255 bytes.
+QByteArray temporaryName(const QByteArray &name);
+
+// The process's file-creation mask, read once.
+mode_t processUmask();
+
 // rename without replacing: renameat2(RENAME_NOREPLACE), or link + unlink where
 // the file system lacks it. Returns 0 or an errno.
 int renameNoReplace(const QByteArray &from, const QByteArray &to);
+int renameNoReplaceAt(int fromFolder, const QByteArray &from, int toFolder, const QByteArray &to);
 
 } // namespace quorvane::platform

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -66,6 +67,8 @@ private slots:
     void imageModes();
     void hostNamesAndLinkedFolders();
     void unreadableFoldersAreNamed();
+    void lineBreaksAndNulEndedPaths();
+    void movedLinkLeavesItsFileAlone();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -178,7 +181,9 @@ void TestCli::imageExitCodes()
     QVERIFY(QDir().mkpath(blocked + "/sub/a.txt"));
     const Outcome some = cli({"image", drive(m_src), drive(blocked), "--all", "--recursive"});
     QCOMPARE(some.code, 1);
-    QCOMPARE(some.err, QByteArray("quorvane-cli: gefunden 4, abgebildet 3, übersprungen 1\n"));
+    QCOMPARE(some.err, ("quorvane-cli: übersprungen: " + m_src + "/sub/a.txt: Ziel " + blocked
+                        + "/sub/a.txt: Keine gewöhnliche Datei, sondern ein Verzeichnis\n"
+                        "quorvane-cli: gefunden 4, abgebildet 3, übersprungen 1\n").toUtf8());
     QCOMPARE(read(blocked + "/sub/README"), QByteArray("R"));
 }
 
@@ -262,6 +267,52 @@ void TestCli::unreadableFoldersAreNamed()
              source.err.constData());
     QVERIFY(QFile::setPermissions(m_src, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
                                              | QFile::ExeOther));
+}
+
+void TestCli::lineBreaksAndNulEndedPaths()
+{
+    const QString r = m_dir->filePath("names");
+    QVERIFY(QDir().mkpath(r));
+    const QByteArray host = QFile::encodeName(r);
+    for (const QByteArray &name : {QByteArray("li\nne.jpg"), QByteArray("cr\rx.jpg"), QByteArray("caf\xe9.jpg")}) {
+        const int fd = ::open((host + '/' + name).constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    const QByteArray base = drive(r).toUtf8();
+    // One line per name, as many lines as names; bytes that are not UTF-8 as they are.
+    const Outcome lines = cli({"list", r, "--all"});
+    QCOMPARE(lines.code, 0);
+    QCOMPARE(lines.out, base + "\\caf\xe9.jpg\n" + base + "\\cr?x.jpg\n" + base + "\\li?ne.jpg\n");
+    const Outcome file = cli({"list", r, "--all", "-o", m_dir->filePath("l.txt")});
+    QCOMPARE(file.code, 0);
+    QCOMPARE(read(m_dir->filePath("l.txt")), drive(r).toLatin1() + "\\caf?.jpg\r\n" + drive(r).toLatin1() + "\\cr?x.jpg\r\n"
+                                                 + drive(r).toLatin1() + "\\li?ne.jpg\r\n");
+    // For xargs -0: the host's own bytes, each path ended by NUL.
+    const Outcome nul = cli({"list", r, "--all", "-0"});
+    QCOMPARE(nul.code, 0);
+    QCOMPARE(nul.out, host + "/caf\xe9.jpg" + '\0' + host + "/cr\rx.jpg" + '\0' + host + "/li\nne.jpg" + '\0');
+}
+
+void TestCli::movedLinkLeavesItsFileAlone()
+{
+    // A link moves as the content it leads to; the file it points at stays.
+    const QString src = m_dir->filePath("ls");
+    QVERIFY(makeFile(src + "/real.dat", "REAL"));
+    QVERIFY(QDir().mkpath(src + "/sub"));
+    QVERIFY(QFile::link("../real.dat", src + "/sub/l.jpg"));
+    QVERIFY(QFile::link(m_src + "/b.jpg", src + "/sub/out.jpg")); // leads out of the source
+    const QString tgt = m_dir->filePath("lt");
+    const Outcome o = cli({"image", src, tgt, "--types", "images", "--move"});
+    QCOMPARE(o.code, 1);
+    QVERIFY2(o.err.contains(("übersprungen: " + src + "/sub/out.jpg: Führt aus dem Quell-Verzeichnis hinaus\n").toUtf8()),
+             o.err.constData());
+    QVERIFY(!QFileInfo(tgt + "/l.jpg").isSymLink());
+    QCOMPARE(read(tgt + "/l.jpg"), QByteArray("REAL"));
+    QVERIFY(!QFileInfo::exists(src + "/sub/l.jpg") && !QFileInfo(src + "/sub/l.jpg").isSymLink());
+    QCOMPARE(read(src + "/real.dat"), QByteArray("REAL"));
+    QVERIFY(QFileInfo(src + "/sub/out.jpg").isSymLink());
+    QCOMPARE(read(m_src + "/b.jpg"), QByteArray("x"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

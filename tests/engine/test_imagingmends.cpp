@@ -162,6 +162,13 @@ void TestImagingMends::allClashNamesTaken()
 
     QCOMPARE(summary.skipped, 1);
     QCOMPARE(summary.imaged, 1);
+    // The record says which file, that no name was found, and why.
+    QCOMPARE(summary.skippedFiles.size(), 1);
+    const SkippedFile &skipped = summary.skippedFiles.first();
+    QCOMPARE(int(skipped.action), int(ImageAction::Copy));
+    QCOMPARE(skipped.source, QStringLiteral("D:\\src\\a.txt"));
+    QVERIFY(skipped.target.isEmpty());
+    QCOMPARE(skipped.reason, QStringLiteral("Alle Namen bis [999] sind schon vergeben"));
     QCOMPARE(treeOf(drive.host("tgt")).size(), 1001);
     QCOMPARE(contentOf(drive.host("tgt/a.txt")), QByteArray("old"));
     QCOMPARE(contentOf(drive.host("tgt/a[999].txt")), QByteArray("old"));

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace quorvane::platform;
@@ -24,6 +26,9 @@ private slots:
     void injectedFailures();
     void copyWithoutKernelCopy();
     void permissionDenied();
+    void ownerThatCannotBeKept();
+    void withoutUnnamedFiles_data();
+    void withoutUnnamedFiles();
 
 private:
     struct Outcome {
@@ -158,7 +163,7 @@ void TestFaults::injectedFailures_data()
     QTest::addColumn<int>("expected");
     QTest::newRow("fsync on replace") << "fsync" << QStringList{"replace", "T:\\old.txt", "100"} << 57;
     QTest::newRow("fsync on close") << "fsync" << QStringList{"print", "T:\\old.txt", "10"} << 57;
-    QTest::newRow("rename on copy") << "rename" << QStringList{"copy", "T:\\small.bin", "T:\\old.txt"} << 57;
+    QTest::newRow("rename on copy") << "renameat,renameat2" << QStringList{"copy", "T:\\small.bin", "T:\\old.txt"} << 57;
     QTest::newRow("write on copy") << "copy_file_range" << QStringList{"copy", "T:\\big.bin", "T:\\old.txt"} << 61;
 }
 
@@ -177,7 +182,7 @@ void TestFaults::injectedFailures()
     QCOMPARE(out.error, expected);
     QCOMPARE(m_s->content("old.txt"), QByteArray("old"));
     for (const QByteArray &name : m_s->names())
-        QVERIFY2(!name.startsWith(".qv"), name.constData());
+        QVERIFY2(!name.startsWith(".quorvane-"), name.constData());
 }
 
 void TestFaults::copyWithoutKernelCopy()
@@ -209,6 +214,67 @@ void TestFaults::permissionDenied()
     const Outcome write = runHelper(asNobody, {}, {"replace", "T:\\open.txt", "3"}, drives, {});
     QCOMPARE(write.error, int(ErrPermissionDenied));
     QCOMPARE(m_s->content("open.txt"), QByteArray("o"));
+}
+
+void TestFaults::ownerThatCannotBeKept()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty() || ::geteuid() != 0)
+        QSKIP("needs setpriv and root to run a step as another user");
+    // Everyone may write the file and the folder, but only root may give a file to root.
+    QCOMPARE(::chmod(m_s->root().constData(), 0777), 0);
+    QVERIFY(m_s->file("shared.txt", "root's", 0666));
+    const Outcome out = runHelper({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}, {},
+                                  {"replace", "T:\\shared.txt", "5"}, "T=" + m_s->root(), {});
+    if (!out.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(out.cannotSetUp));
+    QCOMPARE(out.error, int(ErrPermissionDenied));
+    QCOMPARE(m_s->content("shared.txt"), QByteArray("root's"));
+    struct stat st {};
+    QVERIFY(::lstat(m_s->host("shared.txt").constData(), &st) == 0 && st.st_uid == 0);
+    for (const QByteArray &name : m_s->names())
+        QVERIFY2(!name.startsWith(".quorvane-"), name.constData());
+}
+
+void TestFaults::withoutUnnamedFiles_data()
+{
+    QTest::addColumn<QStringList>("operation");
+    QTest::addColumn<QByteArray>("expected"); // content of the target afterwards
+    QTest::addColumn<int>("open");            // which open of the folder makes the unnamed file
+    QTest::newRow("replace a file") << QStringList{"replace", "T:\\old.txt", "3"} << QByteArray("rrr") << 2;
+    QTest::newRow("copy over a file") << QStringList{"copy", "T:\\small.bin", "T:\\old.txt"} << QByteArray(1000, 's') << 2;
+    // A new name is first looked for in other letter cases: one open more.
+    QTest::newRow("copy to a new name") << QStringList{"copy", "T:\\small.bin", "T:\\new.txt"} << QByteArray(1000, 's') << 3;
+}
+
+void TestFaults::withoutUnnamedFiles()
+{
+    QFETCH(QStringList, operation);
+    QFETCH(QByteArray, expected);
+    QFETCH(int, open);
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed");
+    QVERIFY(m_s->file("old.txt", "old"));
+    // The open of the unnamed file is refused as by a file system without
+    // them, so a named temporary stands in.
+    QTemporaryDir traceDir;
+    const QString trace = traceDir.filePath(QStringLiteral("trace"));
+    const QStringList strace{"strace", "-f", "-o", trace, "-e", "trace=openat", "-P", QString::fromUtf8(m_s->root()),
+                             "-e", QStringLiteral("inject=openat:error=EOPNOTSUPP:when=%1").arg(open)};
+    const Outcome out = runHelper(strace, {}, operation, "T=" + m_s->root(), {});
+    if (!out.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(out.cannotSetUp));
+    QCOMPARE(out.error, 0);
+    QFile traced(trace);
+    QVERIFY(traced.open(QIODevice::ReadOnly));
+    const QByteArray calls = traced.readAll();
+    // The unnamed file was refused, and a named temporary took its place.
+    QVERIFY2(QString::fromUtf8(calls).contains(QRegularExpression(QStringLiteral("O_TMPFILE[^\\n]*EOPNOTSUPP"))),
+             calls.constData());
+    QVERIFY2(calls.contains("\".quorvane-"), calls.constData());
+    const QByteArray target = operation.last().endsWith(QLatin1String("new.txt")) ? "new.txt" : "old.txt";
+    QCOMPARE(m_s->content(target), expected);
+    for (const QByteArray &name : m_s->names())
+        QVERIFY2(!name.startsWith(".quorvane-"), name.constData());
 }
 
 QTEST_GUILESS_MAIN(TestFaults)

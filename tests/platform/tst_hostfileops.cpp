@@ -17,6 +17,9 @@ private slots:
     void sameFile_data();
     void sameFile();
     void copyRefusesFoldersAndPipes();
+    void replacingKeepsOwnerAndMode_data();
+    void replacingKeepsOwnerAndMode();
+    void newFilesNeverReplace();
     void moveNeverReplaces();
     void moveRenamesCase();
     void printLineBytes();
@@ -38,7 +41,7 @@ void TestHostFileOps::init()
 void TestHostFileOps::noTemporaries(const QByteArray &folder)
 {
     for (const QByteArray &name : m_t->names(folder))
-        QVERIFY2(!name.startsWith(".qv"), name.constData());
+        QVERIFY2(!name.startsWith(".quorvane-"), name.constData());
 }
 
 void TestHostFileOps::copyReplacesThroughTemporary()
@@ -46,12 +49,14 @@ void TestHostFileOps::copyReplacesThroughTemporary()
     QVERIFY(m_t->dir("dst"));
     QVERIFY(m_t->file("src.bin", QByteArray(300000, 'n'), 0640) && m_t->file("dst/Old.bin", "old content"));
     QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src.bin"), QStringLiteral("T:\\DST\\old.BIN")).error, 0);
-    // The stored name is kept, the content and the source's mode arrive.
+    // The stored name is kept, the content arrives, the replaced file keeps its mode.
     QCOMPARE(m_t->names("dst"), QList<QByteArray>{"Old.bin"});
     QCOMPARE(m_t->content("dst/Old.bin"), QByteArray(300000, 'n'));
-    QCOMPARE(m_t->mode("dst/Old.bin"), mode_t(0640));
+    QCOMPARE(m_t->mode("dst/Old.bin"), mode_t(0644));
+    // A new copy takes the source's mode.
     QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src.bin"), QStringLiteral("T:\\dst\\new.bin")).error, 0);
     QCOMPARE(m_t->content("dst/new.bin").size(), 300000);
+    QCOMPARE(m_t->mode("dst/new.bin"), mode_t(0640));
     // A read-only source gives a read-only copy, written all the same.
     QVERIFY(m_t->file("ro.bin", "locked", 0444));
     QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\ro.bin"), QStringLiteral("T:\\dst\\ro.bin")).error, 0);
@@ -135,6 +140,66 @@ void TestHostFileOps::copyRefusesFoldersAndPipes()
     QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\d"), QStringLiteral("T:\\x")).error, int(ErrPathFileAccess));
     QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\f"), QStringLiteral("T:\\d")).error, int(ErrPathFileAccess));
     QVERIFY(!m_t->exists("x"));
+    // Nor is a pipe something to replace by a file.
+    const Status ontoPipe = m_t->fs->copyFile(QStringLiteral("T:\\f"), QStringLiteral("T:\\pipe"));
+    QCOMPARE(ontoPipe.error, int(ErrPathFileAccess));
+    QCOMPARE(ontoPipe.reason, QStringLiteral("Keine gewöhnliche Datei, sondern eine Pipe (FIFO)"));
+    struct stat st {};
+    QVERIFY(::lstat(m_t->host("pipe").constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+}
+
+void TestHostFileOps::replacingKeepsOwnerAndMode_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("settings file") << "replace";
+    QTest::newRow("list file") << "output";
+    QTest::newRow("recursive image") << "copy";
+}
+
+void TestHostFileOps::replacingKeepsOwnerAndMode()
+{
+    QFETCH(QString, how);
+    HostFileSystem &fs = *m_t->fs;
+    // Named through a link into another folder, owned by someone else, private to them.
+    QVERIFY(m_t->dir("real") && m_t->file("real/file.txt", "old", 0640) && m_t->link("real/file.txt", "link.txt"));
+    QCOMPARE(::chown(m_t->host("real/file.txt").constData(), 65534, 65534), 0);
+    QVERIFY(m_t->file("src.txt", "new", 0644));
+    const QString target = QStringLiteral("T:\\link.txt");
+    if (how == QLatin1String("replace")) {
+        QCOMPARE(fs.replaceFile(target, "new").error, 0);
+    } else if (how == QLatin1String("output")) {
+        QCOMPARE(fs.openForOutput(1, target).error, 0);
+        QCOMPARE(fs.printLine(1, QStringLiteral("new")).error, 0);
+        QCOMPARE(fs.closeFile(1).error, 0);
+    } else {
+        QCOMPARE(fs.copyFile(QStringLiteral("T:\\src.txt"), target).error, 0);
+    }
+    QVERIFY(m_t->content("real/file.txt").startsWith("new"));
+    struct stat st {};
+    QVERIFY(::lstat(m_t->host("real/file.txt").constData(), &st) == 0);
+    QCOMPARE(st.st_uid, uid_t(65534));
+    QCOMPARE(st.st_gid, gid_t(65534));
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    QVERIFY(::lstat(m_t->host("link.txt").constData(), &st) == 0 && S_ISLNK(st.st_mode));
+    QCOMPARE(m_t->names("real"), QList<QByteArray>{"file.txt"});
+    noTemporaries();
+}
+
+void TestHostFileOps::newFilesNeverReplace()
+{
+    HostFileSystem &fs = *m_t->fs;
+    QVERIFY(m_t->file("src.txt", "new") && m_t->file("taken.txt", "theirs"));
+    QCOMPARE(fs.copyToNewFile(QStringLiteral("T:\\src.txt"), QStringLiteral("T:\\TAKEN.txt")).error, int(ErrFileExists));
+    QCOMPARE(fs.openForNewOutput(1, QStringLiteral("T:\\taken.txt")).error, int(ErrFileExists));
+    // Taken after the output was opened: the close refuses and writes nothing.
+    QCOMPARE(fs.openForNewOutput(1, QStringLiteral("T:\\late.txt")).error, 0);
+    QVERIFY(m_t->file("late.txt", "theirs"));
+    QCOMPARE(fs.closeFile(1).error, int(ErrFileExists));
+    QCOMPARE(m_t->content("taken.txt"), QByteArray("theirs"));
+    QCOMPARE(m_t->content("late.txt"), QByteArray("theirs"));
+    QCOMPARE(fs.copyToNewFile(QStringLiteral("T:\\src.txt"), QStringLiteral("T:\\fresh.txt")).error, 0);
+    QCOMPARE(m_t->content("fresh.txt"), QByteArray("new"));
+    noTemporaries();
 }
 
 void TestHostFileOps::moveNeverReplaces()

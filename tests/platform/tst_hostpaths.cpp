@@ -307,7 +307,7 @@ void TestHostPaths::errorNumbers()
     QCOMPARE(fs.closeFile(1).error, int(ErrBadFileNameOrNumber));
     // No temporary file is left behind by a refused write.
     for (const QByteArray &name : m_t->names())
-        QVERIFY2(!name.startsWith(".qv"), name.constData());
+        QVERIFY2(!name.startsWith(".quorvane-"), name.constData());
 }
 
 void TestHostPaths::readDirectoryReportsLinks()

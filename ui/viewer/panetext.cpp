@@ -63,7 +63,15 @@ void appendToPane(QPlainTextEdit &pane, const QStringList &entries)
     for (qsizetype i = first; i < entries.size(); ++i) {
         if (i > first)
             batch += QChar(u'\n');
+        const qsizetype start = batch.size();
         batch += entries.at(i);
+        // A line break inside a name would split its line in the pane and in
+        // the saved list: it shows as "?", like a character the list cannot hold.
+        for (qsizetype k = start; k < batch.size(); ++k) {
+            const QChar c = batch.at(k);
+            if (c == QChar(u'\n') || c == QChar(u'\r') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+                batch[k] = QChar(u'?');
+        }
     }
 
     // Appending starts a new line exactly when the pane has text, which is the

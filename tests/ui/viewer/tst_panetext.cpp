@@ -43,6 +43,10 @@ void TestPaneText::paneRule_data()
         << Batches{{QString::fromUtf8("C:\\Ä\u00a0ö ß.txt"), QString::fromUtf8("\u00a0")}}
         << QString::fromUtf8("C:\\Ä\u00a0ö ß.txt\r\n\u00a0");
     QTest::newRow("blanks are entries") << Batches{{" ", "  "}} << " \r\n  ";
+    // A name holding a line break stays one line, in the pane as in a saved list.
+    QTest::newRow("line breaks inside names")
+        << Batches{{"C:\\li\nne.txt", "C:\\cr\rx.txt", QString::fromUtf8("C:\\p\u2029q.txt")}}
+        << "C:\\li?ne.txt\r\nC:\\cr?x.txt\r\nC:\\p?q.txt";
 }
 
 void TestPaneText::paneRule()

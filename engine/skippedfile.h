@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace quorvane {
+
+// What an image run does with one entry: the plan of a step, whatever its outcome.
+enum class ImageAction { Copy, Move, Dummy, MakeFolder };
+
+// One file (or folder) the run could not place, and why: the same record
+// serves a line on the command line, a machine-readable summary, and a
+// plan shown before anything is done (action, source and target alone).
+struct SkippedFile {
+    ImageAction action = ImageAction::Copy;
+    QString source;  // drive path of the file; for MakeFolder the folder to mirror
+    QString target;  // drive path it was meant for; empty where no name was found
+    QString subject; // the path the failure concerns: source, target or a folder on the way
+    int error = 0;   // the platform's error number; 0 where the run itself refused
+    QString reason;  // why, in German, without the path
+};
+
+using SkippedFiles = QList<SkippedFile>;
+
+} // namespace quorvane

@@ -1,0 +1,150 @@
+#include "hostfilesystem.h"
+
+#include "hosterrors.h"
+#include "namecodec.h"
+#include "regularfile.h"
+#include "stagedfile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane::platform {
+
+namespace {
+
+bool sameContentState(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
+        && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
+        && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+} // namespace
+
+Status HostFileSystem::moveFile(const QString &source, const QString &target)
+{
+    const Result<Resolved> s = resolveExisting(source);
+    if (!s.ok())
+        return s.status();
+    if (s.value.path.isRoot())
+        return failureFor(ErrPathFileAccess, s.value.display());
+    const QByteArray from = s.value.host();
+    if (isOpenHere(from))
+        return failureFor(ErrPathFileAccess, s.value.display(), QStringLiteral("Datei ist geöffnet"));
+    struct stat st {};
+    if (::lstat(from.constData(), &st) != 0)
+        return errnoFailure(errno, s.value.display());
+
+    const Result<Resolved> t = resolve(target);
+    if (!t.ok())
+        return t.status();
+    if (t.value.path.isRoot() || (t.value.folderOnly && t.value.exists()))
+        return failureFor(ErrPathFileAccess, t.value.display());
+    if (!t.value.parentExists() || t.value.folderOnly)
+        return failureFor(ErrPathNotFound, t.value.display());
+    QByteArray to = t.value.host();
+    if (t.value.exists()) {
+        // The one existing target allowed is the source itself under a new
+        // letter case ("a.txt" to "A.TXT").
+        const QByteArray given = encodeName(t.value.path.components.last());
+        if (to != from || given == t.value.names.last())
+            return failureFor(ErrFileExists, t.value.display());
+        to = t.value.hostParent() + '/' + given;
+    }
+
+    const QByteArray toFolder = t.value.hostParent();
+    const QByteArray toName = to.mid(to.lastIndexOf('/') + 1);
+    const auto moved = [&] {
+        m_names.removed(s.value.hostParent(), s.value.names.last());
+        m_names.added(toFolder, toName);
+        return Status::success();
+    };
+    if (S_ISLNK(st.st_mode)) {
+        // Moved as a link it would point elsewhere, or nowhere, from its new
+        // place: the content goes as a regular file, the link is what is removed.
+        const Status copied = moveByCopy(s.value, st, toFolder, toName, t.value.display());
+        return copied.ok() ? moved() : copied;
+    }
+    const int renameErr = renameNoReplace(from, to);
+    if (renameErr == 0)
+        return moved();
+    if (renameErr == EEXIST)
+        return failureFor(ErrFileExists, t.value.display());
+    if (renameErr != EXDEV)
+        return errnoFailure(renameErr, t.value.display());
+    if (!S_ISREG(st.st_mode))
+        return failureFor(ErrRenameAcrossDisks, t.value.display());
+    const Status copied = moveByCopy(s.value, st, toFolder, toName, t.value.display());
+    return copied.ok() ? moved() : copied;
+}
+
+Status HostFileSystem::moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
+                                  const QByteArray &toName, const QString &toDisplay)
+{
+    const QByteArray fromHost = from.host();
+    struct stat before {};
+    int openErr = 0;
+    const int in = openRegular(fromHost, before, openErr);
+    if (in < 0)
+        return openFailure(openErr, from.display());
+    StagedFile staged;
+    Status result = staged.create(toFolder, toName, before.st_mode & 07777, toDisplay);
+    if (result.ok())
+        result = staged.appendFrom(in, before.st_size);
+    struct stat copy {};
+    if (result.ok() && ::fstat(staged.fd(), &copy) != 0)
+        result = errnoFailure(errno, toDisplay);
+    if (!result.ok()) {
+        ::close(in);
+        return result;
+    }
+    staged.setTimes(before.st_atim, before.st_mtim);
+    staged.setOwner(before.st_uid, before.st_gid, false);
+    result = staged.commit(false);
+    // The new name must be on the disk before the old one goes.
+    if (result.ok()) {
+        const int folderFd = ::open(toFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd < 0 || ::fsync(folderFd) != 0)
+            result = errnoFailure(errno, toDisplay);
+        if (folderFd >= 0)
+            ::close(folderFd);
+    }
+    // The source goes only if it is still what was copied: the same file
+    // under the same name, not written to meanwhile (size, modification and
+    // change time to the nanosecond), and, for a link, still that link.
+    struct stat after {};
+    struct stat nameNow {};
+    struct stat pointedNow {};
+    if (result.ok()
+        && (::fstat(in, &after) != 0 || !sameContentState(before, after)
+            || ::lstat(fromHost.constData(), &nameNow) != 0 || nameNow.st_dev != linkStat.st_dev
+            || nameNow.st_ino != linkStat.st_ino
+            || (S_ISLNK(linkStat.st_mode)
+                && (::stat(fromHost.constData(), &pointedNow) != 0 || pointedNow.st_dev != before.st_dev
+                    || pointedNow.st_ino != before.st_ino))))
+        result = failureFor(ErrPathFileAccess, from.display(),
+                            QStringLiteral("Die Quelle wurde beim Verschieben geändert; sie bleibt, die Kopie ist entfernt"));
+    ::close(in);
+    const QByteArray to = toFolder.endsWith('/') ? toFolder + toName : toFolder + '/' + toName;
+    const auto removeCopy = [&] {
+        // Only the file this move made, should the name have changed hands.
+        struct stat there {};
+        if (::lstat(to.constData(), &there) == 0 && there.st_dev == copy.st_dev && there.st_ino == copy.st_ino)
+            ::unlink(to.constData());
+    };
+    if (!result.ok()) {
+        if (result.error != ErrFileExists)
+            removeCopy();
+        return result;
+    }
+    if (::unlink(fromHost.constData()) != 0) {
+        const int unlinkErr = errno;
+        removeCopy(); // the move did not happen: one copy only
+        return errnoFailure(unlinkErr, from.display());
+    }
+    return Status::success();
+}
+
+} // namespace quorvane::platform

@@ -1,0 +1,34 @@
+#include "regularfile.h"
+
+#include "hosterrors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quorvane::platform {
+
+int openRegular(const QByteArray &host, struct stat &st, int &err)
+{
+    const int fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        err = errno;
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, 0);
+    return fd;
+}
+
+Status openFailure(int err, const QString &display)
+{
+    if (err == EINVAL || err == EISDIR)
+        return failureFor(ErrPathFileAccess, display, QStringLiteral("Keine gewöhnliche Datei"));
+    return errnoFailure(err, display);
+}
+
+} // namespace quorvane::platform

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "result.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/stat.h>
+
+namespace quorvane::platform {
+
+// Opens a regular file for reading, links followed; a pipe must not block
+// the program, so it is opened without waiting and then refused. Returns the
+// descriptor, or -1 with err set (EINVAL or EISDIR: not a regular file).
+int openRegular(const QByteArray &host, struct stat &st, int &err);
+
+// The failure for an openRegular that returned -1.
+Status openFailure(int err, const QString &display);
+
+} // namespace quorvane::platform

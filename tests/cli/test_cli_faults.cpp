@@ -1,0 +1,435 @@
+// The command line under real faults, each made to happen in a child
+// process: killed with SIGKILL in the middle of a copy (held there by strace
+// delay injection), another program taking a name or editing a source at
+// that moment, a full output, a failing write, another user.
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 BigSize = qint64(40) << 20; // three kernel copy steps
+
+QByteArray sha1(const QByteArray &data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha1).toHex();
+}
+
+QByteArray read(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool write(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+QByteArray bigContent(quint32 seed)
+{
+    QByteArray data(BigSize, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(data.data()), data.size() / 4);
+    return data;
+}
+
+QStringList names(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+struct Outcome {
+    int code = -1; // -1: did not end normally (killed)
+    QByteArray err;
+};
+
+// quorvane-cli as a child, optionally under strace fault injection; it
+// writes its process id first, so that the test can look into it and kill it.
+class Child {
+public:
+    Child(const QString &pidFile, const QStringList &strace, const QStringList &arguments, const QString &asUser = {})
+        : m_pidFile(pidFile)
+    {
+        QStringList args;
+        QString program = QStringLiteral("sh");
+        const QStringList shell{"-c", "echo $$ > \"$0\"; exec \"$@\"", pidFile, QStringLiteral(QUORVANE_CLI)};
+        if (!strace.isEmpty()) {
+            program = QStringLiteral("strace");
+            args << "-f" << "-o" << "/dev/null" << strace << "sh";
+        }
+        if (!asUser.isEmpty()) {
+            args.prepend(program);
+            args = QStringList{"--reuid=" + asUser, "--regid=" + asUser, "--clear-groups"} + args;
+            program = QStringLiteral("setpriv");
+        }
+        args << shell << arguments;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUORVANE_DRIVES"), QString());
+        m_process.setProcessEnvironment(env);
+        m_process.start(program, args);
+    }
+
+    pid_t pid()
+    {
+        for (int i = 0; i < 500 && m_pid <= 0; ++i) {
+            m_pid = read(m_pidFile).trimmed().toInt();
+            if (m_pid <= 0)
+                QThread::msleep(10);
+        }
+        return m_pid;
+    }
+
+    // Waits until the child holds an unnamed file with at least one byte in it:
+    // a copy that has begun and not ended.
+    bool copying(int timeoutMs = 20000)
+    {
+        for (int waited = 0; waited < timeoutMs; waited += 10) {
+            const QString fds = QStringLiteral("/proc/%1/fd").arg(pid());
+            for (const QString &fd : QDir(fds).entryList(QDir::Files | QDir::System)) {
+                const QString path = fds + QLatin1Char('/') + fd;
+                struct stat st {};
+                if (QFile::symLinkTarget(path).contains(QStringLiteral("/#"))
+                    && ::stat(QFile::encodeName(path).constData(), &st) == 0 && st.st_size > 0)
+                    return true;
+            }
+            QThread::msleep(10);
+        }
+        return false;
+    }
+
+    void kill() { ::kill(pid(), SIGKILL); }
+
+    Outcome finish()
+    {
+        m_process.waitForFinished(60000);
+        return {m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1,
+                m_process.readAllStandardError()};
+    }
+
+private:
+    QString m_pidFile;
+    QProcess m_process;
+    pid_t m_pid = 0;
+};
+
+bool haveStrace()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty();
+}
+
+// Another file system beside the temporary folder, for moves that must copy.
+QString otherFileSystem()
+{
+    struct stat shm {};
+    struct stat tmp {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(QFile::encodeName(QDir::tempPath()).constData(), &tmp) != 0
+        || shm.st_dev == tmp.st_dev || ::access("/dev/shm", W_OK) != 0)
+        return {};
+    return QStringLiteral("/dev/shm");
+}
+
+} // namespace
+
+class TestCliFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void killedMidCopy_data();
+    void killedMidCopy();
+    void killedAtAnyMoment();
+    void flatRaceNeverReplaces();
+    void moveKeepsEditedSource();
+    void listFileOnlyOverRegularFile_data();
+    void listFileOnlyOverRegularFile();
+    void everyFailureCounts_data();
+    void everyFailureCounts();
+
+private:
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    QString pidFile() const { return m_pids->filePath(QStringLiteral("pid")); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QTemporaryDir> m_pids; // apart, so that the folders compared hold none
+};
+
+void TestCliFaults::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_pids = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid() && m_pids->isValid());
+}
+
+void TestCliFaults::killedMidCopy_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("oldTarget");     // tgt/big.jpg holds "OLD" beforehand
+    QTest::addColumn<bool>("acrossSystems"); // target on another file system
+    QTest::newRow("copy to a new name") << QStringList{"--all"} << false << false;
+    QTest::newRow("copy over a file") << QStringList{"--all", "--recursive"} << true << false;
+    QTest::newRow("move to another file system") << QStringList{"--all", "--move"} << false << true;
+}
+
+void TestCliFaults::killedMidCopy()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, oldTarget);
+    QFETCH(bool, acrossSystems);
+    if (!haveStrace())
+        QSKIP("strace is not installed");
+    std::unique_ptr<QTemporaryDir> other;
+    QString target = path("tgt");
+    if (acrossSystems) {
+        if (otherFileSystem().isEmpty())
+            QSKIP("no writable /dev/shm on another file system");
+        other = std::make_unique<QTemporaryDir>(otherFileSystem() + QStringLiteral("/qv-kill-XXXXXX"));
+        target = other->path();
+    }
+    const QByteArray content = bigContent(1);
+    QVERIFY(write(path("src/big.jpg"), content));
+    QVERIFY(QDir().mkpath(target));
+    if (oldTarget)
+        QVERIFY(write(target + "/big.jpg", "OLD"));
+
+    // The second step of the copy waits long enough to be killed in it.
+    Child child(pidFile(), {"-e", "inject=copy_file_range,write:delay_enter=1000000:when=2"},
+                QStringList{"image", path("src"), target} + options);
+    if (!child.copying()) {
+        child.kill();
+        const Outcome o = child.finish();
+        if (o.err.contains("ptrace"))
+            QSKIP("ptrace is not permitted here");
+        QFAIL("the copy was never seen under way");
+    }
+    child.kill();
+    QCOMPARE(child.finish().code, -1);
+
+    // The target absent or old, no part of the new file under any name, the source whole.
+    QCOMPARE(names(target), oldTarget ? QStringList{"big.jpg"} : QStringList{});
+    if (oldTarget)
+        QCOMPARE(read(target + "/big.jpg"), QByteArray("OLD"));
+    QCOMPARE(sha1(read(path("src/big.jpg"))), sha1(content));
+}
+
+void TestCliFaults::killedAtAnyMoment()
+{
+    if (!haveStrace())
+        QSKIP("strace is not installed");
+    const QByteArray content = bigContent(2);
+    QVERIFY(write(path("src/big.jpg"), content));
+    const QByteArray fresh = sha1(content);
+    int sawOld = 0;
+    int sawNew = 0;
+    for (int at = 0; at <= 800; at += 200) {
+        const QString target = path(QStringLiteral("tgt%1").arg(at));
+        QVERIFY(write(target + "/big.jpg", "OLD"));
+        // Every kernel copy step slowed, so that the moments spread over the whole copy.
+        Child child(pidFile() + QString::number(at), {"-e", "inject=copy_file_range:delay_enter=100000:when=1+"},
+                    {"image", path("src"), target, "--all", "--recursive"});
+        QVERIFY(child.pid() > 0);
+        QThread::msleep(at);
+        child.kill();
+        const Outcome o = child.finish();
+        if (o.err.contains("ptrace"))
+            QSKIP("ptrace is not permitted here");
+        // Old or complete, never anything in between; a linked temporary
+        // (killed between its link and the rename) is complete too.
+        for (const QString &name : names(target)) {
+            const QByteArray sum = sha1(read(target + QLatin1Char('/') + name));
+            if (name == QLatin1String("big.jpg")) {
+                QVERIFY2(sum == fresh || read(target + "/big.jpg") == "OLD", qPrintable(QString::number(at)));
+                (sum == fresh ? sawNew : sawOld)++;
+            } else {
+                QVERIFY2(name.startsWith(QLatin1String(".quorvane-big.jpg-")) && name.endsWith(QLatin1String(".part")),
+                         qPrintable(name));
+                QCOMPARE(sum, fresh);
+            }
+        }
+        QVERIFY(names(target).contains(QStringLiteral("big.jpg")));
+    }
+    QVERIFY(sawOld > 0); // the kills did land in the copy
+}
+
+void TestCliFaults::flatRaceNeverReplaces()
+{
+    if (!haveStrace())
+        QSKIP("strace is not installed");
+    QVERIFY(write(path("src/sub/a.jpg"), "MINE"));
+    QVERIFY(QDir().mkpath(path("tgt")));
+    // Naming the finished copy waits; meanwhile another program takes the name.
+    Child child(pidFile(), {"-e", "inject=linkat:delay_enter=1500000:when=1"}, {"image", path("src"), path("tgt"), "--all"});
+    QVERIFY(child.pid() > 0);
+    for (int i = 0; i < 1000 && !QFileInfo::exists(QStringLiteral("/proc/%1/fd").arg(child.pid())); ++i)
+        QThread::msleep(10);
+    bool unnamed = false;
+    for (int i = 0; i < 1000 && !unnamed; ++i) {
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(child.pid());
+        for (const QString &fd : QDir(fds).entryList(QDir::Files | QDir::System))
+            unnamed = unnamed || QFile::symLinkTarget(fds + QLatin1Char('/') + fd).contains(path("tgt") + "/#");
+        QThread::msleep(5);
+    }
+    QFile other(path("tgt/a.jpg"));
+    QVERIFY(other.open(QIODevice::NewOnly | QIODevice::WriteOnly));
+    QCOMPARE(other.write("OTHER"), 5);
+    other.close();
+    const Outcome o = child.finish();
+    if (o.err.contains("ptrace"))
+        QSKIP("ptrace is not permitted here");
+    QVERIFY(unnamed);
+    QCOMPARE(o.code, 0);
+    QCOMPARE(read(path("tgt/a.jpg")), QByteArray("OTHER"));
+    QCOMPARE(read(path("tgt/a[1].jpg")), QByteArray("MINE"));
+    QCOMPARE(names(path("tgt")), QStringList({"a.jpg", "a[1].jpg"}));
+}
+
+void TestCliFaults::moveKeepsEditedSource()
+{
+    if (!haveStrace())
+        QSKIP("strace is not installed");
+    if (otherFileSystem().isEmpty())
+        QSKIP("no writable /dev/shm on another file system");
+    QTemporaryDir target(otherFileSystem() + QStringLiteral("/qv-move-XXXXXX"));
+    QVERIFY(target.isValid());
+    const QByteArray content = bigContent(3);
+    QVERIFY(write(path("src/big.jpg"), content));
+    Child child(pidFile(), {"-e", "inject=copy_file_range,write:delay_enter=1500000:when=2"},
+                {"image", path("src"), target.path(), "--all", "--move"});
+    QVERIFY(child.copying());
+    // Another program writes into the source while it is being copied.
+    QFile source(path("src/big.jpg"));
+    QVERIFY(source.open(QIODevice::ReadWrite));
+    QCOMPARE(source.write("EDIT"), 4);
+    source.close();
+    const Outcome o = child.finish();
+    QCOMPARE(o.code, 1);
+    QVERIFY2(o.err.contains(("übersprungen: " + path("src/big.jpg") + ": Die Quelle wurde beim Verschieben geändert").toUtf8()),
+             o.err.constData());
+    QCOMPARE(read(path("src/big.jpg")), "EDIT" + content.mid(4));
+    QCOMPARE(names(target.path()), QStringList{});
+}
+
+void TestCliFaults::listFileOnlyOverRegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("said");
+    QTest::newRow("device") << "device" << QByteArray("sondern ein Gerät");
+    QTest::newRow("pipe") << "fifo" << QByteArray("sondern eine Pipe (FIFO)");
+    QTest::newRow("socket") << "socket" << QByteArray("sondern ein Socket");
+    QTest::newRow("folder") << "folder" << QByteArray("sondern ein Verzeichnis");
+    QTest::newRow("link to a device") << "link" << QByteArray("sondern ein Gerät");
+}
+
+void TestCliFaults::listFileOnlyOverRegularFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, said);
+    QVERIFY(write(path("src/a.jpg"), "a"));
+    const QByteArray node = QFile::encodeName(path("out.txt"));
+    struct stat before {};
+    if (kind == QLatin1String("device")) {
+        // The same device as /dev/full, made here so that no real one is at stake.
+        QVERIFY(::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 7)) == 0);
+    } else if (kind == QLatin1String("link")) {
+        QVERIFY(::mknod(QFile::encodeName(path("full")).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0);
+        QVERIFY(::symlink("full", node.constData()) == 0);
+    } else if (kind == QLatin1String("fifo")) {
+        QVERIFY(::mkfifo(node.constData(), 0644) == 0);
+    } else if (kind == QLatin1String("socket")) {
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, node.constData(), sizeof address.sun_path);
+        QVERIFY(::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        ::close(s);
+    } else {
+        QVERIFY(QDir().mkpath(path("out.txt")));
+    }
+    QVERIFY(::stat(node.constData(), &before) == 0);
+    const QStringList namesBefore = names(m_dir->path());
+
+    Child child(pidFile(), {}, {"list", path("src"), "--all", "-o", path("out.txt")});
+    const Outcome o = child.finish();
+    QCOMPARE(o.code, 1);
+    QVERIFY2(o.err.contains("konnte nicht geschrieben werden: Keine gewöhnliche Datei, " + said), o.err.constData());
+    QVERIFY(!o.err.contains("gefunden")); // refused before the scan
+    struct stat after {};
+    QVERIFY(::stat(node.constData(), &after) == 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(names(m_dir->path()), namesBefore);
+}
+
+void TestCliFaults::everyFailureCounts_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said"); // SRC and TGT stand for the folders
+    QTest::newRow("output full") << "full" << 1 << "Die Ausgabe konnte nicht geschrieben werden: Kein Platz mehr auf dem Datenträger";
+    QTest::newRow("source not readable") << "user" << 1 << "übersprungen: SRC/secret.jpg: Keine Berechtigung\n";
+    QTest::newRow("target disk full") << "enospc" << 1
+                                      << "übersprungen: SRC/a.jpg: Ziel TGT/a.jpg: Kein Platz mehr auf dem Datenträger\n";
+}
+
+void TestCliFaults::everyFailureCounts()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    QVERIFY(write(path("src/a.jpg"), "a"));
+    said.replace(QStringLiteral("SRC"), path("src")).replace(QStringLiteral("TGT"), path("tgt"));
+    std::unique_ptr<Child> child;
+    if (fault == QLatin1String("full")) {
+        // The listing goes to a device that takes no byte.
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUORVANE_DRIVES"), QString());
+        p.setProcessEnvironment(env);
+        p.setStandardOutputFile(QStringLiteral("/dev/full"));
+        p.start(QStringLiteral(QUORVANE_CLI), {"list", path("src"), "--all"});
+        QVERIFY(p.waitForFinished(60000));
+        const QByteArray err = p.readAllStandardError();
+        QCOMPARE(p.exitCode(), code);
+        QVERIFY2(err.contains(said.toUtf8()), err.constData());
+        return;
+    }
+    if (fault == QLatin1String("user")) {
+        if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty() || ::geteuid() != 0)
+            QSKIP("needs setpriv and root to run as another user");
+        QVERIFY(write(path("src/secret.jpg"), "s"));
+        QVERIFY(QFile::setPermissions(path("src/secret.jpg"), QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(m_pids->path()).constData(), 0777) == 0);
+        child = std::make_unique<Child>(pidFile(), QStringList{}, QStringList{"image", path("src"), path("tgt"), "--all"},
+                                        QStringLiteral("65534"));
+    } else {
+        if (!haveStrace())
+            QSKIP("strace is not installed");
+        QVERIFY(QDir().mkpath(path("tgt")));
+        child = std::make_unique<Child>(pidFile(), QStringList{"-e", "inject=copy_file_range:error=ENOSPC"},
+                                        QStringList{"image", path("src"), path("tgt"), "--all"});
+    }
+    const Outcome o = child->finish();
+    if (o.err.contains("ptrace"))
+        QSKIP("ptrace is not permitted here");
+    QCOMPARE(o.code, code);
+    QVERIFY2(o.err.contains(said.toUtf8()), o.err.constData());
+    QVERIFY(!QFileInfo::exists(path(fault == QLatin1String("user") ? "tgt/secret.jpg" : "tgt/a.jpg")));
+}
+
+QTEST_GUILESS_MAIN(TestCliFaults)
+#include "test_cli_faults.moc"

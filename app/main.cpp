@@ -1,4 +1,5 @@
 // The program: the Qt application, the toolkit on it, start-up, the event loop.
+#include "platform/namecodec.h"
 #include "platform/processtuning.h"
 #include "platform/services.h"
 #include "platform/widgets/qttoolkit.h"
@@ -37,7 +38,12 @@ int main(int argc, char *argv[])
             window = std::make_unique<quorvane::Form1>();
         return *window;
     };
-    quorvane::Main(QCoreApplication::arguments(), form1);
+    // Qt has taken its own options out of argv; the rest keep every byte of a
+    // host name (Qt's own decoding would lose what is not UTF-8).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(quorvane::platform::decodeText(QByteArray(argv[i])));
+    quorvane::Main(arguments, form1);
     if (!window) // start-up could not touch the window: there is nothing to run
         return 1;
 

@@ -184,6 +184,8 @@ private slots:
                                    << "T:\\Daten\\Fotos";
         QTest::newRow("host path of a folder") << QStringList{"@/Daten/Fotos/"} << "T:\\Daten\\Fotos" << "T:"
                                                << "T:\\Daten";
+        QTest::newRow("backslash inside a host name") << QStringList{"@/a\\b/bild.jpg"} << "T:\\a\uF05Cb\\bild.jpg"
+                                                     << "T:" << "T:\\a\uF05Cb";
     }
     void commandLine()
     {
@@ -197,6 +199,8 @@ private slots:
         QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("Meine Dateien"))));
         QVERIFY(makeFile(drive.hostPath(QStringLiteral("Daten/Fotos/bild.jpg"))));
         QVERIFY(makeFile(drive.hostPath(QStringLiteral("Meine Dateien/x.txt"))));
+        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("a\\b"))));
+        QVERIFY(makeFile(drive.hostPath(QStringLiteral("a\\b/bild.jpg"))));
         QVERIFY(makeFile(drive.hostPath(QStringLiteral("Quorvane.ini")), "[Brannick Quorvane]\r\nUserDef=*.x\r\n"));
         setProgramFolderSource([&] { return drive.hostPath(); });
         for (QString &argument : arguments)

@@ -174,7 +174,7 @@ platform::Status RunJournal::openInStateFolder()
     platform::Status opened;
     // Two runs in one millisecond take the next free number.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString number = attempt == 0 ? QString() : QStringLiteral("-%1").arg(attempt);
+        const QString number = QStringLiteral("-%1").arg(attempt, 2, 10, QLatin1Char('0'));
         m_file = folder + StatePrefix + stamp + number + StateSuffix;
         opened = m_out.create(m_file);
         if (opened.error != platform::ErrFileExists)

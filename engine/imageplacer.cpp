@@ -36,6 +36,8 @@ Placement ImagePlacer::place(const QString &entry)
         result = placeRecursive(entry, step);
     } else if (m_bounds.inTargetFolder(step.source)) {
         // A flat image into the file's own folder finds it there already.
+        if (m_choices.dryRun)
+            m_run.summary.planned.append({ImageAction::Copy, step.source, step.source, false});
         return Placement::Placed;
     } else {
         result = placeFlat(entry, step);
@@ -101,6 +103,9 @@ Status ImagePlacer::placeFlat(const QString &entry, Step &step)
 
 bool ImagePlacer::holdsSame(Step &step, const QString &candidate)
 {
+    // A file elsewhere, behind a link in the target, does not keep the source's bytes in the image.
+    if (!m_bounds.mayCompareWith(candidate))
+        return false;
     QString compareWith = candidate;
     if (m_choices.dryRun) {
         // A name the plan gave out holds, once the run is done, its source's bytes.

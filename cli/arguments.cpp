@@ -70,6 +70,9 @@ public:
 private:
     // False when the option ends the parsing.
     bool takeOption(QString token);
+    // An option with a value; false when token is none. takesValue: whether it is one.
+    bool takeValueOption(const QString &token, bool &takesValue);
+    bool takeFlag(const QString &token);
     bool takeValue(const QString &token);
     void note(Only only, const QString &token);
     void finishCommand();
@@ -114,74 +117,77 @@ bool Parser::takeOption(QString token)
     m_hasValue = splitInline(token, name, m_value);
     if (m_hasValue)
         token = name;
-    JobOptions &o = m_out.options;
-    bool takesValue = false;
-
     if (token == u"--help" || token == u"-h") {
         m_out.command = Command::Help;
         return false;
-    } else if (token == u"--version") {
+    }
+    if (token == u"--version") {
         m_out.command = Command::Version;
         return false;
-    } else if (token == u"--types") {
-        takesValue = true;
-        if (takeValue(token))
-            setTypes(o, m_value, m_out.error);
-    } else if (token == u"--patterns") {
-        takesValue = true;
-        if (takeValue(token)) {
-            o.UserGroup = Checked;
-            o.UserPatterns = m_value; // as typed: "" finds every file
-        }
-    } else if (token == u"--all") {
-        o.AllTypes = Checked;
-    } else if (token == u"--top-level") {
-        o.TopLevelOnly = Checked;
-    } else if (token == u"--json") {
-        m_out.json = true;
-    } else if (token == u"-o" || token == u"--output") {
-        takesValue = true;
-        if (takeValue(token) && m_value.isEmpty())
-            m_out.error = QStringLiteral("%1 braucht einen Dateinamen.").arg(token);
-        m_out.outputFile = m_value;
-        note(Only::List, token);
-    } else if (token == u"-0" || token == u"--null") {
-        m_out.nullEnded = true;
-        note(Only::List, token);
-    } else if (token == u"--journal") {
-        takesValue = true;
-        if (takeValue(token) && m_value.isEmpty())
-            m_out.error = QStringLiteral("%1 braucht einen Dateinamen.").arg(token);
-        m_out.journalFile = m_value;
-        note(Only::Image, token);
-    } else if (token == u"--recursive") {
-        o.Recursive = Checked;
-        note(Only::Image, token);
-    } else if (token == u"--null-byte") {
-        o.NullByte = Checked;
-        note(Only::Image, token);
-    } else if (token == u"--move") {
-        o.DeleteSources = Checked;
-        note(Only::Image, token);
-    } else if (token == u"--structure-only") {
-        o.StructureOnly = true;
-        note(Only::Image, token);
-    } else if (token == u"--dry-run") {
-        o.DryRun = true;
-        note(Only::Image, token);
-    } else if (token == u"--skip-identical") {
-        o.SkipIdentical = true;
-        note(Only::Image, token);
-    } else if (token == u"--last") {
-        m_out.undoLast = true;
-        note(Only::Undo, token);
+    }
+    bool takesValue = false;
+    if (takeValueOption(token, takesValue) || takeFlag(token)) {
+        if (m_out.error.isEmpty() && m_hasValue && !takesValue)
+            m_out.error = QStringLiteral("%1 nimmt keinen Wert.").arg(token);
     } else {
         m_out.error = QStringLiteral("Unbekannte Option %1.").arg(token);
-        return true;
     }
-    if (m_out.error.isEmpty() && m_hasValue && !takesValue)
-        m_out.error = QStringLiteral("%1 nimmt keinen Wert.").arg(token);
     return true;
+}
+
+bool Parser::takeValueOption(const QString &token, bool &takesValue)
+{
+    takesValue = true;
+    if (token == u"--types") {
+        if (takeValue(token))
+            setTypes(m_out.options, m_value, m_out.error);
+    } else if (token == u"--patterns") {
+        if (takeValue(token)) {
+            m_out.options.UserGroup = Checked;
+            m_out.options.UserPatterns = m_value; // as typed: "" finds every file
+        }
+    } else if (token == u"-o" || token == u"--output" || token == u"--journal") {
+        if (takeValue(token) && m_value.isEmpty())
+            m_out.error = QStringLiteral("%1 braucht einen Dateinamen.").arg(token);
+        const bool journal = token == u"--journal";
+        (journal ? m_out.journalFile : m_out.outputFile) = m_value;
+        note(journal ? Only::Image : Only::List, token);
+    } else {
+        takesValue = false;
+    }
+    return takesValue;
+}
+
+bool Parser::takeFlag(const QString &token)
+{
+    struct Flag {
+        const char *name;
+        Only only;
+        void (*set)(Arguments &);
+    };
+    static const Flag flags[] = {
+        {"--all", Only::Any, [](Arguments &a) { a.options.AllTypes = Checked; }},
+        {"--top-level", Only::Any, [](Arguments &a) { a.options.TopLevelOnly = Checked; }},
+        {"--json", Only::Any, [](Arguments &a) { a.json = true; }},
+        {"-0", Only::List, [](Arguments &a) { a.nullEnded = true; }},
+        {"--null", Only::List, [](Arguments &a) { a.nullEnded = true; }},
+        {"--recursive", Only::Image, [](Arguments &a) { a.options.Recursive = Checked; }},
+        {"--null-byte", Only::Image, [](Arguments &a) { a.options.NullByte = Checked; }},
+        {"--move", Only::Image, [](Arguments &a) { a.options.DeleteSources = Checked; }},
+        {"--structure-only", Only::Image, [](Arguments &a) { a.options.StructureOnly = true; }},
+        {"--dry-run", Only::Image, [](Arguments &a) { a.options.DryRun = true; }},
+        {"--skip-identical", Only::Image, [](Arguments &a) { a.options.SkipIdentical = true; }},
+        {"--last", Only::Undo, [](Arguments &a) { a.undoLast = true; }},
+    };
+    for (const Flag &flag : flags) {
+        if (token == QLatin1String(flag.name)) {
+            flag.set(m_out);
+            if (flag.only != Only::Any)
+                note(flag.only, token);
+            return true;
+        }
+    }
+    return false;
 }
 
 // An option of another command is named; true when there was one.

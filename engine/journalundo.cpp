@@ -78,9 +78,24 @@ private:
         return false;
     }
 
+    // The file at path has the size and time the journal gave the placed one.
+    bool asJournaled(const QString &path) const
+    {
+        const platform::Result<platform::FileStamp> now = platform::fileStamp(path);
+        return now.ok() && now.value.size == m_entry.size && now.value.modifiedNs == m_entry.modifiedNs;
+    }
+
+    static bool gone(const platform::Status &why)
+    {
+        return why.error == platform::ErrFileNotFound || why.error == platform::ErrPathNotFound;
+    }
+
     UndoFailure moveBack()
     {
         UndoFailure failure;
+        // Undone before: the file is back and its place in the target empty.
+        if (!FileExists(m_target) && asJournaled(m_source))
+            return {};
         if (FileExists(m_source))
             return failed(m_source, QStringLiteral("An ihrem alten Platz liegt inzwischen eine andere Datei"));
         if (!sourceFolder(failure))
@@ -107,6 +122,9 @@ private:
     UndoFailure removePlaced()
     {
         UndoFailure failure;
+        const platform::Result<platform::FileStamp> now = platform::fileStamp(m_target);
+        if (!now.ok() && gone(now.status()))
+            return {}; // nothing left to remove
         if (!unchangedTarget(failure))
             return failure;
         platform::FileSystem &fs = platform::fileSystem();

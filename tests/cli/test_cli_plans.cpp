@@ -271,6 +271,9 @@ void TestCliPlans::undoRestoresMovedFiles()
     QCOMPARE(treeOf(m_src), sources);
     for (const QByteArray &name : treeOf(m_tgt).keys())
         QVERIFY2(name.endsWith('/'), name.constData());
+    // Once more: everything is back already.
+    QCOMPARE(cli({"undo", journal}).code, 0);
+    QCOMPARE(treeOf(m_src), sources);
 }
 
 void TestCliPlans::undoReplacesNothing()

@@ -21,20 +21,6 @@ QByteArray hostBytes(const QString &drivePath)
     return host.ok() ? host.value : platform::encodeText(drivePath);
 }
 
-QString operationName(ImageAction action)
-{
-    switch (action) {
-    case ImageAction::Move:
-        return QStringLiteral("move");
-    case ImageAction::Dummy:
-        return QStringLiteral("dummy");
-    case ImageAction::MakeFolder:
-        return QStringLiteral("folder");
-    default:
-        return QStringLiteral("copy");
-    }
-}
-
 QJsonObject pathAndReason(const QString &drivePath, const QString &reason)
 {
     QJsonObject item;

@@ -8,6 +8,8 @@
 #include "platform/namecodec.h"
 #include "platform/services.h"
 
+#include <functional>
+
 namespace quorvane {
 
 namespace {
@@ -92,31 +94,33 @@ private:
 
     UndoFailure moveBack()
     {
-        UndoFailure failure;
         // Undone before: the file is back and its place in the target empty.
         if (!FileExists(m_target) && asJournaled(m_source))
             return {};
-        if (FileExists(m_source))
-            return failed(m_source, QStringLiteral("An ihrem alten Platz liegt inzwischen eine andere Datei"));
-        if (!sourceFolder(failure))
-            return failure;
-        const Status moved = platform::fileSystem().moveFile(m_target, m_source);
-        if (moved.error == platform::ErrFileExists)
-            return failed(m_source, QStringLiteral("An ihrem alten Platz liegt inzwischen eine andere Datei"));
-        return moved.ok() ? UndoFailure{} : failed(m_target, moved);
+        return backToSource(false, [this] { return platform::fileSystem().moveFile(m_target, m_source); });
     }
 
     UndoFailure restoreIdentical()
     {
+        return backToSource(true, [this] { return platform::fileSystem().copyToNewFile(m_target, m_source); });
+    }
+
+    // Puts the file back at its source place through put, which never replaces what is there.
+    UndoFailure backToSource(bool unchangedOnly, const std::function<Status()> &put) const
+    {
+        const UndoFailure occupied =
+            failed(m_source, QStringLiteral("An ihrem alten Platz liegt inzwischen eine andere Datei"));
         UndoFailure failure;
         if (FileExists(m_source))
-            return failed(m_source, QStringLiteral("An ihrem alten Platz liegt inzwischen eine andere Datei"));
-        if (!unchangedTarget(failure) || !sourceFolder(failure))
+            return occupied;
+        if ((unchangedOnly && !unchangedTarget(failure)) || !sourceFolder(failure))
             return failure;
-        const Status copied = platform::fileSystem().copyToNewFile(m_target, m_source);
-        if (copied.error == platform::ErrFileExists)
-            return failed(m_source, QStringLiteral("An ihrem alten Platz liegt inzwischen eine andere Datei"));
-        return copied.ok() ? UndoFailure{} : failed(m_source, copied);
+        const Status done = put();
+        if (done.error == platform::ErrFileExists)
+            return occupied;
+        if (done.ok())
+            return {};
+        return failed(done.subject.compare(m_source, Qt::CaseInsensitive) == 0 ? m_source : m_target, done);
     }
 
     UndoFailure removePlaced()

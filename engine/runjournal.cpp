@@ -23,20 +23,6 @@ constexpr qsizetype StateJournalsKept = 20;
 const QString StatePrefix = QStringLiteral("move-");
 const QString StateSuffix = QStringLiteral(".jsonl");
 
-QString operationName(ImageAction action, bool identical)
-{
-    if (identical)
-        return QStringLiteral("identical");
-    switch (action) {
-    case ImageAction::Move:
-        return QStringLiteral("move");
-    case ImageAction::Dummy:
-        return QStringLiteral("dummy");
-    default:
-        return QStringLiteral("copy");
-    }
-}
-
 std::optional<QByteArray> takePath(const QJsonObject &line, const QString &key)
 {
     const QJsonValue exact = line.value(key + QStringLiteral("_base64"));
@@ -71,6 +57,23 @@ QString stateFolder()
 }
 
 } // namespace
+
+QString operationName(ImageAction action, bool identical)
+{
+    if (identical)
+        return QStringLiteral("identical");
+    switch (action) {
+    case ImageAction::Move:
+        return QStringLiteral("move");
+    case ImageAction::Dummy:
+        return QStringLiteral("dummy");
+    case ImageAction::MakeFolder:
+        return QStringLiteral("folder");
+    case ImageAction::Copy:
+        break;
+    }
+    return QStringLiteral("copy");
+}
 
 void putHostPath(QJsonObject &object, const QString &key, const QByteArray &bytes)
 {

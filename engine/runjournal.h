@@ -32,6 +32,10 @@ struct JournalEntry {
 
 QByteArray journalLine(const JournalEntry &entry); // ends in "\n"
 
+// The name of an operation in a journal line or a summary: copy, move,
+// dummy, identical; folder for a folder a structure image makes.
+QString operationName(ImageAction action, bool identical = false);
+
 // Puts a host path under key the way a journal line does (see above).
 void putHostPath(QJsonObject &object, const QString &key, const QByteArray &bytes);
 std::optional<JournalEntry> parseJournalLine(const QByteArray &line);

@@ -141,6 +141,12 @@ Status ImagePlacer::keepExisting(const QString &entry, Step &step)
 Status ImagePlacer::carryOut(const Step &step, const std::function<Status()> &placement, const QString &place)
 {
     if (m_choices.dryRun) {
+        // A copy begins by opening its source: one that cannot be read would be skipped.
+        if (step.action == ImageAction::Copy && !step.alreadyThere) {
+            const platform::Result<platform::FileStamp> readable = platform::fileStamp(step.source);
+            if (!readable.ok())
+                return readable.status();
+        }
         m_run.summary.planned.append({step.action, step.source, step.target, step.alreadyThere});
         if (!step.alreadyThere)
             m_plannedSources.insert(step.target.toCaseFolded(), step.source);

@@ -310,6 +310,15 @@ void TestCliPlans::jsonSummary()
 {
     QVERIFY(makeFile(m_src + "/ok.txt", "fine"));
     QVERIFY(::mkfifo((m_src + "/pipe.txt").constData(), 0644) == 0);
+    // The plan already knows which file the run will skip, and why.
+    const Outcome plan = cli({"image", m_src, m_tgt, "--all", "--json", "--dry-run"});
+    QCOMPARE(plan.code, 1);
+    const QJsonObject planned = QJsonDocument::fromJson(plan.out).object();
+    QCOMPARE(planned.value("plan").toArray().size(), 1);
+    QCOMPARE(planned.value("plan").toArray().at(0).toObject().value("target").toString(),
+             QFile::decodeName(m_tgt + "/ok.txt"));
+    QVERIFY(!exists(m_tgt));
+
     const Outcome o = cli({"image", m_src, m_tgt, "--all", "--json"});
     QCOMPARE(o.code, 1);
     QJsonParseError error{};
@@ -322,6 +331,7 @@ void TestCliPlans::jsonSummary()
     const QJsonObject skipped = summary.value("skipped_files").toArray().at(0).toObject();
     QCOMPARE(skipped.value("path").toString(), QFile::decodeName(m_src + "/pipe.txt"));
     QVERIFY(!skipped.value("reason").toString().isEmpty());
+    QCOMPARE(planned.value("skipped_files"), summary.value("skipped_files"));
     QVERIFY(o.err.isEmpty());
 }
 

@@ -170,6 +170,8 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
     } else {
         for (const PlannedFile &planned : summary.planned)
             cli::writeText(stdout, cli::plannedLine(planned) + QLatin1Char('\n'));
+        // The plan comes before what follows it on standard error, also in one stream.
+        std::fflush(stdout);
         for (const SkippedFile &skipped : summary.skippedFiles)
             say(cli::skippedLine(skipped));
     }

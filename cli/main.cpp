@@ -217,9 +217,12 @@ int runUndo(const cli::Arguments &args)
 {
     QString journal;
     if (args.undoLast) {
-        const QStringList journals = stateJournals();
-        if (journals.isEmpty())
-            return badArguments(QStringLiteral("Im Zustands-Ordner liegt kein Protokoll eines Laufs."));
+        QString folder;
+        const QStringList journals = stateJournals(&folder);
+        if (journals.isEmpty()) {
+            say(QStringLiteral("In %1 liegt kein Protokoll eines Laufs.").arg(cli::hostForm(folder)));
+            return ExitBadArguments;
+        }
         journal = journals.last();
     } else if (!toDrivePath(args.undoFile, journal)) {
         return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.undoFile));

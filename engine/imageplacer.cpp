@@ -32,6 +32,13 @@ Placement ImagePlacer::place(const QString &entry)
     Step step;
     step.source = m_sourceBase + entry;
     Status result = Status::success();
+    if (journalBroken()) {
+        // A journal asked for and no longer written: nothing more is placed
+        // that it could not tell of.
+        record(step, refusedBecause(QStringLiteral("Das Protokoll lässt sich nicht weiterschreiben"),
+                                    m_choices.journal->file()));
+        return Placement::Skipped;
+    }
     if (JobOptions::isSet(m_run.read().Recursive)) {
         result = placeRecursive(entry, step);
     } else if (m_bounds.inTargetFolder(step.source)) {
@@ -164,6 +171,11 @@ Status ImagePlacer::carryOut(const Step &step, const std::function<Status()> &pl
     return done;
 }
 
+bool ImagePlacer::journalBroken() const
+{
+    return m_choices.journal && m_choices.journal->named() && !m_run.summary.journalFailure.ok();
+}
+
 void ImagePlacer::noteInJournal(const Step &step)
 {
     RunJournal &journal = *m_choices.journal;
@@ -186,7 +198,11 @@ void ImagePlacer::noteInJournal(const Step &step)
     const Status written = journal.record(step.action, step.alreadyThere, step.source, step.target);
     if (!written.ok() && summary.journalFailure.ok()) {
         summary.journalFailure = written;
-        platform::logFailure(written, QStringLiteral("das Protokoll der Verschiebungen schreiben"));
+        summary.unjournaledSource = step.source;
+        summary.unjournaledTarget = step.target;
+        // A caller that named the journal reports it; the window's journal has only the log.
+        if (!journal.named())
+            platform::logFailure(written, QStringLiteral("das Protokoll der Verschiebungen schreiben"));
     }
 }
 

@@ -73,6 +73,7 @@ private:
     platform::Status carryOut(const Step &step, const std::function<platform::Status()> &placement,
                               const QString &place = {});
     void noteInJournal(const Step &step);
+    bool journalBroken() const;
     // One entry onto one target name (relative to the target base).
     platform::Status placeAt(const QString &entry, const QString &targetRelative, Step &step, bool replace);
     platform::Status copy(const QString &entry, const QString &targetRelative, const Step &step, bool replace);

@@ -48,6 +48,8 @@ public:
     // file: a drive path. A state-folder journal is named when it is opened.
     void writeTo(const QString &file) { m_file = file; }
     void inStateFolder() { m_stateFolder = true; }
+    // The caller named the file: the journal was asked for, not kept by habit.
+    bool named() const { return !m_stateFolder; }
     bool wanted() const { return !m_file.isEmpty() || m_stateFolder; }
 
     // Creates the file; for the state folder, a new one beside the last few.

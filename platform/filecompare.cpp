@@ -145,6 +145,16 @@ Status AppendFile::create(const QString &drivePath)
     m_fd = ::open(host.value.constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
     if (m_fd < 0)
         return errnoFailure(errno, drivePath);
+    // Its name must outlast a crash as well as its lines.
+    const qsizetype cut = host.value.lastIndexOf('/');
+    const QByteArray folder = cut <= 0 ? QByteArray("/") : host.value.left(cut);
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = folderFd >= 0 && ::fsync(folderFd) == 0;
+    const int err = errno;
+    if (folderFd >= 0)
+        ::close(folderFd);
+    if (!synced)
+        return errnoFailure(err, drivePath);
     return Status::success();
 }
 

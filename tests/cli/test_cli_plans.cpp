@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,7 +25,7 @@ struct Outcome {
     QByteArray err;
 };
 
-Outcome cli(const QList<QByteArray> &arguments)
+Outcome cli(const QList<QByteArray> &arguments, const QStringList &wrapper = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -34,7 +35,10 @@ Outcome cli(const QList<QByteArray> &arguments)
     // Byte names pass through as the program gets them.
     for (const QByteArray &a : arguments)
         args.append(QFile::decodeName(a));
-    p.start(QStringLiteral(QUORVANE_CLI), args);
+    if (wrapper.isEmpty())
+        p.start(QStringLiteral(QUORVANE_CLI), args);
+    else
+        p.start(wrapper.first(), wrapper.mid(1) + QStringList{QStringLiteral(QUORVANE_CLI)} + args);
     if (!p.waitForFinished(60000))
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
@@ -111,6 +115,7 @@ private slots:
     void undoRestoresMovedFiles_data();
     void undoRestoresMovedFiles();
     void undoReplacesNothing();
+    void journalThatFailsStopsTheRun();
     void jsonSummary();
 
 private:
@@ -304,6 +309,24 @@ void TestCliPlans::undoReplacesNothing()
     QCOMPARE(contentOf(m_tgt + "/z.doc"), QByteArray("edited z"));
     QVERIFY(!exists(m_tgt + "/w.doc"));
     QCOMPARE(contentOf(m_src + "/c/w.doc"), QByteArray("copied w"));
+}
+
+void TestCliPlans::journalThatFailsStopsTheRun()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed: no way to make the journal's disk fail");
+    for (const char *name : {"/f1.txt", "/f2.txt", "/f3.txt", "/f4.txt"})
+        QVERIFY(makeFile(m_src + name, name));
+    const QByteArray journal = QFile::encodeName(m_dir->filePath("run.jsonl"));
+    // Moves write nothing themselves: the first journal line is written, every later write fails.
+    const Outcome o = cli({"image", m_src, m_tgt, "--all", "--move", "--journal", journal},
+                          {"strace", "-f", "-o", "/dev/null", "-e", "trace=write", "-e",
+                           "inject=write:error=ENOSPC:when=2+"});
+    QCOMPARE(o.code, 1);
+    QCOMPARE(contentOf(journal).count('\n'), 1);
+    // The one move its line could not tell of is the last one made.
+    QCOMPARE(treeOf(m_tgt).keys(), (QList<QByteArray>{"f1.txt", "f2.txt"}));
+    QCOMPARE(treeOf(m_src).keys(), (QList<QByteArray>{"f3.txt", "f4.txt"}));
 }
 
 void TestCliPlans::jsonSummary()

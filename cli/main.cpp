@@ -4,8 +4,11 @@
 #include "cli/report.h"
 
 #include "engine/imagingrun.h"
+#include "engine/journalundo.h"
 #include "engine/pathcreation.h"
+#include "engine/runjournal.h"
 #include "engine/scanner.h"
+#include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
@@ -13,6 +16,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 using namespace quorvane;
@@ -83,23 +87,164 @@ QString listFileFailure(const QString &name, const platform::Status &why)
     return QStringLiteral("Die Liste %1 konnte nicht geschrieben werden: %2").arg(name, platform::reasonOf(why));
 }
 
-// Every file or folder the run left out, each on a line of its own.
-void sayEachSkipped(const RunSummary &summary)
-{
-    for (const SkippedFile &skipped : summary.skippedFiles)
-        say(cli::skippedLine(skipped));
-}
-
 // Names every folder the scan could not read; true when there was one, so
 // the run does not count as done.
-bool reportUnreadable()
+bool reportUnreadable(bool quiet)
 {
-    platform::FileSystem &fs = platform::fileSystem();
     for (const UnreadableFolder &folder : unreadableFolders()) {
-        const platform::Result<QString> host = fs.hostPath(folder.path);
-        say(QStringLiteral("nicht lesbar: %1: %2").arg(host.ok() ? host.value : folder.path, folder.reason));
+        if (!quiet)
+            say(QStringLiteral("nicht lesbar: %1: %2").arg(cli::hostForm(folder.path), folder.reason));
     }
     return !unreadableFolders().empty();
+}
+
+// The job with its paths as drive paths, checked before anything is read.
+struct Job {
+    JobOptions options;
+    QString listFile; // drive path of list -o
+};
+
+// Fills the job's paths; an exit code when the command cannot run.
+std::optional<int> prepareJob(const cli::Arguments &args, Job &job)
+{
+    JobOptions &options = job.options;
+    options = args.options;
+    if (!toDrivePath(args.source, options.SourceDir))
+        return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.source));
+    if (kindOf(options.SourceDir) != Kind::Directory)
+        return badArguments(QStringLiteral("Das Quell-Verzeichnis %1 gibt es nicht.").arg(args.source));
+    if (args.command == cli::Command::List) {
+        if (!args.outputFile.isEmpty() && !toDrivePath(args.outputFile, job.listFile))
+            return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.outputFile));
+        return std::nullopt;
+    }
+    if (!toDrivePath(args.target, options.TargetDir))
+        return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.target));
+    const Kind target = kindOf(options.TargetDir);
+    if (target == Kind::Other)
+        return badArguments(QStringLiteral("Das Ziel %1 ist kein Verzeichnis.").arg(args.target));
+    if (!args.journalFile.isEmpty()) {
+        if (!toDrivePath(args.journalFile, options.JournalFile))
+            return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.journalFile));
+        if (kindOf(options.JournalFile) != Kind::Missing)
+            return badArguments(QStringLiteral("Das Protokoll %1 gibt es schon; es wird nie ersetzt.").arg(args.journalFile));
+    }
+    // A job without file types ends at the run's first message; it must
+    // not leave a new target folder behind, nor must a plan.
+    BuildPatternList(options);
+    if (target == Kind::Missing && FilePatterns != NoTypesMark && !options.DryRun) {
+        QString create = options.TargetDir;
+        if (!CreatePath(create))
+            say(QStringLiteral("Das Ziel-Verzeichnis %1 lässt sich nicht anlegen.").arg(args.target));
+    }
+    return std::nullopt;
+}
+
+int reportList(const cli::Arguments &args, const Job &job, const RunSummary &summary, cli::ListOutput &view)
+{
+    int code = reportUnreadable(args.json) ? ExitSkipped : ExitDone;
+    const platform::Status written = view.finish();
+    if (!written.ok()) {
+        say(job.listFile.isEmpty() ? QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: %1").arg(platform::reasonOf(written))
+                                   : listFileFailure(args.outputFile, written));
+        code = ExitSkipped;
+    }
+    if (args.json)
+        cli::writeText(stdout, QString::fromUtf8(cli::summaryJson(summary, job.options)));
+    else
+        say(QStringLiteral("gefunden %1").arg(summary.found));
+    return code;
+}
+
+int reportImage(const cli::Arguments &args, const JobOptions &options, const RunSummary &summary)
+{
+    const bool unreadable = reportUnreadable(args.json);
+    bool failed = unreadable || summary.skipped > 0;
+    if (!summary.journalFailure.ok()) {
+        say(QStringLiteral("Das Protokoll %1 konnte nicht geschrieben werden: %2")
+                .arg(cli::hostForm(summary.journal), platform::reasonOf(summary.journalFailure)));
+        if (!summary.unjournaledTarget.isEmpty())
+            say(QStringLiteral("nicht im Protokoll: %1 -> %2")
+                    .arg(cli::hostForm(summary.unjournaledSource), cli::hostForm(summary.unjournaledTarget)));
+        failed = true;
+    }
+    if (args.json) {
+        cli::writeText(stdout, QString::fromUtf8(cli::summaryJson(summary, options)));
+    } else {
+        for (const PlannedFile &planned : summary.planned)
+            cli::writeText(stdout, cli::plannedLine(planned) + QLatin1Char('\n'));
+        // The plan comes before what follows it on standard error, also in one stream.
+        std::fflush(stdout);
+        for (const SkippedFile &skipped : summary.skippedFiles)
+            say(cli::skippedLine(skipped));
+    }
+    if (options.StructureOnly) {
+        if (!args.json)
+            say(QStringLiteral("Verzeichnisse angelegt oder vorhanden %1, fehlgeschlagen %2")
+                    .arg(summary.dirsMirrored).arg(summary.dirsFailed));
+        return summary.dirsFailed > 0 || unreadable ? ExitSkipped : ExitDone;
+    }
+    if (!args.json)
+        say(cli::totalsLine(summary, options));
+    return failed ? ExitSkipped : ExitDone;
+}
+
+int runScan(const cli::Arguments &args)
+{
+    Job job;
+    if (const std::optional<int> refused = prepareJob(args, job))
+        return *refused;
+    const bool listing = args.command == cli::Command::List;
+
+    cli::ProgressToolkit toolkit(platform::toolkit(), ::isatty(STDERR_FILENO) == 1);
+    platform::ScopedPlatform scoped(nullptr, &toolkit);
+    cli::ListOutput view(toolkit, listForm(args));
+    // A name that cannot take the list is refused before anything is scanned.
+    if (!job.listFile.isEmpty()) {
+        const platform::Status opened = view.openListFile(job.listFile);
+        if (!opened.ok()) {
+            say(listFileFailure(args.outputFile, opened));
+            return ExitSkipped;
+        }
+    }
+
+    const JobOptions options = job.options;
+    const RunSummary summary = RunJob([&options] { return options; }, listing ? &view : nullptr);
+    toolkit.clearLine();
+    if (!summary.ran)
+        return ExitBadArguments; // no file type: the run has said so
+    return listing ? reportList(args, job, summary, view) : reportImage(args, options, summary);
+}
+
+int runUndo(const cli::Arguments &args)
+{
+    QString journal;
+    if (args.undoLast) {
+        QString folder;
+        const QStringList journals = stateJournals(&folder);
+        if (journals.isEmpty()) {
+            say(QStringLiteral("In %1 liegt kein Protokoll eines Laufs.").arg(cli::hostForm(folder)));
+            return ExitBadArguments;
+        }
+        journal = journals.last();
+    } else if (!toDrivePath(args.undoFile, journal)) {
+        return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.undoFile));
+    }
+    say(QStringLiteral("Protokoll: %1").arg(cli::hostForm(journal)));
+    const UndoSummary summary = undoJournal(journal);
+    for (const UndoFailure &failure : summary.failures)
+        say(cli::undoFailureLine(failure));
+    say(QStringLiteral("rückgängig gemacht %1, nicht rückgängig %2").arg(summary.undone).arg(summary.failures.size()));
+    return summary.failures.isEmpty() ? ExitDone : ExitSkipped;
+}
+
+// Taken byte for byte, so that a name that is not UTF-8 still reaches its file.
+QStringList commandLine(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(platform::decodeText(QByteArray(argv[i])));
+    return arguments;
 }
 
 } // namespace
@@ -107,86 +252,21 @@ bool reportUnreadable()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    // Taken byte for byte, so that a name that is not UTF-8 still reaches its file.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(platform::decodeText(QByteArray(argv[i])));
-
-    const cli::Arguments args = cli::parseArguments(arguments);
-    if (args.command == cli::Command::Help) {
+    const cli::Arguments args = cli::parseArguments(commandLine(argc, argv));
+    switch (args.command) {
+    case cli::Command::Help:
         cli::writeText(stdout, cli::usageText());
         return ExitDone;
-    }
-    if (args.command == cli::Command::None)
+    case cli::Command::Version:
+        cli::writeText(stdout, cli::versionText());
+        return ExitDone;
+    case cli::Command::None:
         return badArguments(args.error);
-    const bool listing = args.command == cli::Command::List;
-
-    JobOptions options = args.options;
-    if (!toDrivePath(args.source, options.SourceDir))
-        return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.source));
-    if (kindOf(options.SourceDir) != Kind::Directory)
-        return badArguments(QStringLiteral("Das Quell-Verzeichnis %1 gibt es nicht.").arg(args.source));
-
-    QString listFile;
-    if (listing && !args.outputFile.isEmpty()
-        && !toDrivePath(args.outputFile, listFile))
-        return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.outputFile));
-    if (!listing) {
-        if (!toDrivePath(args.target, options.TargetDir))
-            return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.target));
-        const Kind target = kindOf(options.TargetDir);
-        if (target == Kind::Other)
-            return badArguments(QStringLiteral("Das Ziel %1 ist kein Verzeichnis.").arg(args.target));
-        // A job without file types ends at the run's first message; it must
-        // not leave a new target folder behind.
-        BuildPatternList(options);
-        if (target == Kind::Missing && FilePatterns != NoTypesMark) {
-            QString create = options.TargetDir;
-            if (!CreatePath(create))
-                say(QStringLiteral("Das Ziel-Verzeichnis %1 lässt sich nicht anlegen.").arg(args.target));
-        }
+    case cli::Command::Undo:
+        return runUndo(args);
+    case cli::Command::List:
+    case cli::Command::Image:
+        break;
     }
-
-    cli::ProgressToolkit toolkit(platform::toolkit(), ::isatty(STDERR_FILENO) == 1);
-    platform::ScopedPlatform scoped(nullptr, &toolkit);
-    cli::ListOutput view(toolkit, listForm(args));
-    // A name that cannot take the list is refused before anything is scanned.
-    if (!listFile.isEmpty()) {
-        const platform::Status opened = view.openListFile(listFile);
-        if (!opened.ok()) {
-            say(listFileFailure(args.outputFile, opened));
-            return ExitSkipped;
-        }
-    }
-
-    const RunSummary summary = RunJob([&options] { return options; }, listing ? &view : nullptr);
-    toolkit.clearLine();
-    if (!summary.ran)
-        return ExitBadArguments; // no file type: the run has said so
-    const bool unreadable = reportUnreadable();
-
-    if (listing) {
-        int code = unreadable ? ExitSkipped : ExitDone;
-        const platform::Status written = view.finish();
-        if (!written.ok()) {
-            say(listFile.isEmpty() ? QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: %1").arg(platform::reasonOf(written))
-                                   : listFileFailure(args.outputFile, written));
-            code = ExitSkipped;
-        }
-        say(QStringLiteral("gefunden %1").arg(summary.found));
-        return code;
-    }
-
-    sayEachSkipped(summary);
-    if (options.StructureOnly) {
-        say(QStringLiteral("Verzeichnisse angelegt oder vorhanden %1, fehlgeschlagen %2")
-                .arg(summary.dirsMirrored).arg(summary.dirsFailed));
-        return summary.dirsFailed > 0 || unreadable ? ExitSkipped : ExitDone;
-    }
-    QString line = QStringLiteral("gefunden %1, abgebildet %2, übersprungen %3")
-                       .arg(summary.found).arg(summary.imaged).arg(summary.skipped);
-    if (summary.leftOut > 0)
-        line += QStringLiteral(", im Ziel liegend und ausgelassen %1").arg(summary.leftOut);
-    say(line);
-    return summary.skipped > 0 || unreadable ? ExitSkipped : ExitDone;
+    return runScan(args);
 }

@@ -1,15 +1,67 @@
 #include "cli/report.h"
 
 #include "cli/listoutput.h"
+#include "engine/runjournal.h"
+#include "engine/scanner.h"
+#include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace quorvane::cli {
+
+namespace {
+
+QByteArray hostBytes(const QString &drivePath)
+{
+    const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(drivePath);
+    return host.ok() ? host.value : platform::encodeText(drivePath);
+}
+
+QJsonObject pathAndReason(const QString &drivePath, const QString &reason)
+{
+    QJsonObject item;
+    putHostPath(item, QStringLiteral("path"), hostBytes(drivePath));
+    item.insert(QStringLiteral("reason"), reason);
+    return item;
+}
+
+QJsonArray skippedJson(const RunSummary &summary)
+{
+    QJsonArray skipped;
+    for (const SkippedFile &file : summary.skippedFiles) {
+        QJsonObject item = pathAndReason(file.action == ImageAction::MakeFolder ? file.target : file.source,
+                                         file.reason);
+        item.insert(QStringLiteral("operation"), operationName(file.action));
+        if (!file.target.isEmpty() && file.action != ImageAction::MakeFolder)
+            putHostPath(item, QStringLiteral("target"), hostBytes(file.target));
+        skipped.append(item);
+    }
+    return skipped;
+}
+
+QJsonArray planJson(const RunSummary &summary)
+{
+    QJsonArray plan;
+    for (const PlannedFile &file : summary.planned) {
+        QJsonObject item;
+        item.insert(QStringLiteral("operation"), operationName(file.action));
+        putHostPath(item, QStringLiteral("source"), hostBytes(file.source));
+        putHostPath(item, QStringLiteral("target"), hostBytes(file.target));
+        item.insert(QStringLiteral("already_there"), file.alreadyThere);
+        plan.append(item);
+    }
+    return plan;
+}
+
+} // namespace
 
 QString hostForm(const QString &drivePath)
 {
-    const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(drivePath);
-    return oneLine(host.ok() ? platform::decodeText(host.value) : drivePath);
+    return oneLine(platform::decodeText(hostBytes(drivePath)));
 }
 
 QString skippedLine(const SkippedFile &skipped)
@@ -23,6 +75,58 @@ QString skippedLine(const SkippedFile &skipped)
             : hostForm(skipped.subject) + QStringLiteral(": ");
     }
     return QStringLiteral("übersprungen: %1: %2%3").arg(hostForm(skipped.source), where, oneLine(skipped.reason));
+}
+
+QString plannedLine(const PlannedFile &planned)
+{
+    if (planned.alreadyThere)
+        return QStringLiteral("schon vorhanden: %1 = %2").arg(hostForm(planned.source), hostForm(planned.target));
+    return QStringLiteral("%1 -> %2").arg(hostForm(planned.source), hostForm(planned.target));
+}
+
+QString totalsLine(const RunSummary &summary, const JobOptions &options)
+{
+    QString line = QStringLiteral("gefunden %1, abgebildet %2, übersprungen %3")
+                       .arg(summary.found).arg(summary.imaged).arg(summary.skipped);
+    if (options.SkipIdentical)
+        line += QStringLiteral(", schon vorhanden %1").arg(summary.alreadyThere);
+    if (summary.leftOut > 0)
+        line += QStringLiteral(", im Ziel liegend und ausgelassen %1").arg(summary.leftOut);
+    if (options.DryRun)
+        line.prepend(QStringLiteral("Probelauf, nichts geschrieben: "));
+    return line;
+}
+
+QString undoFailureLine(const UndoFailure &failure)
+{
+    return QStringLiteral("nicht rückgängig: %1: %2").arg(oneLine(failure.path), oneLine(failure.reason));
+}
+
+QByteArray summaryJson(const RunSummary &summary, const JobOptions &options)
+{
+    QJsonObject out;
+    out.insert(QStringLiteral("found"), summary.found);
+    QJsonArray unreadable;
+    for (const UnreadableFolder &folder : unreadableFolders())
+        unreadable.append(pathAndReason(folder.path, folder.reason));
+    out.insert(QStringLiteral("unreadable"), unreadable);
+    if (!options.TextListing) {
+        out.insert(QStringLiteral("imaged"), summary.imaged);
+        out.insert(QStringLiteral("skipped"), summary.skipped);
+        out.insert(QStringLiteral("already_there"), summary.alreadyThere);
+        out.insert(QStringLiteral("left_out"), summary.leftOut);
+        out.insert(QStringLiteral("skipped_files"), skippedJson(summary));
+        out.insert(QStringLiteral("dry_run"), options.DryRun);
+        if (options.DryRun)
+            out.insert(QStringLiteral("plan"), planJson(summary));
+        if (options.StructureOnly) {
+            out.insert(QStringLiteral("folders_made_or_there"), summary.dirsMirrored);
+            out.insert(QStringLiteral("folders_failed"), summary.dirsFailed);
+        }
+        if (!summary.journal.isEmpty())
+            putHostPath(out, QStringLiteral("journal"), hostBytes(summary.journal));
+    }
+    return QJsonDocument(out).toJson(QJsonDocument::Compact) + '\n';
 }
 
 } // namespace quorvane::cli

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/imagingrun.h"
+#include "engine/journalundo.h"
 #include "engine/skippedfile.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace quorvane::cli {
@@ -14,5 +17,20 @@ QString hostForm(const QString &drivePath);
 // with the target or the folder on the way named where the failure lies
 // there; for a folder of a structure image "nicht angelegt: PATH: Grund".
 QString skippedLine(const SkippedFile &skipped);
+
+// One line of a plan: "SOURCE -> TARGET", or for a file whose bytes the
+// target holds already "schon vorhanden: SOURCE = TARGET".
+QString plannedLine(const PlannedFile &planned);
+
+// "gefunden 3, abgebildet 2, übersprungen 1" and what the options add.
+QString totalsLine(const RunSummary &summary, const JobOptions &options);
+
+// "nicht rückgängig: PATH: Grund".
+QString undoFailureLine(const UndoFailure &failure);
+
+// The run's summary as one JSON object and a line break: counts, each
+// skipped file and each unreadable folder with path and reason, a dry
+// run's plan. Paths are the host's, written as journal lines write them.
+QByteArray summaryJson(const RunSummary &summary, const JobOptions &options);
 
 } // namespace quorvane::cli

@@ -1,6 +1,7 @@
 # quorvane_add_test(NAME name SOURCES a.cpp ... LIBS lib ...)
 # Builds one QtTest executable and registers it with CTest. Widget tests run
-# on the offscreen platform so the suite needs no display.
+# on the offscreen platform so the suite needs no display; journals of moves
+# go to the build folder, not to the user's own state folder.
 function(quorvane_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -12,5 +13,5 @@ function(quorvane_add_test)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVANE_DRIVES=")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVANE_DRIVES=;XDG_STATE_HOME=${PROJECT_BINARY_DIR}/tests-state")
 endfunction()

@@ -107,6 +107,12 @@ bool RunBounds::mayMoveTo(const QString &target)
     return below(locationOf(target, false), m_target, QStringLiteral("Führt aus dem Ziel-Verzeichnis hinaus"));
 }
 
+bool RunBounds::mayCompareWith(const QString &target)
+{
+    return mayMoveTo(target)
+        && below(locationOf(target, true), m_target, QStringLiteral("Führt aus dem Ziel-Verzeichnis hinaus"));
+}
+
 bool RunBounds::mayMakeFolder(const QString &folder)
 {
     return below(locationOf(folder, true), m_target, QStringLiteral("Führt aus dem Ziel-Verzeichnis hinaus"), true);

@@ -29,6 +29,8 @@ public:
     // For a copy or a dummy; place receives where the file lands, for written().
     bool mayWrite(const QString &target, QString &place);
     bool mayMoveTo(const QString &target);
+    // For a file the run compares with: it and what it leads to lie in the target.
+    bool mayCompareWith(const QString &target);
     bool mayMakeFolder(const QString &folder);    // the target base itself or below
     bool mayRemoveFolder(const QString &folder);  // strictly below the source base
     void written(const QString &place) { m_written.insert(place); }

@@ -73,6 +73,22 @@ QString FlatTargetNames::freeTargetName(const QString &name)
     return {};
 }
 
+QStringList FlatTargetNames::takenFamily(const QString &name)
+{
+    QStringList family;
+    if (taken(name))
+        family.append(name);
+    QString base;
+    QString suffix;
+    splitClashName(name, base, suffix);
+    for (int k = 1; k <= LastClashNumber; ++k) {
+        const QString candidate = base + QLatin1Char('[') + QString::number(k) + QLatin1Char(']') + suffix;
+        if (m_names.contains(nameKey(candidate)))
+            family.append(candidate);
+    }
+    return family;
+}
+
 void FlatTargetNames::markTaken(const QString &name)
 {
     m_names.insert(nameKey(name));

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace quorvane {
 
@@ -21,6 +22,9 @@ public:
     QString freeTargetName(const QString &name);
     // The run has placed a file under this name.
     void markTaken(const QString &name);
+    // The names of name's family that are taken: name itself and each
+    // base[k].suffix, in that order.
+    QStringList takenFamily(const QString &name);
 
 private:
     bool taken(const QString &name);

@@ -4,6 +4,7 @@
 #include "engine/copylist.h"
 #include "engine/imageplacer.h"
 #include "engine/knownfolders.h"
+#include "engine/runjournal.h"
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
@@ -68,9 +69,74 @@ void mirrorStructure(RunContext &run, const QString &targetBase, RunBounds &boun
 
 } // namespace
 
+namespace {
+
+// The entries of the files-to-copy list, taken once.
+QStringList entriesToImage()
+{
+    const StringList &list = worker().lstFilesToCopy;
+    QStringList entries;
+    entries.reserve(list.count());
+    for (qsizetype i = 0; i < list.count(); ++i)
+        entries.append(list.item(i));
+    return entries;
+}
+
+// The journal the job asks for; a file named by the caller must be there
+// before the first placement, or nothing is placed.
+bool prepareJournal(const JobOptions &job, RunJournal &journal, RunSummary &summary)
+{
+    if (job.DryRun)
+        return true;
+    if (!job.JournalFile.isEmpty()) {
+        journal.writeTo(job.JournalFile);
+        summary.journal = job.JournalFile;
+        summary.journalFailure = journal.open();
+        return summary.journalFailure.ok();
+    }
+    if (job.JournalMoves)
+        journal.inStateFolder();
+    return true;
+}
+
+void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entries)
+{
+    platform::Toolkit &toolkit = platform::toolkit();
+    RunProgress &progress = progressRecord();
+    YieldPacer pacer(ImageBatchEntries, ImageBatchMilliseconds);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        switch (placer.place(entries.at(i))) {
+        case Placement::Placed:
+            ++run.summary.imaged;
+            break;
+        case Placement::AlreadyThere:
+            ++run.summary.alreadyThere;
+            break;
+        case Placement::Skipped:
+            ++run.summary.skipped;
+            break;
+        }
+        progress.done = i + 1;
+        progress.summary = run.summary;
+        if (pacer.due())
+            toolkit.yield();
+    }
+    if (pacer.hasPending())
+        toolkit.yield();
+}
+
+void finishJournal(RunJournal &journal, RunSummary &summary)
+{
+    const platform::Status closed = journal.finish();
+    if (!closed.ok() && summary.journalFailure.ok())
+        summary.journalFailure = closed;
+}
+
+} // namespace
+
 void runImageBranch(RunContext &run)
 {
-    // The source and the target are read once, as the branch starts.
+    // The source, the target and the run's own choices are read once, as the branch starts.
     const JobOptions atStart = run.read();
     QString sourceBase = atStart.SourceDir;
     QString targetBase = atStart.TargetDir;
@@ -83,38 +149,24 @@ void runImageBranch(RunContext &run)
         return;
     }
 
-    Begin &lists = worker();
     run.summary.leftOut = fillFilesToCopy(run.scanBase, sourceBase, targetBase);
-    if (lists.lstFilesToCopy.count() == 0) {
+    if (worker().lstFilesToCopy.count() == 0) {
         ShowMessage(MsgNoFiles, 1);
         return;
     }
+    RunJournal journal;
+    if (!prepareJournal(atStart, journal, run.summary))
+        return;
 
-    platform::Toolkit &toolkit = platform::toolkit();
+    const QStringList entries = entriesToImage();
+    bounds.addSources(run.scanBase, entries);
     RunProgress &progress = progressRecord();
     progress.stage = RunStage::Imaging;
-    const qsizetype n = lists.lstFilesToCopy.count();
-    QStringList entries;
-    entries.reserve(n);
-    for (qsizetype i = 0; i < n; ++i)
-        entries.append(lists.lstFilesToCopy.item(i));
-    bounds.addSources(run.scanBase, entries);
-    progress.total = n;
-    ImagePlacer placer(run, sourceBase, targetBase, bounds);
-    YieldPacer pacer(ImageBatchEntries, ImageBatchMilliseconds);
-
-    for (qsizetype i = 0; i < n; ++i) {
-        if (placer.place(entries.at(i)))
-            ++run.summary.imaged;
-        else
-            ++run.summary.skipped;
-        progress.done = i + 1;
-        progress.summary = run.summary;
-        if (pacer.due())
-            toolkit.yield();
-    }
-    if (pacer.hasPending())
-        toolkit.yield();
+    progress.total = entries.size();
+    ImagePlacer placer(run, sourceBase, targetBase, bounds,
+                       {atStart.DryRun, atStart.SkipIdentical, journal.wanted() ? &journal : nullptr});
+    placeEntries(run, placer, entries);
+    finishJournal(journal, run.summary);
 
     if (!placer.emptied().isEmpty()) {
         progress.stage = RunStage::Cleaning;

@@ -4,6 +4,8 @@
 #include "listingview.h"
 #include "skippedfile.h"
 
+#include "platform/result.h"
+
 #include <functional>
 
 namespace quorvane {
@@ -16,6 +18,12 @@ struct RunSummary {
     qsizetype found = 0;    // files the scan found
     qsizetype imaged = 0;   // files placed in the image
     qsizetype skipped = 0;  // files of the image that were not placed
+    qsizetype alreadyThere = 0; // files whose bytes the target held already (SkipIdentical)
+    PlannedFiles planned;   // a dry run: every file it would place, in order
+    QString journal;        // drive path of the journal written, if any
+    platform::Status journalFailure; // the journal could not be written: why
+    QString unjournaledSource; // a file placed whose line the journal lacks (drive paths)
+    QString unjournaledTarget;
     SkippedFiles skippedFiles; // each of them (and each folder not mirrored), with its reason
     qsizetype leftOut = 0;  // found files inside the target, not imaged on purpose
     qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image

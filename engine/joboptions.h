@@ -28,6 +28,12 @@ struct JobOptions {
     // "Nur Verzeichnisstruktur spiegeln": image the directories, no files.
     bool StructureOnly = false;
 
+    // Not offered by the window; read once, as the image branch starts.
+    bool DryRun = false;        // decide every file as the run would, place none
+    bool SkipIdentical = false; // a file already in the target with the same bytes is not imaged again
+    QString JournalFile;        // drive path of a new journal of every placement; empty: none
+    bool JournalMoves = false;  // a run that moves keeps its journal in the user's state folder
+
     static bool isSet(int state) { return state == Checked; }
 };
 

@@ -1,5 +1,7 @@
 #include "engine/placefile.h"
 
+#include "platform/fslog.h"
+#include "platform/hosterrors.h"
 #include "platform/services.h"
 
 namespace quorvane {
@@ -14,6 +16,24 @@ QString withoutTrailingBackslash(QString path)
     while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
         path.chop(1);
     return path;
+}
+
+// Should the mark stay, the move or removal itself says why it failed.
+void clearAttributes(const QString &source)
+{
+    const platform::Status cleared = platform::fileSystem().setAttributes(source, platform::AttrNormal);
+    if (!cleared.ok())
+        platform::logFailure(cleared, QStringLiteral("die Attribute der Quelle löschen"));
+}
+
+// A source that stays where it was keeps its read-only or hidden mark.
+void restoreAttributes(const QString &source, const platform::Result<std::uint32_t> &before)
+{
+    if (!before.ok() || (before.value & KeptAttributes) == 0)
+        return;
+    const platform::Status restored = platform::fileSystem().setAttributes(source, before.value & KeptAttributes);
+    if (!restored.ok())
+        platform::logFailure(restored, QStringLiteral("die Attribute der Quelle zurücksetzen"));
 }
 
 } // namespace
@@ -32,13 +52,29 @@ platform::Status moveSourceFile(const QString &source, const QString &target)
 {
     platform::FileSystem &fs = platform::fileSystem();
     const platform::Result<std::uint32_t> before = fs.attributes(source);
-    // Should the mark stay, the move itself says why it failed.
-    (void)fs.setAttributes(source, platform::AttrNormal);
+    clearAttributes(source);
     const platform::Status moved = fs.moveFile(source, target);
-    // A source that stays where it was keeps its read-only or hidden mark.
-    if (!moved.ok() && before.ok() && (before.value & KeptAttributes) != 0)
-        (void)fs.setAttributes(source, before.value & KeptAttributes);
+    if (!moved.ok())
+        restoreAttributes(source, before);
     return moved;
+}
+
+platform::Status removeIdenticalSource(const QString &source, const platform::FileStamp &compared)
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    // Only the very file whose bytes were compared goes, not one written to since.
+    const platform::Result<platform::FileStamp> now = platform::fileStamp(source);
+    if (!now.ok())
+        return now.status();
+    if (!now.value.sameState(compared))
+        return platform::failureFor(platform::ErrPathFileAccess, source,
+                                    QStringLiteral("Die Quelle wurde beim Vergleichen geändert; sie bleibt"));
+    const platform::Result<std::uint32_t> before = fs.attributes(source);
+    clearAttributes(source);
+    const platform::Status removed = fs.deleteFile(source);
+    if (!removed.ok())
+        restoreAttributes(source, before);
+    return removed;
 }
 
 platform::Status copySourceFile(const QString &source, const QString &target, bool replace)

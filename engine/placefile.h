@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/filecompare.h"
 #include "platform/result.h"
 
 #include <QString>
@@ -19,6 +20,10 @@ platform::Status makeEmptyFile(const QString &target, bool replace);
 // Clears the source's attributes and moves it; never replaces an existing
 // target (58). When the move fails the source gets its attributes back.
 platform::Status moveSourceFile(const QString &source, const QString &target);
+
+// Removes a source whose bytes the target holds already, only while it is
+// the very file that was compared (stamp unchanged); attributes as for a move.
+platform::Status removeIdenticalSource(const QString &source, const platform::FileStamp &compared);
 
 // Copies. replace: an existing target is replaced only once the copy is
 // complete; otherwise a name taken by then fails with 58.

@@ -22,4 +22,15 @@ struct SkippedFile {
 
 using SkippedFiles = QList<SkippedFile>;
 
+// One file as a run without placing anything decides it: where it would go,
+// or, when its bytes are there already, which file holds them.
+struct PlannedFile {
+    ImageAction action = ImageAction::Copy;
+    QString source;
+    QString target;
+    bool alreadyThere = false;
+};
+
+using PlannedFiles = QList<PlannedFile>;
+
 } // namespace quorvane

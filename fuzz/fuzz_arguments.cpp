@@ -56,6 +56,14 @@ QStringList writtenOut(const Arguments &a)
         out.append(QStringLiteral("--move"));
     if (o.StructureOnly)
         out.append(QStringLiteral("--structure-only"));
+    if (o.DryRun)
+        out.append(QStringLiteral("--dry-run"));
+    if (o.SkipIdentical)
+        out.append(QStringLiteral("--skip-identical"));
+    if (!a.journalFile.isEmpty())
+        out.append(QStringLiteral("--journal=") + a.journalFile);
+    if (a.json)
+        out.append(QStringLiteral("--json"));
     out.append(a.command == Command::List ? QStringLiteral("list") : QStringLiteral("image"));
     out.append(QStringLiteral("--"));
     out.append(a.source);
@@ -70,7 +78,8 @@ bool sameOptions(const JobOptions &x, const JobOptions &y)
         && x.VideoGroup == y.VideoGroup && x.TextGroup == y.TextGroup && x.UserGroup == y.UserGroup
         && x.AllTypes == y.AllTypes && x.UserPatterns == y.UserPatterns && x.TextListing == y.TextListing
         && x.Recursive == y.Recursive && x.NullByte == y.NullByte && x.DeleteSources == y.DeleteSources
-        && x.TopLevelOnly == y.TopLevelOnly && x.StructureOnly == y.StructureOnly;
+        && x.TopLevelOnly == y.TopLevelOnly && x.StructureOnly == y.StructureOnly && x.DryRun == y.DryRun
+        && x.SkipIdentical == y.SkipIdentical;
 }
 
 } // namespace
@@ -102,7 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         fuzz::show("error", again.error);
     }
     FUZZ_CHECK(again.command == a.command);
-    FUZZ_CHECK(again.source == a.source && again.target == a.target && again.outputFile == a.outputFile);
+    FUZZ_CHECK(again.source == a.source && again.target == a.target && again.outputFile == a.outputFile
+               && again.journalFile == a.journalFile && again.json == a.json);
     FUZZ_CHECK(sameOptions(again.options, a.options));
     return 0;
 }

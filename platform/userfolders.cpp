@@ -17,10 +17,13 @@ bool canWriteInFolder(const QString &hostFolder)
     return ::faccessat(AT_FDCWD, encodeName(hostFolder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-QString userConfigFolder()
+namespace {
+
+// $variable when it is an absolute path (the base folder specification
+// ignores a relative value), otherwise fallback below the home folder.
+QString userFolder(const char *variable, const QString &fallback)
 {
-    // The base folder specification ignores a relative value.
-    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString configured = qEnvironmentVariable(variable);
     if (configured.startsWith(QLatin1Char('/')))
         return configured;
     QString home = qEnvironmentVariable("HOME");
@@ -30,7 +33,19 @@ QString userConfigFolder()
     }
     if (!home.startsWith(QLatin1Char('/')))
         return QString();
-    return home + (home.endsWith(QLatin1Char('/')) ? QStringLiteral(".config") : QStringLiteral("/.config"));
+    return home + (home.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + fallback;
+}
+
+} // namespace
+
+QString userConfigFolder()
+{
+    return userFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+}
+
+QString userStateFolder()
+{
+    return userFolder("XDG_STATE_HOME", QStringLiteral(".local/state"));
 }
 
 } // namespace quorvane::platform

@@ -14,4 +14,8 @@ namespace quorvane::platform {
 // home folder is known.
 [[nodiscard]] QString userConfigFolder();
 
+// The host folder for what the program keeps between runs that is not a
+// setting (journals of moves): $XDG_STATE_HOME, or ".local/state" in the home folder.
+[[nodiscard]] QString userStateFolder();
+
 } // namespace quorvane::platform

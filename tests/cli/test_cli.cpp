@@ -92,8 +92,12 @@ void TestCli::helpNamesEveryOption()
     QCOMPARE(o.code, 0);
     for (const char *word : {"list", "image", "--types", "exe", "images", "sounds", "videos", "docs",
                              "--patterns", "--all", "--top-level", "-o", "--recursive", "--null-byte",
-                             "--move", "--structure-only", "--help"})
+                             "--move", "--structure-only", "--help", "--dry-run", "--skip-identical",
+                             "--journal", "--json", "undo", "--last", "--version"})
         QVERIFY2(o.out.contains(word), word);
+    const Outcome version = cli({"--version"});
+    QCOMPARE(version.code, 0);
+    QCOMPARE(version.out, QByteArray("quorvane-cli 0.1\n"));
 }
 
 void TestCli::badArguments_data()
@@ -101,7 +105,7 @@ void TestCli::badArguments_data()
     QTest::addColumn<QStringList>("arguments"); // "SRC" and "TGT" stand for the folders
     QTest::addColumn<QByteArray>("said");
 
-    QTest::newRow("nothing") << QStringList{} << QByteArray("list oder image");
+    QTest::newRow("nothing") << QStringList{} << QByteArray("list, image oder undo");
     QTest::newRow("unknown command") << QStringList{"copy", "SRC"} << QByteArray("copy");
     QTest::newRow("unknown option") << QStringList{"list", "SRC", "--all", "--fast"} << QByteArray("--fast");
     QTest::newRow("list without source") << QStringList{"list", "--all"} << QByteArray("Quell");
@@ -115,6 +119,15 @@ void TestCli::badArguments_data()
                                             << QByteArray("-o");
     QTest::newRow("image option for a list") << QStringList{"list", "SRC", "--all", "--recursive"}
                                              << QByteArray("--recursive");
+    QTest::newRow("plan with a journal") << QStringList{"image", "SRC", "TGT", "--all", "--dry-run", "--journal", "j"}
+                                         << QByteArray("--dry-run");
+    QTest::newRow("identical dummies") << QStringList{"image", "SRC", "TGT", "--all", "--skip-identical", "--null-byte"}
+                                       << QByteArray("--skip-identical");
+    QTest::newRow("journal exists") << QStringList{"image", "SRC", "TGT", "--all", "--journal", "SRC/a.txt"}
+                                    << QByteArray("nie ersetzt");
+    QTest::newRow("json list on standard output") << QStringList{"list", "SRC", "--all", "--json"}
+                                                  << QByteArray("-o");
+    QTest::newRow("undo without journal") << QStringList{"undo"} << QByteArray("--last");
     QTest::newRow("no file type") << QStringList{"image", "SRC", "TGT"}
                                   << QByteArray("Es wurde(n) kein(e) Dateityp(en) angegeben.   \n");
     QTest::newRow("own patterns are the mark") << QStringList{"list", "SRC", "--patterns", "*.zzz"}

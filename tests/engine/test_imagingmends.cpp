@@ -67,6 +67,7 @@ private slots:
     void nullByteCutsExistingTarget();
     void unreadableSourceIsSkipped();
     void emptiedSourceFoldersGo();
+    void windowMovesKeepTheirJournals();
     void moveToAnotherFileSystem();
     void fullDisk_data();
     void fullDisk();
@@ -280,6 +281,37 @@ void TestImagingMends::emptiedSourceFoldersGo()
     runWith(o);
     QCOMPARE(treeOf(drive.host("only")), QStringList());
     QVERIFY(QFileInfo(drive.host("only")).isDir());
+}
+
+void TestImagingMends::windowMovesKeepTheirJournals()
+{
+    EngineDrive drive;
+    const QByteArray before = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(drive.host("state")));
+    const QString journals = drive.host("state/quorvane");
+    JobOptions o = jobOn();
+    o.JournalMoves = true;
+    QVERIFY(drive.makeFile("src/copied.txt"));
+    runWith(o);
+    QVERIFY2(!QFileInfo::exists(journals), "a run that only copies keeps no journal");
+
+    o.DeleteSources = Checked;
+    o.Recursive = Checked;
+    for (int run = 0; run < 21; ++run) {
+        QVERIFY(drive.makeFile(QStringLiteral("src/sub/moved%1.txt").arg(run), "m"));
+        o.TargetDir = QStringLiteral("D:\\tgt%1").arg(run);
+        const RunSummary summary = runWith(o);
+        QVERIFY(summary.journalFailure.ok());
+    }
+    qputenv("XDG_STATE_HOME", before);
+    QStringList names = QDir(journals).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(names.size(), 20);
+    QFile newest(journals + QLatin1Char('/') + names.last());
+    QVERIFY(newest.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = newest.readAll().split('\n');
+    QCOMPARE(lines.size(), 2); // the last run's one move, then the end of its line
+    QVERIFY(lines.at(0).contains("\"operation\":\"move\""));
+    QVERIFY(lines.at(0).contains(QFile::encodeName(drive.host("src/sub/moved20.txt"))));
 }
 
 void TestImagingMends::moveToAnotherFileSystem()

@@ -140,6 +140,7 @@ JobOptions Form1::readJob() const
     job.DeleteSources = checkValue(Check5);
     job.TopLevelOnly = checkValue(Check6);
     job.StructureOnly = Option3->isChecked();
+    job.JournalMoves = true; // every move can be undone: quorvane-cli undo --last
     return job;
 }
 

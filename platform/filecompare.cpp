@@ -1,0 +1,193 @@
+#include "filecompare.h"
+
+#include "hosterrors.h"
+#include "regularfile.h"
+#include "services.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace quorvane::platform {
+
+namespace {
+
+constexpr qsizetype CompareChunk = 1 << 20;
+
+FileStamp stampOf(const struct stat &st)
+{
+    FileStamp stamp;
+    stamp.size = st.st_size;
+    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    return stamp;
+}
+
+// Reads until the buffer is full or the file ends; -1 with errno on failure.
+qsizetype readFully(int fd, char *buffer, qsizetype size)
+{
+    qsizetype got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, buffer + got, size_t(size - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
+class OpenFile {
+public:
+    OpenFile(const QString &drivePath)
+    {
+        const Result<QByteArray> host = fileSystem().hostBytes(drivePath);
+        if (!host.ok()) {
+            failure = host.status();
+            return;
+        }
+        int err = 0;
+        fd = openRegular(host.value, st, err);
+        if (fd < 0)
+            failure = openFailure(err, drivePath);
+    }
+    ~OpenFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    OpenFile(const OpenFile &) = delete;
+    OpenFile &operator=(const OpenFile &) = delete;
+
+    int fd = -1;
+    struct stat st {};
+    Status failure;
+};
+
+// Compares what is left of both files; they have the same size.
+Result<bool> sameContent(const OpenFile &a, const QString &pathA, const OpenFile &b, const QString &pathB)
+{
+    std::vector<char> left(static_cast<size_t>(CompareChunk));
+    std::vector<char> right(static_cast<size_t>(CompareChunk));
+    for (;;) {
+        const qsizetype gotA = readFully(a.fd, left.data(), CompareChunk);
+        if (gotA < 0)
+            return Result<bool>::failure(errnoFailure(errno, pathA));
+        const qsizetype gotB = readFully(b.fd, right.data(), CompareChunk);
+        if (gotB < 0)
+            return Result<bool>::failure(errnoFailure(errno, pathB));
+        if (gotA != gotB || std::memcmp(left.data(), right.data(), size_t(gotA)) != 0)
+            return Result<bool>::success(false);
+        if (gotA < CompareChunk)
+            return Result<bool>::success(true);
+    }
+}
+
+bool unchangedSince(const OpenFile &file)
+{
+    struct stat now {};
+    return ::fstat(file.fd, &now) == 0 && stampOf(now).sameState(stampOf(file.st));
+}
+
+} // namespace
+
+Result<FileStamp> fileStamp(const QString &drivePath)
+{
+    const OpenFile file(drivePath);
+    if (file.fd < 0)
+        return Result<FileStamp>::failure(file.failure);
+    return Result<FileStamp>::success(stampOf(file.st));
+}
+
+Result<bool> sameBytes(const QString &a, const QString &b, FileStamp *stampOfA)
+{
+    const OpenFile first(a);
+    if (first.fd < 0)
+        return Result<bool>::failure(first.failure);
+    if (stampOfA)
+        *stampOfA = stampOf(first.st);
+    const OpenFile second(b);
+    if (second.fd < 0)
+        return Result<bool>::failure(second.failure);
+    if (first.st.st_dev == second.st.st_dev && first.st.st_ino == second.st.st_ino)
+        return Result<bool>::success(true);
+    if (first.st.st_size != second.st.st_size)
+        return Result<bool>::success(false);
+    ::posix_fadvise(first.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(second.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    const Result<bool> same = sameContent(first, a, second, b);
+    // Bytes read while one of them changed prove nothing.
+    if (same.ok() && same.value && (!unchangedSince(first) || !unchangedSince(second)))
+        return Result<bool>::success(false);
+    return same;
+}
+
+AppendFile::~AppendFile()
+{
+    (void)close();
+}
+
+Status AppendFile::create(const QString &drivePath)
+{
+    const Result<QByteArray> host = fileSystem().hostBytes(drivePath);
+    if (!host.ok())
+        return host.status();
+    m_display = drivePath;
+    m_fd = ::open(host.value.constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+    if (m_fd < 0)
+        return errnoFailure(errno, drivePath);
+    // Its name must outlast a crash as well as its lines.
+    const qsizetype cut = host.value.lastIndexOf('/');
+    const QByteArray folder = cut <= 0 ? QByteArray("/") : host.value.left(cut);
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = folderFd >= 0 && ::fsync(folderFd) == 0;
+    const int err = errno;
+    if (folderFd >= 0)
+        ::close(folderFd);
+    if (!synced)
+        return errnoFailure(err, drivePath);
+    return Status::success();
+}
+
+Status AppendFile::append(const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errnoFailure(errno, m_display);
+        done += n;
+    }
+    return Status::success();
+}
+
+Status AppendFile::sync()
+{
+    if (m_fd >= 0 && ::fdatasync(m_fd) != 0)
+        return errnoFailure(errno, m_display);
+    return Status::success();
+}
+
+Status AppendFile::close()
+{
+    if (m_fd < 0)
+        return Status::success();
+    Status synced = sync();
+    if (::close(m_fd) != 0 && synced.ok())
+        synced = errnoFailure(errno, m_display);
+    m_fd = -1;
+    return synced;
+}
+
+} // namespace quorvane::platform

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "result.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace quorvane::platform {
+
+// What tells a file apart from itself at another moment: where it lives
+// (device and inode), its size and its modification and change times.
+struct FileStamp {
+    qint64 size = -1;
+    qint64 modifiedNs = 0; // since 1970, in nanoseconds
+    qint64 changedNs = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    // Same file, not written to since: every field equal.
+    bool sameState(const FileStamp &other) const
+    {
+        return size == other.size && modifiedNs == other.modifiedNs && changedNs == other.changedNs
+            && device == other.device && inode == other.inode;
+    }
+};
+
+// The stamp of the regular file a drive path leads to (links followed).
+Result<FileStamp> fileStamp(const QString &drivePath);
+
+// True when both regular files hold the same bytes. Sizes are compared
+// first and the content is read only when they match; a file written to
+// while it is read counts as different. stampOfA receives the first file's
+// stamp as it was compared.
+Result<bool> sameBytes(const QString &a, const QString &b, FileStamp *stampOfA = nullptr);
+
+// A new file that grows line by line and survives a crash up to its last
+// sync: created only where no file has the name (never replacing one),
+// written with O_APPEND, synced to the disk on request and when closed.
+class AppendFile {
+public:
+    AppendFile() = default;
+    ~AppendFile();
+    AppendFile(const AppendFile &) = delete;
+    AppendFile &operator=(const AppendFile &) = delete;
+
+    Status create(const QString &drivePath);
+    Status append(const QByteArray &bytes);
+    Status sync();
+    Status close();
+    bool isOpen() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    QString m_display;
+};
+
+} // namespace quorvane::platform

@@ -1,0 +1,362 @@
+// The plan of an image against the run that follows it, files already in the
+// target recognised by their bytes, the journal of a run and its undo, and
+// the summary for scripts.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome cli(const QList<QByteArray> &arguments, const QStringList &wrapper = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORVANE_DRIVES"), QString()); // C: is /
+    p.setProcessEnvironment(env);
+    QStringList args;
+    // Byte names pass through as the program gets them.
+    for (const QByteArray &a : arguments)
+        args.append(QFile::decodeName(a));
+    if (wrapper.isEmpty())
+        p.start(QStringLiteral(QUORVANE_CLI), args);
+    else
+        p.start(wrapper.first(), wrapper.mid(1) + QStringList{QStringLiteral(QUORVANE_CLI)} + args);
+    if (!p.waitForFinished(60000))
+        return {};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+bool exists(const QByteArray &path)
+{
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+bool makeFile(const QByteArray &path, const QByteArray &content)
+{
+    QDir().mkpath(QFile::decodeName(path.left(path.lastIndexOf('/'))));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool ok = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+QByteArray contentOf(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return "<missing>";
+    QByteArray out;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        out.append(buffer, n);
+    ::close(fd);
+    return out;
+}
+
+// Every file and folder below folder with its content ("/" ends a folder),
+// names as bytes.
+QMap<QByteArray, QByteArray> treeOf(const QByteArray &folder, const QByteArray &prefix = {})
+{
+    QMap<QByteArray, QByteArray> out;
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return out;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QByteArray path = folder + '/' + name;
+        struct stat st {};
+        ::lstat(path.constData(), &st);
+        if (S_ISDIR(st.st_mode)) {
+            out.insert(prefix + name + '/', {});
+            out.insert(treeOf(path, prefix + name + '/'));
+        } else {
+            out.insert(prefix + name, contentOf(path));
+        }
+    }
+    ::closedir(dir);
+    return out;
+}
+
+} // namespace
+
+class TestCliPlans : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void planIsCarriedOut_data();
+    void planIsCarriedOut();
+    void identicalFiles_data();
+    void identicalFiles();
+    void undoRestoresMovedFiles_data();
+    void undoRestoresMovedFiles();
+    void undoReplacesNothing();
+    void journalThatFailsStopsTheRun();
+    void jsonSummary();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_src;
+    QByteArray m_tgt;
+};
+
+void TestCliPlans::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_src = QFile::encodeName(m_dir->filePath("src"));
+    m_tgt = QFile::encodeName(m_dir->filePath("tgt"));
+}
+
+void TestCliPlans::cleanup()
+{
+    // Names that are not UTF-8 are out of QDir's reach.
+    QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), m_dir->path()});
+}
+
+void TestCliPlans::planIsCarriedOut_data()
+{
+    QTest::addColumn<QList<QByteArray>>("options");
+    QTest::addColumn<bool>("targetThere");
+
+    QTest::newRow("flat copy") << QList<QByteArray>{} << true;
+    QTest::newRow("flat copy, new target") << QList<QByteArray>{} << false;
+    QTest::newRow("recursive copy") << QList<QByteArray>{"--recursive"} << true;
+    QTest::newRow("flat move") << QList<QByteArray>{"--move"} << true;
+    QTest::newRow("recursive move, new target") << QList<QByteArray>{"--recursive", "--move"} << false;
+    QTest::newRow("flat dummies") << QList<QByteArray>{"--null-byte"} << true;
+}
+
+void TestCliPlans::planIsCarriedOut()
+{
+    QFETCH(QList<QByteArray>, options);
+    QFETCH(bool, targetThere);
+    const bool moving = options.contains("--move");
+    const bool dummies = options.contains("--null-byte");
+    // Four files that clash in a flat image (letter case counts as the same
+    // name), one without a dot, one whose name is not UTF-8.
+    for (const char *name : {"/a/x.txt", "/b/x.txt", "/c/X.TXT", "/c/d/x.txt", "/README", "/d/caf\xe9.txt"})
+        QVERIFY(makeFile(m_src + name, QByteArray("content of ") + name));
+    if (targetThere) {
+        QVERIFY(makeFile(m_tgt + "/x.txt", "old"));
+        QVERIFY(makeFile(m_tgt + "/x[2].txt", "old 2"));
+        QVERIFY(makeFile(m_tgt + "/a/x.txt", "old a"));
+    }
+    const QMap<QByteArray, QByteArray> sources = treeOf(m_src);
+    const QMap<QByteArray, QByteArray> before = treeOf(m_tgt);
+
+    const Outcome plan = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all", "--dry-run"} + options);
+    QCOMPARE(plan.code, 0);
+    QVERIFY2(plan.err.contains("Probelauf, nichts geschrieben: gefunden 6, abgebildet 6, übersprungen 0"),
+             plan.err.constData());
+    QCOMPARE(treeOf(m_tgt), before);
+    QCOMPARE(exists(m_tgt), targetThere);
+    QCOMPARE(treeOf(m_src), sources);
+
+    const QList<QByteArray> lines = plan.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 6);
+    const Outcome run = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all"} + options);
+    QCOMPARE(run.code, 0);
+    QMap<QByteArray, QByteArray> expected = before;
+    for (const QByteArray &line : lines) {
+        const qsizetype arrow = line.indexOf(" -> ");
+        QVERIFY2(arrow > 0, line.constData());
+        const QByteArray source = line.left(arrow);
+        const QByteArray target = line.mid(arrow + 4);
+        QVERIFY2(source.startsWith(m_src + '/') && target.startsWith(m_tgt + '/'), line.constData());
+        const QByteArray original = sources.value(source.mid(m_src.size() + 1), "<not a source>");
+        QCOMPARE(contentOf(target), dummies ? QByteArray() : original);
+        QCOMPARE(exists(source), !moving);
+        expected.insert(target.mid(m_tgt.size() + 1), dummies ? QByteArray() : original);
+    }
+    // Nothing but what the plan said: its files, and the folders on their way.
+    QMap<QByteArray, QByteArray> after = treeOf(m_tgt);
+    for (auto it = after.begin(); it != after.end();)
+        it = it.key().endsWith('/') && !expected.contains(it.key()) ? after.erase(it) : std::next(it);
+    QCOMPARE(after, expected);
+    if (!options.contains("--recursive")) {
+        QVERIFY(plan.out.contains("/README -> " + m_tgt + "/README\n"));
+        QVERIFY(plan.out.toLower().contains(m_tgt.toLower() + (targetThere ? "/x[4].txt" : "/x[3].txt")));
+    }
+}
+
+void TestCliPlans::identicalFiles_data()
+{
+    QTest::addColumn<QList<QByteArray>>("options");
+    QTest::addColumn<QByteArray>("atName");     // in the target under the source's name
+    QTest::addColumn<QByteArray>("atNumbered"); // under x[2].txt (flat) or nothing
+    QTest::addColumn<bool>("identical");
+
+    const QList<QByteArray> flat{"--skip-identical"};
+    const QList<QByteArray> recursive{"--skip-identical", "--recursive"};
+    QTest::newRow("flat, equal bytes") << flat << QByteArray("photo") << QByteArray() << true;
+    QTest::newRow("flat, equal bytes under a number") << flat << QByteArray("other") << QByteArray("photo") << true;
+    QTest::newRow("flat, same size, other bytes") << flat << QByteArray("phono") << QByteArray("phot0") << false;
+    QTest::newRow("recursive, equal bytes") << recursive << QByteArray("photo") << QByteArray() << true;
+    QTest::newRow("recursive, same size, other bytes") << recursive << QByteArray("phono") << QByteArray() << false;
+    QTest::newRow("flat move, equal bytes under a number")
+        << (flat + QList<QByteArray>{"--move"}) << QByteArray("other") << QByteArray("photo") << true;
+}
+
+void TestCliPlans::identicalFiles()
+{
+    QFETCH(QList<QByteArray>, options);
+    QFETCH(QByteArray, atName);
+    QFETCH(QByteArray, atNumbered);
+    QFETCH(bool, identical);
+    const bool recursive = options.contains("--recursive");
+    const QByteArray name = recursive ? "/d/x.jpg" : "/x.jpg";
+    QVERIFY(makeFile(m_src + "/d/x.jpg", "photo"));
+    QVERIFY(makeFile(m_tgt + name, atName));
+    if (!atNumbered.isEmpty())
+        QVERIFY(makeFile(m_tgt + "/x[2].jpg", atNumbered));
+    const QMap<QByteArray, QByteArray> before = treeOf(m_tgt);
+
+    const Outcome o = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all"} + options);
+    QCOMPARE(o.code, 0);
+    QVERIFY2(o.err.contains(identical ? ", schon vorhanden 1" : ", schon vorhanden 0"), o.err.constData());
+    QCOMPARE(exists(m_src + "/d/x.jpg"), !options.contains("--move"));
+    QMap<QByteArray, QByteArray> expected = before;
+    if (!identical)
+        expected.insert(recursive ? "d/x.jpg" : "x[1].jpg", "photo");
+    QCOMPARE(treeOf(m_tgt), expected);
+}
+
+void TestCliPlans::undoRestoresMovedFiles_data()
+{
+    QTest::addColumn<QList<QByteArray>>("options");
+    QTest::newRow("flat") << QList<QByteArray>{};
+    QTest::newRow("recursive") << QList<QByteArray>{"--recursive"};
+}
+
+void TestCliPlans::undoRestoresMovedFiles()
+{
+    QFETCH(QList<QByteArray>, options);
+    for (const char *name : {"/a/x.txt", "/b/x.txt", "/a/b/c/deep.txt", "/top.txt", "/e/caf\xe9.txt"})
+        QVERIFY(makeFile(m_src + name, QByteArray(1000, name[1]) + name));
+    QVERIFY(QDir().mkpath(m_dir->filePath("src/empty")));
+    const QMap<QByteArray, QByteArray> sources = treeOf(m_src);
+    const QByteArray journal = QFile::encodeName(m_dir->filePath("run.jsonl"));
+
+    const Outcome moved = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all", "--move", "--journal", journal}
+                              + options);
+    QCOMPARE(moved.code, 0);
+    QCOMPARE(treeOf(m_src).keys(), QList<QByteArray>{"empty/"});
+    const QList<QByteArray> lines = contentOf(journal).trimmed().split('\n');
+    QCOMPARE(lines.size(), 5);
+    for (const QByteArray &line : lines)
+        QCOMPARE(QJsonDocument::fromJson(line).object().value("operation").toString(), QStringLiteral("move"));
+
+    const Outcome undone = cli({"undo", journal});
+    QCOMPARE(undone.code, 0);
+    QVERIFY2(undone.err.contains("rückgängig gemacht 5, nicht rückgängig 0"), undone.err.constData());
+    QCOMPARE(treeOf(m_src), sources);
+    for (const QByteArray &name : treeOf(m_tgt).keys())
+        QVERIFY2(name.endsWith('/'), name.constData());
+    // Once more: everything is back already.
+    QCOMPARE(cli({"undo", journal}).code, 0);
+    QCOMPARE(treeOf(m_src), sources);
+}
+
+void TestCliPlans::undoReplacesNothing()
+{
+    QVERIFY(makeFile(m_src + "/a/x.txt", "moved x"));
+    QVERIFY(makeFile(m_src + "/b/y.txt", "moved y"));
+    QVERIFY(makeFile(m_src + "/c/z.doc", "copied z"));
+    QVERIFY(makeFile(m_src + "/c/w.doc", "copied w"));
+    const QByteArray moves = QFile::encodeName(m_dir->filePath("moves.jsonl"));
+    const QByteArray copies = QFile::encodeName(m_dir->filePath("copies.jsonl"));
+    QCOMPARE(cli({"image", m_src, m_tgt, "--patterns", "*.doc", "--journal", copies}).code, 0);
+    QCOMPARE(cli({"image", m_src, m_tgt, "--patterns", "*.txt", "--move", "--journal", moves}).code, 0);
+
+    // A file takes a source's place meanwhile; a copy is changed.
+    QVERIFY(makeFile(m_src + "/a/x.txt", "newcomer"));
+    QVERIFY(makeFile(m_tgt + "/z.doc", "edited z"));
+    const Outcome moveBack = cli({"undo", moves});
+    QCOMPARE(moveBack.code, 1);
+    QVERIFY2(moveBack.err.contains("nicht rückgängig: " + m_src + "/a/x.txt: "), moveBack.err.constData());
+    QCOMPARE(contentOf(m_src + "/a/x.txt"), QByteArray("newcomer"));
+    QCOMPARE(contentOf(m_tgt + "/x.txt"), QByteArray("moved x"));
+    QCOMPARE(contentOf(m_src + "/b/y.txt"), QByteArray("moved y"));
+    QVERIFY(!exists(m_tgt + "/y.txt"));
+
+    const Outcome removeCopies = cli({"undo", copies});
+    QCOMPARE(removeCopies.code, 1);
+    QVERIFY2(removeCopies.err.contains("nicht rückgängig: " + m_tgt + "/z.doc: "), removeCopies.err.constData());
+    QCOMPARE(contentOf(m_tgt + "/z.doc"), QByteArray("edited z"));
+    QVERIFY(!exists(m_tgt + "/w.doc"));
+    QCOMPARE(contentOf(m_src + "/c/w.doc"), QByteArray("copied w"));
+}
+
+void TestCliPlans::journalThatFailsStopsTheRun()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed: no way to make the journal's disk fail");
+    for (const char *name : {"/f1.txt", "/f2.txt", "/f3.txt", "/f4.txt"})
+        QVERIFY(makeFile(m_src + name, name));
+    const QByteArray journal = QFile::encodeName(m_dir->filePath("run.jsonl"));
+    // Moves write nothing themselves: the first journal line is written, every later write fails.
+    const Outcome o = cli({"image", m_src, m_tgt, "--all", "--move", "--journal", journal},
+                          {"strace", "-f", "-o", "/dev/null", "-e", "trace=write", "-e",
+                           "inject=write:error=ENOSPC:when=2+"});
+    QCOMPARE(o.code, 1);
+    QCOMPARE(contentOf(journal).count('\n'), 1);
+    // The one move its line could not tell of is the last one made.
+    QCOMPARE(treeOf(m_tgt).keys(), (QList<QByteArray>{"f1.txt", "f2.txt"}));
+    QCOMPARE(treeOf(m_src).keys(), (QList<QByteArray>{"f3.txt", "f4.txt"}));
+}
+
+void TestCliPlans::jsonSummary()
+{
+    QVERIFY(makeFile(m_src + "/ok.txt", "fine"));
+    QVERIFY(::mkfifo((m_src + "/pipe.txt").constData(), 0644) == 0);
+    // The plan already knows which file the run will skip, and why.
+    const Outcome plan = cli({"image", m_src, m_tgt, "--all", "--json", "--dry-run"});
+    QCOMPARE(plan.code, 1);
+    const QJsonObject planned = QJsonDocument::fromJson(plan.out).object();
+    QCOMPARE(planned.value("plan").toArray().size(), 1);
+    QCOMPARE(planned.value("plan").toArray().at(0).toObject().value("target").toString(),
+             QFile::decodeName(m_tgt + "/ok.txt"));
+    QVERIFY(!exists(m_tgt));
+
+    const Outcome o = cli({"image", m_src, m_tgt, "--all", "--json"});
+    QCOMPARE(o.code, 1);
+    QJsonParseError error{};
+    const QJsonObject summary = QJsonDocument::fromJson(o.out, &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(summary.value("found").toInt(), 2);
+    QCOMPARE(summary.value("imaged").toInt(), 1);
+    QCOMPARE(summary.value("skipped").toInt(), 1);
+    QCOMPARE(summary.value("already_there").toInt(), 0);
+    const QJsonObject skipped = summary.value("skipped_files").toArray().at(0).toObject();
+    QCOMPARE(skipped.value("path").toString(), QFile::decodeName(m_src + "/pipe.txt"));
+    QVERIFY(!skipped.value("reason").toString().isEmpty());
+    QCOMPARE(planned.value("skipped_files"), summary.value("skipped_files"));
+    QVERIFY(o.err.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestCliPlans)
+#include "test_cli_plans.moc"

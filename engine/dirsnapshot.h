@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/namepattern.h"
+#include "platform/wildcard.h"
 #include "platform/filesystem.h"
 
 #include <QString>
@@ -35,7 +35,7 @@ struct FolderRead {
 // Patterns a reading thread matches the files against, with their text.
 struct SnapshotPatterns {
     QString text;
-    NamePatternSet set;
+    platform::WildcardList set;
 };
 
 // Reads a directory by its path: spelled as stored or not, on the thread that

@@ -77,7 +77,7 @@ void WalkCache::setActive(WalkCache *cache)
 }
 
 WalkCache::WalkCache(platform::FileSystem &fs, int readers, const QString &patterns)
-    : m_fs(fs), m_generation(++g_generations), m_patterns{patterns, NamePatternSet(patterns)}
+    : m_fs(fs), m_generation(++g_generations), m_patterns{patterns, platform::WildcardList(patterns)}
 {
     if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
         m_matchWith = &m_patterns;

@@ -5,6 +5,7 @@
 #include "foldernamecache.h"
 #include "filesystem.h"
 #include "stagedfile.h"
+#include "wildcard.h"
 
 #include <QList>
 
@@ -14,6 +15,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace quorvane::platform {
 
@@ -159,6 +161,14 @@ private:
     };
 
     Result<Resolved> resolve(const QString &path) const;
+    // The path as written: absolute, its drive's folder and the host names; nothing looked up.
+    Result<Resolved> spell(const QString &path) const;
+    // How many leading names stand exactly as written in an existing folder
+    // (all but the last, or none); parent becomes that folder.
+    static qsizetype namesInExactParent(const Resolved &r, QByteArray &parent);
+    // Looks the names from first on up below prefix, exact name first, else
+    // the stored letter case; found counts those that exist.
+    Status lookUpNames(Resolved &r, QByteArray prefix, qsizetype first) const;
     // The same, failing with 53 or 76 where nothing stands under the path.
     Result<Resolved> resolveExisting(const QString &path) const;
     // Refuses a missing folder (76), a read-only file and anything but a
@@ -167,6 +177,11 @@ private:
     Status copyTo(const QString &source, const QString &target, bool replace);
     // A move to another file system, or of a link: a checked copy, then the
     // source name goes. from is the source as stored; linkStat its lstat.
+    // Where a move to t puts the file (from: the source on the host), or why it may not.
+    static Result<QByteArray> moveDestination(const Resolved &t, const QByteArray &from);
+    // Renames where it can; a link, or a file on another file system, goes by
+    // a checked copy. st is the source's lstat.
+    Status renameOrCopy(const Resolved &from, const struct stat &st, const QByteArray &to, const QString &toDisplay);
     Status moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
                       const QByteArray &toName, const QString &toDisplay);
     Status openOutput(int number, const QString &path, bool replace);
@@ -182,11 +197,15 @@ private:
     CurrentDirectories m_currentDirs;
 
     void endListing();
+    // The one name of a listing without wildcards, when the mask admits it.
+    void listOneName(const Resolved &folder, const QString &name, int dirFd, int mask);
+    // Reads the open folder as the names are fetched; takes the descriptor.
+    Result<QString> startReading(int dirFd, const Wildcard &pattern, bool withDots, int mask, const QString &display);
 
     std::vector<QString> m_listing; // names decided up front: "." and "..", or the one name asked for
     size_t m_listingNext = 0;
     DIR *m_listingDir = nullptr;    // the rest, read as they are fetched
-    QString m_listingPattern;
+    std::optional<Wildcard> m_listingPattern;
     int m_listingMask = 0;
     bool m_listingActive = false;
 

@@ -1,6 +1,7 @@
 #include "hostfilesystem.h"
 
 #include "hosterrors.h"
+#include "hostfolders.h"
 #include "namecodec.h"
 #include "regularfile.h"
 #include "stagedfile.h"
@@ -40,44 +41,54 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
     const Result<Resolved> t = resolve(target);
     if (!t.ok())
         return t.status();
-    if (t.value.path.isRoot() || (t.value.folderOnly && t.value.exists()))
-        return failureFor(ErrPathFileAccess, t.value.display());
-    if (!t.value.parentExists() || t.value.folderOnly)
-        return failureFor(ErrPathNotFound, t.value.display());
-    QByteArray to = t.value.host();
-    if (t.value.exists()) {
-        // The one existing target allowed is the source itself under a new
-        // letter case ("a.txt" to "A.TXT").
-        const QByteArray given = encodeName(t.value.path.components.last());
-        if (to != from || given == t.value.names.last())
-            return failureFor(ErrFileExists, t.value.display());
-        to = t.value.hostParent() + '/' + given;
-    }
-
-    const QByteArray toFolder = t.value.hostParent();
-    const QByteArray toName = to.mid(to.lastIndexOf('/') + 1);
-    const auto moved = [&] {
+    const Result<QByteArray> to = moveDestination(t.value, from);
+    if (!to.ok())
+        return to.status();
+    const Status done = renameOrCopy(s.value, st, to.value, t.value.display());
+    if (done.ok()) {
         m_names.removed(s.value.hostParent(), s.value.names.last());
-        m_names.added(toFolder, toName);
-        return Status::success();
-    };
-    if (S_ISLNK(st.st_mode)) {
-        // Moved as a link it would point elsewhere, or nowhere, from its new
-        // place: the content goes as a regular file, the link is what is removed.
-        const Status copied = moveByCopy(s.value, st, toFolder, toName, t.value.display());
-        return copied.ok() ? moved() : copied;
+        m_names.added(t.value.hostParent(), to.value.mid(to.value.lastIndexOf('/') + 1));
     }
-    const int renameErr = renameNoReplace(from, to);
+    return done;
+}
+
+Result<QByteArray> HostFileSystem::moveDestination(const Resolved &t, const QByteArray &from)
+{
+    using R = Result<QByteArray>;
+    if (t.path.isRoot() || (t.folderOnly && t.exists()))
+        return R::failure(failureFor(ErrPathFileAccess, t.display()));
+    if (!t.parentExists() || t.folderOnly)
+        return R::failure(failureFor(ErrPathNotFound, t.display()));
+    if (!t.exists())
+        return R::success(t.host());
+    // The one existing target allowed is the source itself under a new
+    // letter case ("a.txt" to "A.TXT").
+    const QByteArray given = encodeName(t.path.components.last());
+    if (t.host() != from || given == t.names.last())
+        return R::failure(failureFor(ErrFileExists, t.display()));
+    return R::success(joinHost(t.hostParent(), given));
+}
+
+Status HostFileSystem::renameOrCopy(const Resolved &from, const struct stat &st, const QByteArray &to,
+                                    const QString &toDisplay)
+{
+    const qsizetype cut = to.lastIndexOf('/');
+    const QByteArray toFolder = cut == 0 ? QByteArray("/") : to.left(cut);
+    const QByteArray toName = to.mid(cut + 1);
+    // Moved as a link it would point elsewhere, or nowhere, from its new
+    // place: the content goes as a regular file, the link is what is removed.
+    if (S_ISLNK(st.st_mode))
+        return moveByCopy(from, st, toFolder, toName, toDisplay);
+    const int renameErr = renameNoReplace(from.host(), to);
     if (renameErr == 0)
-        return moved();
+        return Status::success();
     if (renameErr == EEXIST)
-        return failureFor(ErrFileExists, t.value.display());
+        return failureFor(ErrFileExists, toDisplay);
     if (renameErr != EXDEV)
-        return errnoFailure(renameErr, t.value.display());
+        return errnoFailure(renameErr, toDisplay);
     if (!S_ISREG(st.st_mode))
-        return failureFor(ErrRenameAcrossDisks, t.value.display());
-    const Status copied = moveByCopy(s.value, st, toFolder, toName, t.value.display());
-    return copied.ok() ? moved() : copied;
+        return failureFor(ErrRenameAcrossDisks, toDisplay);
+    return moveByCopy(from, st, toFolder, toName, toDisplay);
 }
 
 Status HostFileSystem::moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
@@ -127,7 +138,7 @@ Status HostFileSystem::moveByCopy(const Resolved &from, const struct stat &linkS
         result = failureFor(ErrPathFileAccess, from.display(),
                             QStringLiteral("Die Quelle wurde beim Verschieben geändert; sie bleibt, die Kopie ist entfernt"));
     ::close(in);
-    const QByteArray to = toFolder.endsWith('/') ? toFolder + toName : toFolder + '/' + toName;
+    const QByteArray to = joinHost(toFolder, toName);
     const auto removeCopy = [&] {
         // Only the file this move made, should the name have changed hands.
         struct stat there {};

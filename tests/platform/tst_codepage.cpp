@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+using quorvane::platform::codePageCode;
 using quorvane::platform::fromCodePage;
 using quorvane::platform::toCodePage;
 
@@ -26,6 +27,25 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         QCOMPARE(toCodePage(text), bytes);
+    }
+
+    void codeOfOneCharacter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");
+        QTest::newRow("ascii") << QStringLiteral("A") << 65;
+        QTest::newRow("umlaut") << QStringLiteral("ä") << 0xE4;
+        QTest::newRow("euro") << QStringLiteral("€") << 0x80;
+        QTest::newRow("outside the page") << QStringLiteral("中") << 63;
+        QTest::newRow("surrogate pair") << QStringLiteral("😀") << 63;
+        QTest::newRow("two characters") << QStringLiteral("ab") << -1;
+        QTest::newRow("nothing") << QString() << -1;
+    }
+    void codeOfOneCharacter()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        QCOMPARE(codePageCode(text), code);
     }
 
     void everyByteSurvivesARoundTrip()

@@ -59,13 +59,13 @@ FolderRead readSnapshot(platform::FileSystem &fs, const QString &path, const Sna
     return takeSnapshot(std::move(read), patterns);
 }
 
-FolderRead readSnapshotAt(const platform::FileSystem &fs, const platform::FolderHandle &parent,
+FolderRead readSnapshotAt(const platform::FileSystemCore &fs, const platform::FolderHandle &parent,
                           const QString &name, const SnapshotPatterns *patterns)
 {
     return takeSnapshot(fs.readFolderAt(parent, name, true), patterns);
 }
 
-FolderRead readSnapshotExact(const platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns)
+FolderRead readSnapshotExact(const platform::FileSystemCore &fs, const QString &path, const SnapshotPatterns *patterns)
 {
     return takeSnapshot(fs.readFolder(path, true), patterns);
 }

@@ -42,10 +42,10 @@ struct SnapshotPatterns {
 // owns the file system.
 FolderRead readSnapshot(platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns = nullptr);
 // Reads a directory by its stored name inside one held open (any thread).
-FolderRead readSnapshotAt(const platform::FileSystem &fs, const platform::FolderHandle &parent,
+FolderRead readSnapshotAt(const platform::FileSystemCore &fs, const platform::FolderHandle &parent,
                           const QString &name, const SnapshotPatterns *patterns);
 // Reads a directory spelled exactly as stored (any thread).
-FolderRead readSnapshotExact(const platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns);
+FolderRead readSnapshotExact(const platform::FileSystemCore &fs, const QString &path, const SnapshotPatterns *patterns);
 
 // The directory path as the enumerators report it: absolute, "\" only at a root.
 QString normalizeDirectoryPath(const QString &path);

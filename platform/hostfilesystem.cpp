@@ -94,7 +94,7 @@ HostFileSystem::HostFileSystem()
 }
 
 HostFileSystem::HostFileSystem(DriveMap map)
-    : m_map(std::move(map))
+    : m_core(std::move(map))
 {
     // Start where the process stands, when a drive holds that folder.
     char buffer[PATH_MAX];
@@ -121,16 +121,6 @@ HostFileSystem::~HostFileSystem()
 {
     endListing();
     closeAll();
-}
-
-QStringList HostFileSystem::drives() const
-{
-    QStringList out;
-    for (QChar letter : m_map.letters()) {
-        if (isDirectory(m_map.hostFolder(letter)))
-            out.append(QString(letter) + QLatin1Char(':'));
-    }
-    return out;
 }
 
 Result<HostFileSystem::Resolved> HostFileSystem::spell(const QString &path) const

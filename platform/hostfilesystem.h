@@ -3,6 +3,7 @@
 #include "drivemap.h"
 #include "drivepath.h"
 #include "foldernamecache.h"
+#include "hostcore.h"
 #include "filesystem.h"
 #include "stagedfile.h"
 #include "wildcard.h"
@@ -32,9 +33,11 @@ namespace quorvane::platform {
 // reports it as a file, readDirectory as a link, deleting or removing it
 // removes the link only, no walk enters it.
 //
-// The current drive and directories live in this object; the process's own
-// working directory is never changed. One thread uses an instance at a time
-// (the program has one), so nothing in it is locked.
+// The current drive and directories live in this object, the session; the
+// process's own working directory is never changed. One thread uses an
+// instance at a time (the program has one), so nothing in it is locked; the
+// drives and the reading for walks are the core's (HostCore), which any
+// thread may call.
 class HostFileSystem : public FileSystem {
 public:
     HostFileSystem(); // drives from QUORVANE_DRIVES
@@ -42,8 +45,7 @@ public:
     ~HostFileSystem() override;
 
     const DriveMap &driveMap() const { return m_map; }
-
-    QStringList drives() const override;
+    const FileSystemCore &core() const override { return m_core; }
 
     // Files not hidden are ordinary; read-only ones included (as the mask
     // values intend). Other host objects (pipes, sockets, devices) count as
@@ -57,10 +59,8 @@ public:
     // and AttrHidden only; the read-only bit is not filled, attributes(path)
     // gives the full set. A link to a folder carries AttrDirectory with
     // isDirectory false, so a walk can leave it out without entering it.
+    // (readFolder and readFolderAt give the same entries, from the core.)
     Result<std::vector<DirEntry>> readDirectory(const QString &path) override;
-    Result<FolderContents> readFolder(const QString &absolutePath, bool keepOpen) const override;
-    Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name,
-                                        bool keepOpen) const override;
 
     // A new copy gets the source's permission bits; a replaced file keeps
     // its own mode, owner and group. Either keeps the source's modification
@@ -185,14 +185,16 @@ private:
     Status moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
                       const QByteArray &toName, const QString &toDisplay);
     Status openOutput(int number, const QString &path, bool replace);
+    // Fails with 52 for a number out of range, 55 for one in use.
+    Status numberFree(int number, const QString &path) const;
     // 53 when only the last component is missing from an existing folder, else 76.
     static Status missing(const Resolved &r);
     bool isOpenHere(const QByteArray &host) const;
     Status flushBuffer(OpenFile &file);
     void closeAll();
 
-    int openExactFolder(const QString &path) const; // -1 when not there as written
-    DriveMap m_map;
+    HostCore m_core;
+    const DriveMap &m_map = m_core.driveMap();
     QChar m_currentDrive = QLatin1Char('C');
     CurrentDirectories m_currentDirs;
 

@@ -199,26 +199,12 @@ Result<std::vector<DirEntry>> readOpenFolder(int fd, const QString &shownPath)
 
 } // namespace
 
-int HostFileSystem::openExactFolder(const QString &path) const
-{
-    // Only the drive map is read, and it never changes after construction.
-    static const CurrentDirectories noCurrentDirectories;
-    const QChar drive = driveLetterOf(path);
-    if (!startsWithDriveRoot(path) || !m_map.isMapped(drive))
-        return -1;
-    const DrivePath absolute = makeAbsolute(path, drive, noCurrentDirectories);
-    QByteArray host = m_map.hostFolder(absolute.drive);
-    for (const QString &component : absolute.components)
-        host = joinHost(host, encodeName(component));
-    return ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
 Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
 {
     using R = Result<std::vector<DirEntry>>;
     // Fast path: the folder exists as written, so one open does it.
     const DrivePath absolute = makeAbsolute(path, m_currentDrive, m_currentDirs);
-    int fd = path.isEmpty() ? -1 : openExactFolder(absolute.toString());
+    int fd = path.isEmpty() ? -1 : m_core.openExactFolder(absolute.toString());
     if (fd >= 0)
         return readOpenFolder(fd, path);
     const Result<Resolved> r = resolve(path);

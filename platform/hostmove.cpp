@@ -22,6 +22,44 @@ bool sameContentState(const struct stat &a, const struct stat &b)
         && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
+// 0, or the errno of making the folder's entries reach the disk.
+int syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int err = fd < 0 || ::fsync(fd) != 0 ? errno : 0;
+    if (fd >= 0)
+        ::close(fd);
+    return err;
+}
+
+// Whether the source is still what was copied: the same file under the same
+// name, not written to meanwhile (size, modification and change time to the
+// nanosecond), and, for a link, still that link to that file. in is the
+// source open for reading, before its stat when the copy began, linkStat
+// the lstat of its name.
+bool sourceUnchanged(int in, const QByteArray &fromHost, const struct stat &before, const struct stat &linkStat)
+{
+    struct stat after {};
+    struct stat nameNow {};
+    if (::fstat(in, &after) != 0 || !sameContentState(before, after) || ::lstat(fromHost.constData(), &nameNow) != 0
+        || nameNow.st_dev != linkStat.st_dev || nameNow.st_ino != linkStat.st_ino)
+        return false;
+    if (!S_ISLNK(linkStat.st_mode))
+        return true;
+    struct stat pointedNow {};
+    return ::stat(fromHost.constData(), &pointedNow) == 0 && pointedNow.st_dev == before.st_dev
+        && pointedNow.st_ino == before.st_ino;
+}
+
+// Removes the file at path only when it is still copy, should the name have
+// changed hands.
+void removeIfStill(const QByteArray &path, const struct stat &copy)
+{
+    struct stat there {};
+    if (::lstat(path.constData(), &there) == 0 && there.st_dev == copy.st_dev && there.st_ino == copy.st_ino)
+        ::unlink(path.constData());
+}
+
 } // namespace
 
 Status HostFileSystem::moveFile(const QString &source, const QString &target)
@@ -116,43 +154,23 @@ Status HostFileSystem::moveByCopy(const Resolved &from, const struct stat &linkS
     result = staged.commit(false);
     // The new name must be on the disk before the old one goes.
     if (result.ok()) {
-        const int folderFd = ::open(toFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folderFd < 0 || ::fsync(folderFd) != 0)
-            result = errnoFailure(errno, toDisplay);
-        if (folderFd >= 0)
-            ::close(folderFd);
+        if (const int err = syncFolder(toFolder); err != 0)
+            result = errnoFailure(err, toDisplay);
     }
-    // The source goes only if it is still what was copied: the same file
-    // under the same name, not written to meanwhile (size, modification and
-    // change time to the nanosecond), and, for a link, still that link.
-    struct stat after {};
-    struct stat nameNow {};
-    struct stat pointedNow {};
-    if (result.ok()
-        && (::fstat(in, &after) != 0 || !sameContentState(before, after)
-            || ::lstat(fromHost.constData(), &nameNow) != 0 || nameNow.st_dev != linkStat.st_dev
-            || nameNow.st_ino != linkStat.st_ino
-            || (S_ISLNK(linkStat.st_mode)
-                && (::stat(fromHost.constData(), &pointedNow) != 0 || pointedNow.st_dev != before.st_dev
-                    || pointedNow.st_ino != before.st_ino))))
+    // The source goes only if it is still what was copied.
+    if (result.ok() && !sourceUnchanged(in, fromHost, before, linkStat))
         result = failureFor(ErrPathFileAccess, from.display(),
                             QStringLiteral("Die Quelle wurde beim Verschieben geändert; sie bleibt, die Kopie ist entfernt"));
     ::close(in);
     const QByteArray to = joinHost(toFolder, toName);
-    const auto removeCopy = [&] {
-        // Only the file this move made, should the name have changed hands.
-        struct stat there {};
-        if (::lstat(to.constData(), &there) == 0 && there.st_dev == copy.st_dev && there.st_ino == copy.st_ino)
-            ::unlink(to.constData());
-    };
     if (!result.ok()) {
         if (result.error != ErrFileExists)
-            removeCopy();
+            removeIfStill(to, copy);
         return result;
     }
     if (::unlink(fromHost.constData()) != 0) {
         const int unlinkErr = errno;
-        removeCopy(); // the move did not happen: one copy only
+        removeIfStill(to, copy); // the move did not happen: one copy only
         return errnoFailure(unlinkErr, from.display());
     }
     return Status::success();

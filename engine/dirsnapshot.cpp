@@ -2,6 +2,7 @@
 
 #include "engine/stringlist.h"
 #include "engine/walkcache.h"
+#include "platform/drivepath.h"
 #include "platform/services.h"
 
 #include <algorithm>
@@ -58,13 +59,13 @@ FolderRead readSnapshot(platform::FileSystem &fs, const QString &path, const Sna
     return takeSnapshot(std::move(read), patterns);
 }
 
-FolderRead readSnapshotAt(const platform::FileSystem &fs, const platform::FolderHandle &parent,
+FolderRead readSnapshotAt(const platform::FileSystemCore &fs, const platform::FolderHandle &parent,
                           const QString &name, const SnapshotPatterns *patterns)
 {
     return takeSnapshot(fs.readFolderAt(parent, name, true), patterns);
 }
 
-FolderRead readSnapshotExact(const platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns)
+FolderRead readSnapshotExact(const platform::FileSystemCore &fs, const QString &path, const SnapshotPatterns *patterns)
 {
     return takeSnapshot(fs.readFolder(path, true), patterns);
 }
@@ -76,7 +77,7 @@ bool isPlainAbsolute(const QString &path)
     // "X:\..." without "/", "\\" or "." components needs no help from the file system.
     const qsizetype n = path.size();
     const QChar *p = path.constData();
-    if (n < 3 || p[1] != u':' || p[2] != u'\\' || !p[0].isLetter())
+    if (!platform::startsWithDriveRoot(path))
         return false;
     for (qsizetype i = 2; i < n; ++i) {
         const char16_t c = p[i].unicode();
@@ -100,10 +101,8 @@ bool isPlainAbsolute(const QString &path)
 
 QString normalizeDirectoryPath(const QString &path)
 {
-    QString result = isPlainAbsolute(path) ? path : platform::fileSystem().absolutePath(path);
-    while (result.size() > 3 && result.endsWith(QLatin1Char('\\')))
-        result.chop(1);
-    return result;
+    const QString result = isPlainAbsolute(path) ? path : platform::fileSystem().absolutePath(path);
+    return platform::withoutTrailingBackslashes(result);
 }
 
 QString childPath(const QString &parent, const QString &name)

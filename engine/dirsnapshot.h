@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/namepattern.h"
+#include "platform/wildcard.h"
 #include "platform/filesystem.h"
 
 #include <QString>
@@ -35,17 +35,17 @@ struct FolderRead {
 // Patterns a reading thread matches the files against, with their text.
 struct SnapshotPatterns {
     QString text;
-    NamePatternSet set;
+    platform::WildcardList set;
 };
 
 // Reads a directory by its path: spelled as stored or not, on the thread that
 // owns the file system.
 FolderRead readSnapshot(platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns = nullptr);
 // Reads a directory by its stored name inside one held open (any thread).
-FolderRead readSnapshotAt(const platform::FileSystem &fs, const platform::FolderHandle &parent,
+FolderRead readSnapshotAt(const platform::FileSystemCore &fs, const platform::FolderHandle &parent,
                           const QString &name, const SnapshotPatterns *patterns);
 // Reads a directory spelled exactly as stored (any thread).
-FolderRead readSnapshotExact(const platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns);
+FolderRead readSnapshotExact(const platform::FileSystemCore &fs, const QString &path, const SnapshotPatterns *patterns);
 
 // The directory path as the enumerators report it: absolute, "\" only at a root.
 QString normalizeDirectoryPath(const QString &path);

@@ -110,7 +110,7 @@ QString FileEnumerator::pattern() const
 void FileEnumerator::setPattern(const QString &pattern)
 {
     m_pattern = pattern;
-    m_compiled = NamePatternSet(pattern);
+    m_compiled = platform::WildcardList(pattern);
     m_filtered = false;
 }
 

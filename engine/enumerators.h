@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/dirsnapshot.h"
-#include "engine/namepattern.h"
+#include "platform/wildcard.h"
 #include "platform/result.h"
 
 #include <QString>
@@ -48,7 +48,7 @@ private:
 
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
-    NamePatternSet m_compiled;
+    platform::WildcardList m_compiled;
     SnapshotPtr m_snapshot;
     std::uint64_t m_generation = 0;
     // Matching waits for the first count or item: the walk re-enters a

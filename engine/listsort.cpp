@@ -1,6 +1,6 @@
 #include "engine/listsort.h"
 
-#include "engine/namepattern.h"
+#include "platform/wildcard.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -93,7 +93,7 @@ private:
         const char16_t *p = units(w);
         std::uint64_t key = 0;
         for (qsizetype i = depth; i < depth + 4; ++i)
-            key = (key << 16) | (i < w.span.size ? foldNameUnit(p[i]) : 0u);
+            key = (key << 16) | (i < w.span.size ? platform::foldNameUnit(p[i]) : 0u);
         return key;
     }
 
@@ -116,8 +116,8 @@ int compareListUnits(const char16_t *pa, qsizetype na, const char16_t *pb, qsize
         const char16_t cb = pb[i];
         if (ca == cb)
             continue;
-        const char16_t fa = foldNameUnit(ca);
-        const char16_t fb = foldNameUnit(cb);
+        const char16_t fa = platform::foldNameUnit(ca);
+        const char16_t fb = platform::foldNameUnit(cb);
         if (fa != fb)
             return fa < fb ? -1 : 1;
         if (tie == 0)

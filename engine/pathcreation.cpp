@@ -1,26 +1,17 @@
 #include "engine/pathcreation.h"
 
 #include "paths/pathhelpers.h"
+#include "platform/drivepath.h"
 #include "platform/services.h"
 
 namespace quorvane {
-
-namespace {
-
-bool startsWithDriveRoot(const QString &path)
-{
-    return path.size() >= 3 && path.at(0).isLetter() && path.at(1) == QLatin1Char(':')
-        && path.at(2) == QLatin1Char('\\');
-}
-
-} // namespace
 
 bool CreatePath(QString &path)
 {
     AddBackslash(path);
     // Only "X:\..." is walked level by level; other forms would be created
     // relative to wherever the current directory happens to be.
-    if (!startsWithDriveRoot(path))
+    if (!platform::startsWithDriveRoot(path))
         return false;
 
     platform::FileSystem &fs = platform::fileSystem();

@@ -1,5 +1,6 @@
 #include "engine/placefile.h"
 
+#include "platform/drivepath.h"
 #include "platform/fslog.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
@@ -10,13 +11,6 @@ namespace {
 
 constexpr std::uint32_t KeptAttributes = platform::AttrReadOnly | platform::AttrHidden
     | platform::AttrSystem | platform::AttrArchive;
-
-QString withoutTrailingBackslash(QString path)
-{
-    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    return path;
-}
 
 // Should the mark stay, the move or removal itself says why it failed.
 void clearAttributes(const QString &source)
@@ -92,8 +86,8 @@ bool sameFile(const QString &a, const QString &b)
 bool samePlace(const QString &a, const QString &b)
 {
     platform::FileSystem &fs = platform::fileSystem();
-    const QString absoluteA = withoutTrailingBackslash(fs.absolutePath(a));
-    const QString absoluteB = withoutTrailingBackslash(fs.absolutePath(b));
+    const QString absoluteA = platform::withoutTrailingBackslashes(fs.absolutePath(a));
+    const QString absoluteB = platform::withoutTrailingBackslashes(fs.absolutePath(b));
     // The host's names settle it where they can be had: two drive letters may
     // share a folder, and two names that differ in case may be two folders.
     const platform::Result<QString> hostA = fs.hostPath(absoluteA);

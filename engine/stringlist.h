@@ -26,7 +26,6 @@ public:
     QString item(qsizetype index) const; // empty outside 0..count-1
     // The same without a copy; valid until the list is next changed.
     QStringView itemView(qsizetype index) const;
-    bool isSorted() const { return m_sorted; }
 
 private:
     struct SortedChunk {

@@ -1,6 +1,7 @@
 #include "engine/treeremoval.h"
 
 #include "engine/confinement.h"
+#include "platform/drivepath.h"
 #include "platform/services.h"
 
 #include <QSet>
@@ -10,13 +11,6 @@ namespace quorvane {
 namespace {
 
 using platform::FileSystem;
-
-QString withoutTrailingBackslash(QString path)
-{
-    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    return path;
-}
 
 // Names in directory s (ending in "\") that are links of any kind: they are
 // removed as links and never get their attributes set, since that would
@@ -101,11 +95,11 @@ void DeleteTree(const QString &path)
         return;
     FileSystem &fs = platform::fileSystem();
     // "C:\." or "C:\x\.." are longer than three characters and still a root.
-    if (withoutTrailingBackslash(fs.absolutePath(path)).size() <= 3)
+    if (platform::withoutTrailingBackslashes(fs.absolutePath(path)).size() <= 3)
         return;
     // The path as every operation resolves it (exact name first): when that
     // is a link, only the link goes.
-    const QString bare = withoutTrailingBackslash(path);
+    const QString bare = platform::withoutTrailingBackslashes(path);
     const platform::Result<QString> entry = fs.location(bare, false);
     const platform::Result<QString> tree = fs.location(bare, true);
     if (!entry.ok() || !tree.ok())

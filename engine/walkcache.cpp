@@ -77,7 +77,7 @@ void WalkCache::setActive(WalkCache *cache)
 }
 
 WalkCache::WalkCache(platform::FileSystem &fs, int readers, const QString &patterns)
-    : m_fs(fs), m_generation(++g_generations), m_patterns{patterns, NamePatternSet(patterns)}
+    : m_fs(fs), m_generation(++g_generations), m_patterns{patterns, platform::WildcardList(patterns)}
 {
     if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
         m_matchWith = &m_patterns;
@@ -122,9 +122,11 @@ void WalkCache::disable()
 
 FolderRead WalkCache::readPending(const Pending &next, const QString &path) const
 {
+    // Reader threads come here: only the file system's thread-safe core.
+    const platform::FileSystemCore &core = m_fs.core();
     if (next.folder)
-        return readSnapshotAt(m_fs, *next.folder, next.name, m_matchWith);
-    return readSnapshotExact(m_fs, path, m_matchWith);
+        return readSnapshotAt(core, *next.folder, next.name, m_matchWith);
+    return readSnapshotExact(core, path, m_matchWith);
 }
 
 bool WalkCache::takePending(const QString &path, Pending &out)

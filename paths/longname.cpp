@@ -1,8 +1,7 @@
 #include "paths/longname.h"
 
+#include "platform/drivepath.h"
 #include "platform/services.h"
-
-#include <exception>
 
 namespace quorvane {
 
@@ -20,13 +19,6 @@ bool isWordSeparator(QChar c)
     default:
         return false;
     }
-}
-
-// "C:" alone names a drive, not a folder on it: there is no component whose
-// stored form could be looked up, and the caller needs it to stay a drive.
-bool isBareDrive(const QString &path)
-{
-    return path.size() == 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter();
 }
 
 bool isSeparator(QChar c)
@@ -65,7 +57,7 @@ QString storedKeepingShape(const QString &path)
 
 bool isAbsolute(const QString &path)
 {
-    return path.size() >= 3 && path.at(1) == QLatin1Char(':') && isSeparator(path.at(2));
+    return path.size() >= 3 && !platform::driveLetterOf(path).isNull() && isSeparator(path.at(2));
 }
 
 // "X:\..." with every component as stored; empty when one cannot be found.
@@ -97,15 +89,14 @@ QString RecaseWords(const QString &path)
 
 QString GetLongName(QString path)
 {
-    try {
-        if (!path.isEmpty() && !isBareDrive(path)) {
-            const QString stored = isAbsolute(path) ? storedAbsolute(path) : storedKeepingShape(path);
-            if (!stored.isEmpty())
-                return stored;
-        }
-    } catch (const std::exception &) {
-        // Any failure of the lookup leads to the re-cased form below.
+    // "C:" alone names a drive, not a folder on it: there is no component
+    // whose stored form could be looked up, and the caller needs it to stay a drive.
+    if (!path.isEmpty() && !platform::isBareDrive(path)) {
+        const QString stored = isAbsolute(path) ? storedAbsolute(path) : storedKeepingShape(path);
+        if (!stored.isEmpty())
+            return stored;
     }
+    // A path the disk does not hold takes the re-cased form.
     return RecaseWords(path);
 }
 

@@ -4,10 +4,6 @@
 
 namespace quorvane {
 
-// True and False of the program's Booleans.
-constexpr short VbTrue = -1;
-constexpr short VbFalse = 0;
-
 QString AddBackslash(QString &path);
 QString GetParentPath(const QString &path);
 QString GetFileName(const QString &path);

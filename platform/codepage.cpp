@@ -43,6 +43,12 @@ QByteArray toCodePage(QStringView text)
     return out;
 }
 
+int codePageCode(QStringView text)
+{
+    const bool single = text.size() == 1 || (text.size() == 2 && text[0].isHighSurrogate() && text[1].isLowSurrogate());
+    return single ? int(static_cast<unsigned char>(toCodePage(text).at(0))) : -1;
+}
+
 QString fromCodePage(const QByteArray &bytes)
 {
     QString out(bytes.size(), Qt::Uninitialized);

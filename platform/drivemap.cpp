@@ -1,5 +1,7 @@
 #include "drivemap.h"
 
+#include "drivepath.h"
+
 #include <QList>
 #include <QtGlobal>
 
@@ -24,14 +26,6 @@ DriveMap::DriveMap()
     m_folders[2] = "/";
 }
 
-int DriveMap::indexOf(QChar letter)
-{
-    const char16_t c = letter.toUpper().unicode();
-    if (c < u'A' || c > u'Z')
-        return -1;
-    return c - u'A';
-}
-
 DriveMap DriveMap::parse(const QByteArray &mapText)
 {
     DriveMap map;
@@ -44,7 +38,7 @@ DriveMap DriveMap::parse(const QByteArray &mapText)
         QByteArray letter = entry.left(eq).trimmed();
         if (letter.endsWith(':'))
             letter.chop(1);
-        if (letter.size() != 1 || indexOf(QChar(letter.at(0))) < 0)
+        if (letter.size() != 1 || driveIndex(QChar(letter.at(0))) < 0)
             continue;
         const QByteArray folder = cleanFolder(entry.mid(eq + 1));
         if (folder.isEmpty())
@@ -61,27 +55,27 @@ DriveMap DriveMap::fromEnvironment()
 
 void DriveMap::set(QChar letter, const QByteArray &hostFolder)
 {
-    const int i = indexOf(letter);
+    const int i = driveIndex(letter);
     if (i >= 0)
         m_folders[i] = cleanFolder(hostFolder);
 }
 
 void DriveMap::unset(QChar letter)
 {
-    const int i = indexOf(letter);
+    const int i = driveIndex(letter);
     if (i >= 0)
         m_folders[i].clear();
 }
 
 bool DriveMap::isMapped(QChar letter) const
 {
-    const int i = indexOf(letter);
+    const int i = driveIndex(letter);
     return i >= 0 && !m_folders[i].isEmpty();
 }
 
 QByteArray DriveMap::hostFolder(QChar letter) const
 {
-    const int i = indexOf(letter);
+    const int i = driveIndex(letter);
     return i >= 0 ? m_folders[i] : QByteArray();
 }
 

@@ -38,7 +38,6 @@ public:
     QChar driveOf(const QByteArray &hostPath, QByteArray *rest = nullptr) const;
 
 private:
-    static int indexOf(QChar letter);
     std::array<QByteArray, 26> m_folders;
 };
 

@@ -22,11 +22,32 @@ int driveIndex(QChar letter)
     return -1;
 }
 
+QChar driveLetter(QChar c)
+{
+    const int index = driveIndex(c);
+    return index >= 0 ? QChar(char16_t(u'A' + index)) : QChar();
+}
+
 QChar driveLetterOf(QStringView path)
 {
-    if (path.size() >= 2 && path[1] == u':' && driveIndex(path[0]) >= 0)
-        return QChar(char16_t(u'A' + driveIndex(path[0])));
-    return {};
+    return path.size() >= 2 && path[1] == u':' ? driveLetter(path[0]) : QChar();
+}
+
+bool isBareDrive(QStringView path)
+{
+    return path.size() == 2 && !driveLetterOf(path).isNull();
+}
+
+bool startsWithDriveRoot(QStringView path)
+{
+    return path.size() >= 3 && path[2] == u'\\' && !driveLetterOf(path).isNull();
+}
+
+QString withoutTrailingBackslashes(QString path)
+{
+    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    return path;
 }
 
 DrivePath makeAbsolute(QStringView path, QChar currentDrive, const CurrentDirectories &current)

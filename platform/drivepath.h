@@ -26,8 +26,18 @@ using CurrentDirectories = std::array<QStringList, 26>;
 // null QChar when it names no drive.
 QChar driveLetterOf(QStringView path);
 
-// Index 0..25 of a drive letter in either case, -1 when it is none.
+// Index 0..25 of a drive letter in either case (A to Z only), -1 when it is none.
 int driveIndex(QChar letter);
+// The upper-case drive letter of c, or a null QChar when c is none.
+QChar driveLetter(QChar c);
+
+// "X:" alone: a drive, not a folder on it.
+bool isBareDrive(QStringView path);
+// "X:\...": a path that starts at a drive's root.
+bool startsWithDriveRoot(QStringView path);
+// The path without trailing "", down to three characters, so that a drive
+// root keeps its own ("C:").
+QString withoutTrailingBackslashes(QString path);
 
 // Any path form made absolute: "C:\a" absolute, "\a" rooted on the current
 // drive, "C:a" relative to C:'s current directory, "a\b" relative to the

@@ -55,18 +55,48 @@ struct FolderContents {
     FolderHandlePtr handle;        // the folder itself, when it was to stay open
 };
 
+// The part of the file system that holds no state of its own: every member
+// is const and THREAD-SAFE, so the walk's helper threads may call it while
+// the user-interface thread works on the session.
+class FileSystemCore {
+public:
+    virtual ~FileSystemCore() = default;
+
+    // Drives that exist, as "C:", "D:", in letter order.
+    virtual QStringList drives() const = 0;
+
+    // Reading for walks. A failure carries the error number and, as its
+    // message, the host's reason in German ("Keine Berechtigung") without the
+    // path: the caller names the folder in its own form. With keepOpen the
+    // folder stays open in handle. readFolder takes an absolute folder
+    // spelled exactly as stored ("X:\a\b"), without letter-case help;
+    // readFolderAt a folder by its stored name inside a folder held open,
+    // which reaches folders below paths of any length. readFolderAt never
+    // enters a link.
+    virtual Result<FolderContents> readFolder(const QString &absolutePath, bool keepOpen) const = 0;
+    virtual Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name,
+                                                bool keepOpen) const = 0;
+};
+
 // The file system with the semantics of the platform the program was made
 // for: drive-letter paths with "\" ("C:\Daten\x.jpg"), letter case ignored in
 // names, attributes, and error numbers instead of exceptions.
 //
 // Paths may be absolute ("C:\a"), rooted on the current drive ("\a"),
 // drive-relative ("C:a") or relative to the current directory ("a\b").
+//
+// A FileSystem is a session over its core: the current drive and folders,
+// the one-shot listing, the numbered files and what it remembers of names
+// live here, so one thread uses it at a time (NOT thread-safe). Other
+// threads reach the core alone, through core().
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
-    // Drives that exist, as "C:", "D:", in letter order.
-    virtual QStringList drives() const = 0;
+    // The thread-safe core under this session.
+    virtual const FileSystemCore &core() const = 0;
+
+    QStringList drives() const { return core().drives(); }
 
     // The one-shot listing: one listing state for the whole process. Starting
     // a listing ends the one in progress. The empty string marks the end.
@@ -77,18 +107,15 @@ public:
     // gives it. Links are reported as links and never followed.
     virtual Result<std::vector<DirEntry>> readDirectory(const QString &path) = 0;
 
-    // Reading for walks. These two touch nothing of the object's state, so
-    // helper threads may call them while the user-interface thread works. A
-    // failure carries the error number and, as its message, the host's reason
-    // in German ("Keine Berechtigung") without the path: the caller names the
-    // folder in its own form. With keepOpen the folder stays open in handle.
-    // readFolder takes an absolute folder spelled exactly as stored
-    // ("X:\a\b"), without letter-case help; readFolderAt a folder by its
-    // stored name inside a folder held open, which reaches folders below paths
-    // of any length. readFolderAt never enters a link.
-    virtual Result<FolderContents> readFolder(const QString &absolutePath, bool keepOpen) const = 0;
-    virtual Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name,
-                                                bool keepOpen) const = 0;
+    // The core's reading for walks (see FileSystemCore).
+    Result<FolderContents> readFolder(const QString &absolutePath, bool keepOpen) const
+    {
+        return core().readFolder(absolutePath, keepOpen);
+    }
+    Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name, bool keepOpen) const
+    {
+        return core().readFolderAt(parent, name, keepOpen);
+    }
 
     // Replaces an existing target only once the new content is complete;
     // refuses to copy a file onto itself.

@@ -1,6 +1,7 @@
 #include "hostfilesystem.h"
 
 #include "hosterrors.h"
+#include "hostfolders.h"
 #include "hosttreecopy.h"
 #include "regularfile.h"
 #include "namecodec.h"
@@ -46,7 +47,7 @@ bool isReadOnly(const struct stat &st)
 
 QByteArray HostFileSystem::Target::host() const
 {
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+    return joinHost(folder, name);
 }
 
 Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path) const

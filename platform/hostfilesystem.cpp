@@ -1,6 +1,7 @@
 #include "hostfilesystem.h"
 
 #include "hosterrors.h"
+#include "hostfolders.h"
 #include "namecodec.h"
 
 #include <cerrno>
@@ -13,11 +14,6 @@
 namespace quorvane::platform {
 
 namespace {
-
-QByteArray joinHost(const QByteArray &folder, const QByteArray &name)
-{
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
 
 bool isDirectory(const QByteArray &host)
 {
@@ -98,7 +94,7 @@ HostFileSystem::HostFileSystem()
 }
 
 HostFileSystem::HostFileSystem(DriveMap map)
-    : m_map(std::move(map))
+    : m_core(std::move(map))
 {
     // Start where the process stands, when a drive holds that folder.
     char buffer[PATH_MAX];
@@ -127,17 +123,7 @@ HostFileSystem::~HostFileSystem()
     closeAll();
 }
 
-QStringList HostFileSystem::drives() const
-{
-    QStringList out;
-    for (QChar letter : m_map.letters()) {
-        if (isDirectory(m_map.hostFolder(letter)))
-            out.append(QString(letter) + QLatin1Char(':'));
-    }
-    return out;
-}
-
-Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) const
+Result<HostFileSystem::Resolved> HostFileSystem::spell(const QString &path) const
 {
     using R = Result<Resolved>;
     if (path.isEmpty() || path.contains(QChar(0)))
@@ -145,32 +131,32 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
     Resolved r;
     r.path = makeAbsolute(path, m_currentDrive, m_currentDirs);
     r.folderOnly = !r.path.isRoot() && (path.endsWith(QLatin1Char('\\')) || path.endsWith(QLatin1Char('/')));
-    if (driveIndex(r.path.drive) < 0 || !m_map.isMapped(r.path.drive))
+    if (!m_map.isMapped(r.path.drive))
         return R::failure(failureFor(ErrDeviceUnavailable, path));
     r.root = m_map.hostFolder(r.path.drive);
     r.names.reserve(r.path.components.size());
     for (const QString &component : r.path.components)
         r.names.append(encodeName(component));
+    return R::success(r);
+}
 
-    // Most paths exist exactly as written: one lstat settles them.
+qsizetype HostFileSystem::namesInExactParent(const Resolved &r, QByteArray &parent)
+{
+    if (r.names.size() < 2)
+        return 0;
+    QByteArray exact = r.root;
+    for (qsizetype i = 0; i + 1 < r.names.size(); ++i)
+        exact = joinHost(exact, r.names[i]);
+    if (!isDirectory(exact))
+        return 0;
+    parent = exact;
+    return r.names.size() - 1;
+}
+
+Status HostFileSystem::lookUpNames(Resolved &r, QByteArray prefix, qsizetype first) const
+{
+    r.found = first;
     struct stat st {};
-    if (::lstat(r.host().constData(), &st) == 0) {
-        r.found = r.names.size();
-        return R::success(r);
-    }
-    QByteArray prefix = r.root;
-    qsizetype first = 0;
-    // A new name in a folder that exists as written: only the last name needs help.
-    if (r.names.size() > 1) {
-        QByteArray parent = r.root;
-        for (qsizetype i = 0; i + 1 < r.names.size(); ++i)
-            parent = joinHost(parent, r.names[i]);
-        if (::stat(parent.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
-            prefix = parent;
-            first = r.names.size() - 1;
-            r.found = first;
-        }
-    }
     for (qsizetype i = first; i < r.names.size(); ++i) {
         const QByteArray exact = joinHost(prefix, r.names[i]);
         if (::lstat(exact.constData(), &st) == 0) {
@@ -182,7 +168,7 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
         if (err == ENOTDIR)
             break;
         if (err != ENOENT)
-            return R::failure(errnoFailure(err, r.display()));
+            return errnoFailure(err, r.display());
         QByteArray variant;
         int lookupErr = 0;
         const FolderNameCache::Lookup found = m_names.find(prefix, r.path.components[i], &variant, &lookupErr);
@@ -191,16 +177,38 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
         if (found == FolderNameCache::Lookup::Failed) {
             if (lookupErr == ENOTDIR || lookupErr == ENOENT)
                 break;
-            return R::failure(errnoFailure(lookupErr, r.display()));
+            return errnoFailure(lookupErr, r.display());
         }
         r.names[i] = variant;
         prefix = joinHost(prefix, variant);
         r.found = i + 1;
     }
+    return Status::success();
+}
+
+Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) const
+{
+    using R = Result<Resolved>;
+    Result<Resolved> spelled = spell(path);
+    if (!spelled.ok())
+        return spelled;
+    Resolved &r = spelled.value;
+    // Most paths exist exactly as written: one lstat settles them.
+    struct stat st {};
+    if (::lstat(r.host().constData(), &st) == 0) {
+        r.found = r.names.size();
+        return spelled;
+    }
+    // A new name in a folder that exists as written: only the last name needs help.
+    QByteArray prefix = r.root;
+    const qsizetype first = namesInExactParent(r, prefix);
+    const Status looked = lookUpNames(r, prefix, first);
+    if (!looked.ok())
+        return R::failure(looked);
     // A drive whose folder is gone is a drive that is not ready.
     if (r.found == 0 && !isDirectory(r.root))
         return R::failure(failureFor(ErrDeviceUnavailable, r.display()));
-    return R::success(r);
+    return spelled;
 }
 
 Result<HostFileSystem::Resolved> HostFileSystem::resolveExisting(const QString &path) const
@@ -225,7 +233,7 @@ Status HostFileSystem::changeDrive(const QString &drive)
 {
     if (drive.isEmpty())
         return Status::success();
-    const QChar letter = driveIndex(drive.at(0)) >= 0 ? QChar(char16_t(u'A' + driveIndex(drive.at(0)))) : QChar();
+    const QChar letter = driveLetter(drive.at(0));
     if (letter.isNull() || (drive.size() > 1 && drive.at(1) != QLatin1Char(':')))
         return failureFor(ErrDeviceUnavailable, drive);
     if (!m_map.isMapped(letter) || !isDirectory(m_map.hostFolder(letter)))

@@ -3,8 +3,10 @@
 #include "drivemap.h"
 #include "drivepath.h"
 #include "foldernamecache.h"
+#include "hostcore.h"
 #include "filesystem.h"
 #include "stagedfile.h"
+#include "wildcard.h"
 
 #include <QList>
 
@@ -14,6 +16,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace quorvane::platform {
 
@@ -30,9 +33,11 @@ namespace quorvane::platform {
 // reports it as a file, readDirectory as a link, deleting or removing it
 // removes the link only, no walk enters it.
 //
-// The current drive and directories live in this object; the process's own
-// working directory is never changed. One thread uses an instance at a time
-// (the program has one), so nothing in it is locked.
+// The current drive and directories live in this object, the session; the
+// process's own working directory is never changed. One thread uses an
+// instance at a time (the program has one), so nothing in it is locked; the
+// drives and the reading for walks are the core's (HostCore), which any
+// thread may call.
 class HostFileSystem : public FileSystem {
 public:
     HostFileSystem(); // drives from QUORVANE_DRIVES
@@ -40,8 +45,7 @@ public:
     ~HostFileSystem() override;
 
     const DriveMap &driveMap() const { return m_map; }
-
-    QStringList drives() const override;
+    const FileSystemCore &core() const override { return m_core; }
 
     // Files not hidden are ordinary; read-only ones included (as the mask
     // values intend). Other host objects (pipes, sockets, devices) count as
@@ -55,10 +59,8 @@ public:
     // and AttrHidden only; the read-only bit is not filled, attributes(path)
     // gives the full set. A link to a folder carries AttrDirectory with
     // isDirectory false, so a walk can leave it out without entering it.
+    // (readFolder and readFolderAt give the same entries, from the core.)
     Result<std::vector<DirEntry>> readDirectory(const QString &path) override;
-    Result<FolderContents> readFolder(const QString &absolutePath, bool keepOpen) const override;
-    Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name,
-                                        bool keepOpen) const override;
 
     // A new copy gets the source's permission bits; a replaced file keeps
     // its own mode, owner and group. Either keeps the source's modification
@@ -159,6 +161,14 @@ private:
     };
 
     Result<Resolved> resolve(const QString &path) const;
+    // The path as written: absolute, its drive's folder and the host names; nothing looked up.
+    Result<Resolved> spell(const QString &path) const;
+    // How many leading names stand exactly as written in an existing folder
+    // (all but the last, or none); parent becomes that folder.
+    static qsizetype namesInExactParent(const Resolved &r, QByteArray &parent);
+    // Looks the names from first on up below prefix, exact name first, else
+    // the stored letter case; found counts those that exist.
+    Status lookUpNames(Resolved &r, QByteArray prefix, qsizetype first) const;
     // The same, failing with 53 or 76 where nothing stands under the path.
     Result<Resolved> resolveExisting(const QString &path) const;
     // Refuses a missing folder (76), a read-only file and anything but a
@@ -167,26 +177,37 @@ private:
     Status copyTo(const QString &source, const QString &target, bool replace);
     // A move to another file system, or of a link: a checked copy, then the
     // source name goes. from is the source as stored; linkStat its lstat.
+    // Where a move to t puts the file (from: the source on the host), or why it may not.
+    static Result<QByteArray> moveDestination(const Resolved &t, const QByteArray &from);
+    // Renames where it can; a link, or a file on another file system, goes by
+    // a checked copy. st is the source's lstat.
+    Status renameOrCopy(const Resolved &from, const struct stat &st, const QByteArray &to, const QString &toDisplay);
     Status moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
                       const QByteArray &toName, const QString &toDisplay);
     Status openOutput(int number, const QString &path, bool replace);
+    // Fails with 52 for a number out of range, 55 for one in use.
+    Status numberFree(int number, const QString &path) const;
     // 53 when only the last component is missing from an existing folder, else 76.
     static Status missing(const Resolved &r);
     bool isOpenHere(const QByteArray &host) const;
     Status flushBuffer(OpenFile &file);
     void closeAll();
 
-    int openExactFolder(const QString &path) const; // -1 when not there as written
-    DriveMap m_map;
+    HostCore m_core;
+    const DriveMap &m_map = m_core.driveMap();
     QChar m_currentDrive = QLatin1Char('C');
     CurrentDirectories m_currentDirs;
 
     void endListing();
+    // The one name of a listing without wildcards, when the mask admits it.
+    void listOneName(const Resolved &folder, const QString &name, int dirFd, int mask);
+    // Reads the open folder as the names are fetched; takes the descriptor.
+    Result<QString> startReading(int dirFd, const Wildcard &pattern, bool withDots, int mask, const QString &display);
 
     std::vector<QString> m_listing; // names decided up front: "." and "..", or the one name asked for
     size_t m_listingNext = 0;
     DIR *m_listingDir = nullptr;    // the rest, read as they are fetched
-    QString m_listingPattern;
+    std::optional<Wildcard> m_listingPattern;
     int m_listingMask = 0;
     bool m_listingActive = false;
 

@@ -1,5 +1,6 @@
-#include "hostfilesystem.h"
 #include "hostfolders.h"
+
+#include "hostcore.h"
 
 #include "hosterrors.h"
 #include "namecodec.h"
@@ -98,7 +99,7 @@ int readFolderEntries(int fd, std::vector<DirEntry> &out)
     }
 }
 
-Result<FolderContents> HostFileSystem::readFolder(const QString &absolutePath, bool keepOpen) const
+Result<FolderContents> HostCore::readFolder(const QString &absolutePath, bool keepOpen) const
 {
     errno = 0;
     const int fd = openExactFolder(absolutePath);
@@ -107,7 +108,7 @@ Result<FolderContents> HostFileSystem::readFolder(const QString &absolutePath, b
     return contentsOf(fd, keepOpen);
 }
 
-Result<FolderContents> HostFileSystem::readFolderAt(const FolderHandle &parent, const QString &name,
+Result<FolderContents> HostCore::readFolderAt(const FolderHandle &parent, const QString &name,
                                                     bool keepOpen) const
 {
     const auto *folder = dynamic_cast<const HostFolderHandle *>(&parent);

@@ -48,42 +48,52 @@ bool admitted(std::uint32_t attrs, int mask)
 
 } // namespace
 
+namespace {
+
+// A listing's folder and name pattern: "C:\a\*.txt" is "C:\a\" and "*.txt";
+// "C:\a\" and "C:" mean "*.*" there, a name alone the current folder.
+struct ListingRequest {
+    QString folder;
+    QString name;
+};
+
+ListingRequest splitListingPattern(const QString &pattern)
+{
+    ListingRequest request;
+    qsizetype cut = -1;
+    for (qsizetype i = pattern.size() - 1; i >= 0 && cut < 0; --i) {
+        if (pattern.at(i) == QLatin1Char('\\') || pattern.at(i) == QLatin1Char('/'))
+            cut = i;
+    }
+    if (cut >= 0) {
+        request.folder = pattern.left(cut + 1);
+        request.name = pattern.mid(cut + 1);
+    } else if (!driveLetterOf(pattern).isNull()) {
+        request.folder = pattern.left(2);
+        request.name = pattern.mid(2);
+    } else {
+        request.name = pattern;
+    }
+    if (request.folder.isEmpty())
+        request.folder = QStringLiteral(".");
+    if (request.name.isEmpty())
+        request.name = QStringLiteral("*.*");
+    return request;
+}
+
+} // namespace
+
 Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
 {
     endListing();
-
-    // Split into folder and name pattern; "C:\a\" and "C:" mean "*.*" there.
-    qsizetype cut = -1;
-    for (qsizetype i = pattern.size() - 1; i >= 0; --i) {
-        if (pattern.at(i) == QLatin1Char('\\') || pattern.at(i) == QLatin1Char('/')) {
-            cut = i;
-            break;
-        }
-    }
-    QString folder;
-    QString name;
-    if (cut >= 0) {
-        folder = pattern.left(cut + 1);
-        name = pattern.mid(cut + 1);
-    } else if (!driveLetterOf(pattern).isNull()) {
-        folder = pattern.left(2);
-        name = pattern.mid(2);
-    } else {
-        name = pattern;
-    }
-    if (folder.isEmpty())
-        folder = QStringLiteral(".");
-    if (name.isEmpty())
-        name = QStringLiteral("*.*");
-
-    const Result<Resolved> r = resolve(folder);
+    const ListingRequest request = splitListingPattern(pattern);
+    const Result<Resolved> r = resolve(request.folder);
     if (!r.ok())
         return Result<QString>::failure(r.error, r.message);
     if (!r.value.exists())
         return Result<QString>::success({}); // a folder that is not there holds nothing
-    const QByteArray host = r.value.host();
 
-    const int dirFd = ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(r.value.host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     m_listingActive = dirFd >= 0;
     if (dirFd < 0) {
         if (errno == ENOTDIR || errno == ENOENT)
@@ -92,40 +102,52 @@ Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
         endListing();
         return Result<QString>::failure(errnoFailure(err, r.value.display()));
     }
-
+    // A drive root has no "." and "..".
+    const bool withDots = (mask & AttrDirectory) && !r.value.path.isRoot();
+    const QString &name = request.name;
     if (name == QLatin1String(".") || name == QLatin1String("..")) {
-        if ((mask & AttrDirectory) && !r.value.path.isRoot())
+        if (withDots)
             m_listing.push_back(name);
     } else if (!hasWildcards(name)) {
-        // One name: the same lookup as every path (exact name first).
-        const Result<Resolved> one = resolve(r.value.display() + QLatin1Char('\\') + name);
-        if (one.ok() && one.value.exists() && one.value.names.size() == r.value.names.size() + 1) {
-            const QByteArray stored = one.value.names.last();
-            if (admitted(listingClass(DT_UNKNOWN, dirFd, stored.constData()), mask))
-                m_listing.push_back(decodeName(stored));
-        }
+        listOneName(r.value, name, dirFd, mask);
     } else {
-        if ((mask & AttrDirectory) && !r.value.path.isRoot()) {
-            // A drive root has no "." and "..".
-            for (const QString &dots : {QStringLiteral("."), QStringLiteral("..")}) {
-                if (matchesWildcard(name, dots))
-                    m_listing.push_back(dots);
-            }
-        }
-        // Read as the names are fetched: a listing that stops at its first
-        // name (the existence tests) costs one read, not the whole folder.
-        m_listingDir = ::fdopendir(dirFd);
-        if (!m_listingDir) {
-            const int err = errno;
-            ::close(dirFd);
-            endListing();
-            return Result<QString>::failure(errnoFailure(err, r.value.display()));
-        }
-        m_listingPattern = name;
-        m_listingMask = mask;
-        return dirNext();
+        return startReading(dirFd, Wildcard(name), withDots, mask, r.value.display());
     }
     ::close(dirFd);
+    return dirNext();
+}
+
+void HostFileSystem::listOneName(const Resolved &folder, const QString &name, int dirFd, int mask)
+{
+    // The same lookup as every path (exact name first).
+    const Result<Resolved> one = resolve(folder.display() + QLatin1Char('\\') + name);
+    if (one.ok() && one.value.exists() && one.value.names.size() == folder.names.size() + 1) {
+        const QByteArray stored = one.value.names.last();
+        if (admitted(listingClass(DT_UNKNOWN, dirFd, stored.constData()), mask))
+            m_listing.push_back(decodeName(stored));
+    }
+}
+
+Result<QString> HostFileSystem::startReading(int dirFd, const Wildcard &pattern, bool withDots, int mask,
+                                             const QString &display)
+{
+    if (withDots) {
+        for (const QString &dots : {QStringLiteral("."), QStringLiteral("..")}) {
+            if (pattern.matches(dots))
+                m_listing.push_back(dots);
+        }
+    }
+    // Read as the names are fetched: a listing that stops at its first
+    // name (the existence tests) costs one read, not the whole folder.
+    m_listingDir = ::fdopendir(dirFd);
+    if (!m_listingDir) {
+        const int err = errno;
+        ::close(dirFd);
+        endListing();
+        return Result<QString>::failure(errnoFailure(err, display));
+    }
+    m_listingPattern = pattern;
+    m_listingMask = mask;
     return dirNext();
 }
 
@@ -143,7 +165,7 @@ Result<QString> HostFileSystem::dirNext()
         if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
             continue;
         const QString decoded = decodeName(raw, qsizetype(std::strlen(raw)));
-        if (matchesWildcard(m_listingPattern, decoded)
+        if (m_listingPattern->matches(decoded)
             && admitted(listingClass(entry->d_type, ::dirfd(m_listingDir), raw), m_listingMask))
             return Result<QString>::success(decoded);
     }
@@ -159,6 +181,7 @@ void HostFileSystem::endListing()
     m_listing.clear();
     m_listingNext = 0;
     m_listingActive = false;
+    m_listingPattern.reset();
 }
 
 namespace {
@@ -176,29 +199,12 @@ Result<std::vector<DirEntry>> readOpenFolder(int fd, const QString &shownPath)
 
 } // namespace
 
-int HostFileSystem::openExactFolder(const QString &path) const
-{
-    // Only the drive map is read, and it never changes after construction.
-    static const CurrentDirectories noCurrentDirectories;
-    const QChar drive = driveLetterOf(path);
-    if (path.size() < 3 || path.at(2) != QLatin1Char('\\') || driveIndex(drive) < 0 || !m_map.isMapped(drive))
-        return -1;
-    const DrivePath absolute = makeAbsolute(path, drive, noCurrentDirectories);
-    QByteArray host = m_map.hostFolder(absolute.drive);
-    for (const QString &component : absolute.components) {
-        if (!host.endsWith('/'))
-            host += '/';
-        host += encodeName(component);
-    }
-    return ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
 Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
 {
     using R = Result<std::vector<DirEntry>>;
     // Fast path: the folder exists as written, so one open does it.
     const DrivePath absolute = makeAbsolute(path, m_currentDrive, m_currentDirs);
-    int fd = path.isEmpty() ? -1 : openExactFolder(absolute.toString());
+    int fd = path.isEmpty() ? -1 : m_core.openExactFolder(absolute.toString());
     if (fd >= 0)
         return readOpenFolder(fd, path);
     const Result<Resolved> r = resolve(path);

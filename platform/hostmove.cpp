@@ -1,6 +1,7 @@
 #include "hostfilesystem.h"
 
 #include "hosterrors.h"
+#include "hostfolders.h"
 #include "namecodec.h"
 #include "regularfile.h"
 #include "stagedfile.h"
@@ -19,6 +20,44 @@ bool sameContentState(const struct stat &a, const struct stat &b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
         && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
         && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// 0, or the errno of making the folder's entries reach the disk.
+int syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int err = fd < 0 || ::fsync(fd) != 0 ? errno : 0;
+    if (fd >= 0)
+        ::close(fd);
+    return err;
+}
+
+// Whether the source is still what was copied: the same file under the same
+// name, not written to meanwhile (size, modification and change time to the
+// nanosecond), and, for a link, still that link to that file. in is the
+// source open for reading, before its stat when the copy began, linkStat
+// the lstat of its name.
+bool sourceUnchanged(int in, const QByteArray &fromHost, const struct stat &before, const struct stat &linkStat)
+{
+    struct stat after {};
+    struct stat nameNow {};
+    if (::fstat(in, &after) != 0 || !sameContentState(before, after) || ::lstat(fromHost.constData(), &nameNow) != 0
+        || nameNow.st_dev != linkStat.st_dev || nameNow.st_ino != linkStat.st_ino)
+        return false;
+    if (!S_ISLNK(linkStat.st_mode))
+        return true;
+    struct stat pointedNow {};
+    return ::stat(fromHost.constData(), &pointedNow) == 0 && pointedNow.st_dev == before.st_dev
+        && pointedNow.st_ino == before.st_ino;
+}
+
+// Removes the file at path only when it is still copy, should the name have
+// changed hands.
+void removeIfStill(const QByteArray &path, const struct stat &copy)
+{
+    struct stat there {};
+    if (::lstat(path.constData(), &there) == 0 && there.st_dev == copy.st_dev && there.st_ino == copy.st_ino)
+        ::unlink(path.constData());
 }
 
 } // namespace
@@ -40,44 +79,54 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
     const Result<Resolved> t = resolve(target);
     if (!t.ok())
         return t.status();
-    if (t.value.path.isRoot() || (t.value.folderOnly && t.value.exists()))
-        return failureFor(ErrPathFileAccess, t.value.display());
-    if (!t.value.parentExists() || t.value.folderOnly)
-        return failureFor(ErrPathNotFound, t.value.display());
-    QByteArray to = t.value.host();
-    if (t.value.exists()) {
-        // The one existing target allowed is the source itself under a new
-        // letter case ("a.txt" to "A.TXT").
-        const QByteArray given = encodeName(t.value.path.components.last());
-        if (to != from || given == t.value.names.last())
-            return failureFor(ErrFileExists, t.value.display());
-        to = t.value.hostParent() + '/' + given;
-    }
-
-    const QByteArray toFolder = t.value.hostParent();
-    const QByteArray toName = to.mid(to.lastIndexOf('/') + 1);
-    const auto moved = [&] {
+    const Result<QByteArray> to = moveDestination(t.value, from);
+    if (!to.ok())
+        return to.status();
+    const Status done = renameOrCopy(s.value, st, to.value, t.value.display());
+    if (done.ok()) {
         m_names.removed(s.value.hostParent(), s.value.names.last());
-        m_names.added(toFolder, toName);
-        return Status::success();
-    };
-    if (S_ISLNK(st.st_mode)) {
-        // Moved as a link it would point elsewhere, or nowhere, from its new
-        // place: the content goes as a regular file, the link is what is removed.
-        const Status copied = moveByCopy(s.value, st, toFolder, toName, t.value.display());
-        return copied.ok() ? moved() : copied;
+        m_names.added(t.value.hostParent(), to.value.mid(to.value.lastIndexOf('/') + 1));
     }
-    const int renameErr = renameNoReplace(from, to);
+    return done;
+}
+
+Result<QByteArray> HostFileSystem::moveDestination(const Resolved &t, const QByteArray &from)
+{
+    using R = Result<QByteArray>;
+    if (t.path.isRoot() || (t.folderOnly && t.exists()))
+        return R::failure(failureFor(ErrPathFileAccess, t.display()));
+    if (!t.parentExists() || t.folderOnly)
+        return R::failure(failureFor(ErrPathNotFound, t.display()));
+    if (!t.exists())
+        return R::success(t.host());
+    // The one existing target allowed is the source itself under a new
+    // letter case ("a.txt" to "A.TXT").
+    const QByteArray given = encodeName(t.path.components.last());
+    if (t.host() != from || given == t.names.last())
+        return R::failure(failureFor(ErrFileExists, t.display()));
+    return R::success(joinHost(t.hostParent(), given));
+}
+
+Status HostFileSystem::renameOrCopy(const Resolved &from, const struct stat &st, const QByteArray &to,
+                                    const QString &toDisplay)
+{
+    const qsizetype cut = to.lastIndexOf('/');
+    const QByteArray toFolder = cut == 0 ? QByteArray("/") : to.left(cut);
+    const QByteArray toName = to.mid(cut + 1);
+    // Moved as a link it would point elsewhere, or nowhere, from its new
+    // place: the content goes as a regular file, the link is what is removed.
+    if (S_ISLNK(st.st_mode))
+        return moveByCopy(from, st, toFolder, toName, toDisplay);
+    const int renameErr = renameNoReplace(from.host(), to);
     if (renameErr == 0)
-        return moved();
+        return Status::success();
     if (renameErr == EEXIST)
-        return failureFor(ErrFileExists, t.value.display());
+        return failureFor(ErrFileExists, toDisplay);
     if (renameErr != EXDEV)
-        return errnoFailure(renameErr, t.value.display());
+        return errnoFailure(renameErr, toDisplay);
     if (!S_ISREG(st.st_mode))
-        return failureFor(ErrRenameAcrossDisks, t.value.display());
-    const Status copied = moveByCopy(s.value, st, toFolder, toName, t.value.display());
-    return copied.ok() ? moved() : copied;
+        return failureFor(ErrRenameAcrossDisks, toDisplay);
+    return moveByCopy(from, st, toFolder, toName, toDisplay);
 }
 
 Status HostFileSystem::moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
@@ -105,43 +154,23 @@ Status HostFileSystem::moveByCopy(const Resolved &from, const struct stat &linkS
     result = staged.commit(false);
     // The new name must be on the disk before the old one goes.
     if (result.ok()) {
-        const int folderFd = ::open(toFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folderFd < 0 || ::fsync(folderFd) != 0)
-            result = errnoFailure(errno, toDisplay);
-        if (folderFd >= 0)
-            ::close(folderFd);
+        if (const int err = syncFolder(toFolder); err != 0)
+            result = errnoFailure(err, toDisplay);
     }
-    // The source goes only if it is still what was copied: the same file
-    // under the same name, not written to meanwhile (size, modification and
-    // change time to the nanosecond), and, for a link, still that link.
-    struct stat after {};
-    struct stat nameNow {};
-    struct stat pointedNow {};
-    if (result.ok()
-        && (::fstat(in, &after) != 0 || !sameContentState(before, after)
-            || ::lstat(fromHost.constData(), &nameNow) != 0 || nameNow.st_dev != linkStat.st_dev
-            || nameNow.st_ino != linkStat.st_ino
-            || (S_ISLNK(linkStat.st_mode)
-                && (::stat(fromHost.constData(), &pointedNow) != 0 || pointedNow.st_dev != before.st_dev
-                    || pointedNow.st_ino != before.st_ino))))
+    // The source goes only if it is still what was copied.
+    if (result.ok() && !sourceUnchanged(in, fromHost, before, linkStat))
         result = failureFor(ErrPathFileAccess, from.display(),
                             QStringLiteral("Die Quelle wurde beim Verschieben geändert; sie bleibt, die Kopie ist entfernt"));
     ::close(in);
-    const QByteArray to = toFolder.endsWith('/') ? toFolder + toName : toFolder + '/' + toName;
-    const auto removeCopy = [&] {
-        // Only the file this move made, should the name have changed hands.
-        struct stat there {};
-        if (::lstat(to.constData(), &there) == 0 && there.st_dev == copy.st_dev && there.st_ino == copy.st_ino)
-            ::unlink(to.constData());
-    };
+    const QByteArray to = joinHost(toFolder, toName);
     if (!result.ok()) {
         if (result.error != ErrFileExists)
-            removeCopy();
+            removeIfStill(to, copy);
         return result;
     }
     if (::unlink(fromHost.constData()) != 0) {
         const int unlinkErr = errno;
-        removeCopy(); // the move did not happen: one copy only
+        removeIfStill(to, copy); // the move did not happen: one copy only
         return errnoFailure(unlinkErr, from.display());
     }
     return Status::success();

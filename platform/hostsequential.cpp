@@ -38,12 +38,19 @@ int HostFileSystem::freeFile()
     return 0; // none left: opening number 0 fails with 52
 }
 
-Status HostFileSystem::openForInput(int number, const QString &path)
+Status HostFileSystem::numberFree(int number, const QString &path) const
 {
     if (number < 1 || number > HighestFileNumber)
         return failureFor(ErrBadFileNameOrNumber, path);
     if (m_files.count(number))
         return failureFor(ErrFileAlreadyOpen, path);
+    return Status::success();
+}
+
+Status HostFileSystem::openForInput(int number, const QString &path)
+{
+    if (const Status free = numberFree(number, path); !free.ok())
+        return free;
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return r.status();
@@ -76,10 +83,8 @@ Status HostFileSystem::openForNewOutput(int number, const QString &path)
 
 Status HostFileSystem::openOutput(int number, const QString &path, bool replace)
 {
-    if (number < 1 || number > HighestFileNumber)
-        return failureFor(ErrBadFileNameOrNumber, path);
-    if (m_files.count(number))
-        return failureFor(ErrFileAlreadyOpen, path);
+    if (const Status free = numberFree(number, path); !free.ok())
+        return free;
     const Result<Target> t = prepareTarget(path);
     if (!t.ok())
         return t.status();

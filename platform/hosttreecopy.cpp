@@ -1,5 +1,6 @@
 #include "hosttreecopy.h"
 
+#include "hostfolders.h"
 #include "namecodec.h"
 #include "stagedfile.h"
 
@@ -142,7 +143,7 @@ HostTreeCopy::Folder *HostTreeCopy::folderOf(std::vector<Folder> &cache, int bas
     if (!key.isEmpty())
         folder.host = hostRelative(key);
     if (withNames)
-        folder.fullHost = key.isEmpty() ? m_targetHost : m_targetHost + '/' + folder.host;
+        folder.fullHost = key.isEmpty() ? m_targetHost : joinHost(m_targetHost, folder.host);
     folder.fd = key.isEmpty() ? baseFd : openBeneath(baseFd, folder.host);
     folder.ok = folder.fd >= 0 && (!withNames || listNames(folder.fd, folder.taken));
     if (cache.size() >= FoldersKept) {

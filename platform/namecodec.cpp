@@ -155,34 +155,37 @@ QByteArray encodeText(const QString &text)
     return encode(text, false);
 }
 
+namespace {
+
+// Index of the first surrogate at or after from that is not part of a
+// proper pair, or -1.
+qsizetype nextLoneSurrogate(const QString &text, qsizetype from)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = from; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode()))
+            ++i;
+        else if (QChar::isSurrogate(c))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
 QString displayName(const QString &name)
 {
     QString out = name;
     out.replace(QChar(BackslashInName), QLatin1Char('\\'));
-    if (!hasEscapes(out))
-        return out;
-    const qsizetype n = out.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = out.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(out.at(i + 1).unicode()))
-            ++i;
-        else if (QChar::isSurrogate(c))
-            out[i] = QChar(QChar::ReplacementCharacter);
-    }
+    for (qsizetype i = nextLoneSurrogate(out, 0); i >= 0; i = nextLoneSurrogate(out, i + 1))
+        out[i] = QChar(QChar::ReplacementCharacter);
     return out;
 }
 
 bool hasEscapes(const QString &name)
 {
-    const qsizetype n = name.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = name.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(name.at(i + 1).unicode()))
-            ++i;
-        else if (QChar::isSurrogate(c))
-            return true;
-    }
-    return false;
+    return nextLoneSurrogate(name, 0) >= 0;
 }
 
 } // namespace quorvane::platform

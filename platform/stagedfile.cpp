@@ -294,13 +294,12 @@ Status StagedFile::commit(bool replace, bool durable)
     }
     if (durable && ::fsync(m_fd) != 0)
         return fail(errno);
-    if (!m_unnamed) {
-        // A named file could have been touched by others meanwhile.
-        struct stat st {};
-        if (::fstat(m_fd, &st) != 0 || st.st_size != m_written) {
-            abort();
-            return failureFor(ErrDeviceIo, m_display, QStringLiteral("Größe stimmt nicht"));
-        }
+    // Every byte counted must be on the disk: a write that reported more than
+    // it wrote, or a named file touched by others meanwhile, is refused.
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0 || st.st_size != m_written) {
+        abort();
+        return failureFor(ErrDeviceIo, m_display, QStringLiteral("Größe stimmt nicht"));
     }
 
     int err = 0;

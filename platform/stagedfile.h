@@ -55,8 +55,6 @@ public:
     Status commit(bool replace, bool durable = true);
     void abort();
 
-    bool isOpen() const { return m_fd >= 0; }
-    qint64 written() const { return m_written; }
     // The open file, for a final look (fstat) before the commit.
     int fd() const { return m_fd; }
     const QByteArray &folder() const { return m_folder; }

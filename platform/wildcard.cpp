@@ -4,20 +4,27 @@ namespace quorvane::platform {
 
 namespace {
 
-bool sameChar(QChar a, QChar b)
+QString folded(QStringView text)
 {
-    return a == b || a.toCaseFolded() == b.toCaseFolded();
+    QString out(text.size(), Qt::Uninitialized);
+    char16_t *o = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < text.size(); ++i)
+        o[i] = foldNameUnit(text[i].unicode());
+    return out;
 }
 
-// Iterative glob with single backtracking point: linear enough for names.
+// "*" and "?" with one back-tracking point per star: linear in practice,
+// never exponential. The pattern is folded already; a "*" in the name is an
+// ordinary character.
 bool globMatch(QStringView pattern, QStringView name)
 {
+    const qsizetype np = pattern.size(), ns = name.size();
     qsizetype p = 0, n = 0, starP = -1, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == u'*') {
+    while (n < ns) {
+        if (p < np && pattern[p] == u'*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == u'?' || sameChar(pattern[p], name[n]))) {
+        } else if (p < np && (pattern[p] == u'?' || pattern[p].unicode() == foldNameUnit(name[n].unicode()))) {
             ++p;
             ++n;
         } else if (starP >= 0) {
@@ -27,33 +34,104 @@ bool globMatch(QStringView pattern, QStringView name)
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == u'*')
+    while (p < np && pattern[p] == u'*')
         ++p;
-    return p == pattern.size();
+    return p == np;
 }
 
-} // namespace
-
-bool sameNameIgnoringCase(QStringView a, QStringView b)
+// Whether n units of text, folded, equal the folded units.
+bool sameFolded(const char16_t *text, const char16_t *foldedUnits, qsizetype n)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (!sameChar(a[i], b[i]))
+    for (qsizetype i = 0; i < n; ++i) {
+        if (foldNameUnit(text[i]) != foldedUnits[i])
             return false;
     }
     return true;
 }
 
-bool matchesWildcard(QStringView pattern, QStringView name)
+Wildcard::Shape shapeOf(QStringView pattern, bool nameWithoutDot)
 {
-    if (globMatch(pattern, name))
-        return true;
-    if (pattern.endsWith(u".*") && globMatch(pattern.chopped(2), name))
-        return true;
-    if (pattern.endsWith(u'.') && !pattern.endsWith(u".*") && !name.contains(u'.'))
-        return globMatch(pattern.chopped(1), name);
+    Wildcard::Shape shape;
+    shape.nameWithoutDot = nameWithoutDot;
+    shape.folded = folded(pattern);
+    const QStringView tail = QStringView(shape.folded).mid(1);
+    if (shape.folded.startsWith(u'*') && !hasWildcards(tail)) {
+        shape.kind = Wildcard::Shape::Suffix;
+        shape.folded = tail.toString();
+    } else if (hasWildcards(shape.folded)) {
+        shape.kind = Wildcard::Shape::Glob;
+    }
+    return shape;
+}
+
+bool isEverything(const Wildcard::Shape &shape)
+{
+    return shape.kind == Wildcard::Shape::Suffix && shape.folded.isEmpty() && !shape.nameWithoutDot;
+}
+
+bool anyShapeMatches(const std::vector<Wildcard::Shape> &shapes, QStringView name)
+{
+    const auto *text = reinterpret_cast<const char16_t *>(name.data());
+    const qsizetype size = name.size();
+    for (const Wildcard::Shape &shape : shapes) {
+        const auto *units = reinterpret_cast<const char16_t *>(shape.folded.constData());
+        const qsizetype n = shape.folded.size();
+        bool match = false;
+        switch (shape.kind) {
+        case Wildcard::Shape::Suffix:
+            match = size >= n && sameFolded(text + (size - n), units, n);
+            break;
+        case Wildcard::Shape::Exact:
+            match = size == n && sameFolded(text, units, n);
+            break;
+        case Wildcard::Shape::Glob:
+            match = globMatch(shape.folded, name);
+            break;
+        }
+        if (match && (!shape.nameWithoutDot || !name.contains(u'.')))
+            return true;
+    }
     return false;
+}
+
+} // namespace
+
+Wildcard::Wildcard(QStringView pattern)
+{
+    m_shapes.push_back(shapeOf(pattern, false));
+    if (pattern.endsWith(u".*"))
+        m_shapes.push_back(shapeOf(pattern.chopped(2), false));
+    else if (pattern.endsWith(u'.'))
+        m_shapes.push_back(shapeOf(pattern.chopped(1), true));
+    // "*", "*.*" and the like.
+    for (const Shape &shape : m_shapes)
+        m_everything = m_everything || isEverything(shape);
+}
+
+bool Wildcard::matches(QStringView name) const
+{
+    return m_everything || anyShapeMatches(m_shapes, name);
+}
+
+WildcardList::WildcardList(const QString &patterns)
+{
+    if (patterns.isEmpty())
+        return;
+    m_everything = false;
+    for (const QStringView element : patterns.tokenize(u';')) {
+        const Wildcard compiled(element);
+        if (compiled.matchesEverything()) {
+            m_everything = true;
+            m_shapes.clear();
+            return;
+        }
+        m_shapes.insert(m_shapes.end(), compiled.shapes().begin(), compiled.shapes().end());
+    }
+}
+
+bool WildcardList::matches(QStringView name) const
+{
+    return m_everything || anyShapeMatches(m_shapes, name);
 }
 
 bool hasWildcards(QStringView pattern)

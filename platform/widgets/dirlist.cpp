@@ -1,7 +1,7 @@
 #include "dirlist.h"
 
 #include "platform/services.h"
-#include "platform/widgets/displaytext.h"
+#include "platform/namecodec.h"
 #include "platform/widgets/listfolder.h"
 
 #include <QHeaderView>
@@ -159,13 +159,13 @@ void DirList::rebuild()
         const QStringList parts = m_path.mid(3).split(QLatin1Char('\\'));
         for (const QString &part : parts) {
             sofar += QLatin1Char('\\') + part;
-            current = new QTreeWidgetItem(current, QStringList(displayText(part)));
+            current = new QTreeWidgetItem(current, QStringList(displayName(part)));
             current->setData(0, PathRole, sofar);
             current->setIcon(0, open);
         }
     }
     for (const QString &sub : m_subfolders) {
-        auto *child = new QTreeWidgetItem(current, QStringList(displayText(sub.mid(sub.lastIndexOf(QLatin1Char('\\')) + 1))));
+        auto *child = new QTreeWidgetItem(current, QStringList(displayName(sub.mid(sub.lastIndexOf(QLatin1Char('\\')) + 1))));
         child->setData(0, PathRole, sub);
         child->setIcon(0, closed);
     }

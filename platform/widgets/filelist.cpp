@@ -1,7 +1,7 @@
 #include "filelist.h"
 
 #include "platform/services.h"
-#include "platform/widgets/displaytext.h"
+#include "platform/namecodec.h"
 #include "platform/widgets/listfolder.h"
 #include "platform/wildcard.h"
 
@@ -117,17 +117,7 @@ QString FileList::fileName() const
 
 void FileList::rebuild()
 {
-    // ";"-separated; empty elements add nothing, and no element at all is "*.*".
-    QStringList patterns = m_pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    if (patterns.isEmpty())
-        patterns.append(QStringLiteral("*.*"));
-    const auto matches = [&patterns](const QString &name) {
-        for (const QString &p : patterns) {
-            if (matchesWildcard(p, name))
-                return true;
-        }
-        return false;
-    };
+    const WildcardList patterns(m_pattern);
     m_names.clear();
     for (qsizetype i = 0; i < m_allNames.size(); ++i) {
         const std::uint32_t a = m_allAttributes.at(i);
@@ -135,7 +125,7 @@ void FileList::rebuild()
             continue;
         if ((a & AttrSystem) && !m_system)
             continue;
-        if (matches(m_allNames.at(i)))
+        if (patterns.matches(m_allNames.at(i)))
             m_names.append(m_allNames.at(i));
     }
     std::sort(m_names.begin(), m_names.end(), [](const QString &a, const QString &b) {
@@ -144,7 +134,7 @@ void FileList::rebuild()
     });
     m_view->clear();
     for (const QString &name : m_names) {
-        auto *row = new QListWidgetItem(displayText(name), m_view);
+        auto *row = new QListWidgetItem(displayName(name), m_view);
         row->setData(NameRole, name);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/drivepath.h"
 #include "platform/services.h"
 
 #include <QString>
@@ -16,10 +17,8 @@ inline Result<QString> storedListFolder(const QString &path)
     Result<QString> stored = fs.longName(fs.absolutePath(path));
     if (!stored.ok())
         return stored;
-    QString folder = stored.value;
-    while (folder.size() > 3 && folder.endsWith(QLatin1Char('\\')))
-        folder.chop(1);
-    if (folder.size() == 2 && folder.at(1) == QLatin1Char(':'))
+    QString folder = withoutTrailingBackslashes(stored.value);
+    if (isBareDrive(folder))
         folder += QLatin1Char('\\');
     return Result<QString>::success(folder);
 }

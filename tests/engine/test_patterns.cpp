@@ -1,5 +1,4 @@
 #include "engine/joboptions.h"
-#include "engine/namepattern.h"
 
 #include <QTest>
 
@@ -67,45 +66,6 @@ private slots:
         FilePatterns = QStringLiteral("left over");
         BuildPatternList(options);
         QCOMPARE(FilePatterns, expected);
-    }
-
-    void matching_data()
-    {
-        QTest::addColumn<QString>("patterns");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("suffix") << "*.jpg" << "a.jpg" << true;
-        QTest::newRow("suffix case") << "*.jpg" << "A.JPG" << true;
-        QTest::newRow("pattern case") << "*.JPG;*.Gif" << "b.gif" << true;
-        QTest::newRow("suffix only name") << "*.jpg" << ".jpg" << true;
-        QTest::newRow("suffix too short") << "*.jpeg" << "a.peg" << false;
-        QTest::newRow("suffix not at end") << "*.jpg" << "a.jpg.bak" << false;
-        QTest::newRow("second element") << "*.gif;*.png" << "x.png" << true;
-        QTest::newRow("all admits no dot") << "*.*" << "README" << true;
-        QTest::newRow("all among others") << "*.txt;*.*" << "Makefile" << true;
-        QTest::newRow("star") << "*" << "anything" << true;
-        QTest::newRow("question") << "?.txt" << "a.txt" << true;
-        QTest::newRow("question needs one") << "?.txt" << ".txt" << false;
-        QTest::newRow("inner star") << "ab*cd" << "abXYcd" << true;
-        QTest::newRow("inner star backtracks") << "a*b*c" << "aXbYbZc" << true;
-        QTest::newRow("inner star fails") << "a*b*c" << "aXbYbZ" << false;
-        QTest::newRow("exact name") << "liesmich.txt" << "LIESMICH.TXT" << true;
-        QTest::newRow("exact name differs") << "liesmich.txt" << "liesmich.txt2" << false;
-        QTest::newRow("blank kept") << "*.a; *.b" << "x.b" << false;
-        QTest::newRow("blank matches blank") << "*.a; *.b" << " x.b" << true;
-        QTest::newRow("empty element matches nothing") << "*.a;;" << "x.b" << false;
-        QTest::newRow("umlaut case") << "*.ÄÖ" << "datei.äö" << true;
-        QTest::newRow("empty list admits all") << "" << "x" << true;
-        QTest::newRow("undecodable byte kept") << QStringLiteral("*.jpg") << QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".JPG") << true;
-        QTest::newRow("undecodable in pattern") << QString(QChar(0xDCE9)) + QStringLiteral("*") << QString(QChar(0xDCE9)) + QStringLiteral("x") << true;
-    }
-
-    void matching()
-    {
-        QFETCH(QString, patterns);
-        QFETCH(QString, name);
-        QFETCH(bool, expected);
-        QCOMPARE(NamePatternSet(patterns).matches(name), expected);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+using quorvane::platform::codePageCode;
 using quorvane::platform::fromCodePage;
 using quorvane::platform::toCodePage;
 
@@ -20,12 +21,16 @@ private slots:
         QTest::newRow("surrogate pair is one character") << QStringLiteral("x😀y") << QByteArray("x?y");
         QTest::newRow("lone surrogate") << QString(QChar(0xDC80)) << QByteArray("?");
         QTest::newRow("empty") << QString() << QByteArray();
+        QTest::newRow("one umlaut") << QStringLiteral("ä") << QByteArray("\xE4");
+        QTest::newRow("one surrogate pair") << QStringLiteral("😀") << QByteArray("?");
     }
     void encodes()
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         QCOMPARE(toCodePage(text), bytes);
+        // A key's code: one character gives its one byte, anything else -1.
+        QCOMPARE(codePageCode(text), bytes.size() == 1 ? int(static_cast<unsigned char>(bytes.at(0))) : -1);
     }
 
     void everyByteSurvivesARoundTrip()

@@ -1,9 +1,8 @@
 // Name handling that needs no disk: the byte codec, the drive map, path
-// forms and wildcards.
+// forms.
 #include "platform/drivemap.h"
 #include "platform/drivepath.h"
 #include "platform/namecodec.h"
-#include "platform/wildcard.h"
 
 #include <QTest>
 
@@ -23,8 +22,6 @@ private slots:
     void driveOf();
     void absolute_data();
     void absolute();
-    void wildcard_data();
-    void wildcard();
 };
 
 void TestNames::codecDecode_data()
@@ -178,33 +175,6 @@ void TestNames::absolute()
     current[2] = QStringList{QStringLiteral("Work"), QStringLiteral("Sub")};
     current[3] = QStringList{QStringLiteral("Docs")};
     QCOMPARE(makeAbsolute(path, QLatin1Char('C'), current).toString(), expected);
-}
-
-void TestNames::wildcard_data()
-{
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("matches");
-    QTest::newRow("star dot star, no dot") << QStringLiteral("*.*") << QStringLiteral("README") << true;
-    QTest::newRow("star dot star, dots") << QStringLiteral("*.*") << QStringLiteral("a.b.c") << true;
-    QTest::newRow("extension case") << QStringLiteral("*.jpg") << QStringLiteral("BILD.JPG") << true;
-    QTest::newRow("extension differs") << QStringLiteral("*.jpg") << QStringLiteral("bild.jpeg") << false;
-    QTest::newRow("question mark") << QStringLiteral("a?c") << QStringLiteral("abc") << true;
-    QTest::newRow("question needs one") << QStringLiteral("a?c") << QStringLiteral("ac") << false;
-    QTest::newRow("dot star without extension") << QStringLiteral("a.*") << QStringLiteral("a") << true;
-    QTest::newRow("star dot: no extension") << QStringLiteral("*.") << QStringLiteral("readme") << true;
-    QTest::newRow("star dot: extension") << QStringLiteral("*.") << QStringLiteral("read.me") << false;
-    QTest::newRow("umlaut case") << QStringLiteral("ä*") << QStringLiteral("Ärger") << true;
-    QTest::newRow("sharp s no expansion") << QStringLiteral("STRASSE") << QStringLiteral("straße") << false;
-    QTest::newRow("backtracking") << QStringLiteral("*a*b") << QStringLiteral("xaxaxb") << true;
-}
-
-void TestNames::wildcard()
-{
-    QFETCH(QString, pattern);
-    QFETCH(QString, name);
-    QFETCH(bool, matches);
-    QCOMPARE(matchesWildcard(pattern, name), matches);
 }
 
 QTEST_APPLESS_MAIN(TestNames)

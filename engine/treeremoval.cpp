@@ -1,6 +1,7 @@
 #include "engine/treeremoval.h"
 
 #include "engine/confinement.h"
+#include "platform/fslog.h"
 #include "platform/services.h"
 
 #include <QSet>
@@ -55,9 +56,10 @@ void removeTree(FileSystem &fs, const QString &path, const QString &tree)
     auto name = fs.dirFirst(s + QStringLiteral("*.*"), platform::MaskHiddenSystem);
     while (name.ok() && !name.value.isEmpty()) {
         if (inside(fs, s + name.value, false, tree)) {
+            // A mark that stays is named by the delete that then fails.
             if (!links.contains(name.value))
                 (void)fs.setAttributes(s + name.value, platform::AttrNormal);
-            (void)fs.deleteFile(s + name.value);
+            platform::logFailure(fs.deleteFile(s + name.value), QStringLiteral("Datei löschen"));
         }
         name = fs.dirNext();
     }
@@ -77,7 +79,7 @@ void removeTree(FileSystem &fs, const QString &path, const QString &tree)
         if (!inside(fs, sub, false, tree))
             continue;
         if (links.contains(directory)) {
-            (void)fs.deleteFile(sub);
+            platform::logFailure(fs.deleteFile(sub), QStringLiteral("Verknüpfung löschen"));
             continue;
         }
         // A folder that became a link meanwhile leads elsewhere: not entered.
@@ -85,12 +87,13 @@ void removeTree(FileSystem &fs, const QString &path, const QString &tree)
             continue;
         (void)fs.setAttributes(sub, platform::AttrNormal);
         removeTree(fs, sub + QLatin1Char('\\'), tree);
+        // Gone already after a complete pass below; one that stays was named there.
         (void)fs.removeDirectory(sub);
     }
 
     platform::toolkit().yield();
     (void)fs.setAttributes(path, platform::AttrNormal);
-    (void)fs.removeDirectory(path);
+    platform::logFailure(fs.removeDirectory(path), QStringLiteral("Verzeichnis entfernen"));
 }
 
 } // namespace
@@ -111,7 +114,7 @@ void DeleteTree(const QString &path)
     if (!entry.ok() || !tree.ok())
         return;
     if (entry.value != tree.value) {
-        (void)fs.deleteFile(bare);
+        platform::logFailure(fs.deleteFile(bare), QStringLiteral("Verknüpfung löschen"));
         return;
     }
     removeTree(fs, path, tree.value);

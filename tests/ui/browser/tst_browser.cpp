@@ -1,6 +1,6 @@
 #include "ui/browser/browser.h"
 
-#include "paths/testdrive.h"
+#include "support/testdrive.h"
 #include "platform/scriptedtoolkit.h"
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
@@ -98,7 +98,7 @@ private:
     std::unique_ptr<TestDrive> m_drive;
     std::unique_ptr<QWidget> m_viewer;
 
-    QString host(const QString &relative) const { return m_drive->hostPath(relative); }
+    QString host(const QString &relative) const { return m_drive->host(relative); }
 
     Browser *newBrowser()
     {
@@ -123,7 +123,7 @@ private slots:
             QVERIFY(makeFile(host(QStringLiteral("Listen/") + QLatin1String(name))));
         QVERIFY(makeFile(host("Listen/Unter/tief.txt")));
         QVERIFY(makeFile(m_second->filePath("zweite.txt")));
-        auto &fs = m_drive->fileSystem();
+        auto &fs = m_drive->fs();
         QVERIFY(fs.changeDrive(QStringLiteral("T:")).ok());
         QVERIFY(fs.changeDirectory(QStringLiteral("T:\\Listen")).ok());
         m_viewer = std::make_unique<QWidget>();

@@ -85,14 +85,14 @@ void removeTree(FileSystem &fs, const QString &path, const QString &tree)
         // A folder that became a link meanwhile leads elsewhere: not entered.
         if (!inside(fs, sub, true, tree))
             continue;
-        (void)fs.setAttributes(sub, platform::AttrNormal);
+        (void)fs.setAttributes(sub, platform::AttrNormal); // as for files: the removal tells
         removeTree(fs, sub + QLatin1Char('\\'), tree);
         // Gone already after a complete pass below; one that stays was named there.
         (void)fs.removeDirectory(sub);
     }
 
     platform::toolkit().yield();
-    (void)fs.setAttributes(path, platform::AttrNormal);
+    (void)fs.setAttributes(path, platform::AttrNormal); // the removal below tells
     platform::logFailure(fs.removeDirectory(path), QStringLiteral("Verzeichnis entfernen"));
 }
 

@@ -12,6 +12,9 @@
 #include <QPair>
 #include <QTemporaryDir>
 
+#include <ftw.h>
+#include <stdio.h>
+
 #include <memory>
 
 // A fresh temporary folder on the real disk, mapped as a drive letter; the
@@ -32,6 +35,16 @@ public:
         for (const auto &[other, folder] : extra)
             m_map.set(QLatin1Char(other), QFile::encodeName(folder));
         install();
+    }
+
+    // QTemporaryDir skips names that are not UTF-8 and would leave them behind.
+    ~TestDrive()
+    {
+        m_scope.reset();
+        m_fs.reset();
+        ::nftw(QFile::encodeName(m_dir.path()).constData(), [](const char *path, const struct stat *, int, FTW *ftw) {
+            return ftw->level == 0 ? 0 : ::remove(path);
+        }, 16, FTW_DEPTH | FTW_PHYS);
     }
 
     // Also maps another letter (the host folder must outlive the drive).

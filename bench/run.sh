@@ -317,6 +317,9 @@ bench_listing_and_image() {
 
     syscalls_per_file "$cli"
 
+    cmake --build "$build" --target pane_driver -j"$(nproc)" >/dev/null
+    "$build/bench/pane_driver"
+
     medians_fresh_ms "'$cli' image '$flat_tree' OUT --all"
     flat_ms=${fresh_median[0]}
     # 1,000 files get names, 1,000 are skipped as the 999 numbers run out.

@@ -70,7 +70,9 @@ void scanTopLevel(QString &path, QString &patterns)
     platform::toolkit().yield();
     if (!ScanActive)
         return;
-    (void)files.setPath(dirs.path());
+    const platform::Status listed = files.setPath(dirs.path());
+    if (!listed.ok() && listed.error != platform::ErrPathNotFound)
+        noteUnreadableFolder(dirs.path(), listed);
     QString prefix = files.path();
     AddBackslash(prefix);
     const qsizetype count = files.count();
@@ -90,6 +92,8 @@ void scanSource(RunContext &run, QString &sourceBase)
     EnteredDirsRecorder recorder(dirs, run);
     clearUnreadableFolders();
     const platform::Status entered = dirs.setPath(sourceBase);
+    // Only a start; every folder's files are listed afresh as it is visited,
+    // and one that cannot be listed is named there.
     (void)files.setPath(sourceBase);
     if (!entered.ok()) {
         // A source that cannot be entered is not scanned at all: the

@@ -69,7 +69,7 @@ void ScanTree(QString &path, QString &patterns)
     // stand in some other directory, which must not be walked instead.
     if (entered.ok()) {
         const QString start = DirListCtl->path();
-        (void)ScanDir(start, QString(), *DirListCtl, *FileListCtl, *FoundFilesList);
+        (void)ScanDir(start, QString(), *DirListCtl, *FileListCtl, *FoundFilesList); // whether abandoned: nothing follows either way
     } else {
         noteUnreadableFolder(path, entered);
     }
@@ -122,6 +122,8 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
     for (qsizetype i = 0; i < n; ++i)
         found.addJoined(prefix, files.item(i));
 
+    // The caller enters its own folder afresh before it reads on, and names
+    // that folder when it cannot.
     if (!backUp.isEmpty())
         (void)dirs.setPath(backUp);
     return false;

@@ -2,6 +2,7 @@
 
 #include "engine/confinement.h"
 #include "platform/drivepath.h"
+#include "platform/fslog.h"
 #include "platform/services.h"
 
 #include <QSet>
@@ -49,9 +50,10 @@ void removeTree(FileSystem &fs, const QString &path, const QString &tree)
     auto name = fs.dirFirst(s + QStringLiteral("*.*"), platform::MaskHiddenSystem);
     while (name.ok() && !name.value.isEmpty()) {
         if (inside(fs, s + name.value, false, tree)) {
+            // A mark that stays is named by the delete that then fails.
             if (!links.contains(name.value))
                 (void)fs.setAttributes(s + name.value, platform::AttrNormal);
-            (void)fs.deleteFile(s + name.value);
+            platform::logFailure(fs.deleteFile(s + name.value), QStringLiteral("Datei löschen"));
         }
         name = fs.dirNext();
     }
@@ -71,20 +73,21 @@ void removeTree(FileSystem &fs, const QString &path, const QString &tree)
         if (!inside(fs, sub, false, tree))
             continue;
         if (links.contains(directory)) {
-            (void)fs.deleteFile(sub);
+            platform::logFailure(fs.deleteFile(sub), QStringLiteral("Verknüpfung löschen"));
             continue;
         }
         // A folder that became a link meanwhile leads elsewhere: not entered.
         if (!inside(fs, sub, true, tree))
             continue;
-        (void)fs.setAttributes(sub, platform::AttrNormal);
+        (void)fs.setAttributes(sub, platform::AttrNormal); // as for files: the removal tells
         removeTree(fs, sub + QLatin1Char('\\'), tree);
+        // Gone already after a complete pass below; one that stays was named there.
         (void)fs.removeDirectory(sub);
     }
 
     platform::toolkit().yield();
-    (void)fs.setAttributes(path, platform::AttrNormal);
-    (void)fs.removeDirectory(path);
+    (void)fs.setAttributes(path, platform::AttrNormal); // the removal below tells
+    platform::logFailure(fs.removeDirectory(path), QStringLiteral("Verzeichnis entfernen"));
 }
 
 } // namespace
@@ -105,7 +108,7 @@ void DeleteTree(const QString &path)
     if (!entry.ok() || !tree.ok())
         return;
     if (entry.value != tree.value) {
-        (void)fs.deleteFile(bare);
+        platform::logFailure(fs.deleteFile(bare), QStringLiteral("Verknüpfung löschen"));
         return;
     }
     removeTree(fs, path, tree.value);

@@ -8,7 +8,9 @@ StringList *FoundFilesList = nullptr;
 
 Begin::Begin()
 {
-    // The file enumerator always lists the directory that the directory enumerator stands in.
+    // The file enumerator always lists the directory that the directory
+    // enumerator stands in. The scan lists each folder's files itself and
+    // names one it cannot read, so this following step has nothing to add.
     dirList.onPathChanged = [this](const QString &newPath) { (void)filList.setPath(newPath); };
 }
 

@@ -5,14 +5,13 @@
 #include "paths/longname.h"
 #include "paths/pathhelpers.h"
 #include "paths/shared.h"
+#include "platform/fslog.h"
 #include "platform/services.h"
 #include "startup/commandline.h"
 #include "startup/settingsfile.h"
 #include "startup/settingslocation.h"
 
 #include <QCoreApplication>
-
-#include <exception>
 
 namespace quorvane {
 
@@ -33,17 +32,6 @@ QString programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
-// Start-up shows no message and never stops: a step that fails is skipped,
-// and what earlier steps set stays.
-template <typename Step>
-void trapped(Step &&step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
-}
-
 } // namespace
 
 void setProgramFolderSource(ProgramFolderSource source)
@@ -51,50 +39,46 @@ void setProgramFolderSource(ProgramFolderSource source)
     folderSource() = std::move(source);
 }
 
+// Start-up shows no message and never stops: a step that fails is skipped,
+// and what earlier steps set stays.
 void InitSystemPaths()
 {
-    trapped([] {
-        const QString folder = programFolder();
-        if (folder.isEmpty())
-            return;
+    const QString folder = programFolder();
+    if (!folder.isEmpty()) {
         const platform::Result<QString> drivePath = platform::fileSystem().drivePath(folder);
         if (drivePath.ok() && !drivePath.value.isEmpty())
             AppPath = drivePath.value;
-    });
-    trapped([] { AddBackslash(AppPath); });
-    trapped([] { CrLf = QStringLiteral("\r\n"); });
+        else
+            platform::logFailure(drivePath.status(), QStringLiteral("Programmordner bestimmen"));
+    }
+    AddBackslash(AppPath);
 }
 
 void InitAppSettings()
 {
-    trapped([] { IniFile = SettingsFileFor(AppPath); });
-    trapped([] { AppTitle = QStringLiteral("Brannick Quorvane"); });
-    trapped([] { FilePatterns = QStringLiteral("*.exe"); });
+    IniFile = SettingsFileFor(AppPath);
+    AppTitle = QStringLiteral("Brannick Quorvane");
+    FilePatterns = QStringLiteral("*.exe");
 }
 
 void Main(const QStringList &arguments, const std::function<Form1Port &()> &form1)
 {
-    trapped([] { InitSystemPaths(); });
-    trapped([] { InitFileHandling(); });
-    trapped([] { InitAppSettings(); });
+    InitSystemPaths();
+    InitFileHandling();
+    InitAppSettings();
 
-    QString text;
-    trapped([&] { text = CommandLineText(arguments); });
+    const QString text = CommandLineText(arguments);
     if (!text.isEmpty()) {
-        QString folder;
-        trapped([&] { CmdLine = text; });
-        trapped([&] { folder = GetLongName(GetParentPath(CmdLine)); });
+        CmdLine = text;
+        const QString folder = GetLongName(GetParentPath(CmdLine));
         // A drive or folder that cannot be set leaves the window's start values.
-        trapped([&] { (void)form1().setSourceDrive(folder.left(2)); });
-        trapped([&] { (void)form1().setSourceDirectory(folder); });
+        platform::logFailure(form1().setSourceDrive(folder.left(2)), QStringLiteral("Quell-Laufwerk wählen"));
+        platform::logFailure(form1().setSourceDirectory(folder), QStringLiteral("Quell-Verzeichnis wählen"));
     }
 
-    trapped([&] {
-        const QString patterns = ReadIniString(AppTitle, QStringLiteral("UserDef"), SettingsFileToRead(),
-                                               QStringLiteral("*.cdr;*.scr"));
-        form1().setPatternText(patterns);
-    });
-    trapped([&] { form1().show(); });
+    form1().setPatternText(ReadIniString(AppTitle, QStringLiteral("UserDef"), SettingsFileToRead(),
+                                         QStringLiteral("*.cdr;*.scr")));
+    form1().show();
 }
 
 } // namespace quorvane

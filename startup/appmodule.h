@@ -16,7 +16,7 @@ namespace quorvane {
 // arguments: as the process received them, the program's name first.
 void Main(const QStringList &arguments, const std::function<Form1Port &()> &form1);
 
-// AppPath (the program folder in drive form, ending in "\") and CrLf.
+// AppPath: the program folder in drive form, ending in "\".
 void InitSystemPaths();
 // IniFile, AppTitle and FilePatterns.
 void InitAppSettings();

@@ -1,10 +1,9 @@
 #include "startup/settingsfile.h"
 
-#include "platform/services.h"
 #include "platform/codepage.h"
+#include "platform/fslog.h"
+#include "platform/services.h"
 #include "startup/profiletext.h"
-
-#include <exception>
 
 namespace quorvane {
 
@@ -32,36 +31,34 @@ bool isAbsent(int error)
 QString ReadIniString(const QString &section, const QString &key, const QString &file,
                       const QString &defaultValue)
 {
-    try {
-        const platform::Result<QByteArray> bytes = platform::fileSystem().readFile(file, SettingsFileLimit);
-        if (!bytes.ok())
-            return defaultValue;
-        // The names go through the code page as the platform call would see them.
-        const std::optional<QByteArray> stored = findProfileValue(
-            bytes.value, platform::fromCodePage(platform::toCodePage(upperCased(section))), platform::fromCodePage(platform::toCodePage(upperCased(key))));
-        if (!stored || stored->isEmpty())
-            return defaultValue;
-        return platform::fromCodePage(stored->left(ValueBufferSize - 1));
-    } catch (const std::exception &) {
+    const platform::Result<QByteArray> bytes = platform::fileSystem().readFile(file, SettingsFileLimit);
+    if (!bytes.ok()) {
+        // A file that is not there is no failure: the default is what it means.
+        if (!isAbsent(bytes.error))
+            platform::logFailure(bytes.status(), QStringLiteral("Einstellungen lesen"));
         return defaultValue;
     }
+    // The names go through the code page as the platform call would see them.
+    const std::optional<QByteArray> stored = findProfileValue(
+        bytes.value, platform::fromCodePage(platform::toCodePage(upperCased(section))), platform::fromCodePage(platform::toCodePage(upperCased(key))));
+    if (!stored || stored->isEmpty())
+        return defaultValue;
+    return platform::fromCodePage(stored->left(ValueBufferSize - 1));
 }
 
 QString WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file)
 {
-    try {
-        platform::FileSystem &fs = platform::fileSystem();
-        const platform::Result<QByteArray> old = fs.readFile(file, SettingsFileLimit);
-        if (!old.ok() && !isAbsent(old.error)) {
-            // A file that cannot be read whole (too large, no access) is kept
-            // rather than replaced by a file with one key.
-            return QString();
-        }
-        const QByteArray content = old.ok() ? old.value : QByteArray();
-        const QByteArray updated = setProfileValue(content, platform::toCodePage(section), platform::toCodePage(key), platform::toCodePage(value));
-        (void)fs.replaceFile(file, updated);
-    } catch (const std::exception &) {
+    platform::FileSystem &fs = platform::fileSystem();
+    const platform::Result<QByteArray> old = fs.readFile(file, SettingsFileLimit);
+    if (!old.ok() && !isAbsent(old.error)) {
+        // A file that cannot be read whole (too large, no access) is kept
+        // rather than replaced by a file with one key.
+        platform::logFailure(old.status(), QStringLiteral("Einstellungen lesen"));
+        return QString();
     }
+    const QByteArray content = old.ok() ? old.value : QByteArray();
+    const QByteArray updated = setProfileValue(content, platform::toCodePage(section), platform::toCodePage(key), platform::toCodePage(value));
+    platform::logFailure(fs.replaceFile(file, updated), QStringLiteral("Einstellungen speichern"));
     return QString();
 }
 

@@ -2,6 +2,7 @@
 
 #include "paths/pathhelpers.h"
 #include "paths/shared.h"
+#include "platform/fslog.h"
 #include "platform/services.h"
 #include "platform/userfolders.h"
 #include "startup/settingsfile.h"
@@ -30,8 +31,11 @@ void makeFolders(const QString &folder)
     for (qsizetype i = 1; i < parts.size(); ++i) {
         path += QLatin1Char('\\') + parts.at(i);
         const platform::Status made = fs.makeDirectory(path);
-        if (!made.ok() && made.error != platform::ErrPathFileAccess)
-            return; // the write that follows fails quietly, as any failed write does
+        if (!made.ok() && made.error != platform::ErrPathFileAccess) {
+            // The write that follows fails too; this says why the folder is missing.
+            platform::logFailure(made, QStringLiteral("Einstellungsordner anlegen"));
+            return;
+        }
     }
 }
 
@@ -65,7 +69,8 @@ void WriteUserPatterns(const QString &text)
 {
     if (IniFile != fileNextToProgram())
         makeFolders(GetParentPath(IniFile));
-    (void)WriteIniString(AppTitle, QStringLiteral("UserDef"), text, IniFile);
+    // The writer names its own failure; its result is always empty.
+    WriteIniString(AppTitle, QStringLiteral("UserDef"), text, IniFile);
 }
 
 } // namespace quorvane

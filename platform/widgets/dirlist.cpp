@@ -1,5 +1,6 @@
 #include "dirlist.h"
 
+#include "platform/fslog.h"
 #include "platform/services.h"
 #include "platform/namecodec.h"
 #include "platform/widgets/listfolder.h"
@@ -57,7 +58,7 @@ DirList::DirList(QWidget *parent)
             [this](QTreeWidgetItem *row, int) { enterRow(row); });
 
     // A new list starts at the program's current folder.
-    (void)setPath(fileSystem().currentDirectory());
+    logFailure(setPath(fileSystem().currentDirectory()), QStringLiteral("Verzeichnisliste öffnen"));
 }
 
 QString DirList::path() const
@@ -135,7 +136,7 @@ void DirList::enterRow(QTreeWidgetItem *row)
     if (target.isEmpty() || target == m_path)
         return;
     // A folder that vanished or cannot be read leaves the list where it is.
-    (void)setPath(target);
+    logFailure(setPath(target), QStringLiteral("Verzeichnis öffnen"));
 }
 
 void DirList::rebuild()

@@ -1,5 +1,6 @@
 #include "filelist.h"
 
+#include "platform/fslog.h"
 #include "platform/services.h"
 #include "platform/namecodec.h"
 #include "platform/widgets/listfolder.h"
@@ -33,7 +34,7 @@ FileList::FileList(QWidget *parent)
             emit fileClicked(row->data(NameRole).toString());
     });
     // A new list starts at the program's current folder.
-    (void)setPath(fileSystem().currentDirectory());
+    logFailure(setPath(fileSystem().currentDirectory()), QStringLiteral("Dateiliste öffnen"));
 }
 
 QString FileList::path() const

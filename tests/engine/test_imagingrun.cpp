@@ -40,10 +40,10 @@ void TestImagingRun::messages_data()
     QTest::addColumn<bool>("withFile");    // a .jpg in the source
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("no group") << "none" << false << true << MsgNoTypes;
-    QTest::newRow("own patterns are the mark") << "zzz" << true << true << MsgNoTypes;
-    QTest::newRow("listing finds nothing") << "images" << true << false << MsgNothingListed;
-    QTest::newRow("image finds nothing") << "images" << false << false << MsgNoFiles;
+    QTest::newRow("no group") << "none" << false << true << QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");
+    QTest::newRow("own patterns are the mark") << "zzz" << true << true << QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");
+    QTest::newRow("listing finds nothing") << "images" << true << false << QStringLiteral("Keine entsprechenden Dateien/Verzeichnisse gefunden.   ");
+    QTest::newRow("image finds nothing") << "images" << false << false << QStringLiteral("Keine Dateien gefunden.   ");
 }
 
 void TestImagingRun::messages()
@@ -399,7 +399,7 @@ void TestImagingRun::structureOnly()
     o.TargetDir = QStringLiteral("D:\\flatcopy");
     runWith(o);
     QCOMPARE(drive.toolkit.boxes().size(), size_t(1));
-    QCOMPARE(drive.toolkit.boxes().front().prompt, MsgNoFiles);
+    QCOMPARE(drive.toolkit.boxes().front().prompt, QStringLiteral("Keine Dateien gefunden.   "));
     QVERIFY(!QFileInfo::exists(drive.host("flatcopy")));
 }
 

@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(scan("D:\\R", "*.txt"),
                  (QStringList{"D:\\R\\A\\a.txt", "D:\\R\\b\\b.txt", "D:\\R\\b\\x\\x.txt", "D:\\R\\b\\y\\y.txt",
                               "D:\\R\\C\\c.txt", "D:\\R\\r.txt"}));
-        QCOMPARE(drive.toolkit.visits,
+        QCOMPARE(drive.visits,
                  (QStringList{"D:\\R", "D:\\R\\C", "D:\\R\\b", "D:\\R\\b\\y", "D:\\R\\b\\x", "D:\\R\\A"}));
         // C done; y done; x done, then b's own file.
         QCOMPARE(sizes, (QList<qsizetype>{0, 0, 1, 1, 2, 4}));
@@ -161,7 +161,7 @@ private slots:
             ScanActive = false;
         });
         const QStringList found = scan("D:\\R", "*.txt");
-        QCOMPARE(drive.toolkit.visits,
+        QCOMPARE(drive.visits,
                  (QStringList{"D:\\R", "D:\\R\\p", "D:\\R\\p\\b", "D:\\R\\p\\b\\x", "D:\\N"}));
         // N's file from the nested run, again from p (standing in N), then R's own.
         QCOMPARE(found, (QStringList{"D:\\N\\n.txt", "D:\\N\\n.txt", "D:\\R\\r.txt"}));
@@ -181,7 +181,7 @@ private slots:
             ScanTree(path, patterns);
         });
         const QStringList found = scan("D:\\R", "*.txt");
-        QCOMPARE(drive.toolkit.visits, (QStringList{"D:\\R", "D:\\R\\b", "D:\\N", "D:\\R\\a"}));
+        QCOMPARE(drive.visits, (QStringList{"D:\\R", "D:\\R\\b", "D:\\N", "D:\\R\\a"}));
         QCOMPARE(found, (QStringList{"D:\\N\\n.txt", "D:\\N\\n.txt", "D:\\R\\a\\a.txt", "D:\\R\\r.txt"}));
     }
 
@@ -245,12 +245,12 @@ private slots:
 
         for (const int readers : {0, 4}) {
             WalkCache::setReaderCount(readers);
-            drive.toolkit.visits.clear();
+            drive.visits.clear();
             QCOMPARE(scan("D:\\R", "*.txt"), (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\r.txt", deep + "\\tief.txt",
                                                         "D:\\R\\z\\z.txt"}));
             QVERIFY(unreadableFolders().empty());
-            QCOMPARE(drive.toolkit.visits.size(), depth + 3);
-            QCOMPARE(drive.toolkit.visits.last(), QStringLiteral("D:\\R\\a"));
+            QCOMPARE(drive.visits.size(), depth + 3);
+            QCOMPARE(drive.visits.last(), QStringLiteral("D:\\R\\a"));
         }
         WalkCache::setReaderCount(-1);
 
@@ -275,7 +275,7 @@ private slots:
         QCOMPARE(::symlink("fehlt", QFile::encodeName(drive.host("R/a/ins-leere")).constData()), 0);
         QCOMPARE(scan("D:\\R", "*.*"), (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\a\\ins-leere",
                                                "D:\\R\\a\\verweis.txt", "D:\\R\\r.txt"}));
-        QCOMPARE(drive.toolkit.visits, (QStringList{"D:\\R", "D:\\R\\a"}));
+        QCOMPARE(drive.visits, (QStringList{"D:\\R", "D:\\R\\a"}));
     }
 
     void undecodableNamesStayReachable()

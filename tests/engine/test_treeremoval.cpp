@@ -150,6 +150,19 @@ private slots:
         QVERIFY(QFileInfo::exists(drive.host("datei.txt")));
         QVERIFY(QFileInfo::exists(drive.host("inhalt/x.txt")));
     }
+
+    // Three characters are refused whatever they name; only a link shows
+    // it, since a folder that short is refused again further in.
+    void threeCharactersAreRefused()
+    {
+        EngineDrive drive;
+        QVERIFY(platform::fileSystem().changeDrive(QStringLiteral("D")).ok());
+        QVERIFY(drive.makeFile("Draussen/wichtig.txt", "bleibt"));
+        QCOMPARE(::symlink("Draussen", QFile::encodeName(drive.host("ab")).constData()), 0);
+        DeleteTree(QStringLiteral("\\ab"));
+        QVERIFY(QFileInfo(drive.host("ab")).isSymLink());
+        QVERIFY(QFileInfo::exists(drive.host("Draussen/wichtig.txt")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTreeRemoval)

@@ -1,6 +1,7 @@
 #include "paths/pathhelpers.h"
 
-#include "testdrive.h"
+#include "support/testdrive.h"
+#include "support/hostfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,19 +11,13 @@ using namespace quorvane;
 
 namespace {
 
-bool makeFile(const QString &hostPath, const QByteArray &content = QByteArray())
-{
-    QFile file(hostPath);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 // T: holds Daten/bild.jpg (empty), Daten/Leer/ and Daten/.versteckt.
 bool fillDrive(const TestDrive &drive)
 {
-    return QDir().mkpath(drive.hostPath(QStringLiteral("Daten/Leer")))
-           && makeFile(drive.hostPath(QStringLiteral("Daten/bild.jpg")))
-           && makeFile(drive.hostPath(QStringLiteral("Daten/text.txt")), "Inhalt")
-           && makeFile(drive.hostPath(QStringLiteral("Daten/.versteckt")), "x");
+    return QDir().mkpath(drive.host(QStringLiteral("Daten/Leer")))
+           && writeHostFile(drive.host(QStringLiteral("Daten/bild.jpg")))
+           && writeHostFile(drive.host(QStringLiteral("Daten/text.txt")), "Inhalt")
+           && writeHostFile(drive.host(QStringLiteral("Daten/.versteckt")), "x");
 }
 
 } // namespace
@@ -53,10 +48,10 @@ private slots:
         QFETCH(bool, expected);
         TestDrive drive('T');
         QVERIFY(drive.isValid() && fillDrive(drive));
-        const int nextNumber = drive.fileSystem().freeFile();
+        const int nextNumber = drive.fs().freeFile();
         QCOMPARE(FileExists(path), expected);
         // The test open leaves no file number in use.
-        QCOMPARE(drive.fileSystem().freeFile(), nextNumber);
+        QCOMPARE(drive.fs().freeFile(), nextNumber);
     }
 
     void dirExists_data()
@@ -89,9 +84,9 @@ private slots:
     {
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        QVERIFY(drive.fileSystem().changeDrive(QStringLiteral("T:")).ok());
+        QVERIFY(drive.fs().changeDrive(QStringLiteral("T:")).ok());
         QCOMPARE(DirExists(QString()), false);
-        QVERIFY(makeFile(drive.hostPath(QStringLiteral("x.txt"))));
+        QVERIFY(writeHostFile(drive.host(QStringLiteral("x.txt"))));
         QCOMPARE(DirExists(QString()), true);
     }
 };

@@ -1,6 +1,6 @@
 #include "paths/longname.h"
 
-#include "testdrive.h"
+#include "support/testdrive.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,7 +74,7 @@ private slots:
         QFETCH(QString, typed);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        const QString host = drive.hostPath(stored);
+        const QString host = drive.host(stored);
         if (stored.endsWith(QLatin1String(".jpg"))) {
             QVERIFY(QDir().mkpath(QFileInfo(host).path()));
             QFile file(host);
@@ -105,11 +105,11 @@ private slots:
         QFETCH(QString, expected);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("Basis/Unter"))));
-        QFile file(drive.hostPath(QStringLiteral("Basis/Unter/Datei.txt")));
+        QVERIFY(QDir().mkpath(drive.host(QStringLiteral("Basis/Unter"))));
+        QFile file(drive.host(QStringLiteral("Basis/Unter/Datei.txt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(drive.fileSystem().changeDrive(QStringLiteral("T:")).ok());
-        QVERIFY(drive.fileSystem().changeDirectory(QStringLiteral("T:\\Basis")).ok());
+        QVERIFY(drive.fs().changeDrive(QStringLiteral("T:")).ok());
+        QVERIFY(drive.fs().changeDirectory(QStringLiteral("T:\\Basis")).ok());
         QCOMPARE(GetLongName(typed), expected);
     }
 
@@ -117,7 +117,7 @@ private slots:
     {
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("VORHANDEN"))));
+        QVERIFY(QDir().mkpath(drive.host(QStringLiteral("VORHANDEN"))));
         QCOMPARE(GetLongName(QStringLiteral("T:\\VORHANDEN\\FEHLT")), QStringLiteral("T:\\Vorhanden\\Fehlt"));
     }
 };

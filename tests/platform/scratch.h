@@ -1,17 +1,14 @@
 #pragma once
 
-// A scratch folder mapped as drive T:, with helpers that build its contents
-// through plain system calls (byte names, modes, links, pipes).
-#include "platform/drivemap.h"
-#include "platform/hostfilesystem.h"
+// The test drive as T:, with helpers that build its contents through plain
+// system calls (byte names, modes, links, pipes).
+#include "support/testdrive.h"
 
 #include <QByteArray>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,26 +16,11 @@
 
 namespace scratch {
 
-class Drive {
+class Drive : public TestDrive {
 public:
-    Drive()
-    {
-        quorvane::platform::DriveMap map;
-        map.set(QLatin1Char('T'), root());
-        fs = std::make_unique<quorvane::platform::HostFileSystem>(map);
-    }
+    Drive() : TestDrive('T'), fs(&TestDrive::fs()) {}
 
-    // QTemporaryDir skips names that are not UTF-8 and would leave them behind.
-    ~Drive()
-    {
-        fs.reset();
-        ::nftw(root().constData(), [](const char *path, const struct stat *, int, FTW *ftw) {
-            return ftw->level == 0 ? 0 : ::remove(path);
-        }, 16, FTW_DEPTH | FTW_PHYS);
-    }
-
-    bool isValid() const { return m_dir.isValid(); }
-    QByteArray root() const { return QFile::encodeName(m_dir.path()); }
+    QByteArray root() const { return QFile::encodeName(TestDrive::host()); }
     QByteArray host(const QByteArray &relative) const { return root() + '/' + relative; }
 
     bool file(const QByteArray &relative, const QByteArray &content = "x", mode_t mode = 0644) const
@@ -97,10 +79,7 @@ public:
         return out;
     }
 
-    std::unique_ptr<quorvane::platform::HostFileSystem> fs;
-
-private:
-    QTemporaryDir m_dir;
+    quorvane::platform::HostFileSystem *fs; // the drive's own, for the tests' "fs->"
 };
 
 } // namespace scratch

@@ -3,6 +3,7 @@
 #include "startup/settingslocation.h"
 #include "paths/shared.h"
 #include "support/childrun.h"
+#include "support/hostfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,18 +36,6 @@ const QByteArray NewContent = OldContent.left(OldContent.indexOf("*.alt")) + New
 // The write the program does when its window closes, on drive T.
 const char ChildWrite[] = "QUORVANE_DRIVES=\"T=$2\" \"$1\" --write-setting 'Brannick Quorvane' UserDef "
                           "\"$QUORVANE_TEST_VALUE\" 'T:\\Quorvane.ini'";
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Runs command (a shell line with $1 = this program, $2 and $3 as given) in
 // a mount namespace of its own, after the shell step setup (with $1 and $2
@@ -110,7 +99,7 @@ private slots:
         QVERIFY(dir.isValid());
         const QString ini = dir.filePath(QStringLiteral("Quorvane.ini"));
         if (fileBefore)
-            QVERIFY(writeBytes(ini, OldContent));
+            QVERIFY(writeHostFile(ini, OldContent));
 
         const QString protect = readOnly ? QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\"")
                                          : QString();
@@ -120,10 +109,10 @@ private slots:
         QCOMPARE(run.exitCode, 0);
 
         if (!readOnly) {
-            QCOMPARE(readBytes(ini), NewContent);
+            QCOMPARE(readHostFile(ini), NewContent);
             return;
         }
-        QCOMPARE(readBytes(ini), fileBefore ? OldContent : QByteArray("<missing>"));
+        QCOMPARE(readHostFile(ini), fileBefore ? OldContent : QByteArray("<missing>"));
         // No half-written file beside it either.
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
                  fileBefore ? 1 : 0);
@@ -171,9 +160,9 @@ private slots:
         const QString besideFile = program + QStringLiteral("/Quorvane.ini");
         const auto stored = [](const QByteArray &value) { return "[Brannick Quorvane]\r\nUserDef=" + value + "\r\n"; };
         if (!besideProgram.isEmpty())
-            QVERIFY(writeBytes(besideFile, stored(besideProgram)));
+            QVERIFY(writeHostFile(besideFile, stored(besideProgram)));
         if (!inUserFile.isEmpty())
-            QVERIFY(QDir().mkpath(QFileInfo(user).path()) && writeBytes(user, stored(inUserFile)));
+            QVERIFY(QDir().mkpath(QFileInfo(user).path()) && writeHostFile(user, stored(inUserFile)));
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("QUORVANE_DRIVES"));
@@ -195,10 +184,10 @@ private slots:
         QCOMPARE(lineOf(output, QStringLiteral("read")), read);
         const bool beside = !readOnly;
         QCOMPARE(lineOf(output, QStringLiteral("file")), driveForm(beside ? besideFile : user));
-        QCOMPARE(readBytes(beside ? besideFile : user), stored("*.neu"));
+        QCOMPARE(readHostFile(beside ? besideFile : user), stored("*.neu"));
         // The other file is left as it was.
         const QByteArray other = beside ? inUserFile : besideProgram;
-        QCOMPARE(readBytes(beside ? user : besideFile), other.isEmpty() ? QByteArray("<missing>") : stored(other));
+        QCOMPARE(readHostFile(beside ? user : besideFile), other.isEmpty() ? QByteArray("<missing>") : stored(other));
     }
 
     void fullDisk_data()
@@ -213,7 +202,7 @@ private slots:
         QTemporaryDir disk;
         QTemporaryDir out;
         QVERIFY(disk.isValid() && out.isValid());
-        QVERIFY(writeBytes(out.filePath(QStringLiteral("before.ini")), OldContent));
+        QVERIFY(writeHostFile(out.filePath(QStringLiteral("before.ini")), OldContent));
 
         // Everything that happens on the small disk is copied out before the
         // mount vanishes with the child.
@@ -228,9 +217,9 @@ private slots:
             QSKIP(qPrintable(run.cannotSetUp));
         QCOMPARE(run.exitCode, 0);
 
-        QCOMPARE(readBytes(out.filePath(QStringLiteral("after.ini"))), fill ? OldContent : NewContent);
+        QCOMPARE(readHostFile(out.filePath(QStringLiteral("after.ini"))), fill ? OldContent : NewContent);
         const QByteArray expectedListing = fill ? "Quorvane.ini\nfill\n" : "Quorvane.ini\n";
-        QCOMPARE(readBytes(out.filePath(QStringLiteral("listing"))), expectedListing);
+        QCOMPARE(readHostFile(out.filePath(QStringLiteral("listing"))), expectedListing);
     }
 };
 

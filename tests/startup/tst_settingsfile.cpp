@@ -1,6 +1,7 @@
 #include "startup/settingsfile.h"
 
-#include "../paths/testdrive.h"
+#include "support/testdrive.h"
+#include "support/hostfiles.h"
 
 #include <QFile>
 #include <QTest>
@@ -12,18 +13,6 @@ namespace {
 const QString Section = QStringLiteral("Brannick Quorvane");
 const QString Key = QStringLiteral("UserDef");
 const QString Default = QStringLiteral("*.cdr;*.scr");
-
-bool writeBytes(const QString &hostPath, const QByteArray &bytes)
-{
-    QFile file(hostPath);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &hostPath)
-{
-    QFile file(hostPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -58,7 +47,7 @@ private slots:
         QFETCH(QString, expected);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        QVERIFY(writeBytes(drive.hostPath(QStringLiteral("Quorvane.ini")), content));
+        QVERIFY(writeHostFile(drive.host(QStringLiteral("Quorvane.ini")), content));
         QCOMPARE(ReadIniString(Section, Key, QStringLiteral("T:\\Quorvane.ini"), Default), expected);
     }
 
@@ -86,11 +75,11 @@ private slots:
         QVERIFY(drive.isValid());
         QByteArray content("[Brannick Quorvane]\r\nUserDef=*.big\r\n;");
         content.append(QByteArray(SettingsFileLimit, 'x'));
-        const QString host = drive.hostPath(QStringLiteral("Quorvane.ini"));
-        QVERIFY(writeBytes(host, content));
+        const QString host = drive.host(QStringLiteral("Quorvane.ini"));
+        QVERIFY(writeHostFile(host, content));
         QCOMPARE(ReadIniString(Section, Key, QStringLiteral("T:\\Quorvane.ini"), Default), Default);
         QCOMPARE(WriteIniString(Section, Key, QStringLiteral("*.new"), QStringLiteral("T:\\Quorvane.ini")), QString());
-        QCOMPARE(readBytes(host), content);
+        QCOMPARE(readHostFile(host), content);
     }
 
     void write_data()
@@ -121,13 +110,13 @@ private slots:
         QFETCH(QByteArray, after);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        const QString host = drive.hostPath(QStringLiteral("Quorvane.ini"));
+        const QString host = drive.host(QStringLiteral("Quorvane.ini"));
         if (before != "<none>")
-            QVERIFY(writeBytes(host, before));
+            QVERIFY(writeHostFile(host, before));
         // An existing file is found whatever the case of the name given.
         const QString file = before == "<none>" ? QStringLiteral("T:\\Quorvane.ini") : QStringLiteral("t:\\quorvane.INI");
         QCOMPARE(WriteIniString(Section, Key, value, file), QString());
-        QCOMPARE(readBytes(host), after);
+        QCOMPARE(readHostFile(host), after);
     }
 
     // What one run stores, the next start reads; an emptied box gives the default again.
@@ -158,7 +147,7 @@ private slots:
         TestDrive drive('T');
         QVERIFY(drive.isValid());
         QCOMPARE(WriteIniString(Section, Key, QStringLiteral("x"), QStringLiteral("T:\\fehlt\\Quorvane.ini")), QString());
-        QVERIFY(!QFile::exists(drive.hostPath(QStringLiteral("fehlt"))));
+        QVERIFY(!QFile::exists(drive.host(QStringLiteral("fehlt"))));
     }
 };
 

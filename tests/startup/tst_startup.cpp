@@ -1,6 +1,7 @@
 #include "startup/appmodule.h"
 
-#include "../paths/testdrive.h"
+#include "support/testdrive.h"
+#include "support/hostfiles.h"
 #include "engine/joboptions.h"
 #include "engine/worker.h"
 #include "paths/shared.h"
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <stdexcept>
 
 using namespace quorvane;
 
@@ -22,12 +22,12 @@ public:
     QStringList calls;
     int loads = 0;
     QString appPathAtLoad, appTitleAtLoad, iniFileAtLoad;
-    bool throwOnDrive = false;
+    bool failDrive = false;
 
     platform::Status setSourceDrive(const QString &drive) override
     {
-        if (throwOnDrive)
-            throw std::runtime_error("drive list failed");
+        if (failDrive)
+            return platform::Status::failure(platform::ErrDiskNotReady, QStringLiteral("Laufwerk nicht bereit"));
         calls << QStringLiteral("Drive1=") + drive;
         return platform::Status::success();
     }
@@ -52,12 +52,6 @@ public:
     }
 };
 
-bool makeFile(const QString &hostPath, const QByteArray &content = QByteArray())
-{
-    QFile file(hostPath);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 } // namespace
 
 class TestStartup : public QObject {
@@ -70,7 +64,6 @@ private slots:
         AppTitle = QStringLiteral("vorher");
         IniFile = QString();
         CmdLine = QString();
-        CrLf = QString();
         FilePatterns = QStringLiteral("*.zzz");
         DirListCtl = nullptr;
         FileListCtl = nullptr;
@@ -93,14 +86,13 @@ private slots:
         QFETCH(QString, appPath);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        const QString hostFolder = drive.hostPath() + QLatin1Char('/') + folder;
+        const QString hostFolder = drive.host() + QLatin1Char('/') + folder;
         QVERIFY(QDir().mkpath(hostFolder));
         setProgramFolderSource([&] { return hostFolder; });
         FakeForm1 form;
         Main({QStringLiteral("quorvane")}, form.factory());
         QCOMPARE(AppPath, appPath);
         QCOMPARE(IniFile, appPath + QStringLiteral("Quorvane.ini"));
-        QCOMPARE(CrLf, QStringLiteral("\r\n"));
         QCOMPARE(AppTitle, QStringLiteral("Brannick Quorvane"));
         QCOMPARE(FilePatterns, QStringLiteral("*.exe"));
         QVERIFY(DirListCtl && FileListCtl && FoundFilesList);
@@ -120,14 +112,13 @@ private slots:
         QFETCH(QString, folder);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("Alt"))));
+        QVERIFY(QDir().mkpath(drive.host(QStringLiteral("Alt"))));
         setProgramFolderSource([&] { return folder; });
         AppPath = QStringLiteral("T:\\Alt");
         InitSystemPaths();
         InitAppSettings();
         QCOMPARE(AppPath, QStringLiteral("T:\\Alt\\"));
         QCOMPARE(IniFile, QStringLiteral("T:\\Alt\\Quorvane.ini"));
-        QCOMPARE(CrLf, QStringLiteral("\r\n"));
     }
 
     void noCommandLine_data()
@@ -145,8 +136,8 @@ private slots:
         TestDrive drive('T');
         QVERIFY(drive.isValid());
         if (ini != "<none>")
-            QVERIFY(makeFile(drive.hostPath(QStringLiteral("Quorvane.ini")), ini));
-        setProgramFolderSource([&] { return drive.hostPath(); });
+            QVERIFY(writeHostFile(drive.host(QStringLiteral("Quorvane.ini")), ini));
+        setProgramFolderSource([&] { return drive.host(); });
         FakeForm1 form;
         Main({QStringLiteral("/opt/quorvane")}, form.factory());
         QCOMPARE(form.calls, QStringList({QStringLiteral("Text1=") + text1, QStringLiteral("show")}));
@@ -195,16 +186,16 @@ private slots:
         QFETCH(QString, dir1);
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("Daten/Fotos"))));
-        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("Meine Dateien"))));
-        QVERIFY(makeFile(drive.hostPath(QStringLiteral("Daten/Fotos/bild.jpg"))));
-        QVERIFY(makeFile(drive.hostPath(QStringLiteral("Meine Dateien/x.txt"))));
-        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("a\\b"))));
-        QVERIFY(makeFile(drive.hostPath(QStringLiteral("a\\b/bild.jpg"))));
-        QVERIFY(makeFile(drive.hostPath(QStringLiteral("Quorvane.ini")), "[Brannick Quorvane]\r\nUserDef=*.x\r\n"));
-        setProgramFolderSource([&] { return drive.hostPath(); });
+        QVERIFY(QDir().mkpath(drive.host(QStringLiteral("Daten/Fotos"))));
+        QVERIFY(QDir().mkpath(drive.host(QStringLiteral("Meine Dateien"))));
+        QVERIFY(writeHostFile(drive.host(QStringLiteral("Daten/Fotos/bild.jpg"))));
+        QVERIFY(writeHostFile(drive.host(QStringLiteral("Meine Dateien/x.txt"))));
+        QVERIFY(QDir().mkpath(drive.host(QStringLiteral("a\\b"))));
+        QVERIFY(writeHostFile(drive.host(QStringLiteral("a\\b/bild.jpg"))));
+        QVERIFY(writeHostFile(drive.host(QStringLiteral("Quorvane.ini")), "[Brannick Quorvane]\r\nUserDef=*.x\r\n"));
+        setProgramFolderSource([&] { return drive.host(); });
         for (QString &argument : arguments)
-            argument.replace(QLatin1Char('@'), drive.hostPath());
+            argument.replace(QLatin1Char('@'), drive.host());
 
         FakeForm1 form;
         Main(QStringList{QStringLiteral("quorvane")} + arguments, form.factory());
@@ -219,10 +210,10 @@ private slots:
     {
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("Daten"))));
-        setProgramFolderSource([&] { return drive.hostPath(); });
+        QVERIFY(QDir().mkpath(drive.host(QStringLiteral("Daten"))));
+        setProgramFolderSource([&] { return drive.host(); });
         FakeForm1 form;
-        form.throwOnDrive = true;
+        form.failDrive = true;
         Main({QStringLiteral("quorvane"), QStringLiteral("T:\\Daten\\x.txt")}, form.factory());
         QCOMPARE(form.calls, QStringList({QStringLiteral("Dir1=T:\\Daten"), QStringLiteral("Text1=*.cdr;*.scr"),
                                           QStringLiteral("show")}));

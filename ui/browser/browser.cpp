@@ -1,12 +1,13 @@
 #include "ui/browser/browser.h"
 
 #include "paths/pathhelpers.h"
+#include "platform/fslog.h"
 #include "platform/services.h"
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
 #include "platform/widgets/filelist.h"
+#include "platform/widgets/keyfilter.h"
 #include "platform/widgets/twips.h"
-#include "ui/main/keyfilter.h"
 #include "ui/viewer/frmeditor.h"
 #include "ui/viewer/listexport.h"
 #include "ui/viewer/placement.h"
@@ -21,18 +22,14 @@
 
 namespace quorvane {
 
+using platform::logFailure;
+using platform::place;
 using platform::twipsToPixels;
 
 namespace {
 
 constexpr double ClientWidth = 5775;
 constexpr double ClientHeight = 4425;
-
-void place(QWidget *widget, double left, double top, double width, double height)
-{
-    widget->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                        twipsToPixels(height));
-}
 
 void makeWhite(QWidget *widget)
 {
@@ -78,9 +75,9 @@ Browser::Browser(QWidget *viewer)
     m_Drive1 = new platform::DriveList(this);
     m_Dir1 = new platform::DirList(this);
     m_File1 = new platform::FileList(this);
-    (void)m_Drive1->setDrive(platform::fileSystem().currentDrive());
-    (void)m_Dir1->setPath(platform::fileSystem().currentDirectory());
-    (void)m_File1->setPath(m_Dir1->path());
+    logFailure(m_Drive1->setDrive(platform::fileSystem().currentDrive()), QStringLiteral("Laufwerk wählen"));
+    logFailure(m_Dir1->setPath(platform::fileSystem().currentDirectory()), QStringLiteral("Verzeichnis wählen"));
+    logFailure(m_File1->setPath(m_Dir1->path()), QStringLiteral("Dateien auflisten"));
 
     m_Text2 = new QLineEdit(this);
     m_Text2->setFont(boldFont(m_Text2, 8.25));
@@ -124,12 +121,12 @@ void Browser::Form_Load()
 void Browser::Drive1_Change(const QString &drive)
 {
     // An unreadable drive leaves the folder list where it was.
-    (void)m_Dir1->setPath(drive);
+    logFailure(m_Dir1->setPath(drive), QStringLiteral("Laufwerk lesen"));
 }
 
 void Browser::Dir1_Change(const QString &path)
 {
-    (void)m_File1->setPath(path);
+    logFailure(m_File1->setPath(path), QStringLiteral("Dateien auflisten"));
 }
 
 void Browser::File1_Click(const QString &name)
@@ -144,7 +141,8 @@ void Browser::Command1_Click()
     QString folder = m_File1->path();
     AddBackslash(folder);
     const QString target = folder + m_Text2->text() + QStringLiteral(".txt");
-    // The writer asks and warns for itself; the window closes whatever it did.
+    // The writer asks, warns and names its reasons itself; the window closes
+    // whatever it did.
     (void)WriteTextFile(target, ExportText);
     enableViewer();
     close();

@@ -2,15 +2,18 @@
 
 #include "engine/imagingrun.h"
 #include "engine/pathcreation.h"
+#include "engine/scanner.h"
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "paths/shared.h"
+#include "platform/fslog.h"
+#include "platform/services.h"
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
+#include "platform/widgets/keyfilter.h"
 #include "platform/widgets/twips.h"
 #include "startup/settingslocation.h"
 #include "ui/main/centerform.h"
-#include "ui/main/keyfilter.h"
 #include "ui/viewer/viewerhost.h"
 
 #include <QCheckBox>
@@ -22,25 +25,29 @@
 #include <QRadioButton>
 
 #include <cstdlib>
-#include <exception>
 
 namespace quorvane {
 
 namespace {
 
+using platform::logFailure;
 using platform::pixelsToTwips;
 using platform::twipsToPixels;
 
 constexpr int ClientHeightTwips = 4065;
 
-// The load handler and the Enter branch go on after a failed step.
-template <typename Step>
-void trapped(Step &&step)
+// The window shows no summary of a run; what it could not do goes to the log,
+// one line per file or folder, as the command line names them.
+void logRunSummary(const RunSummary &summary)
 {
-    try {
-        step();
-    } catch (const std::exception &) {
+    if (!summary.ran)
+        return;
+    for (const SkippedFile &skipped : summary.skippedFiles) {
+        const QString &path = skipped.subject.isEmpty() ? skipped.source : skipped.subject;
+        qCWarning(platform::fsLog).noquote() << QStringLiteral("übersprungen: %1: %2").arg(path, skipped.reason);
     }
+    for (const UnreadableFolder &folder : unreadableFolders())
+        qCWarning(platform::fsLog).noquote() << QStringLiteral("nicht gelesen: %1: %2").arg(folder.path, folder.reason);
 }
 
 int checkValue(const QCheckBox *box)
@@ -87,15 +94,16 @@ void Form1::connectHandlers()
 
 void Form1::Form_Load()
 {
-    trapped([this] { setWindowTitle(AppTitle); });
-    trapped([] { (void)worker(); });
-    trapped([this] { (void)Drive1->setDrive(AppPath.left(2)); });
-    trapped([this] { (void)Dir1->setPath(AppPath); });
-    trapped([this] { (void)Drive2->setDrive(QStringLiteral("c:")); });
-    trapped([this] { (void)Dir2->setPath(QStringLiteral("C:\\")); });
-    trapped([this] { Option2_Click(); });
-    trapped([this] { Option2->setChecked(true); });
-    trapped([this] { CenterForm(*this, outerSizeTwips()); });
+    // A step that fails leaves its control as it was; the later steps still run.
+    setWindowTitle(AppTitle);
+    (void)worker(); // loaded at start-up already; touching it is the whole step
+    logFailure(Drive1->setDrive(AppPath.left(2)), QStringLiteral("Quell-Laufwerk wählen"));
+    logFailure(Dir1->setPath(AppPath), QStringLiteral("Quell-Verzeichnis wählen"));
+    logFailure(Drive2->setDrive(QStringLiteral("c:")), QStringLiteral("Ziel-Laufwerk wählen"));
+    logFailure(Dir2->setPath(QStringLiteral("C:\\")), QStringLiteral("Ziel-Verzeichnis wählen"));
+    Option2_Click();
+    Option2->setChecked(true);
+    CenterForm(*this, outerSizeTwips());
     Command1->setFocus();
 }
 
@@ -244,12 +252,12 @@ void Form1::Option2_Click()
 // A drive that cannot be read leaves the folder list where it was.
 void Form1::Drive1_Change()
 {
-    (void)Dir1->setPath(Drive1->drive());
+    logFailure(Dir1->setPath(Drive1->drive()), QStringLiteral("Quell-Laufwerk lesen"));
 }
 
 void Form1::Drive2_Change()
 {
-    (void)Dir2->setPath(Drive2->drive());
+    logFailure(Dir2->setPath(Drive2->drive()), QStringLiteral("Ziel-Laufwerk lesen"));
 }
 
 // ---- Start button ----------------------------------------------------------
@@ -258,16 +266,26 @@ void Form1::Command1_Click()
 {
     // The run reads the window at each point of use, so changes made while
     // it yields take effect at the next one.
-    RunJob([this] { return readJob(); }, &viewerHost());
+    logRunSummary(RunJob([this] { return readJob(); }, &viewerHost()));
 }
 
 bool Form1::Command1_KeyDown(int keyCode)
 {
     if (keyCode != Qt::Key_Escape)
         return false;
-    // Ends at once: no unload handler, the settings stay as they were.
+    // Ends at once: no unload handler, the settings stay as they were. Output
+    // still open is dropped first, so no part of it is left under any name.
+    abandonOpenOutput();
     m_immediateEnd();
     return true;
+}
+
+void Form1::abandonOpenOutput()
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    // File numbers run from 1 to 511; abandoning one that holds no output does nothing.
+    for (int number = 1; number <= 511; ++number)
+        fs.abandonOutput(number);
 }
 
 // ---- New-folder entry ------------------------------------------------------
@@ -294,14 +312,15 @@ bool Form1::Text2_KeyDown(int keyCode)
 bool Form1::Text2_KeyPress(QKeyEvent &event)
 {
     if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
+        // A folder that cannot be made is not shown; the field closes anyway.
         QString s = Dir2->path();
-        trapped([&] { AddBackslash(s); });
+        AddBackslash(s);
         s += Text2->text();
-        trapped([&] { (void)CreatePath(s); });
+        logFailure(createPathLevels(s), QStringLiteral("Neues Verzeichnis anlegen"));
         Text2->hide();
         Command2->show();
-        trapped([&] { (void)Dir2->setPath(s); });
-        trapped([&] { (void)Dir2->refresh(); });
+        logFailure(Dir2->setPath(s), QStringLiteral("Neues Verzeichnis zeigen"));
+        logFailure(Dir2->refresh(), QStringLiteral("Ziel-Verzeichnis auffrischen"));
         return true;
     }
     return keyDroppedByFilter(event);

@@ -94,6 +94,7 @@ private:
     void applyClientSize();
     void takeFrame();
     void endProgram();
+    void abandonOpenOutput();
 
     void Form_Load();
     void Check1_Click(int index);

@@ -19,14 +19,7 @@ namespace quorvane {
 
 namespace {
 
-using platform::twipsToPixels;
-
-// Left, top, width and height in twips, from the container's inside top-left.
-void place(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                   twipsToPixels(height));
-}
+using platform::place;
 
 // A named font, or the nearest sans-serif of the same size where it is missing.
 QFont namedFont(const QString &family, double points, bool bold)
@@ -56,47 +49,46 @@ void setWhiteBase(QWidget *w)
     w->setPalette(p);
 }
 
-} // namespace
+// Each control's place in the keyboard's tab chain.
+using TabOrder = std::map<int, QWidget *>;
 
-void Form1::createControls()
+// The left column: where the files come from, and the start button.
+void createSourceColumn(Form1 &w, TabOrder &tabOrder)
 {
-    // The window's standard font: a proportional sans-serif of 8.25 pt.
-    setFont(namedFont(QStringLiteral("MS Sans Serif"), 8.25, false));
+    w.Label1 = new QLabel(QStringLiteral("Quell-Hauptverzeichnis:"), &w);
+    place(w.Label1, 120, 120, 1935, 255);
 
-    std::map<int, QWidget *> tabOrder;
+    w.Drive1 = new platform::DriveList(&w);
+    place(w.Drive1, 120, 360, 2295, 315);
+    setWhiteBase(w.Drive1);
+    tabOrder[1] = w.Drive1;
 
-    Label1 = new QLabel(QStringLiteral("Quell-Hauptverzeichnis:"), this);
-    place(Label1, 120, 120, 1935, 255);
+    w.Dir1 = new platform::DirList(&w);
+    place(w.Dir1, 120, 720, 2295, 1830);
+    setWhiteBase(w.Dir1);
+    tabOrder[2] = w.Dir1;
 
-    Drive1 = new platform::DriveList(this);
-    place(Drive1, 120, 360, 2295, 315);
-    setWhiteBase(Drive1);
-    tabOrder[1] = Drive1;
+    w.Check5 = new QCheckBox(QStringLiteral("Quell-Dateien löschen !"), &w);
+    place(w.Check5, 120, 2580, 1995, 255);
+    QPalette warning = w.Check5->palette();
+    warning.setColor(QPalette::WindowText, QColor(128, 0, 0));
+    warning.setColor(QPalette::ButtonText, QColor(128, 0, 0));
+    w.Check5->setPalette(warning);
+    w.Check5->setToolTip(QStringLiteral("Vorsicht !"));
+    tabOrder[24] = w.Check5;
 
-    Dir1 = new platform::DirList(this);
-    place(Dir1, 120, 720, 2295, 1830);
-    setWhiteBase(Dir1);
-    tabOrder[2] = Dir1;
+    w.Command1 = new QPushButton(QStringLiteral("S T A R T"), &w);
+    place(w.Command1, 120, 2880, 2295, 795);
+    w.Command1->setFont(namedFont(QStringLiteral("Arial"), 14.25, true));
+    w.Command1->setAutoDefault(false);
+    tabOrder[0] = w.Command1;
+}
 
-    Check5 = new QCheckBox(QStringLiteral("Quell-Dateien löschen !"), this);
-    place(Check5, 120, 2580, 1995, 255);
-    {
-        QPalette p = Check5->palette();
-        p.setColor(QPalette::WindowText, QColor(128, 0, 0));
-        p.setColor(QPalette::ButtonText, QColor(128, 0, 0));
-        Check5->setPalette(p);
-    }
-    Check5->setToolTip(QStringLiteral("Vorsicht !"));
-    tabOrder[24] = Check5;
-
-    Command1 = new QPushButton(QStringLiteral("S T A R T"), this);
-    place(Command1, 120, 2880, 2295, 795);
-    Command1->setFont(namedFont(QStringLiteral("Arial"), 14.25, true));
-    Command1->setAutoDefault(false);
-    tabOrder[0] = Command1;
-
-    Frame1 = new QGroupBox(QStringLiteral("Dateitypen:"), this);
-    place(Frame1, 2520, 120, 3495, 2595);
+// The frame "Dateitypen:" with its seven boxes and the own patterns.
+void createTypeFrame(Form1 &w, TabOrder &tabOrder)
+{
+    w.Frame1 = new QGroupBox(QStringLiteral("Dateitypen:"), &w);
+    place(w.Frame1, 2520, 120, 3495, 2595);
 
     struct Box { const char *caption; int left, top, width; int tab; };
     static const Box boxes[7] = {
@@ -109,82 +101,109 @@ void Form1::createControls()
         {"Alles ( *.* )", 1800, 360, 1095, 11},
     };
     for (int i = 0; i < 7; ++i) {
-        Check1[i] = new QCheckBox(QString::fromUtf8(boxes[i].caption), Frame1);
-        place(Check1[i], boxes[i].left, boxes[i].top, boxes[i].width, 255);
-        tabOrder[boxes[i].tab] = Check1[i];
+        w.Check1[i] = new QCheckBox(QString::fromUtf8(boxes[i].caption), w.Frame1);
+        place(w.Check1[i], boxes[i].left, boxes[i].top, boxes[i].width, 255);
+        tabOrder[boxes[i].tab] = w.Check1[i];
     }
 
-    Text1 = new QLineEdit(QStringLiteral("*.cdr;*.scr"), Frame1);
-    place(Text1, 1800, 2130, 1455, 285);
-    Text1->setFont(namedFont(QStringLiteral("MS Sans Serif"), 8.25, true));
-    setWhiteBase(Text1);
-    Text1->setEnabled(false);
-    tabOrder[10] = Text1;
+    w.Text1 = new QLineEdit(QStringLiteral("*.cdr;*.scr"), w.Frame1);
+    place(w.Text1, 1800, 2130, 1455, 285);
+    w.Text1->setFont(namedFont(QStringLiteral("MS Sans Serif"), 8.25, true));
+    setWhiteBase(w.Text1);
+    w.Text1->setEnabled(false);
+    tabOrder[10] = w.Text1;
 
     // Below the client area: the window never shows it, and the keyboard
     // does not reach it either, so the focus cannot vanish into it.
-    Check2 = new QCheckBox(QStringLiteral("Verzeichnisnamen auflisten"), this);
-    place(Check2, 120, 6120, 2355, 255);
-    setBackground(Check2, QColor(192, 192, 192));
-    Check2->setFocusPolicy(Qt::NoFocus);
+    w.Check2 = new QCheckBox(QStringLiteral("Verzeichnisnamen auflisten"), &w);
+    place(w.Check2, 120, 6120, 2355, 255);
+    setBackground(w.Check2, QColor(192, 192, 192));
+    w.Check2->setFocusPolicy(Qt::NoFocus);
+}
 
-    Frame2 = new QGroupBox(QStringLiteral("Ziel:"), this);
-    place(Frame2, 2520, 2820, 5955, 855);
+// The frame "Ziel:": the kind of output and its options.
+void createOutputFrame(Form1 &w, TabOrder &tabOrder)
+{
+    w.Frame2 = new QGroupBox(QStringLiteral("Ziel:"), &w);
+    place(w.Frame2, 2520, 2820, 5955, 855);
 
-    Option1 = new QRadioButton(QStringLiteral("Textdatei"), Frame2);
-    place(Option1, 180, 210, 1035, 255);
-    tabOrder[14] = Option1;
-    Option2 = new QRadioButton(QStringLiteral("Verzeichnis"), Frame2);
-    place(Option2, 1620, 210, 1215, 255);
-    tabOrder[15] = Option2;
-    Option3 = new QRadioButton(QStringLiteral("Nur Verzeichnisstruktur spiegeln"), Frame2);
-    place(Option3, 3120, 240, 2715, 195);
-    tabOrder[25] = Option3;
+    w.Option1 = new QRadioButton(QStringLiteral("Textdatei"), w.Frame2);
+    place(w.Option1, 180, 210, 1035, 255);
+    tabOrder[14] = w.Option1;
+    w.Option2 = new QRadioButton(QStringLiteral("Verzeichnis"), w.Frame2);
+    place(w.Option2, 1620, 210, 1215, 255);
+    tabOrder[15] = w.Option2;
+    w.Option3 = new QRadioButton(QStringLiteral("Nur Verzeichnisstruktur spiegeln"), w.Frame2);
+    place(w.Option3, 3120, 240, 2715, 195);
+    tabOrder[25] = w.Option3;
 
-    Check3 = new QCheckBox(QStringLiteral("NULL-Byte"), Frame2);
-    place(Check3, 195, 540, 1260, 195);
-    Check3->setToolTip(QStringLiteral("Dateien als NULL-Byte Attrappen kopieren"));
-    tabOrder[16] = Check3;
-    Check4 = new QCheckBox(QStringLiteral("Rekursiv"), Frame2);
-    place(Check4, 1635, 540, 975, 195);
-    tabOrder[23] = Check4;
-    Check6 = new QCheckBox(QStringLiteral("Nur oberste Ebene bearbeiten"), Frame2);
-    place(Check6, 3135, 540, 2535, 195);
-    tabOrder[26] = Check6;
+    w.Check3 = new QCheckBox(QStringLiteral("NULL-Byte"), w.Frame2);
+    place(w.Check3, 195, 540, 1260, 195);
+    w.Check3->setToolTip(QStringLiteral("Dateien als NULL-Byte Attrappen kopieren"));
+    tabOrder[16] = w.Check3;
+    w.Check4 = new QCheckBox(QStringLiteral("Rekursiv"), w.Frame2);
+    place(w.Check4, 1635, 540, 975, 195);
+    tabOrder[23] = w.Check4;
+    w.Check6 = new QCheckBox(QStringLiteral("Nur oberste Ebene bearbeiten"), w.Frame2);
+    place(w.Check6, 3135, 540, 2535, 195);
+    tabOrder[26] = w.Check6;
+}
 
-    Label2 = new QLabel(QStringLiteral("Ziel-Verzeichnis:"), this);
-    place(Label2, 6180, 120, 1395, 255);
+// The right column: where the image goes, and the new-folder entry.
+void createTargetColumn(Form1 &w, TabOrder &tabOrder)
+{
+    w.Label2 = new QLabel(QStringLiteral("Ziel-Verzeichnis:"), &w);
+    place(w.Label2, 6180, 120, 1395, 255);
 
-    Drive2 = new platform::DriveList(this);
-    place(Drive2, 6180, 360, 2295, 315);
-    setWhiteBase(Drive2);
-    tabOrder[19] = Drive2;
+    w.Drive2 = new platform::DriveList(&w);
+    place(w.Drive2, 6180, 360, 2295, 315);
+    setWhiteBase(w.Drive2);
+    tabOrder[19] = w.Drive2;
 
-    Dir2 = new platform::DirList(this);
-    place(Dir2, 6180, 720, 2295, 1605);
-    setWhiteBase(Dir2);
-    tabOrder[18] = Dir2;
+    w.Dir2 = new platform::DirList(&w);
+    place(w.Dir2, 6180, 720, 2295, 1605);
+    setWhiteBase(w.Dir2);
+    tabOrder[18] = w.Dir2;
 
-    Command2 = new QPushButton(QStringLiteral("Neues Verzeichnis erstellen"), this);
-    place(Command2, 6180, 2400, 2295, 315);
-    Command2->setAutoDefault(false);
-    tabOrder[22] = Command2;
+    w.Command2 = new QPushButton(QStringLiteral("Neues Verzeichnis erstellen"), &w);
+    place(w.Command2, 6180, 2400, 2295, 315);
+    w.Command2->setAutoDefault(false);
+    tabOrder[22] = w.Command2;
 
-    Text2 = new QLineEdit(QStringLiteral("Neues Vezeichnis"), this);
-    place(Text2, 6180, 2400, 2295, 285);
-    setWhiteBase(Text2);
-    Text2->setCursorPosition(0); // the first opening selects the whole default text
-    Text2->hide();
-    tabOrder[21] = Text2;
+    w.Text2 = new QLineEdit(QStringLiteral("Neues Vezeichnis"), &w);
+    place(w.Text2, 6180, 2400, 2295, 285);
+    setWhiteBase(w.Text2);
+    w.Text2->setCursorPosition(0); // the first opening selects the whole default text
+    w.Text2->hide();
+    tabOrder[21] = w.Text2;
+}
 
-    Picture1 = new QFrame(this);
-    place(Picture1, 90, 3780, 8385, 210);
-    Picture1->setFrameShape(QFrame::Panel);
-    Picture1->setFrameShadow(QFrame::Sunken);
+// The sunken strip along the bottom.
+void createStrip(Form1 &w)
+{
+    w.Picture1 = new QFrame(&w);
+    place(w.Picture1, 90, 3780, 8385, 210);
+    w.Picture1->setFrameShape(QFrame::Panel);
+    w.Picture1->setFrameShadow(QFrame::Sunken);
 
-    Label3 = new QLabel(Picture1);
-    place(Label3, 0, 0, 1815, 165);
-    setBackground(Label3, QColor(0, 0, 128));
+    w.Label3 = new QLabel(w.Picture1);
+    place(w.Label3, 0, 0, 1815, 165);
+    setBackground(w.Label3, QColor(0, 0, 128));
+}
+
+} // namespace
+
+void Form1::createControls()
+{
+    // The window's standard font: a proportional sans-serif of 8.25 pt.
+    setFont(namedFont(QStringLiteral("MS Sans Serif"), 8.25, false));
+
+    TabOrder tabOrder;
+    createSourceColumn(*this, tabOrder);
+    createTypeFrame(*this, tabOrder);
+    createOutputFrame(*this, tabOrder);
+    createTargetColumn(*this, tabOrder);
+    createStrip(*this);
 
     // Presses on labels, frames and the strip belong to them, not to the
     // window's surface, so they do not drag the window.

@@ -75,8 +75,7 @@ QLabel *makeHeading(const QString &text, QWidget *parent)
 
 void place(QWidget *widget, const TwipsRect &r)
 {
-    widget->setGeometry(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width),
-                        twipsToPixels(r.height));
+    platform::place(widget, r.left, r.top, r.width, r.height);
 }
 
 } // namespace

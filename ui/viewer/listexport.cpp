@@ -2,6 +2,8 @@
 
 #include "paths/pathhelpers.h"
 #include "paths/shared.h"
+#include "platform/fslog.h"
+#include "platform/hosterrors.h"
 #include "platform/services.h"
 
 namespace quorvane {
@@ -26,7 +28,7 @@ platform::Result<bool> ordinaryFileExists(FileSystem &fs, const QString &path)
         entry = fs.dirNext();
     }
     if (!entry.ok())
-        return platform::Result<bool>::failure(entry.error, entry.message);
+        return platform::Result<bool>::failure(entry.status());
     return platform::Result<bool>::success(false);
 }
 
@@ -41,8 +43,9 @@ bool occupiedByOther(FileSystem &fs, const QString &path)
             & (platform::AttrHidden | platform::AttrSystem | platform::AttrDirectory)) != 0;
 }
 
-bool writeFailed()
+bool writeFailed(const platform::Status &why)
 {
+    platform::logFailure(why, QStringLiteral("Liste speichern"));
     ShowMessage(QStringLiteral("Fehler beim Schreiben der Datei. "), 2);
     return false;
 }
@@ -55,7 +58,7 @@ bool WriteTextFile(const QString &path, const QString &text)
 
     const platform::Result<bool> exists = ordinaryFileExists(fs, path);
     if (!exists.ok())
-        return writeFailed();
+        return writeFailed(exists.status());
     if (exists.value) {
         const QString prompt = QStringLiteral("Vorhandene Datei '") + GetFileName(path)
                                + QStringLiteral("' überschreiben ?");
@@ -64,20 +67,21 @@ bool WriteTextFile(const QString &path, const QString &text)
         if (answer == platform::AnswerNo)
             return false;
     } else if (occupiedByOther(fs, path)) {
-        return writeFailed();
+        return writeFailed(platform::failureFor(platform::ErrPathFileAccess, path,
+                                                QStringLiteral("versteckt, System oder Verzeichnis")));
     }
 
     const int number = fs.freeFile();
-    if (!fs.openForOutput(number, path).ok())
-        return writeFailed();
-    if (!fs.printLine(number, text).ok()) {
+    if (const platform::Status opened = fs.openForOutput(number, path); !opened.ok())
+        return writeFailed(opened);
+    if (const platform::Status printed = fs.printLine(number, text); !printed.ok()) {
         // Closing after a failed line must not put the partial file in place;
         // the file system discards it, and its own report adds nothing here.
         (void)fs.closeFile(number);
-        return writeFailed();
+        return writeFailed(printed);
     }
-    if (!fs.closeFile(number).ok())
-        return writeFailed();
+    if (const platform::Status closed = fs.closeFile(number); !closed.ok())
+        return writeFailed(closed);
     return true;
 }
 

@@ -1,6 +1,6 @@
 // The drive, folder and file lists on real temporary folders mapped as drives.
-#include "platform/drivemap.h"
-#include "platform/hostfilesystem.h"
+#include "support/testdrive.h"
+
 #include "platform/services.h"
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
@@ -16,7 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <memory>
 
 using namespace quorvane::platform;
@@ -68,14 +67,17 @@ class TestListControls : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_t, m_d;
-    QByteArray t() const { return QFile::encodeName(m_t.path()); }
-    std::unique_ptr<HostFileSystem> m_fs;
+    QTemporaryDir m_d;
+    std::unique_ptr<TestDrive> m_t;
+    QByteArray t() const { return QFile::encodeName(m_t->host()); }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_t.isValid() && m_d.isValid());
+        QVERIFY(m_d.isValid());
+        m_t = std::make_unique<TestDrive>('T', nullptr, TestDrive::Extra{{'D', m_d.path()}});
+        m_t->mapExtra('N', m_t->host(QStringLiteral("gibt-es-nicht")));
+        QVERIFY(m_t->isValid());
         // T: holds a small tree; D: exists; N: points at a folder that is gone.
         makeDir(t() + "/Daten");
         makeDir(t() + "/Daten/beta");
@@ -90,22 +92,13 @@ private slots:
         makeFile(t() + "/Daten/bild.jpg");
         makeFile(t() + "/Daten/x\xff.txt");      // not UTF-8 either
         makeFile(t() + "/Daten/ab.doc");
-        DriveMap map;
-        map.set(QLatin1Char('T'), t());
-        map.set(QLatin1Char('D'), QFile::encodeName(m_d.path()));
-        map.set(QLatin1Char('N'), t() + "/gibt-es-nicht");
-        m_fs = std::make_unique<HostFileSystem>(map);
-        installFileSystem(m_fs.get());
         QVERIFY(fileSystem().changeDrive(QStringLiteral("T:")).ok());
         QVERIFY(fileSystem().changeDirectory(QStringLiteral("T:\\Daten")).ok());
     }
 
     void cleanupTestCase()
     {
-        installFileSystem(nullptr);
-        // QDir cannot remove names that are not UTF-8; std::filesystem works on bytes.
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(t().toStdString()), ignored);
+        m_t.reset(); // also clears the names that are not UTF-8
     }
 
     // ---- drive list --------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "ui/browser/browser.h"
 
-#include "paths/testdrive.h"
+#include "support/hostfiles.h"
+#include "support/testdrive.h"
 #include "platform/scriptedtoolkit.h"
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
@@ -24,18 +25,6 @@ using namespace quorvane;
 using platform::ScriptedToolkit;
 
 namespace {
-
-bool makeFile(const QString &hostPath, const QByteArray &content = QByteArray("x"))
-{
-    QFile file(hostPath);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readAll(const QString &hostPath)
-{
-    QFile file(hostPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList fileListNames(const platform::FileList &list)
 {
@@ -98,7 +87,7 @@ private:
     std::unique_ptr<TestDrive> m_drive;
     std::unique_ptr<QWidget> m_viewer;
 
-    QString host(const QString &relative) const { return m_drive->hostPath(relative); }
+    QString host(const QString &relative) const { return m_drive->host(relative); }
 
     Browser *newBrowser()
     {
@@ -120,10 +109,10 @@ private slots:
         QVERIFY(m_drive->isValid() && m_second->isValid());
         QVERIFY(QDir().mkpath(host("Listen/Unter")));
         for (const char *name : {"bericht.txt", "foto.jpeg", "ab", "x.md", ".versteckt"})
-            QVERIFY(makeFile(host(QStringLiteral("Listen/") + QLatin1String(name))));
-        QVERIFY(makeFile(host("Listen/Unter/tief.txt")));
-        QVERIFY(makeFile(m_second->filePath("zweite.txt")));
-        auto &fs = m_drive->fileSystem();
+            QVERIFY(writeHostFile(host(QStringLiteral("Listen/") + QLatin1String(name)), "x"));
+        QVERIFY(writeHostFile(host("Listen/Unter/tief.txt"), "x"));
+        QVERIFY(writeHostFile(m_second->filePath("zweite.txt"), "x"));
+        auto &fs = m_drive->fs();
         QVERIFY(fs.changeDrive(QStringLiteral("T:")).ok());
         QVERIFY(fs.changeDirectory(QStringLiteral("T:\\Listen")).ok());
         m_viewer = std::make_unique<QWidget>();
@@ -188,20 +177,23 @@ private slots:
     }
 
     // Centred by the outer frame in twips and not clamped to the screen.
+    // A window of 5775 x 4425 twips (385 x 295 pixels, 389 x 299 with the
+    // offscreen platform's frame) centred on the screen, past its edges
+    // where the screen is smaller.
     void placement_data()
     {
         QTest::addColumn<QSize>("screen");
-        QTest::newRow("large screen") << QSize(19200, 14400);
-        QTest::newRow("screen smaller than the window") << QSize(3000, 1500);
+        QTest::addColumn<QPoint>("topLeft");
+        QTest::newRow("large screen") << QSize(19200, 14400) << QPoint(446, 331);
+        QTest::newRow("screen smaller than the window") << QSize(3000, 1500) << QPoint(-95, -100);
     }
     void placement()
     {
         QFETCH(QSize, screen);
+        QFETCH(QPoint, topLeft);
         m_toolkit->setScreenSizeTwips(screen);
         Browser *b = newBrowser();
-        const QRect outer = b->frameGeometry();
-        QCOMPARE(outer.left(), qRound((screen.width() / 2.0 - outer.width() * 15 / 2.0) / 15));
-        QCOMPARE(outer.top(), qRound((screen.height() / 2.0 - outer.height() * 15 / 2.0) / 15));
+        QCOMPARE(b->frameGeometry(), QRect(topLeft, QSize(389, 299)));
     }
 
     void listsStartAtCurrentFolder()
@@ -330,7 +322,7 @@ private slots:
         const QStringList files = QDir(host("Listen")).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(files.size(), written.isEmpty() ? 5 : 6);
         if (!written.isEmpty())
-            QCOMPARE(readAll(host(written)), QByteArray("C:\\a.txt\r\nC:\\\xC4.txt\r\n"));
+            QCOMPARE(readHostFile(host(written)), QByteArray("C:\\a.txt\r\nC:\\\xC4.txt\r\n"));
         QVERIFY(m_toolkit->boxes().empty());
     }
 
@@ -340,7 +332,7 @@ private slots:
         QVERIFY(b->Dir1()->setPath(QStringLiteral("T:\\")).ok());
         b->Text2()->setText(QStringLiteral("wurzel"));
         QTest::mouseClick(b->Command1(), Qt::LeftButton);
-        QCOMPARE(readAll(host("wurzel.txt")), QByteArray("C:\\a.txt\r\nC:\\\xC4.txt\r\n"));
+        QCOMPARE(readHostFile(host("wurzel.txt")), QByteArray("C:\\a.txt\r\nC:\\\xC4.txt\r\n"));
     }
 
     void refusedReplacementStillCloses()
@@ -352,7 +344,7 @@ private slots:
         QCOMPARE(m_toolkit->boxes().size(), size_t(1));
         QCOMPARE(m_toolkit->boxes().front().prompt,
                  QStringLiteral("Vorhandene Datei 'bericht.txt' überschreiben ?"));
-        QCOMPARE(readAll(host("Listen/bericht.txt")), QByteArray("x"));
+        QCOMPARE(readHostFile(host("Listen/bericht.txt")), QByteArray("x"));
         QVERIFY(m_viewer->isEnabled());
         QTRY_VERIFY(b.isNull());
     }
@@ -414,7 +406,7 @@ private slots:
         b->Text2()->setFocus();
         typeKeys(b->Text2(), QStringLiteral("liste.1"));
         QTest::mouseClick(b->Command1(), Qt::LeftButton);
-        QCOMPARE(readAll(host("Listen/liste1.txt")), bytes);
+        QCOMPARE(readHostFile(host("Listen/liste1.txt")), bytes);
         QVERIFY(viewer->isEnabled());
         QTRY_VERIFY(b.isNull());
         QVERIFY(m_toolkit->boxes().empty());

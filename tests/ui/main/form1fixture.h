@@ -1,45 +1,36 @@
 #pragma once
 
-// A main window on scratch drives: C: and D: are temporary folders, E: one
-// that is taken away after the window has listed it (a drive without a
+// A main window on test drives: C: and D: are temporary folders, E: one
+// that can be taken away after the window has listed it (a drive without a
 // medium). The toolkit is scripted; the program's end is recorded instead
 // of carried out.
+#include "support/testdrive.h"
+
 #include "paths/shared.h"
-#include "platform/drivemap.h"
-#include "platform/hostfilesystem.h"
-#include "platform/scriptedtoolkit.h"
-#include "platform/services.h"
 #include "ui/main/form1.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 struct Form1Fixture {
-    QTemporaryDir c, d, e;
-    std::unique_ptr<quorvane::platform::HostFileSystem> fs;
+    QTemporaryDir d, e;
     quorvane::platform::ScriptedToolkit toolkit;
-    std::unique_ptr<quorvane::platform::ScopedPlatform> scope;
+    std::unique_ptr<TestDrive> c;
     std::unique_ptr<quorvane::Form1> form;
     int programEnds = 0;
     int immediateEnds = 0;
 
     bool setUp()
     {
-        if (!c.isValid() || !d.isValid() || !e.isValid())
+        if (!d.isValid() || !e.isValid())
             return false;
-        QDir(c.path()).mkpath(QStringLiteral("Prog"));
-        QDir(c.path()).mkpath(QStringLiteral("Daten/sub"));
-        quorvane::platform::DriveMap map;
-        map.set(QLatin1Char('C'), QFile::encodeName(c.path()));
-        map.set(QLatin1Char('D'), QFile::encodeName(d.path()));
-        map.set(QLatin1Char('E'), QFile::encodeName(e.path()));
-        fs = std::make_unique<quorvane::platform::HostFileSystem>(map);
         toolkit.setScreenSizeTwips(QSize(15360, 11520));
-        scope = std::make_unique<quorvane::platform::ScopedPlatform>(fs.get(), &toolkit);
+        c = std::make_unique<TestDrive>('C', &toolkit, TestDrive::Extra{{'D', d.path()}, {'E', e.path()}});
+        if (!c->isValid() || !c->makeDir(QStringLiteral("Prog")) || !c->makeDir(QStringLiteral("Daten/sub")))
+            return false;
         quorvane::AppPath = QStringLiteral("C:\\Prog\\");
         quorvane::IniFile = QStringLiteral("C:\\Prog\\Quorvane.ini");
         quorvane::AppTitle = QStringLiteral("Brannick Quorvane");
@@ -56,11 +47,7 @@ struct Form1Fixture {
         return QTest::qWaitForWindowActive(form.get());
     }
 
-    QString host(const QString &relative) const { return c.path() + QLatin1Char('/') + relative; }
+    QString host(const QString &relative) const { return c->host(relative); }
 
-    ~Form1Fixture()
-    {
-        form.reset();
-        scope.reset();
-    }
+    ~Form1Fixture() { form.reset(); }
 };

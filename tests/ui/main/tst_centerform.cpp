@@ -81,15 +81,16 @@ private slots:
         window.resize(300, 200);
         CenterForm(window, QSize(8710, 4500));
         QCOMPARE(window.frameGeometry().topLeft(),
-                 QPoint(platform::twipsToPixels(3325), platform::twipsToPixels(2646)));
+                 QPoint(222, 176)); // 3325 and 2646 twips
         // Without a size of its own the window's outer frame counts.
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         CenterForm(window);
         const QRect outer = window.frameGeometry();
-        const QPoint expected = centerFormPosition(15360, 11520, outer.width() * 15, outer.height() * 15);
-        QCOMPARE(outer.topLeft(), QPoint(platform::twipsToPixels(expected.x()),
-                                         platform::twipsToPixels(expected.y())));
+        // Left 7680 - w / 2 and top 4896 - h / 2, in twips, for w x h pixels.
+        const int w = outer.width() * 15;
+        const int h = outer.height() * 15;
+        QCOMPARE(outer.topLeft(), QPoint(qRound((7680 - w / 2) / 15.0), qMax(0, qRound((4896 - h / 2) / 15.0))));
     }
 };
 

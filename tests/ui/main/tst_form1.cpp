@@ -5,7 +5,6 @@
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
 #include "platform/widgets/twips.h"
-#include "ui/main/centerform.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,7 +15,6 @@
 #include <QRadioButton>
 
 using namespace quorvane;
-using platform::twipsToPixels;
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -55,8 +53,8 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("Brannick Quorvane"));
         QCOMPARE(w.outerWidthTwips(), 8710);
         const int frame = w.frameGeometry().width() - w.width();
-        QCOMPARE(w.width(), twipsToPixels(8710) - frame);
-        QCOMPARE(w.height(), twipsToPixels(4065));
+        QCOMPARE(w.width(), 581 - frame); // 8710 twips
+        QCOMPARE(w.height(), 271); // 4065 twips
         QVERIFY(w.Option2->isChecked());
         QVERIFY(!w.Option1->isChecked() && !w.Option3->isChecked());
         QCOMPARE(QApplication::focusWidget(), w.Command1);
@@ -79,9 +77,10 @@ private slots:
         // Check2 lies below the client area: never seen.
         QVERIFY(w.Check2->geometry().top() >= w.height());
         // Placed by CenterForm on the 1024 x 768 screen: left 3325 twips.
-        QCOMPARE(w.frameGeometry().left(), twipsToPixels(3325));
-        const QPoint expected = centerFormPosition(15360, 11520, 8710, w.outerSizeTwips().height());
-        QCOMPARE(w.frameGeometry().top(), twipsToPixels(expected.y()));
+        // and top 4896 - h / 2 for a window h twips high.
+        QCOMPARE(w.frameGeometry().left(), 222);
+        const int h = w.outerSizeTwips().height();
+        QCOMPARE(w.frameGeometry().top(), qRound((4896 - h / 2) / 15.0));
     }
 
     void tabOrderFollowsTheTable()
@@ -105,9 +104,9 @@ private slots:
         QVERIFY(f->showWindow());
         Form1 &w = *f->form;
         const QString wide = QStringLiteral("width 8710 frame %1 dir1 %2 check3 on check4 shown check5 shown column inside")
-                                 .arg(twipsToPixels(5955)).arg(twipsToPixels(1830));
+                                 .arg(397).arg(122); // 5955 and 1830 twips
         const QString narrow = QStringLiteral("width 6235 frame %1 dir1 %2 check3 off check4 hidden check5 hidden column outside")
-                                   .arg(twipsToPixels(3495)).arg(twipsToPixels(2055));
+                                   .arg(233).arg(137); // 3495 and 2055 twips
         QCOMPARE(layout(), wide);
         click(w.Check4);
         click(w.Check5);
@@ -116,7 +115,7 @@ private slots:
         click(w.Option1);
         QCOMPARE(layout(), narrow);
         const int frame = w.frameGeometry().width() - w.width();
-        QCOMPARE(w.width(), twipsToPixels(6235) - frame);
+        QCOMPARE(w.width(), 416 - frame); // 6235 twips
         QVERIFY(w.Check4->isChecked() && w.Check5->isChecked());
 
         // The third option changes nothing of the layout.
@@ -230,7 +229,7 @@ private slots:
         QVERIFY(f->showWindow());
         Form1 &w = *f->form;
         // Between the left column and the file-type frame: the bare surface.
-        const QPoint surface(twipsToPixels(2470), twipsToPixels(1500));
+        const QPoint surface(165, 100); // 2470, 1500 twips
         QCOMPARE(w.childAt(surface), nullptr);
         const QPoint before = w.pos();
         QTest::mousePress(&w, Qt::MouseButton(button), {}, surface);
@@ -239,15 +238,14 @@ private slots:
         QTest::mouseMove(&w, surface + QPoint(30, 20));
         QTest::mouseRelease(&w, Qt::MouseButton(button), {}, surface + QPoint(30, 20));
         QCOMPARE(w.pos() - before, moved);
-        QCOMPARE(w.size(), QSize(twipsToPixels(8710) - (w.frameGeometry().width() - w.width()),
-                                 twipsToPixels(4065)));
+        QCOMPARE(w.size(), QSize(581 - (w.frameGeometry().width() - w.width()), 271));
     }
 
     void pressOnALabelIsNotThePressOnTheSurface()
     {
         QVERIFY(f->showWindow());
         Form1 &w = *f->form;
-        QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(twipsToPixels(2470), twipsToPixels(1500)));
+        QTest::mousePress(&w, Qt::LeftButton, {}, QPoint(165, 100));
         const int x = w.MStartX;
         QTest::mouseRelease(&w, Qt::LeftButton);
         QTest::mousePress(w.Label1, Qt::LeftButton, {}, QPoint(3, 3));
@@ -289,6 +287,29 @@ private slots:
         QCOMPARE(f->immediateEnds, 1);
         QCOMPARE(f->programEnds, 0);
         QVERIFY(!QFile::exists(f->host(QStringLiteral("Prog/Quorvane.ini"))));
+    }
+
+    // A list being written when Esc ends the program is dropped: the old
+    // file stays whole and nothing else is left beside it.
+    void escOnStartDropsOpenOutput()
+    {
+        QVERIFY(f->showWindow());
+        QFile old(f->host(QStringLiteral("Daten/liste.txt")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("alt\r\n");
+        old.close();
+        platform::FileSystem &fs = platform::fileSystem();
+        const int number = fs.freeFile();
+        QVERIFY(fs.openForOutput(number, QStringLiteral("C:\\Daten\\liste.txt")).ok());
+        QVERIFY(fs.printLine(number, QStringLiteral("neu")).ok());
+        QTest::keyClick(f->form->Command1, Qt::Key_Escape);
+        QCOMPARE(f->immediateEnds, 1);
+        // Were it still open, closing it now would put the new text in place.
+        QVERIFY(!fs.closeFile(number).ok());
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("alt\r\n"));
+        QCOMPARE(QDir(f->host(QStringLiteral("Daten"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({QStringLiteral("liste.txt"), QStringLiteral("sub")}));
     }
 };
 

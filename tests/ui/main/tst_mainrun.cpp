@@ -1,9 +1,9 @@
 // Start-up bound to the real main window, then runs started from it with
 // clicks: a listing into the viewer and directory images into the target.
+#include "support/testdrive.h"
+
 #include "engine/joboptions.h"
 #include "paths/shared.h"
-#include "platform/drivemap.h"
-#include "platform/hostfilesystem.h"
 #include "platform/scriptedtoolkit.h"
 #include "platform/services.h"
 #include "platform/widgets/dirlist.h"
@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -29,21 +28,13 @@ class TestMainRun : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_c;
-    std::unique_ptr<platform::HostFileSystem> m_fs;
     platform::ScriptedToolkit m_toolkit;
-    std::unique_ptr<platform::ScopedPlatform> m_scope;
+    TestDrive m_c{'C', &m_toolkit};
     std::unique_ptr<Form1> m_form;
     int m_loads = 0;
 
-    QString host(const QString &relative) const { return m_c.path() + QLatin1Char('/') + relative; }
-    void write(const QString &relative, const QByteArray &content = "x")
-    {
-        QDir().mkpath(QFileInfo(host(relative)).path());
-        QFile file(host(relative));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    QString host(const QString &relative) const { return m_c.host(relative); }
+    void write(const QString &relative, const QByteArray &content = "x") { QVERIFY(m_c.makeFile(relative, content)); }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
 
 private slots:
@@ -56,10 +47,6 @@ private slots:
         write(QStringLiteral("Daten/src/c.jpg"));
         QVERIFY(QDir().mkpath(host(QStringLiteral("Ziel"))));
         QVERIFY(QDir().mkpath(host(QStringLiteral("Struktur"))));
-        platform::DriveMap map;
-        map.set(QLatin1Char('C'), QFile::encodeName(m_c.path()));
-        m_fs = std::make_unique<platform::HostFileSystem>(map);
-        m_scope = std::make_unique<platform::ScopedPlatform>(m_fs.get(), &m_toolkit);
         const QString programFolder = host(QStringLiteral("Prog"));
         setProgramFolderSource([programFolder] { return programFolder; });
         AppPath.clear();
@@ -83,7 +70,6 @@ private slots:
         viewerHost().unloadViewer();
         m_form.reset();
         setProgramFolderSource({});
-        m_scope.reset();
     }
 
     void startUpFilledTheWindow()

@@ -12,6 +12,31 @@
 
 using namespace quorvane;
 
+namespace {
+
+// The lines logged in the category "quorvane.fs" while it lives.
+struct FsLogLines {
+    static inline QStringList *s_lines = nullptr;
+    QStringList lines;
+    QtMessageHandler m_previous;
+
+    FsLogLines()
+    {
+        s_lines = &lines;
+        m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &text) {
+            if (s_lines && QLatin1String(context.category) == QLatin1String("quorvane.fs"))
+                s_lines->append(text);
+        });
+    }
+    ~FsLogLines()
+    {
+        qInstallMessageHandler(m_previous);
+        s_lines = nullptr;
+    }
+};
+
+} // namespace
+
 class TestNewFolder : public QObject {
     Q_OBJECT
 
@@ -82,7 +107,7 @@ private slots:
         QFETCH(QString, after);
         Form1 &w = *f->form;
         QVERIFY(w.Dir2->setPath(start).ok());
-        const QStringList before = QDir(f->c.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const QStringList before = QDir(f->c->host()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         openEntry();
         QTest::keyClick(w.Text2, Qt::Key_A, Qt::ControlModifier); // select all
         QTest::keyClick(w.Text2, Qt::Key_Backspace);
@@ -93,7 +118,7 @@ private slots:
         if (!created.isEmpty())
             QVERIFY2(isFolder(created), qPrintable(created));
         else
-            QCOMPARE(QDir(f->c.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+            QCOMPARE(QDir(f->c->host()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QCOMPARE(w.Dir2->path(), after);
     }
 
@@ -165,11 +190,15 @@ private slots:
         blocker.close();
         openEntry();
         QTest::keyClicks(w.Text2, QStringLiteral("belegt"));
+        FsLogLines log;
         QTest::keyClick(w.Text2, Qt::Key_Return);
         QVERIFY(!w.Text2->isVisible());
         QVERIFY(QFileInfo(f->host(QStringLiteral("Daten/belegt"))).isFile());
         QCOMPARE(w.Dir2->path(), QStringLiteral("C:\\Daten"));
         QVERIFY(f->toolkit.boxes().empty()); // no message
+        // The reason the window keeps to itself is in the log.
+        QVERIFY2(log.lines.join(QLatin1Char('\n')).contains(QStringLiteral("Neues Verzeichnis anlegen (Fehler ")),
+                 qPrintable(log.lines.join(QLatin1Char('\n'))));
     }
 };
 

@@ -1,14 +1,12 @@
-#include "testtoolkit.h"
+#include "support/testtoolkit.h"
 
 #include "engine/worker.h"
 #include "platform/services.h"
-#include "platform/widgets/twips.h"
 #include "ui/viewer/panefill.h"
 #include "ui/viewer/viewerhost.h"
 #include "ui/viewer/viewerstate.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QMenu>
@@ -19,7 +17,6 @@
 #include <memory>
 
 using namespace quorvane;
-using platform::twipsToPixels;
 
 namespace {
 
@@ -83,14 +80,16 @@ private:
     // Fills the panes the way a listing run does.
     void listInto(const QStringList &files, const QStringList &dirs);
 
-    std::unique_ptr<CountingToolkit> m_toolkit;
+    std::unique_ptr<TestToolkit> m_toolkit;
     std::unique_ptr<platform::ScopedPlatform> m_platform;
     std::unique_ptr<ViewerHost> m_host;
 };
 
 void TestFrmEditor::init()
 {
-    m_toolkit = std::make_unique<CountingToolkit>();
+    m_toolkit = std::make_unique<TestToolkit>();
+    m_toolkit->deliverEvents = true;
+    m_toolkit->setScreenSizeTwips(QSize(19200, 14400));
     m_platform = std::make_unique<platform::ScopedPlatform>(nullptr, m_toolkit.get());
     m_host = std::make_unique<ViewerHost>();
     FullPathShown = 0;
@@ -187,33 +186,29 @@ void TestFrmEditor::layoutFollowsClientArea()
     QCOMPARE(g.Text1.width, 4150.f);
     QCOMPARE(g.Label1.left, 1552.5f);
     QCOMPARE(g.Label2.left, 5477.5f);
-    QCOMPARE(v->txtEdit()->geometry(), QRect(0, 16, 280, twipsToPixels(5780)));
-    QCOMPARE(v->Text1()->geometry(),
-             QRect(twipsToPixels(4250), 16, twipsToPixels(4150), twipsToPixels(5780)));
-    QCOMPARE(v->Label1()->geometry(), QRect(twipsToPixels(1552.5), 0, 73, 17));
-    QCOMPARE(v->Label2()->geometry(), QRect(twipsToPixels(5477.5), 0, 113, 17));
+    QCOMPARE(v->txtEdit()->geometry(), QRect(0, 16, 280, 385));
+    QCOMPARE(v->Text1()->geometry(), QRect(283, 16, 277, 385));
+    QCOMPARE(v->Label1()->geometry(), QRect(104, 0, 73, 17));
+    QCOMPARE(v->Label2()->geometry(), QRect(365, 0, 113, 17));
 }
 
+// The viewer's outer frame (509 x 356 pixels offscreen) centred on the
+// screen, past its edges where the screen is smaller.
 void TestFrmEditor::placementCentresOuterFrame_data()
 {
     QTest::addColumn<QSize>("screen");
-    QTest::newRow("large screen") << QSize(19200, 14400);
-    QTest::newRow("screen smaller than the window") << QSize(3000, 1500);
+    QTest::addColumn<QRect>("outer");
+    QTest::newRow("large screen") << QSize(19200, 14400) << QRect(386, 302, 509, 356);
+    QTest::newRow("screen smaller than the window") << QSize(3000, 1500) << QRect(-155, -128, 509, 356);
 }
 
 void TestFrmEditor::placementCentresOuterFrame()
 {
     QFETCH(QSize, screen);
-    m_toolkit->screen = screen;
+    QFETCH(QRect, outer);
+    m_toolkit->setScreenSizeTwips(screen);
     m_host->showViewer();
-    frmEditor *v = m_host->viewer();
-    const QRect outer = v->frameGeometry();
-    const double w = platform::pixelsToTwips(outer.width());
-    const double h = platform::pixelsToTwips(outer.height());
-    QCOMPARE(outer.topLeft(), QPoint(twipsToPixels(screen.width() / 2.0 - w / 2),
-                                     twipsToPixels(screen.height() / 2.0 - h / 2)));
-    if (screen.height() < h)
-        QVERIFY(outer.top() < 0);
+    QCOMPARE(m_host->viewer()->frameGeometry(), outer);
 }
 
 void TestFrmEditor::secondListingReusesWindow()
@@ -246,7 +241,7 @@ void TestFrmEditor::toggleSwitchesBothWays()
              QByteArray("C:\\a.txt\r\nC:\\b.txt\r\nC:\\c.txt"));
     QVERIFY(!v->mnuKomplett()->isChecked());
     QCOMPARE(FullPathShown, qint16(0));
-    QVERIFY(m_toolkit->yields >= 2);
+    QVERIFY(m_toolkit->yieldCount() >= 2);
 
     // Any value but 1 counts as off.
     FullPathShown = 5;
@@ -350,7 +345,7 @@ void TestFrmEditor::closeDuringRebuildStops()
         }
     };
     v->mnuKomplett()->trigger();
-    QCOMPARE(m_toolkit->yields, yieldsAtClose);
+    QCOMPARE(m_toolkit->yieldCount(), yieldsAtClose);
     QCOMPARE(FullPathShown, qint16(0));
     QVERIFY(!m_host->viewer());
     flushDeletes();
@@ -458,11 +453,9 @@ void TestFrmEditor::saveCommandsReachHost()
 
 void TestFrmEditor::longRebuildStaysResponsive()
 {
-    // 200,000 entries take about a second here; rewriting the whole text per
-    // entry would take minutes, and one huge append would freeze the window.
-    const int count = qEnvironmentVariableIntValue("QUORVANE_VIEWER_ENTRIES") > 0
-        ? qEnvironmentVariableIntValue("QUORVANE_VIEWER_ENTRIES")
-        : 50000;
+    // One huge append would freeze the window: the rebuild yields between
+    // batches. How its time grows is measured in bench/.
+    const int count = 5000;
     QStringList found;
     QStringList full;
     for (int i = 0; i < count; ++i) {
@@ -474,18 +467,11 @@ void TestFrmEditor::longRebuildStaysResponsive()
     frmEditor *v = m_host->viewer();
     QVERIFY(QTest::qWaitForWindowExposed(v));
 
-    QElapsedTimer timer;
-    timer.start();
     v->mnuKomplett()->trigger();
-    const qint64 on = timer.restart();
     v->mnuKomplett()->trigger();
-    const qint64 off = timer.elapsed();
-    qInfo("%d entries: rebuild %lld ms and %lld ms, %d yields", count, on, off,
-          m_toolkit->yields);
     QCOMPARE(v->txtEdit()->document()->blockCount(), count);
-    QVERIFY(m_toolkit->yields >= 2 * count / FillBatchEntries);
+    QVERIFY(m_toolkit->yieldCount() >= 2 * count / FillBatchEntries);
     QCOMPARE(v->paneText(Pane::Files), found.join("\r\n"));
-    QVERIFY2(on + off < 30000, "rebuild far slower than linear");
 }
 
 QTEST_MAIN(TestFrmEditor)

@@ -1,7 +1,8 @@
 #include "ui/viewer/listexport.h"
 
 #include "paths/shared.h"
-#include "paths/testdrive.h"
+#include "support/testdrive.h"
+#include "support/hostfiles.h"
 #include "platform/scriptedtoolkit.h"
 #include "support/childrun.h"
 
@@ -18,18 +19,6 @@ using platform::ScriptedToolkit;
 namespace {
 
 const QString WriteWarning = QStringLiteral("Fehler beim Schreiben der Datei. ");
-
-bool makeFile(const QString &hostPath, const QByteArray &content)
-{
-    QFile file(hostPath);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readAll(const QString &hostPath)
-{
-    QFile file(hostPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // A list of the given size in bytes, lines of plain path text.
 QString longList(int bytes)
@@ -57,7 +46,7 @@ int runChild()
     std::printf("result=%d\n", written ? 1 : 0);
     for (const ScriptedToolkit::Box &box : toolkit.boxes())
         std::printf("box=%d|%s\n", box.style, box.prompt.toUtf8().constData());
-    std::printf("old=%s\n", readAll(QFile::decodeName(folder) + "/liste.txt").toHex().constData());
+    std::printf("old=%s\n", readHostFile(QFile::decodeName(folder) + "/liste.txt").toHex().constData());
     const QStringList names = QDir(QFile::decodeName(folder))
                                   .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     std::printf("names=%s\n", names.join(QLatin1Char(',')).toUtf8().constData());
@@ -123,10 +112,10 @@ private slots:
         const QString original = text;
 
         QVERIFY(WriteTextFile(QStringLiteral("T:\\liste.txt"), text));
-        QCOMPARE(readAll(drive.hostPath(QStringLiteral("liste.txt"))), bytes);
+        QCOMPARE(readHostFile(drive.host(QStringLiteral("liste.txt"))), bytes);
         QCOMPARE(text, original);
         QVERIFY(toolkit.boxes().empty());
-        QCOMPARE(QDir(drive.hostPath()).entryList(QDir::Files | QDir::Hidden),
+        QCOMPARE(QDir(drive.host()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("liste.txt")});
     }
 
@@ -149,10 +138,10 @@ private slots:
         QFETCH(bool, replaced);
         ScriptedToolkit toolkit;
         TestDrive drive('T', &toolkit);
-        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("Listen"))));
-        const QString hostFile = drive.hostPath(QStringLiteral("Listen/") + existing);
+        QVERIFY(QDir().mkpath(drive.host(QStringLiteral("Listen"))));
+        const QString hostFile = drive.host(QStringLiteral("Listen/") + existing);
         const QByteArray old("eine alte, viel l\xE4ngere Liste\r\n");
-        QVERIFY(makeFile(hostFile, old));
+        QVERIFY(writeHostFile(hostFile, old));
         toolkit.queueAnswer(answer);
 
         QCOMPARE(WriteTextFile(target, QStringLiteral("neu")), replaced);
@@ -162,8 +151,8 @@ private slots:
         QCOMPARE(box.style, 36);
         QCOMPARE(box.title, QStringLiteral("Brannick Quorvane"));
         // Replaced as a whole, never appended to; or left exactly as it was.
-        QCOMPARE(readAll(hostFile), replaced ? QByteArray("neu\r\n") : old);
-        QCOMPARE(QDir(drive.hostPath(QStringLiteral("Listen"))).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(readHostFile(hostFile), replaced ? QByteArray("neu\r\n") : old);
+        QCOMPARE(QDir(drive.host(QStringLiteral("Listen"))).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void secondSaveAsksAgain()
@@ -174,7 +163,7 @@ private slots:
         QVERIFY(toolkit.boxes().empty());
         QVERIFY(WriteTextFile(QStringLiteral("T:\\x.txt"), QStringLiteral("zwei")));
         QCOMPARE(toolkit.boxes().size(), size_t(1));
-        QCOMPARE(readAll(drive.hostPath(QStringLiteral("x.txt"))), QByteArray("zwei\r\n"));
+        QCOMPARE(readHostFile(drive.host(QStringLiteral("x.txt"))), QByteArray("zwei\r\n"));
     }
 
     // Only an ordinary file of exactly that name brings the question.
@@ -197,15 +186,15 @@ private slots:
         QFETCH(QString, createdHost);
         ScriptedToolkit toolkit;
         TestDrive drive('T', &toolkit);
-        QVERIFY(makeFile(drive.hostPath(QStringLiteral("ab.txt")), "ab"));
-        QVERIFY(makeFile(drive.hostPath(QStringLiteral("abc.txt")), "abc"));
-        QVERIFY(makeFile(drive.hostPath(QStringLiteral(".versteckt.txt")), "geheim"));
-        QVERIFY(QDir().mkpath(drive.hostPath(QStringLiteral("ordner.txt"))));
+        QVERIFY(writeHostFile(drive.host(QStringLiteral("ab.txt")), "ab"));
+        QVERIFY(writeHostFile(drive.host(QStringLiteral("abc.txt")), "abc"));
+        QVERIFY(writeHostFile(drive.host(QStringLiteral(".versteckt.txt")), "geheim"));
+        QVERIFY(QDir().mkpath(drive.host(QStringLiteral("ordner.txt"))));
 
         QCOMPARE(WriteTextFile(target, QStringLiteral("neu")), written);
         if (written) {
             QVERIFY(toolkit.boxes().empty());
-            QCOMPARE(readAll(drive.hostPath(createdHost)), QByteArray("neu\r\n"));
+            QCOMPARE(readHostFile(drive.host(createdHost)), QByteArray("neu\r\n"));
         } else {
             QCOMPARE(toolkit.boxes().size(), size_t(1));
             QCOMPARE(toolkit.boxes().front().prompt, WriteWarning);
@@ -213,11 +202,11 @@ private slots:
             QCOMPARE(toolkit.boxes().front().title, QStringLiteral("Brannick Quorvane"));
         }
         // Nothing else was touched.
-        QCOMPARE(readAll(drive.hostPath(QStringLiteral("ab.txt"))), QByteArray("ab"));
-        QCOMPARE(readAll(drive.hostPath(QStringLiteral("abc.txt"))), QByteArray("abc"));
-        QCOMPARE(readAll(drive.hostPath(QStringLiteral(".versteckt.txt"))), QByteArray("geheim"));
-        QVERIFY(QFileInfo(drive.hostPath(QStringLiteral("ordner.txt"))).isDir());
-        QCOMPARE(QDir(drive.hostPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+        QCOMPARE(readHostFile(drive.host(QStringLiteral("ab.txt"))), QByteArray("ab"));
+        QCOMPARE(readHostFile(drive.host(QStringLiteral("abc.txt"))), QByteArray("abc"));
+        QCOMPARE(readHostFile(drive.host(QStringLiteral(".versteckt.txt"))), QByteArray("geheim"));
+        QVERIFY(QFileInfo(drive.host(QStringLiteral("ordner.txt"))).isDir());
+        QCOMPARE(QDir(drive.host()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
                  written ? 5 : 4);
     }
 
@@ -225,8 +214,8 @@ private slots:
     {
         ScriptedToolkit toolkit;
         TestDrive drive('T', &toolkit);
-        const QString hostFile = drive.hostPath(QStringLiteral("fest.txt"));
-        QVERIFY(makeFile(hostFile, "alt\r\n"));
+        const QString hostFile = drive.host(QStringLiteral("fest.txt"));
+        QVERIFY(writeHostFile(hostFile, "alt\r\n"));
         QVERIFY(QFile::setPermissions(hostFile, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         toolkit.queueAnswer(platform::AnswerYes);
 
@@ -235,8 +224,8 @@ private slots:
         QCOMPARE(toolkit.boxes()[0].style, 36);
         QCOMPARE(toolkit.boxes()[1].prompt, WriteWarning);
         QCOMPARE(toolkit.boxes()[1].style, 48);
-        QCOMPARE(readAll(hostFile), QByteArray("alt\r\n"));
-        QCOMPARE(QDir(drive.hostPath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(readHostFile(hostFile), QByteArray("alt\r\n"));
+        QCOMPARE(QDir(drive.host()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void readOnlyFolderWarnsWithoutQuestion()

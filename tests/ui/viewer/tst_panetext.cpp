@@ -1,6 +1,5 @@
 #include "ui/viewer/panetext.h"
 
-#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -16,7 +15,7 @@ private slots:
     void appendsAfterTypedText();
     void clearedPaneStartsAfresh();
     void fillLeavesNoUndoStep();
-    void longListIsLinear();
+    void longListInBatches();
 };
 
 void TestPaneText::paneRule_data()
@@ -98,25 +97,20 @@ void TestPaneText::fillLeavesNoUndoStep()
     QVERIFY(pane.document()->isUndoAvailable());
 }
 
-void TestPaneText::longListIsLinear()
+void TestPaneText::longListInBatches()
 {
-    // 100,000 lines in batches of 1,000 take well under a second here; an
-    // append that rewrites the whole text per entry takes minutes.
+    // How the time grows with the list is measured in bench/ (pane_driver).
     QPlainTextEdit pane;
     pane.show();
     QStringList batch;
     for (int i = 0; i < 1000; ++i)
         batch.append(QStringLiteral("C:\\Daten\\Urlaub\\bild%1.jpg").arg(i, 5, 10, QChar('0')));
-    QElapsedTimer timer;
-    timer.start();
-    for (int round = 0; round < 100; ++round)
+    for (int round = 0; round < 5; ++round)
         appendToPane(pane, batch);
-    const qint64 elapsed = timer.elapsed();
-    QCOMPARE(pane.document()->blockCount(), 100000);
+    QCOMPARE(pane.document()->blockCount(), 5000);
     const QString text = paneText(pane);
-    QCOMPARE(text.count(QStringLiteral("\r\n")), 99999);
+    QCOMPARE(text.count(QStringLiteral("\r\n")), 4999);
     QVERIFY(text.endsWith(QStringLiteral("bild00999.jpg")));
-    QVERIFY2(elapsed < 15000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
 }
 
 QTEST_MAIN(TestPaneText)

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/codepage.h"
+
 #include <QKeyEvent>
 #include <QString>
-#include <QStringEncoder>
 
 namespace quorvane {
 
@@ -44,13 +45,8 @@ inline short ansiKeyCode(const QString &text)
         || (text.size() == 2 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate());
     if (!single)
         return -1;
-    if (text.at(0).unicode() < 128)
-        return static_cast<short>(text.at(0).unicode());
-    QStringEncoder encoder("windows-1252");
-    if (!encoder.isValid())
-        return static_cast<short>(text.at(0).unicode() <= 255 ? text.at(0).unicode() : 63);
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError() || bytes.size() != 1)
+    const QByteArray bytes = platform::toCodePage(text);
+    if (bytes.size() != 1)
         return 63;
     return static_cast<short>(static_cast<unsigned char>(bytes.at(0)));
 }

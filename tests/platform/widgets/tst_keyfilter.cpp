@@ -1,6 +1,6 @@
 // The file-name key filter: every code by its outcome, and the way typed
 // characters reach it.
-#include "ui/main/keyfilter.h"
+#include "platform/widgets/keyfilter.h"
 
 #include <QTest>
 

@@ -58,13 +58,13 @@ QByteArray ListOutput::hostBytesOf(const QString &drivePath)
     if (folder != m_lastFolder) {
         const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(folder);
         m_lastFolder = folder;
-        m_lastFolderHost = host.ok() ? host.value : QByteArray();
+        m_lastFolderHost = host.ok() ? host.value() : QByteArray();
         if (!m_lastFolderHost.isEmpty() && !m_lastFolderHost.endsWith('/'))
             m_lastFolderHost += '/';
     }
     if (m_lastFolderHost.isEmpty()) {
         const platform::Result<QByteArray> whole = platform::fileSystem().hostBytes(drivePath);
-        return whole.ok() ? whole.value : platform::encodeText(drivePath);
+        return whole.ok() ? whole.value() : platform::encodeText(drivePath);
     }
     return m_lastFolderHost + platform::encodeName(drivePath.mid(cut + 1));
 }

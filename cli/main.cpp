@@ -57,8 +57,10 @@ bool toDrivePath(const QString &given, QString &drivePath)
         return true;
     }
     const platform::Result<QString> mapped = fs.drivePath(platform::decodeName(platform::encodeText(given)));
-    drivePath = mapped.value;
-    return mapped.ok();
+    if (!mapped.ok())
+        return false;
+    drivePath = mapped.value();
+    return true;
 }
 
 enum class Kind { Missing, Directory, Other };
@@ -70,7 +72,7 @@ Kind kindOf(const QString &drivePath)
     const platform::Result<std::uint32_t> attrs = fs.attributes(drivePath);
     if (!attrs.ok())
         return Kind::Missing;
-    if ((attrs.value & platform::AttrDirectory) || fs.readDirectory(drivePath).ok())
+    if ((attrs.value() & platform::AttrDirectory) || fs.readDirectory(drivePath).ok())
         return Kind::Directory;
     return Kind::Other;
 }

@@ -18,7 +18,7 @@ namespace {
 QByteArray hostBytes(const QString &drivePath)
 {
     const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(drivePath);
-    return host.ok() ? host.value : platform::encodeText(drivePath);
+    return host.ok() ? host.value() : platform::encodeText(drivePath);
 }
 
 QJsonObject pathAndReason(const QString &drivePath, const QString &reason)

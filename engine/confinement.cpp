@@ -23,7 +23,7 @@ QString joined(QString location, const QString &relative)
 QString locationOf(const QString &path, bool followLast)
 {
     const platform::Result<QString> place = platform::fileSystem().location(path, followLast);
-    return place.ok() ? place.value : QString();
+    return place.ok() ? place.value() : QString();
 }
 
 bool liesBelow(const QString &place, const QString &base, bool orSame)

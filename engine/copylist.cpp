@@ -71,7 +71,7 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
     const platform::Result<QString> hostTarget = fs.hostPath(target);
     if (!hostSource.ok() || !hostTarget.ok())
         return {};
-    inside = relativeToBase(withSlash(hostTarget.value), withSlash(hostSource.value));
+    inside = relativeToBase(withSlash(hostTarget.value()), withSlash(hostSource.value()));
     inside.replace(QLatin1Char('/'), Backslash);
     return inside;
 }
@@ -135,7 +135,7 @@ void fillFoundLists(const QString &scanBase)
         && belowBase(lists.lstFoundFiles.itemView(count - 1), scanBase)) {
         // The complete path names are only read by the full-path toggle: they
         // are made on the processor the panes leave idle.
-        auto fill = [&lists, scanBase, prefix = withSlash(hostBase.value)] {
+        auto fill = [&lists, scanBase, prefix = withSlash(hostBase.value())] {
             addFullPaths(lists.lstFoundFiles, lists.lstFullPathName, scanBase, prefix);
         };
         try {
@@ -151,11 +151,11 @@ void fillFoundLists(const QString &scanBase)
         if (hostBase.ok() && !relative.isEmpty()) {
             QString host = relative;
             host.replace(Backslash, QLatin1Char('/'));
-            lists.lstFullPathName.addItem(withSlash(hostBase.value) + platform::displayName(host));
+            lists.lstFullPathName.addItem(withSlash(hostBase.value()) + platform::displayName(host));
             continue;
         }
         const platform::Result<QString> full = fs.hostPath(entry);
-        lists.lstFullPathName.addItem(full.ok() ? full.value : entry);
+        lists.lstFullPathName.addItem(full.ok() ? full.value() : entry);
     }
 }
 

@@ -20,7 +20,7 @@ FolderRead takeSnapshot(platform::Result<platform::FolderContents> read, const S
         snapshot->reason = read.message;
         return {std::move(snapshot), {}};
     }
-    std::vector<platform::DirEntry> &entries = read.value.entries;
+    std::vector<platform::DirEntry> &entries = read.value().entries;
     snapshot->files.reserve(entries.size());
     for (platform::DirEntry &entry : entries) {
         if (entry.isDirectory && !entry.isLink) {
@@ -41,7 +41,7 @@ FolderRead takeSnapshot(platform::Result<platform::FolderContents> read, const S
                 snapshot->matches.push_back(qsizetype(i));
         }
     }
-    platform::FolderHandlePtr handle = snapshot->subdirs.empty() ? nullptr : std::move(read.value.handle);
+    platform::FolderHandlePtr handle = snapshot->subdirs.empty() ? nullptr : std::move(read.value().handle);
     return {std::move(snapshot), std::move(handle)};
 }
 
@@ -53,8 +53,8 @@ FolderRead readSnapshot(platform::FileSystem &fs, const QString &path, const Sna
     if (!read.ok() && (read.error == platform::ErrFileNotFound || read.error == platform::ErrPathNotFound)) {
         // Not there as spelled: the disk may store it in another letter case.
         const platform::Result<QString> stored = fs.longName(path);
-        if (stored.ok() && stored.value != path)
-            read = fs.readFolder(stored.value, true);
+        if (stored.ok() && stored.value() != path)
+            read = fs.readFolder(stored.value(), true);
     }
     return takeSnapshot(std::move(read), patterns);
 }

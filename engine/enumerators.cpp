@@ -35,7 +35,7 @@ QString storedSpelling(const QString &normalized, const QString &currentPath, co
         && (normalized.endsWith(QLatin1Char('\\')) || currentPath.at(normalized.size()) == QLatin1Char('\\')))
         return normalized;
     const platform::Result<QString> stored = platform::fileSystem().longName(normalized);
-    return stored.ok() ? stored.value : normalized;
+    return stored.ok() ? stored.value() : normalized;
 }
 
 // Moves an enumerator's position (path, snapshot, cache generation) to a

@@ -30,8 +30,8 @@ FlatTargetNames::FlatTargetNames(const QString &targetBase)
     const auto listing = platform::fileSystem().readDirectory(targetBase);
     if (!listing.ok())
         return;
-    m_names.reserve(qsizetype(listing.value.size()));
-    for (const platform::DirEntry &entry : listing.value)
+    m_names.reserve(qsizetype(listing.value().size()));
+    for (const platform::DirEntry &entry : listing.value())
         m_names.insert(nameKey(entry.name));
 }
 

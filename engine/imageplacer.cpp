@@ -124,7 +124,7 @@ bool ImagePlacer::holdsSame(Step &step, const QString &candidate)
     if (sameFile(step.source, compareWith))
         return false;
     const platform::Result<bool> same = platform::sameBytes(step.source, compareWith, &step.sourceStamp);
-    return same.ok() && same.value;
+    return same.ok() && same.value();
 }
 
 Status ImagePlacer::keepExisting(const QString &entry, Step &step)

@@ -39,7 +39,7 @@ private:
     bool toDrive(const QByteArray &host, QString &drivePath)
     {
         const platform::Result<QString> mapped = platform::fileSystem().drivePath(platform::decodeName(host));
-        drivePath = mapped.value;
+        drivePath = mapped.value();
         if (!mapped.ok())
             m_failure = {platform::decodeText(host), QStringLiteral("Liegt auf keinem Laufwerk")};
         return mapped.ok();
@@ -62,7 +62,7 @@ private:
             failure = failed(m_target, now.status());
             return false;
         }
-        if (now.value.size != m_entry.size || now.value.modifiedNs != m_entry.modifiedNs) {
+        if (now.value().size != m_entry.size || now.value().modifiedNs != m_entry.modifiedNs) {
             failure = failed(m_target, QStringLiteral("Seit dem Lauf geändert; bleibt"));
             return false;
         }
@@ -84,7 +84,7 @@ private:
     bool asJournaled(const QString &path) const
     {
         const platform::Result<platform::FileStamp> now = platform::fileStamp(path);
-        return now.ok() && now.value.size == m_entry.size && now.value.modifiedNs == m_entry.modifiedNs;
+        return now.ok() && now.value().size == m_entry.size && now.value().modifiedNs == m_entry.modifiedNs;
     }
 
     static bool gone(const platform::Status &why)
@@ -154,11 +154,11 @@ UndoSummary undoJournal(const QString &journalDrivePath)
     const platform::Result<QByteArray> content = platform::fileSystem().readFile(journalDrivePath, LargestJournal);
     if (!content.ok()) {
         const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(journalDrivePath);
-        summary.failures.append({host.ok() ? platform::decodeText(host.value) : journalDrivePath,
+        summary.failures.append({host.ok() ? platform::decodeText(host.value()) : journalDrivePath,
                                  platform::reasonOf(content.status())});
         return summary;
     }
-    const QList<QByteArray> lines = content.value.split('\n');
+    const QList<QByteArray> lines = content.value().split('\n');
     for (qsizetype i = lines.size() - 1; i >= 0; --i) {
         if (lines.at(i).trimmed().isEmpty())
             continue;

@@ -23,9 +23,9 @@ void clearAttributes(const QString &source)
 // A source that stays where it was keeps its read-only or hidden mark.
 void restoreAttributes(const QString &source, const platform::Result<std::uint32_t> &before)
 {
-    if (!before.ok() || (before.value & KeptAttributes) == 0)
+    if (!before.ok() || (before.value() & KeptAttributes) == 0)
         return;
-    const platform::Status restored = platform::fileSystem().setAttributes(source, before.value & KeptAttributes);
+    const platform::Status restored = platform::fileSystem().setAttributes(source, before.value() & KeptAttributes);
     if (!restored.ok())
         platform::logFailure(restored, QStringLiteral("die Attribute der Quelle zurücksetzen"));
 }
@@ -60,7 +60,7 @@ platform::Status removeIdenticalSource(const QString &source, const platform::Fi
     const platform::Result<platform::FileStamp> now = platform::fileStamp(source);
     if (!now.ok())
         return now.status();
-    if (!now.value.sameState(compared))
+    if (!now.value().sameState(compared))
         return platform::failureFor(platform::ErrPathFileAccess, source,
                                     QStringLiteral("Die Quelle wurde beim Vergleichen geändert; sie bleibt"));
     const platform::Result<std::uint32_t> before = fs.attributes(source);
@@ -80,7 +80,7 @@ platform::Status copySourceFile(const QString &source, const QString &target, bo
 bool sameFile(const QString &a, const QString &b)
 {
     const platform::Result<bool> same = platform::fileSystem().sameFile(a, b);
-    return same.ok() && same.value;
+    return same.ok() && same.value();
 }
 
 bool samePlace(const QString &a, const QString &b)
@@ -93,7 +93,7 @@ bool samePlace(const QString &a, const QString &b)
     const platform::Result<QString> hostA = fs.hostPath(absoluteA);
     const platform::Result<QString> hostB = fs.hostPath(absoluteB);
     if (hostA.ok() && hostB.ok())
-        return hostA.value == hostB.value;
+        return hostA.value() == hostB.value();
     return absoluteA.compare(absoluteB, Qt::CaseInsensitive) == 0;
 }
 

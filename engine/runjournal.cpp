@@ -43,7 +43,7 @@ std::optional<QByteArray> takePath(const QJsonObject &line, const QString &key)
 QByteArray hostBytesOf(const QString &drivePath)
 {
     const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(drivePath);
-    return host.ok() ? host.value : platform::encodeText(drivePath);
+    return host.ok() ? host.value() : platform::encodeText(drivePath);
 }
 
 QString stateFolder()
@@ -53,7 +53,7 @@ QString stateFolder()
         return {};
     const platform::Result<QString> drive =
         platform::fileSystem().drivePath(platform::decodeName(platform::encodeText(host + QStringLiteral("/quorvane"))));
-    return drive.ok() ? drive.value : QString();
+    return drive.ok() ? drive.value() : QString();
 }
 
 } // namespace
@@ -139,7 +139,7 @@ QStringList stateJournals(QString *folder)
     if (!listing.ok())
         return {};
     QStringList names;
-    for (const platform::DirEntry &entry : listing.value) {
+    for (const platform::DirEntry &entry : listing.value()) {
         if (!entry.isDirectory && entry.name.startsWith(StatePrefix) && entry.name.endsWith(StateSuffix))
             names.append(entry.name);
     }
@@ -205,8 +205,8 @@ platform::Status RunJournal::record(ImageAction action, bool identical, const QS
     entry.target = hostBytesOf(target);
     const platform::Result<platform::FileStamp> stamp = platform::fileStamp(target);
     if (stamp.ok()) {
-        entry.size = stamp.value.size;
-        entry.modifiedNs = stamp.value.modifiedNs;
+        entry.size = stamp.value().size;
+        entry.modifiedNs = stamp.value().modifiedNs;
     }
     platform::Status written = m_out.append(journalLine(entry));
     if (written.ok() && ++m_unsynced >= SyncEvery) {

@@ -38,7 +38,7 @@ qsizetype EmptiedSourceDirs::removeEmptied(const QString &sourceBase, RunBounds 
         // Looked at just before: whatever is in it now (a file that matched no
         // pattern, one that could not be moved, something new) keeps it.
         const auto listing = fs.readDirectory(path);
-        if (!listing.ok() || !listing.value.empty() || !bounds.mayRemoveFolder(path))
+        if (!listing.ok() || !listing.value().empty() || !bounds.mayRemoveFolder(path))
             continue;
         if (fs.removeDirectory(path).ok())
             ++removed;

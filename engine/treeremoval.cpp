@@ -21,7 +21,7 @@ QSet<QString> linkNames(FileSystem &fs, const QString &s)
     QSet<QString> links;
     auto listing = fs.readDirectory(s);
     if (listing.ok()) {
-        for (const platform::DirEntry &entry : listing.value) {
+        for (const platform::DirEntry &entry : listing.value()) {
             if (entry.isLink)
                 links.insert(entry.name);
         }
@@ -34,7 +34,7 @@ QSet<QString> linkNames(FileSystem &fs, const QString &s)
 bool inside(FileSystem &fs, const QString &path, bool followLast, const QString &tree)
 {
     const platform::Result<QString> place = fs.location(path, followLast);
-    return place.ok() && liesBelow(place.value, tree);
+    return place.ok() && liesBelow(place.value(), tree);
 }
 
 void removeTree(FileSystem &fs, const QString &path, const QString &tree)
@@ -48,12 +48,12 @@ void removeTree(FileSystem &fs, const QString &path, const QString &tree)
 
     // Files of every attribute first.
     auto name = fs.dirFirst(s + QStringLiteral("*.*"), platform::MaskHiddenSystem);
-    while (name.ok() && !name.value.isEmpty()) {
-        if (inside(fs, s + name.value, false, tree)) {
+    while (name.ok() && !name.value().isEmpty()) {
+        if (inside(fs, s + name.value(), false, tree)) {
             // A mark that stays is named by the delete that then fails.
-            if (!links.contains(name.value))
-                (void)fs.setAttributes(s + name.value, platform::AttrNormal);
-            platform::logFailure(fs.deleteFile(s + name.value), QStringLiteral("Datei löschen"));
+            if (!links.contains(name.value()))
+                (void)fs.setAttributes(s + name.value(), platform::AttrNormal);
+            platform::logFailure(fs.deleteFile(s + name.value()), QStringLiteral("Datei löschen"));
         }
         name = fs.dirNext();
     }
@@ -62,9 +62,9 @@ void removeTree(FileSystem &fs, const QString &path, const QString &tree)
     // collected before any recursion starts another listing.
     QStringList directories;
     name = fs.dirFirst(s + QStringLiteral("*.*"), platform::MaskDirectory);
-    while (name.ok() && !name.value.isEmpty()) {
-        if (name.value != QLatin1String(".") && name.value != QLatin1String(".."))
-            directories.append(name.value);
+    while (name.ok() && !name.value().isEmpty()) {
+        if (name.value() != QLatin1String(".") && name.value() != QLatin1String(".."))
+            directories.append(name.value());
         name = fs.dirNext();
     }
 
@@ -107,11 +107,11 @@ void DeleteTree(const QString &path)
     const platform::Result<QString> tree = fs.location(bare, true);
     if (!entry.ok() || !tree.ok())
         return;
-    if (entry.value != tree.value) {
+    if (entry.value() != tree.value()) {
         platform::logFailure(fs.deleteFile(bare), QStringLiteral("Verknüpfung löschen"));
         return;
     }
-    removeTree(fs, path, tree.value);
+    removeTree(fs, path, tree.value());
 }
 
 } // namespace quorvane

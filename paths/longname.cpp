@@ -47,7 +47,7 @@ QString storedKeepingShape(const QString &path)
             const platform::Result<QString> stored = fs.longName(path.left(end));
             if (!stored.ok())
                 return {};
-            out += stored.value.mid(stored.value.lastIndexOf(QLatin1Char('\\')) + 1);
+            out += stored.value().mid(stored.value().lastIndexOf(QLatin1Char('\\')) + 1);
         }
         out += path.mid(end, 1); // the separator as written
         start = end + 1;
@@ -67,9 +67,9 @@ QString storedAbsolute(const QString &path)
     if (!stored.ok())
         return {};
     // A folder given with its trailing "\" keeps it.
-    if (path.endsWith(QLatin1Char('\\')) && !stored.value.endsWith(QLatin1Char('\\')))
-        stored.value.append(QLatin1Char('\\'));
-    return stored.value;
+    if (path.endsWith(QLatin1Char('\\')) && !stored.value().endsWith(QLatin1Char('\\')))
+        stored.value().append(QLatin1Char('\\'));
+    return stored.value();
 }
 
 } // namespace

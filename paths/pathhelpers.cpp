@@ -67,7 +67,7 @@ bool DirExists(const QString &path)
     AddBackslash(copy);
     const platform::Result<QString> first =
         platform::fileSystem().dirFirst(copy + QStringLiteral("*.*"), platform::MaskDirectory);
-    return first.ok() && !first.value.isEmpty();
+    return first.ok() && !first.value().isEmpty();
 }
 
 void ShowMessage(const QString &text, int kind, QString &title)

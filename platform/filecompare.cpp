@@ -56,7 +56,7 @@ public:
             return;
         }
         int err = 0;
-        fd = openRegular(host.value, st, err);
+        fd = openRegular(host.value(), st, err);
         if (fd < 0)
             failure = openFailure(err, drivePath);
     }
@@ -126,7 +126,7 @@ Result<bool> sameBytes(const QString &a, const QString &b, FileStamp *stampOfA)
     ::posix_fadvise(second.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     const Result<bool> same = sameContent(first, a, second, b);
     // Bytes read while one of them changed prove nothing.
-    if (same.ok() && same.value && (!unchangedSince(first) || !unchangedSince(second)))
+    if (same.ok() && same.value() && (!unchangedSince(first) || !unchangedSince(second)))
         return Result<bool>::success(false);
     return same;
 }
@@ -142,12 +142,12 @@ Status AppendFile::create(const QString &drivePath)
     if (!host.ok())
         return host.status();
     m_display = drivePath;
-    m_fd = ::open(host.value.constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+    m_fd = ::open(host.value().constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
     if (m_fd < 0)
         return errnoFailure(errno, drivePath);
     // Its name must outlast a crash as well as its lines.
-    const qsizetype cut = host.value.lastIndexOf('/');
-    const QByteArray folder = cut <= 0 ? QByteArray("/") : host.value.left(cut);
+    const qsizetype cut = host.value().lastIndexOf('/');
+    const QByteArray folder = cut <= 0 ? QByteArray("/") : host.value().left(cut);
     const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool synced = folderFd >= 0 && ::fsync(folderFd) == 0;
     const int err = errno;

@@ -204,8 +204,8 @@ inline Result<bool> FileSystem::sameFile(const QString &a, const QString &b)
         return Result<bool>::failure(hostA.ok() ? hostB.error : hostA.error);
     struct stat statA {};
     struct stat statB {};
-    if (::stat(QFile::encodeName(hostA.value).constData(), &statA) != 0
-        || ::stat(QFile::encodeName(hostB.value).constData(), &statB) != 0)
+    if (::stat(QFile::encodeName(hostA.value()).constData(), &statA) != 0
+        || ::stat(QFile::encodeName(hostB.value()).constData(), &statB) != 0)
         return Result<bool>::failure(ErrFileNotFound);
     return Result<bool>::success(statA.st_dev == statB.st_dev && statA.st_ino == statB.st_ino);
 }

@@ -56,7 +56,7 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
         return R::failure(r.status());
-    const Resolved &t = r.value;
+    const Resolved &t = r.value();
     if (t.path.isRoot() || (t.folderOnly && t.exists()))
         return R::failure(failureFor(ErrPathFileAccess, t.display()));
     if (!t.parentExists() || t.folderOnly)
@@ -121,16 +121,16 @@ Status HostFileSystem::copyTo(const QString &source, const QString &target, bool
         return s.status();
     struct stat st {};
     int err = 0;
-    const int in = openRegular(s.value.host(), st, err);
+    const int in = openRegular(s.value().host(), st, err);
     if (in < 0)
-        return openFailure(err, s.value.display());
+        return openFailure(err, s.value().display());
 
     const Result<Target> t = prepareTarget(target);
     if (!t.ok()) {
         ::close(in);
         return t.status();
     }
-    const Target &to = t.value;
+    const Target &to = t.value();
     Status result = Status::success();
     if (to.exists && !replace)
         result = failureFor(ErrFileExists, to.display);
@@ -164,8 +164,8 @@ Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
         const Result<Resolved> r = resolveExisting(*paths[i]);
         if (!r.ok())
             return R::failure(r.status());
-        if (::stat(r.value.host().constData(), &st[i]) != 0)
-            return R::failure(errnoFailure(errno, r.value.display()));
+        if (::stat(r.value().host().constData(), &st[i]) != 0)
+            return R::failure(errnoFailure(errno, r.value().display()));
     }
     return R::success(st[0].st_dev == st[1].st_dev && st[0].st_ino == st[1].st_ino);
 }
@@ -175,21 +175,21 @@ Status HostFileSystem::deleteFile(const QString &path)
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return r.status();
-    const QByteArray host = r.value.host();
+    const QByteArray host = r.value().host();
     struct stat st {};
-    if (r.value.path.isRoot() || ::lstat(host.constData(), &st) != 0)
-        return failureFor(ErrFileNotFound, r.value.display());
+    if (r.value().path.isRoot() || ::lstat(host.constData(), &st) != 0)
+        return failureFor(ErrFileNotFound, r.value().display());
     if (S_ISDIR(st.st_mode))
-        return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("ein Verzeichnis"));
+        return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("ein Verzeichnis"));
     if (!S_ISLNK(st.st_mode)) {
         if (isOpenHere(host))
-            return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("Datei ist geöffnet"));
+            return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("Datei ist geöffnet"));
         if (isReadOnly(st))
-            return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("schreibgeschützt"));
+            return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("schreibgeschützt"));
     }
     if (::unlink(host.constData()) != 0)
-        return errnoFailure(errno, r.value.display());
-    m_names.removed(r.value.hostParent(), r.value.names.last());
+        return errnoFailure(errno, r.value().display());
+    m_names.removed(r.value().hostParent(), r.value().names.last());
     return Status::success();
 }
 
@@ -200,14 +200,14 @@ Result<std::uint32_t> HostFileSystem::attributes(const QString &path)
     if (!r.ok())
         return R::failure(r.status());
     struct stat st {};
-    if (::lstat(r.value.host().constData(), &st) != 0)
-        return R::failure(errnoFailure(errno, r.value.display()));
+    if (::lstat(r.value().host().constData(), &st) != 0)
+        return R::failure(errnoFailure(errno, r.value().display()));
     std::uint32_t attrs = AttrNormal;
     if (S_ISDIR(st.st_mode))
         attrs |= AttrDirectory;
     if (!S_ISLNK(st.st_mode) && isReadOnly(st))
         attrs |= AttrReadOnly;
-    if (!r.value.names.isEmpty() && r.value.names.last().startsWith('.'))
+    if (!r.value().names.isEmpty() && r.value().names.last().startsWith('.'))
         attrs |= AttrHidden;
     return R::success(attrs);
 }
@@ -217,10 +217,10 @@ Status HostFileSystem::setAttributes(const QString &path, std::uint32_t attribut
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return r.status();
-    const QByteArray host = r.value.host();
+    const QByteArray host = r.value().host();
     struct stat st {};
     if (::lstat(host.constData(), &st) != 0)
-        return errnoFailure(errno, r.value.display());
+        return errnoFailure(errno, r.value().display());
     if (S_ISLNK(st.st_mode))
         return Status::success(); // a link has no mode of its own; its target is not ours to change
     mode_t mode = st.st_mode & 07777;
@@ -229,7 +229,7 @@ Status HostFileSystem::setAttributes(const QString &path, std::uint32_t attribut
     else if (!S_ISDIR(st.st_mode)) // a read-only mark on a folder does not lock its contents
         mode &= ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
     if (mode != (st.st_mode & 07777) && ::chmod(host.constData(), mode) != 0)
-        return errnoFailure(errno, r.value.display());
+        return errnoFailure(errno, r.value().display());
     return Status::success();
 }
 
@@ -238,19 +238,19 @@ Status HostFileSystem::makeDirectory(const QString &path)
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
         return r.status();
-    if (r.value.path.isRoot() || r.value.exists())
-        return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("existiert bereits"));
-    if (!r.value.parentExists())
-        return failureFor(ErrPathNotFound, r.value.display());
-    if (::mkdir(r.value.host().constData(), 0777) != 0) {
+    if (r.value().path.isRoot() || r.value().exists())
+        return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("existiert bereits"));
+    if (!r.value().parentExists())
+        return failureFor(ErrPathNotFound, r.value().display());
+    if (::mkdir(r.value().host().constData(), 0777) != 0) {
         const int err = errno;
         if (err == EEXIST)
-            return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("existiert bereits"));
+            return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("existiert bereits"));
         if (err == ENOENT || err == ENOTDIR)
-            return failureFor(ErrPathNotFound, r.value.display());
-        return errnoFailure(err, r.value.display());
+            return failureFor(ErrPathNotFound, r.value().display());
+        return errnoFailure(err, r.value().display());
     }
-    m_names.added(r.value.hostParent(), r.value.names.last());
+    m_names.added(r.value().hostParent(), r.value().names.last());
     return Status::success();
 }
 
@@ -259,30 +259,30 @@ Status HostFileSystem::removeDirectory(const QString &path)
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
         return r.status();
-    if (!r.value.exists())
-        return failureFor(ErrPathNotFound, r.value.display());
-    if (r.value.path.isRoot())
-        return failureFor(ErrPathFileAccess, r.value.display());
-    const QByteArray host = r.value.host();
+    if (!r.value().exists())
+        return failureFor(ErrPathNotFound, r.value().display());
+    if (r.value().path.isRoot())
+        return failureFor(ErrPathFileAccess, r.value().display());
+    const QByteArray host = r.value().host();
     struct stat st {};
     if (::lstat(host.constData(), &st) != 0)
-        return errnoFailure(errno, r.value.display());
+        return errnoFailure(errno, r.value().display());
     if (S_ISLNK(st.st_mode)) {
         // Only the link goes; what it points at is not part of this tree.
         if (::unlink(host.constData()) != 0)
-            return errnoFailure(errno, r.value.display());
-        m_names.removed(r.value.hostParent(), r.value.names.last());
+            return errnoFailure(errno, r.value().display());
+        m_names.removed(r.value().hostParent(), r.value().names.last());
         return Status::success();
     }
     if (!S_ISDIR(st.st_mode))
-        return failureFor(ErrPathNotFound, r.value.display());
+        return failureFor(ErrPathNotFound, r.value().display());
     if (::rmdir(host.constData()) != 0) {
         const int err = errno;
         if (err == ENOTEMPTY || err == EEXIST)
-            return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("nicht leer"));
-        return errnoFailure(err, r.value.display());
+            return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("nicht leer"));
+        return errnoFailure(err, r.value().display());
     }
-    m_names.removed(r.value.hostParent(), r.value.names.last());
+    m_names.removed(r.value().hostParent(), r.value().names.last());
     return Status::success();
 }
 
@@ -294,9 +294,9 @@ Result<QByteArray> HostFileSystem::readFile(const QString &path, qint64 maxBytes
         return R::failure(r.status());
     struct stat st {};
     int err = 0;
-    const int fd = openRegular(r.value.host(), st, err);
+    const int fd = openRegular(r.value().host(), st, err);
     if (fd < 0)
-        return R::failure(openFailure(err, r.value.display()));
+        return R::failure(openFailure(err, r.value().display()));
     QByteArray out;
     char buffer[1 << 16];
     for (;;) {
@@ -306,14 +306,14 @@ Result<QByteArray> HostFileSystem::readFile(const QString &path, qint64 maxBytes
         if (n < 0) {
             const int readErr = errno;
             ::close(fd);
-            return R::failure(errnoFailure(readErr, r.value.display()));
+            return R::failure(errnoFailure(readErr, r.value().display()));
         }
         if (n == 0)
             break;
         out.append(buffer, n);
         if (out.size() > maxBytes) {
             ::close(fd);
-            return R::failure(failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("Datei zu groß")));
+            return R::failure(failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("Datei zu groß")));
         }
     }
     ::close(fd);
@@ -325,19 +325,19 @@ Status HostFileSystem::replaceFile(const QString &path, const QByteArray &conten
     const Result<Target> t = prepareTarget(path);
     if (!t.ok())
         return t.status();
-    if (isOpenHere(t.value.host()))
-        return failureFor(ErrFileAlreadyOpen, t.value.display);
+    if (isOpenHere(t.value().host()))
+        return failureFor(ErrFileAlreadyOpen, t.value().display);
     StagedFile staged;
-    Status result = staged.create(t.value.folder, t.value.name, t.value.mode, t.value.display);
+    Status result = staged.create(t.value().folder, t.value().name, t.value().mode, t.value().display);
     if (result.ok())
         result = staged.write(content);
     if (!result.ok())
         return result;
-    if (t.value.exists)
-        staged.setOwner(t.value.user, t.value.group, true);
+    if (t.value().exists)
+        staged.setOwner(t.value().user, t.value().group, true);
     result = staged.commit(true);
     if (result.ok())
-        m_names.added(t.value.folder, t.value.name);
+        m_names.added(t.value().folder, t.value().name);
     return result;
 }
 
@@ -347,10 +347,10 @@ std::unique_ptr<TreeCopy> HostFileSystem::openTreeCopy(const QString &sourceBase
     const Result<Resolved> t = resolveExisting(targetBase);
     if (!s.ok() || !t.ok())
         return nullptr;
-    QString display = t.value.display();
+    QString display = t.value().display();
     if (!display.endsWith(QLatin1Char('\\')))
         display += QLatin1Char('\\');
-    auto copy = std::make_unique<HostTreeCopy>(s.value.host(), t.value.host(), display, m_names);
+    auto copy = std::make_unique<HostTreeCopy>(s.value().host(), t.value().host(), display, m_names);
     if (!copy->isValid())
         return nullptr;
     return copy;

@@ -192,7 +192,7 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
     Result<Resolved> spelled = spell(path);
     if (!spelled.ok())
         return spelled;
-    Resolved &r = spelled.value;
+    Resolved &r = spelled.value();
     // Most paths exist exactly as written: one lstat settles them.
     struct stat st {};
     if (::lstat(r.host().constData(), &st) == 0) {
@@ -214,11 +214,11 @@ Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) co
 Result<HostFileSystem::Resolved> HostFileSystem::resolveExisting(const QString &path) const
 {
     Result<Resolved> r = resolve(path);
-    if (r.ok() && !r.value.exists())
-        return Result<Resolved>::failure(missing(r.value));
+    if (r.ok() && !r.value().exists())
+        return Result<Resolved>::failure(missing(r.value()));
     // "f.txt\" names a folder; a file does not answer to it.
-    if (r.ok() && r.value.folderOnly && !isDirectory(r.value.host()))
-        return Result<Resolved>::failure(failureFor(ErrPathNotFound, r.value.display()));
+    if (r.ok() && r.value().folderOnly && !isDirectory(r.value().host()))
+        return Result<Resolved>::failure(failureFor(ErrPathNotFound, r.value().display()));
     return r;
 }
 
@@ -247,12 +247,12 @@ Status HostFileSystem::changeDirectory(const QString &path)
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
         return r.status();
-    if (!r.value.exists() || !isDirectory(r.value.host()))
-        return failureFor(ErrPathNotFound, r.value.display());
+    if (!r.value().exists() || !isDirectory(r.value().host()))
+        return failureFor(ErrPathNotFound, r.value().display());
     QStringList stored;
-    for (const QByteArray &name : r.value.names)
+    for (const QByteArray &name : r.value().names)
         stored.append(decodeName(name));
-    m_currentDirs[driveIndex(r.value.path.drive)] = stored;
+    m_currentDirs[driveIndex(r.value().path.drive)] = stored;
     return Status::success();
 }
 
@@ -271,7 +271,7 @@ Result<QString> HostFileSystem::longName(const QString &path)
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return Result<QString>::failure(r.status());
-    return Result<QString>::success(r.value.storedDrivePath());
+    return Result<QString>::success(r.value().storedDrivePath());
 }
 
 QString HostFileSystem::absolutePath(const QString &path) const
@@ -284,7 +284,7 @@ Result<QString> HostFileSystem::hostPath(const QString &drivePath)
     const Result<QByteArray> bytes = hostBytes(drivePath);
     if (!bytes.ok())
         return Result<QString>::failure(bytes.status());
-    return Result<QString>::success(displayName(decodeName(bytes.value)));
+    return Result<QString>::success(displayName(decodeName(bytes.value())));
 }
 
 Result<QByteArray> HostFileSystem::hostBytes(const QString &drivePath)
@@ -292,7 +292,7 @@ Result<QByteArray> HostFileSystem::hostBytes(const QString &drivePath)
     const Result<Resolved> r = resolve(drivePath);
     if (!r.ok())
         return Result<QByteArray>::failure(r.status());
-    return Result<QByteArray>::success(r.value.host());
+    return Result<QByteArray>::success(r.value().host());
 }
 
 Result<QString> HostFileSystem::location(const QString &path, bool followLast)
@@ -301,7 +301,7 @@ Result<QString> HostFileSystem::location(const QString &path, bool followLast)
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
         return R::failure(r.status());
-    const Resolved &at = r.value;
+    const Resolved &at = r.value();
     // The host settles the part that exists, links and all; a last component
     // not followed, or not there yet, is a plain name in that folder.
     qsizetype settled = at.found;

@@ -90,28 +90,28 @@ Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
     const Result<Resolved> r = resolve(request.folder);
     if (!r.ok())
         return Result<QString>::failure(r.error, r.message);
-    if (!r.value.exists())
+    if (!r.value().exists())
         return Result<QString>::success({}); // a folder that is not there holds nothing
 
-    const int dirFd = ::open(r.value.host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(r.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     m_listingActive = dirFd >= 0;
     if (dirFd < 0) {
         if (errno == ENOTDIR || errno == ENOENT)
             return Result<QString>::success({});
         const int err = errno;
         endListing();
-        return Result<QString>::failure(errnoFailure(err, r.value.display()));
+        return Result<QString>::failure(errnoFailure(err, r.value().display()));
     }
     // A drive root has no "." and "..".
-    const bool withDots = (mask & AttrDirectory) && !r.value.path.isRoot();
+    const bool withDots = (mask & AttrDirectory) && !r.value().path.isRoot();
     const QString &name = request.name;
     if (name == QLatin1String(".") || name == QLatin1String("..")) {
         if (withDots)
             m_listing.push_back(name);
     } else if (!hasWildcards(name)) {
-        listOneName(r.value, name, dirFd, mask);
+        listOneName(r.value(), name, dirFd, mask);
     } else {
-        return startReading(dirFd, Wildcard(name), withDots, mask, r.value.display());
+        return startReading(dirFd, Wildcard(name), withDots, mask, r.value().display());
     }
     ::close(dirFd);
     return dirNext();
@@ -121,8 +121,8 @@ void HostFileSystem::listOneName(const Resolved &folder, const QString &name, in
 {
     // The same lookup as every path (exact name first).
     const Result<Resolved> one = resolve(folder.display() + QLatin1Char('\\') + name);
-    if (one.ok() && one.value.exists() && one.value.names.size() == folder.names.size() + 1) {
-        const QByteArray stored = one.value.names.last();
+    if (one.ok() && one.value().exists() && one.value().names.size() == folder.names.size() + 1) {
+        const QByteArray stored = one.value().names.last();
         if (admitted(listingClass(DT_UNKNOWN, dirFd, stored.constData()), mask))
             m_listing.push_back(decodeName(stored));
     }
@@ -210,10 +210,10 @@ Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
     const Result<Resolved> r = resolve(path);
     if (!r.ok())
         return R::failure(r.error, r.message);
-    const QString display = r.value.display();
-    if (!r.value.exists())
+    const QString display = r.value().display();
+    if (!r.value().exists())
         return R::failure(failureFor(ErrPathNotFound, display));
-    fd = ::open(r.value.host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    fd = ::open(r.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
         return R::failure(err == ENOTDIR ? failureFor(ErrPathNotFound, display) : errnoFailure(err, display));

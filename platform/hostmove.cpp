@@ -67,25 +67,25 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
     const Result<Resolved> s = resolveExisting(source);
     if (!s.ok())
         return s.status();
-    if (s.value.path.isRoot())
-        return failureFor(ErrPathFileAccess, s.value.display());
-    const QByteArray from = s.value.host();
+    if (s.value().path.isRoot())
+        return failureFor(ErrPathFileAccess, s.value().display());
+    const QByteArray from = s.value().host();
     if (isOpenHere(from))
-        return failureFor(ErrPathFileAccess, s.value.display(), QStringLiteral("Datei ist geöffnet"));
+        return failureFor(ErrPathFileAccess, s.value().display(), QStringLiteral("Datei ist geöffnet"));
     struct stat st {};
     if (::lstat(from.constData(), &st) != 0)
-        return errnoFailure(errno, s.value.display());
+        return errnoFailure(errno, s.value().display());
 
     const Result<Resolved> t = resolve(target);
     if (!t.ok())
         return t.status();
-    const Result<QByteArray> to = moveDestination(t.value, from);
+    const Result<QByteArray> to = moveDestination(t.value(), from);
     if (!to.ok())
         return to.status();
-    const Status done = renameOrCopy(s.value, st, to.value, t.value.display());
+    const Status done = renameOrCopy(s.value(), st, to.value(), t.value().display());
     if (done.ok()) {
-        m_names.removed(s.value.hostParent(), s.value.names.last());
-        m_names.added(t.value.hostParent(), to.value.mid(to.value.lastIndexOf('/') + 1));
+        m_names.removed(s.value().hostParent(), s.value().names.last());
+        m_names.added(t.value().hostParent(), to.value().mid(to.value().lastIndexOf('/') + 1));
     }
     return done;
 }

@@ -54,19 +54,19 @@ Status HostFileSystem::openForInput(int number, const QString &path)
     const Result<Resolved> r = resolveExisting(path);
     if (!r.ok())
         return r.status();
-    const QByteArray host = r.value.host();
+    const QByteArray host = r.value().host();
     const int fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return errnoFailure(errno, r.value.display());
+        return errnoFailure(errno, r.value().display());
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
-        return failureFor(ErrPathFileAccess, r.value.display(), QStringLiteral("ein Verzeichnis"));
+        return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("ein Verzeichnis"));
     }
     OpenFile file;
     file.fd = fd;
     file.host = host;
-    file.display = r.value.display();
+    file.display = r.value().display();
     m_files.emplace(number, std::move(file));
     return Status::success();
 }
@@ -88,22 +88,22 @@ Status HostFileSystem::openOutput(int number, const QString &path, bool replace)
     const Result<Target> t = prepareTarget(path);
     if (!t.ok())
         return t.status();
-    if (t.value.exists && !replace)
-        return failureFor(ErrFileExists, t.value.display);
-    if (isOpenHere(t.value.host()))
-        return failureFor(ErrFileAlreadyOpen, t.value.display);
+    if (t.value().exists && !replace)
+        return failureFor(ErrFileExists, t.value().display);
+    if (isOpenHere(t.value().host()))
+        return failureFor(ErrFileAlreadyOpen, t.value().display);
     OpenFile file;
     file.output = true;
     file.replace = replace;
-    file.existed = t.value.exists;
+    file.existed = t.value().exists;
     file.staged = std::make_unique<StagedFile>();
-    const Status created = file.staged->create(t.value.folder, t.value.name, t.value.mode, t.value.display);
+    const Status created = file.staged->create(t.value().folder, t.value().name, t.value().mode, t.value().display);
     if (!created.ok())
         return created;
-    if (t.value.exists)
-        file.staged->setOwner(t.value.user, t.value.group, true);
-    file.host = t.value.host();
-    file.display = t.value.display;
+    if (t.value().exists)
+        file.staged->setOwner(t.value().user, t.value().group, true);
+    file.host = t.value().host();
+    file.display = t.value().display;
     m_files.emplace(number, std::move(file));
     return Status::success();
 }

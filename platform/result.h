@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <QtGlobal>
+
+#include <optional>
 #include <utility>
 
 namespace quorvane::platform {
@@ -40,20 +43,51 @@ struct [[nodiscard]] Status {
     static Status failure(int number, QString text = {}) { return {number, std::move(text), {}, {}}; }
 };
 
-// Outcome of an operation that yields a value; the value is meaningful only when ok().
+// Outcome of an operation that yields a value. The value exists only when
+// ok(): asking a failure for it is a fault of the caller (an assertion in
+// debug builds), and T needs no default constructor.
 template <typename T>
-struct [[nodiscard]] Result {
-    T value{};
+class [[nodiscard]] Result {
+public:
     int error = ErrNone;
     QString message;
     QString reason;
     QString subject;
 
     bool ok() const { return error == ErrNone; }
+    const T &value() const &
+    {
+        Q_ASSERT_X(m_value.has_value(), "Result::value", "asked a failure for its value");
+        return *m_value;
+    }
+    T &value() &
+    {
+        Q_ASSERT_X(m_value.has_value(), "Result::value", "asked a failure for its value");
+        return *m_value;
+    }
+    // By value: a loop over f().value() must not hold on to a dead temporary.
+    T value() &&
+    {
+        Q_ASSERT_X(m_value.has_value(), "Result::value", "asked a failure for its value");
+        return std::move(*m_value);
+    }
+
     Status status() const { return {error, message, reason, subject}; }
-    static Result success(T v) { return {std::move(v), ErrNone, {}, {}, {}}; }
-    static Result failure(int number, QString text = {}) { return {T{}, number, std::move(text), {}, {}}; }
-    static Result failure(const Status &s) { return {T{}, s.error, s.message, s.reason, s.subject}; }
+    static Result success(T v) { return Result(std::move(v)); }
+    static Result failure(int number, QString text = {}) { return Result(number, std::move(text)); }
+    static Result failure(const Status &s)
+    {
+        Result r(s.error, s.message);
+        r.reason = s.reason;
+        r.subject = s.subject;
+        return r;
+    }
+
+private:
+    explicit Result(T v) : m_value(std::move(v)) {}
+    Result(int number, QString text) : error(number), message(std::move(text)) {}
+
+    std::optional<T> m_value;
 };
 
 } // namespace quorvane::platform

@@ -46,8 +46,8 @@ void InitSystemPaths()
     const QString folder = programFolder();
     if (!folder.isEmpty()) {
         const platform::Result<QString> drivePath = platform::fileSystem().drivePath(folder);
-        if (drivePath.ok() && !drivePath.value.isEmpty())
-            AppPath = drivePath.value;
+        if (drivePath.ok() && !drivePath.value().isEmpty())
+            AppPath = drivePath.value();
         else
             platform::logFailure(drivePath.status(), QStringLiteral("Programmordner bestimmen"));
     }

@@ -10,7 +10,7 @@ QString CommandLineText(const QStringList &arguments)
     if (!text.startsWith(QLatin1Char('/')))
         return text;
     const platform::Result<QString> drivePath = platform::fileSystem().drivePath(text);
-    return drivePath.ok() ? drivePath.value : text;
+    return drivePath.ok() ? drivePath.value() : text;
 }
 
 } // namespace quorvane

@@ -40,7 +40,7 @@ QString ReadIniString(const QString &section, const QString &key, const QString 
     }
     // The names go through the code page as the platform call would see them.
     const std::optional<QByteArray> stored = findProfileValue(
-        bytes.value, platform::fromCodePage(platform::toCodePage(upperCased(section))), platform::fromCodePage(platform::toCodePage(upperCased(key))));
+        bytes.value(), platform::fromCodePage(platform::toCodePage(upperCased(section))), platform::fromCodePage(platform::toCodePage(upperCased(key))));
     if (!stored || stored->isEmpty())
         return defaultValue;
     return platform::fromCodePage(stored->left(ValueBufferSize - 1));
@@ -56,7 +56,7 @@ QString WriteIniString(const QString &section, const QString &key, const QString
         platform::logFailure(old.status(), QStringLiteral("Einstellungen lesen"));
         return QString();
     }
-    const QByteArray content = old.ok() ? old.value : QByteArray();
+    const QByteArray content = old.ok() ? old.value() : QByteArray();
     const QByteArray updated = setProfileValue(content, platform::toCodePage(section), platform::toCodePage(key), platform::toCodePage(value));
     platform::logFailure(fs.replaceFile(file, updated), QStringLiteral("Einstellungen speichern"));
     return QString();

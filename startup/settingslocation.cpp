@@ -46,7 +46,7 @@ QString SettingsFileFor(const QString &appPath)
     const QString nextToProgram = appPath + FileName;
     platform::FileSystem &fs = platform::fileSystem();
     const platform::Result<QString> programFolder = fs.hostPath(appPath);
-    if (programFolder.ok() && platform::canWriteInFolder(programFolder.value))
+    if (programFolder.ok() && platform::canWriteInFolder(programFolder.value()))
         return nextToProgram;
     const QString configFolder = platform::userConfigFolder();
     if (configFolder.isEmpty())
@@ -55,7 +55,7 @@ QString SettingsFileFor(const QString &appPath)
     const platform::Result<QString> userFolder = fs.drivePath(configFolder + QStringLiteral("/Quorvane"));
     if (!userFolder.ok())
         return nextToProgram;
-    return userFolder.value + QLatin1Char('\\') + FileName;
+    return userFolder.value() + QLatin1Char('\\') + FileName;
 }
 
 QString SettingsFileToRead()

@@ -71,14 +71,14 @@ Status DirList::setPath(const QString &path)
     const Result<QString> stored = storedListFolder(path);
     if (!stored.ok())
         return Status::failure(stored.error, stored.message);
-    const QString &folder = stored.value;
+    const QString &folder = stored.value();
     const Result<std::vector<DirEntry>> entries = fileSystem().readDirectory(folder);
     if (!entries.ok())
         return Status::failure(entries.error, entries.message);
 
     // The folder list leaves out what the platform marks hidden or system.
     QStringList names;
-    for (const DirEntry &e : entries.value) {
+    for (const DirEntry &e : entries.value()) {
         if (e.isDirectory && !e.isLink && !(e.attributes & (AttrHidden | AttrSystem)))
             names.append(e.name);
     }

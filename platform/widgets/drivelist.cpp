@@ -50,7 +50,7 @@ void DriveList::refreshDrives()
     for (const QString &d : fs.drives()) {
         const Result<QString> host = fs.hostPath(d + QLatin1Char('\\'));
         const QString label = host.ok()
-            ? QStringLiteral("%1  [%2]").arg(d.toLower(), displayName(host.value))
+            ? QStringLiteral("%1  [%2]").arg(d.toLower(), displayName(host.value()))
             : d.toLower();
         addItem(label, d);
     }

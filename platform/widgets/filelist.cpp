@@ -47,7 +47,7 @@ Status FileList::setPath(const QString &path)
     const Result<QString> stored = storedListFolder(path);
     if (!stored.ok())
         return Status::failure(stored.error, stored.message);
-    return load(stored.value);
+    return load(stored.value());
 }
 
 Status FileList::load(const QString &folder)
@@ -59,7 +59,7 @@ Status FileList::load(const QString &folder)
     m_allNames.clear();
     m_allAttributes.clear();
     // A link is a file here, as the file system reports it.
-    for (const DirEntry &e : entries.value) {
+    for (const DirEntry &e : entries.value()) {
         if (e.isDirectory)
             continue;
         m_allNames.append(e.name);

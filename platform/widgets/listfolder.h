@@ -17,7 +17,7 @@ inline Result<QString> storedListFolder(const QString &path)
     Result<QString> stored = fs.longName(fs.absolutePath(path));
     if (!stored.ok())
         return stored;
-    QString folder = withoutTrailingBackslashes(stored.value);
+    QString folder = withoutTrailingBackslashes(stored.value());
     if (isBareDrive(folder))
         folder += QLatin1Char('\\');
     return Result<QString>::success(folder);

@@ -100,7 +100,7 @@ private slots:
         if (!patterns.contains(QLatin1Char(';'))) {
             const Result<QString> first = fs.dirFirst(QStringLiteral("T:\\") + patterns, MaskHiddenSystem);
             QVERIFY(first.ok());
-            QCOMPARE(first.value == name, expected);
+            QCOMPARE(first.value() == name, expected);
         }
     }
 };

@@ -120,7 +120,7 @@ void TestHostFileOps::sameFile()
     QCOMPARE(::link(m_t->host(stored).constData(), m_t->host("hard.txt").constData()), 0);
     QVERIFY(m_t->link(stored, "soft.txt"));
     QString name;
-    for (const DirEntry &e : m_t->fs->readDirectory(QStringLiteral("T:\\")).value) {
+    for (const DirEntry &e : m_t->fs->readDirectory(QStringLiteral("T:\\")).value()) {
         if (e.name.startsWith(QLatin1String("caf")))
             name = e.name;
     }
@@ -128,7 +128,7 @@ void TestHostFileOps::sameFile()
     other.replace(QLatin1Char('#'), name.at(3)); // "#" in the table: the escaped byte
     QCOMPARE(name.at(3), QChar(0xDCE9));
     const Result<bool> r = m_t->fs->sameFile(QStringLiteral("T:\\") + name, other);
-    QCOMPARE(r.ok() ? int(r.value) : r.error, expected);
+    QCOMPARE(r.ok() ? int(r.value()) : r.error, expected);
 }
 
 void TestHostFileOps::copyRefusesFoldersAndPipes()
@@ -289,7 +289,7 @@ void TestHostFileOps::replaceAndReadFile()
     QCOMPARE(fs.replaceFile(QStringLiteral("T:\\quorvane.ini"), "[new]\r\nUserDef=*.cdr\r\n").error, 0);
     QCOMPARE(m_t->content("Quorvane.ini"), QByteArray("[new]\r\nUserDef=*.cdr\r\n"));
     QCOMPARE(m_t->mode("Quorvane.ini"), mode_t(0640));
-    QCOMPARE(fs.readFile(QStringLiteral("T:\\QUORVANE.INI"), 1000).value, QByteArray("[new]\r\nUserDef=*.cdr\r\n"));
+    QCOMPARE(fs.readFile(QStringLiteral("T:\\QUORVANE.INI"), 1000).value(), QByteArray("[new]\r\nUserDef=*.cdr\r\n"));
     // Too big is refused, never cut short.
     QCOMPARE(fs.readFile(QStringLiteral("T:\\Quorvane.ini"), 5).error, int(ErrPathFileAccess));
     QCOMPARE(fs.readFile(QStringLiteral("T:\\missing.ini"), 5).error, int(ErrFileNotFound));

@@ -44,8 +44,8 @@ QStringList TestHostPaths::listAll(const QString &pattern, int mask)
 {
     QStringList out;
     Result<QString> r = m_t->fs->dirFirst(pattern, mask);
-    while (r.ok() && !r.value.isEmpty()) {
-        out << r.value;
+    while (r.ok() && !r.value().isEmpty()) {
+        out << r.value();
         r = m_t->fs->dirNext();
     }
     if (!r.ok())
@@ -90,7 +90,7 @@ void TestHostPaths::resolution()
     QVERIFY(m_t->fs->changeDirectory(QStringLiteral("T:\\daten")).ok());
 
     const Result<QString> r = m_t->fs->longName(path);
-    QCOMPARE(r.ok() ? r.value : QStringLiteral("error %1").arg(r.error), expected);
+    QCOMPARE(r.ok() ? r.value() : QStringLiteral("error %1").arg(r.error), expected);
     if (!r.ok())
         QVERIFY(!r.message.isEmpty());
 }
@@ -102,23 +102,23 @@ void TestHostPaths::caseLookupSeesNewNames()
     QCOMPARE(fs.longName(QStringLiteral("T:\\F\\x.txt")).error, int(ErrFileNotFound));
     // Made by someone else right away, within the folder's time stamp tick.
     QVERIFY(m_t->file("F/X.TXT"));
-    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\x.txt")).value, QStringLiteral("T:\\F\\X.TXT"));
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\x.txt")).value(), QStringLiteral("T:\\F\\X.TXT"));
 
     QTest::qWait(120);
     QCOMPARE(fs.longName(QStringLiteral("T:\\F\\y")).error, int(ErrFileNotFound));
     QTest::qWait(20);
     QVERIFY(m_t->file("F/Y"));
-    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\y")).value, QStringLiteral("T:\\F\\Y"));
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\y")).value(), QStringLiteral("T:\\F\\Y"));
 
     // Our own changes are seen at once.
     QCOMPARE(fs.copyFile(QStringLiteral("T:\\F\\a"), QStringLiteral("T:\\F\\Neu")).error, 0);
-    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\NEU")).value, QStringLiteral("T:\\F\\Neu"));
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\NEU")).value(), QStringLiteral("T:\\F\\Neu"));
     QCOMPARE(fs.makeDirectory(QStringLiteral("T:\\F\\Ordner")).error, 0);
     QCOMPARE(fs.makeDirectory(QStringLiteral("T:\\F\\ORDNER")).error, int(ErrPathFileAccess));
     QCOMPARE(fs.deleteFile(QStringLiteral("T:\\F\\neu")).error, 0);
     QCOMPARE(fs.longName(QStringLiteral("T:\\F\\NEU")).error, int(ErrFileNotFound));
     QCOMPARE(fs.moveFile(QStringLiteral("T:\\F\\a"), QStringLiteral("T:\\F\\Bewegt")).error, 0);
-    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\bewegt")).value, QStringLiteral("T:\\F\\Bewegt"));
+    QCOMPARE(fs.longName(QStringLiteral("T:\\F\\bewegt")).value(), QStringLiteral("T:\\F\\Bewegt"));
     QCOMPARE(fs.longName(QStringLiteral("T:\\F\\A")).error, int(ErrFileNotFound));
 }
 
@@ -126,12 +126,12 @@ void TestHostPaths::hostAndDrivePaths()
 {
     QVERIFY(m_t->dir("Daten"));
     const QString root = QFile::decodeName(m_t->root());
-    QCOMPARE(m_t->fs->drivePath(root + QStringLiteral("/Daten/x.jpg")).value, QStringLiteral("T:\\Daten\\x.jpg"));
-    QCOMPARE(m_t->fs->drivePath(root).value, QStringLiteral("T:\\"));
-    QCOMPARE(m_t->fs->drivePath(QStringLiteral("/usr/./bin/../lib")).value, QStringLiteral("C:\\usr\\lib"));
-    QCOMPARE(m_t->fs->hostPath(QStringLiteral("t:\\daten\\x.jpg")).value, root + QStringLiteral("/Daten/x.jpg"));
-    QCOMPARE(m_t->fs->hostPath(QStringLiteral("C:\\home\\anna\\x.jpg")).value, QStringLiteral("/home/anna/x.jpg"));
-    QCOMPARE(m_t->fs->hostPath(QStringLiteral("T:\\a") + QChar(0xDCFF)).value, root + QStringLiteral("/a\uFFFD"));
+    QCOMPARE(m_t->fs->drivePath(root + QStringLiteral("/Daten/x.jpg")).value(), QStringLiteral("T:\\Daten\\x.jpg"));
+    QCOMPARE(m_t->fs->drivePath(root).value(), QStringLiteral("T:\\"));
+    QCOMPARE(m_t->fs->drivePath(QStringLiteral("/usr/./bin/../lib")).value(), QStringLiteral("C:\\usr\\lib"));
+    QCOMPARE(m_t->fs->hostPath(QStringLiteral("t:\\daten\\x.jpg")).value(), root + QStringLiteral("/Daten/x.jpg"));
+    QCOMPARE(m_t->fs->hostPath(QStringLiteral("C:\\home\\anna\\x.jpg")).value(), QStringLiteral("/home/anna/x.jpg"));
+    QCOMPARE(m_t->fs->hostPath(QStringLiteral("T:\\a") + QChar(0xDCFF)).value(), root + QStringLiteral("/a\uFFFD"));
     QCOMPARE(m_t->fs->hostPath(QStringLiteral("Q:\\a")).error, int(ErrDeviceUnavailable));
 
     DriveMap withoutC;
@@ -154,7 +154,7 @@ void TestHostPaths::hostAndDrivePaths()
 void TestHostPaths::currentDirectories()
 {
     // Starts where the process stands, in drive form.
-    QCOMPARE(m_t->fs->currentDirectory(), m_t->fs->drivePath(QDir::currentPath()).value);
+    QCOMPARE(m_t->fs->currentDirectory(), m_t->fs->drivePath(QDir::currentPath()).value());
     const QString startC = m_t->fs->currentDirectory();
 
     QVERIFY(m_t->dir("Daten") && m_t->dir("Daten/Sub"));
@@ -172,7 +172,7 @@ void TestHostPaths::currentDirectories()
     QCOMPARE(m_t->fs->changeDrive(QStringLiteral("Q")).error, int(ErrDeviceUnavailable));
     QCOMPARE(m_t->fs->currentDirectory(), QStringLiteral("T:\\Daten\\Sub"));
     // The process itself never moved.
-    QCOMPARE(m_t->fs->drivePath(QDir::currentPath()).value, startC);
+    QCOMPARE(m_t->fs->drivePath(QDir::currentPath()).value(), startC);
 }
 
 void TestHostPaths::listingMasks_data()
@@ -217,14 +217,14 @@ void TestHostPaths::oneListingState()
     QVERIFY(m_t->dir("A") && m_t->dir("B"));
     QVERIFY(m_t->file("A/a1") && m_t->file("A/a2") && m_t->file("B/b1") && m_t->file("B/b2"));
     const Result<QString> a = m_t->fs->dirFirst(QStringLiteral("T:\\A\\*.*"), 0);
-    QVERIFY(a.value.startsWith(QLatin1Char('a')));
+    QVERIFY(a.value().startsWith(QLatin1Char('a')));
     // A new listing ends the old one; the next name comes from the new one.
     const Result<QString> b = m_t->fs->dirFirst(QStringLiteral("T:\\B\\*.*"), 0);
-    QVERIFY(b.value.startsWith(QLatin1Char('b')));
+    QVERIFY(b.value().startsWith(QLatin1Char('b')));
     const Result<QString> b2 = m_t->fs->dirNext();
-    QVERIFY(b2.value.startsWith(QLatin1Char('b')) && b2.value != b.value);
+    QVERIFY(b2.value().startsWith(QLatin1Char('b')) && b2.value() != b.value());
     const Result<QString> end = m_t->fs->dirNext();
-    QVERIFY(end.ok() && end.value.isEmpty());
+    QVERIFY(end.ok() && end.value().isEmpty());
     QCOMPARE(m_t->fs->dirNext().error, int(ErrInvalidCall));
 
     // Names read lazily: deleting each name as it comes, as a tree removal
@@ -233,11 +233,11 @@ void TestHostPaths::oneListingState()
     for (int i = 0; i < 300; ++i)
         QVERIFY(m_t->file("C/f" + QByteArray::number(i)));
     QSet<QString> seen;
-    for (Result<QString> r = m_t->fs->dirFirst(QStringLiteral("T:\\C\\*.*"), 6); r.ok() && !r.value.isEmpty();
+    for (Result<QString> r = m_t->fs->dirFirst(QStringLiteral("T:\\C\\*.*"), 6); r.ok() && !r.value().isEmpty();
          r = m_t->fs->dirNext()) {
-        QVERIFY(!seen.contains(r.value));
-        seen.insert(r.value);
-        QVERIFY(m_t->fs->deleteFile(QStringLiteral("T:\\C\\") + r.value).ok());
+        QVERIFY(!seen.contains(r.value()));
+        seen.insert(r.value());
+        QVERIFY(m_t->fs->deleteFile(QStringLiteral("T:\\C\\") + r.value()).ok());
     }
     QCOMPARE(seen.size(), 300);
     QVERIFY(m_t->names("C").isEmpty());
@@ -317,7 +317,7 @@ void TestHostPaths::readDirectoryReportsLinks()
     const Result<std::vector<DirEntry>> r = m_t->fs->readDirectory(QStringLiteral("t:\\r"));
     QVERIFY(r.ok());
     QMap<QString, QString> seen;
-    for (const DirEntry &e : r.value) {
+    for (const DirEntry &e : r.value()) {
         seen[e.name] = QStringLiteral("%1%2%3").arg(e.isDirectory ? "D" : "-", e.isLink ? "L" : "-")
                            .arg(e.attributes);
     }
@@ -332,7 +332,7 @@ void TestHostPaths::linksRemovedAsLinks()
     QVERIFY(m_t->link(m_t->host("target"), "viaRmdir") && m_t->link(m_t->host("target"), "viaDelete"));
     QVERIFY(m_t->link(m_t->host("target/precious"), "fileLink"));
 
-    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\viaRmdir")).value & AttrDirectory, 0u);
+    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\viaRmdir")).value() & AttrDirectory, 0u);
     QCOMPARE(m_t->fs->removeDirectory(QStringLiteral("T:\\viaRmdir")).error, 0);
     QCOMPARE(m_t->fs->deleteFile(QStringLiteral("T:\\viaDelete")).error, 0);
     QCOMPARE(m_t->fs->setAttributes(QStringLiteral("T:\\fileLink"), AttrReadOnly).error, 0);
@@ -345,10 +345,10 @@ void TestHostPaths::linksRemovedAsLinks()
 void TestHostPaths::attributes()
 {
     QVERIFY(m_t->file("ro.txt", "x", 0444) && m_t->file(".hidden") && m_t->dir("d"));
-    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\RO.TXT")).value, std::uint32_t(AttrReadOnly));
-    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\.hidden")).value, std::uint32_t(AttrHidden));
-    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\d")).value, std::uint32_t(AttrDirectory));
-    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\")).value, std::uint32_t(AttrDirectory));
+    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\RO.TXT")).value(), std::uint32_t(AttrReadOnly));
+    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\.hidden")).value(), std::uint32_t(AttrHidden));
+    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\d")).value(), std::uint32_t(AttrDirectory));
+    QCOMPARE(m_t->fs->attributes(QStringLiteral("T:\\")).value(), std::uint32_t(AttrDirectory));
     // 0 gives the owner the write bit back; read-only takes every write bit.
     QCOMPARE(m_t->fs->setAttributes(QStringLiteral("T:\\ro.txt"), 0).error, 0);
     QCOMPARE(m_t->mode("ro.txt"), mode_t(0644));
@@ -380,15 +380,15 @@ void TestHostPaths::nonUtf8Names()
     // A folder whose name is not UTF-8 can be walked into.
     const Result<std::vector<DirEntry>> top = m_t->fs->readDirectory(QStringLiteral("T:\\N"));
     QString folder;
-    for (const DirEntry &e : top.value) {
+    for (const DirEntry &e : top.value()) {
         if (e.isDirectory)
             folder = e.name;
     }
     QCOMPARE(encodeName(folder), QByteArray("d\xfc"));
     const Result<std::vector<DirEntry>> inner = m_t->fs->readDirectory(QStringLiteral("T:\\N\\") + folder);
     QVERIFY(inner.ok());
-    QCOMPARE(inner.value.size(), size_t(1));
-    QCOMPARE(m_t->fs->readFile(QStringLiteral("T:\\N\\") + folder + QStringLiteral("\\IN"), 100).value, QByteArray("three"));
+    QCOMPARE(inner.value().size(), size_t(1));
+    QCOMPARE(m_t->fs->readFile(QStringLiteral("T:\\N\\") + folder + QStringLiteral("\\IN"), 100).value(), QByteArray("three"));
 }
 
 QTEST_GUILESS_MAIN(TestHostPaths)

@@ -22,8 +22,8 @@ platform::Result<bool> ordinaryFileExists(FileSystem &fs, const QString &path)
 {
     const QString wanted = GetFileName(path);
     platform::Result<QString> entry = fs.dirFirst(path, platform::MaskNormal);
-    while (entry.ok() && !entry.value.isEmpty()) {
-        if (entry.value.compare(wanted, Qt::CaseInsensitive) == 0)
+    while (entry.ok() && !entry.value().isEmpty()) {
+        if (entry.value().compare(wanted, Qt::CaseInsensitive) == 0)
             return platform::Result<bool>::success(true);
         entry = fs.dirNext();
     }
@@ -39,7 +39,7 @@ bool occupiedByOther(FileSystem &fs, const QString &path)
     const platform::Result<std::uint32_t> attributes = fs.attributes(path);
     if (!attributes.ok())
         return false;
-    return (attributes.value
+    return (attributes.value()
             & (platform::AttrHidden | platform::AttrSystem | platform::AttrDirectory)) != 0;
 }
 
@@ -59,7 +59,7 @@ bool WriteTextFile(const QString &path, const QString &text)
     const platform::Result<bool> exists = ordinaryFileExists(fs, path);
     if (!exists.ok())
         return writeFailed(exists.status());
-    if (exists.value) {
+    if (exists.value()) {
         const QString prompt = QStringLiteral("Vorhandene Datei '") + GetFileName(path)
                                + QStringLiteral("' überschreiben ?");
         const int answer = platform::toolkit().messageBox(

@@ -51,12 +51,11 @@ int main(int argc, char **argv)
     // a save does, is not part of a listing.)
     const QTextDocument *files = host.viewer() ? host.viewer()->pane(Pane::Files).document() : nullptr;
     const qsizetype lines = files ? files->blockCount() : 0;
-    const bool endsRight = files && summary.found > 0
-        && files->lastBlock().text() == FoundFilesList->item(summary.found - 1);
+    const bool endsRight =
+        files && summary.found > 0 && files->lastBlock().text() == FoundFilesList->item(summary.found - 1);
     host.unloadViewer();
     if (lines != summary.found || !endsRight) {
-        std::fprintf(stderr, "file pane holds %lld lines for %lld files\n", (long long)lines,
-                     (long long)summary.found);
+        std::fprintf(stderr, "file pane holds %lld lines for %lld files\n", (long long)lines, (long long)summary.found);
         return 1;
     }
     return 0;

@@ -72,10 +72,11 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     const auto listed = std::chrono::steady_clock::now();
 
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
     std::fprintf(stderr, "found %lld\nscan_ms %.1f\nsort_ms %.1f\nlist_ms %.1f\npeak_rss_kb %ld\n",
-                 static_cast<long long>(n), ms(start, scanned), ms(scanned, sorted), ms(sorted, listed), usage.ru_maxrss);
+                 static_cast<long long>(n), ms(start, scanned), ms(scanned, sorted), ms(sorted, listed),
+                 usage.ru_maxrss);
     return 0;
 }

@@ -24,7 +24,8 @@ bool setTypes(JobOptions &options, const QString &list, QString &error)
         else if (name == u"docs")
             options.TextGroup = Checked;
         else {
-            error = QStringLiteral("Unbekannter Dateityp \"%1\" (erlaubt: exe, images, sounds, videos, docs).").arg(raw);
+            error =
+                QStringLiteral("Unbekannter Dateityp \"%1\" (erlaubt: exe, images, sounds, videos, docs).").arg(raw);
             return false;
         }
     }
@@ -248,11 +249,14 @@ void Parser::finishImage()
     else if (JobOptions::isSet(o.NullByte) && JobOptions::isSet(o.DeleteSources))
         m_out.error = QStringLiteral("--null-byte und --move schließen einander aus.");
     else if (o.StructureOnly && (JobOptions::isSet(o.NullByte) || JobOptions::isSet(o.DeleteSources)))
-        m_out.error = QStringLiteral("--structure-only legt nur Verzeichnisse an; --null-byte und --move passen nicht dazu.");
+        m_out.error =
+            QStringLiteral("--structure-only legt nur Verzeichnisse an; --null-byte und --move passen nicht dazu.");
     else if (o.SkipIdentical && (JobOptions::isSet(o.NullByte) || o.StructureOnly))
-        m_out.error = QStringLiteral("--skip-identical vergleicht Inhalte; mit --null-byte oder --structure-only gibt es keine.");
+        m_out.error =
+            QStringLiteral("--skip-identical vergleicht Inhalte; mit --null-byte oder --structure-only gibt es keine.");
     else if (o.StructureOnly && (o.DryRun || !m_out.journalFile.isEmpty()))
-        m_out.error = QStringLiteral("--structure-only legt nur Verzeichnisse an; --dry-run und --journal gelten für Dateien.");
+        m_out.error =
+            QStringLiteral("--structure-only legt nur Verzeichnisse an; --dry-run und --journal gelten für Dateien.");
     else if (o.DryRun && !m_out.journalFile.isEmpty())
         m_out.error = QStringLiteral("--dry-run schreibt nichts, auch kein Protokoll (--journal).");
     else {

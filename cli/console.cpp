@@ -15,8 +15,7 @@ QString stageText(const RunProgress &p)
     case RunStage::Listing:
         return QStringLiteral("Liste: %1 von %2").arg(p.done).arg(p.total);
     case RunStage::Imaging:
-        return QStringLiteral("Abbild: %1 von %2 (übersprungen %3)")
-            .arg(p.done).arg(p.total).arg(p.summary.skipped);
+        return QStringLiteral("Abbild: %1 von %2 (übersprungen %3)").arg(p.done).arg(p.total).arg(p.summary.skipped);
     case RunStage::Mirroring:
         return QStringLiteral("Verzeichnisse: %1 von %2").arg(p.done).arg(p.total);
     case RunStage::Cleaning:
@@ -35,8 +34,7 @@ void writeText(std::FILE *stream, const QString &text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
-ProgressToolkit::ProgressToolkit(platform::Toolkit &inner, bool showProgress)
-    : m_inner(inner), m_show(showProgress)
+ProgressToolkit::ProgressToolkit(platform::Toolkit &inner, bool showProgress) : m_inner(inner), m_show(showProgress)
 {
     m_clock.start();
 }

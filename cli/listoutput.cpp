@@ -18,10 +18,7 @@ QString oneLine(QString text)
     return text;
 }
 
-ListOutput::ListOutput(ProgressToolkit &toolkit, Form form)
-    : m_toolkit(toolkit), m_form(form)
-{
-}
+ListOutput::ListOutput(ProgressToolkit &toolkit, Form form) : m_toolkit(toolkit), m_form(form) {}
 
 ListOutput::~ListOutput()
 {

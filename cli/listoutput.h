@@ -41,7 +41,7 @@ private:
     Form m_form;
     int m_fileNumber = 0;
     platform::Status m_failure = platform::Status::success();
-    QString m_lastFolder;       // drive path of the last entry's folder
+    QString m_lastFolder; // drive path of the last entry's folder
     QByteArray m_lastFolderHost;
 };
 

@@ -42,8 +42,7 @@ int badArguments(const QString &why)
 
 bool isDrivePath(const QString &path)
 {
-    return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter()
-        && path.at(0).unicode() < 128;
+    return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() && path.at(0).unicode() < 128;
 }
 
 // A drive path ("C:\home\anna") is taken as it is; anything else is a path
@@ -129,7 +128,8 @@ std::optional<int> prepareJob(const cli::Arguments &args, Job &job)
         if (!toDrivePath(args.journalFile, options.JournalFile))
             return badArguments(QStringLiteral("Kein Laufwerk enthält %1.").arg(args.journalFile));
         if (kindOf(options.JournalFile) != Kind::Missing)
-            return badArguments(QStringLiteral("Das Protokoll %1 gibt es schon; es wird nie ersetzt.").arg(args.journalFile));
+            return badArguments(
+                QStringLiteral("Das Protokoll %1 gibt es schon; es wird nie ersetzt.").arg(args.journalFile));
     }
     // A job without file types ends at the run's first message; it must
     // not leave a new target folder behind, nor must a plan.
@@ -147,8 +147,9 @@ int reportList(const cli::Arguments &args, const Job &job, const RunSummary &sum
     int code = reportUnreadable(args.json) ? ExitSkipped : ExitDone;
     const platform::Status written = view.finish();
     if (!written.ok()) {
-        say(job.listFile.isEmpty() ? QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: %1").arg(platform::reasonOf(written))
-                                   : listFileFailure(args.outputFile, written));
+        say(job.listFile.isEmpty()
+                ? QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: %1").arg(platform::reasonOf(written))
+                : listFileFailure(args.outputFile, written));
         code = ExitSkipped;
     }
     if (args.json)
@@ -183,7 +184,8 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
     if (options.StructureOnly) {
         if (!args.json)
             say(QStringLiteral("Verzeichnisse angelegt oder vorhanden %1, fehlgeschlagen %2")
-                    .arg(summary.dirsMirrored).arg(summary.dirsFailed));
+                    .arg(summary.dirsMirrored)
+                    .arg(summary.dirsFailed));
         return summary.dirsFailed > 0 || unreadable ? ExitSkipped : ExitDone;
     }
     if (!args.json)

@@ -33,8 +33,8 @@ QJsonArray skippedJson(const RunSummary &summary)
 {
     QJsonArray skipped;
     for (const SkippedFile &file : summary.skippedFiles) {
-        QJsonObject item = pathAndReason(file.action == ImageAction::MakeFolder ? file.target : file.source,
-                                         file.reason);
+        QJsonObject item =
+            pathAndReason(file.action == ImageAction::MakeFolder ? file.target : file.source, file.reason);
         item.insert(QStringLiteral("operation"), operationName(file.action));
         if (!file.target.isEmpty() && file.action != ImageAction::MakeFolder)
             putHostPath(item, QStringLiteral("target"), hostBytes(file.target));
@@ -87,7 +87,9 @@ QString plannedLine(const PlannedFile &planned)
 QString totalsLine(const RunSummary &summary, const JobOptions &options)
 {
     QString line = QStringLiteral("gefunden %1, abgebildet %2, übersprungen %3")
-                       .arg(summary.found).arg(summary.imaged).arg(summary.skipped);
+                       .arg(summary.found)
+                       .arg(summary.imaged)
+                       .arg(summary.skipped);
     if (options.SkipIdentical)
         line += QStringLiteral(", schon vorhanden %1").arg(summary.alreadyThere);
     if (summary.leftOut > 0)

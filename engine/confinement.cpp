@@ -2,7 +2,6 @@
 
 #include "platform/services.h"
 
-
 namespace quorvane {
 
 namespace {

@@ -24,15 +24,15 @@ public:
     void addSources(const QString &scanBase, const QStringList &entries);
 
     // Each answer that is no leaves its reason in refusal().
-    bool mayRead(const QString &source);          // for a copy: through a link as well
-    bool mayTake(const QString &source);          // for a move: the entry itself
+    bool mayRead(const QString &source); // for a copy: through a link as well
+    bool mayTake(const QString &source); // for a move: the entry itself
     // For a copy or a dummy; place receives where the file lands, for written().
     bool mayWrite(const QString &target, QString &place);
     bool mayMoveTo(const QString &target);
     // For a file the run compares with: it and what it leads to lie in the target.
     bool mayCompareWith(const QString &target);
-    bool mayMakeFolder(const QString &folder);    // the target base itself or below
-    bool mayRemoveFolder(const QString &folder);  // strictly below the source base
+    bool mayMakeFolder(const QString &folder);   // the target base itself or below
+    bool mayRemoveFolder(const QString &folder); // strictly below the source base
     void written(const QString &place) { m_written.insert(place); }
     // A file written below the target base at this relative drive path,
     // through a folder handle already known to lie there.
@@ -51,9 +51,9 @@ private:
     QString m_target;
     QSet<QString> m_sources;
     QSet<QString> m_written;
-    QString m_sourceStart;          // location of the scan's start
-    QStringList m_pendingSources;   // relative to it, not yet in m_sources
-    QStringList m_pendingWritten;   // relative to the target, not yet in m_written
+    QString m_sourceStart;        // location of the scan's start
+    QStringList m_pendingSources; // relative to it, not yet in m_sources
+    QStringList m_pendingWritten; // relative to the target, not yet in m_written
     QString m_refusal;
 
     void settle();

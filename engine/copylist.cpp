@@ -165,8 +165,7 @@ void settleFoundLists()
         s_fullPaths.get();
 }
 
-qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase,
-                          const QString &targetBase)
+qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase, const QString &targetBase)
 {
     Begin &lists = worker();
     const QString inside = targetInsideSource(sourceBase, targetBase);

@@ -18,7 +18,6 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
 // relative to scanBase. Files inside the target directory are left out, so an
 // image never takes in its own output; so are entries that do not lie below
 // scanBase. Returns the number left out.
-qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase,
-                          const QString &targetBase);
+qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase, const QString &targetBase);
 
 } // namespace quorvane

@@ -59,8 +59,8 @@ FolderRead readSnapshot(platform::FileSystem &fs, const QString &path, const Sna
     return takeSnapshot(std::move(read), patterns);
 }
 
-FolderRead readSnapshotAt(const platform::FileSystemCore &fs, const platform::FolderHandle &parent,
-                          const QString &name, const SnapshotPatterns *patterns)
+FolderRead readSnapshotAt(const platform::FileSystemCore &fs, const platform::FolderHandle &parent, const QString &name,
+                          const SnapshotPatterns *patterns)
 {
     return takeSnapshot(fs.readFolderAt(parent, name, true), patterns);
 }
@@ -115,8 +115,8 @@ QString childPath(const QString &parent, const QString &name)
 bool isChildPath(const QString &path, const QString &parent, const QString &name)
 {
     const qsizetype separator = parent.endsWith(QLatin1Char('\\')) ? 0 : 1;
-    return path.size() == parent.size() + separator + name.size() && path.endsWith(name)
-        && path.startsWith(parent) && (separator == 0 || path.at(parent.size()) == QLatin1Char('\\'));
+    return path.size() == parent.size() + separator + name.size() && path.endsWith(name) && path.startsWith(parent)
+        && (separator == 0 || path.at(parent.size()) == QLatin1Char('\\'));
 }
 
 SnapshotPtr loadDirectory(const QString &path)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/wildcard.h"
 #include "platform/filesystem.h"
+#include "platform/wildcard.h"
 
 #include <QString>
 
@@ -42,8 +42,8 @@ struct SnapshotPatterns {
 // owns the file system.
 FolderRead readSnapshot(platform::FileSystem &fs, const QString &path, const SnapshotPatterns *patterns = nullptr);
 // Reads a directory by its stored name inside one held open (any thread).
-FolderRead readSnapshotAt(const platform::FileSystemCore &fs, const platform::FolderHandle &parent,
-                          const QString &name, const SnapshotPatterns *patterns);
+FolderRead readSnapshotAt(const platform::FileSystemCore &fs, const platform::FolderHandle &parent, const QString &name,
+                          const SnapshotPatterns *patterns);
 // Reads a directory spelled exactly as stored (any thread).
 FolderRead readSnapshotExact(const platform::FileSystemCore &fs, const QString &path, const SnapshotPatterns *patterns);
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/dirsnapshot.h"
-#include "platform/wildcard.h"
 #include "platform/result.h"
+#include "platform/wildcard.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,10 +15,10 @@ namespace quorvane {
 // Lists the subdirectories of its current directory (never links to one).
 class DirectoryEnumerator {
 public:
-    QString path() const;                        // as stored; a drive root reads "C:\"
+    QString path() const;                          // as stored; a drive root reads "C:\"
     platform::Status setPath(const QString &path); // enters; a trailing "\" is accepted
     qsizetype count() const;
-    QString item(qsizetype index) const;         // full path of subdirectory index
+    QString item(qsizetype index) const; // full path of subdirectory index
 
     // Called after every change of path (the worker binds the file enumerator to it).
     std::function<void(const QString &newPath)> onPathChanged;
@@ -40,7 +40,7 @@ public:
     QString pattern() const;
     void setPattern(const QString &pattern);
     qsizetype count() const;
-    QString item(qsizetype index) const;         // the name, without directory
+    QString item(qsizetype index) const; // the name, without directory
 
 private:
     // Indexes of the matching files; only for a pattern that does not admit everything.

@@ -24,8 +24,7 @@ void splitClashName(const QString &name, QString &base, QString &suffix)
     base = name.left(name.size() - suffix.size());
 }
 
-FlatTargetNames::FlatTargetNames(const QString &targetBase)
-    : m_targetBase(targetBase)
+FlatTargetNames::FlatTargetNames(const QString &targetBase) : m_targetBase(targetBase)
 {
     const auto listing = platform::fileSystem().readDirectory(targetBase);
     if (!listing.ok())
@@ -62,8 +61,7 @@ QString FlatTargetNames::freeTargetName(const QString &name)
     if (lowest == 0)
         lowest = 1;
     for (int k = lowest; k <= LastClashNumber; ++k) {
-        const QString candidate =
-            base + QLatin1Char('[') + QString::number(k) + QLatin1Char(']') + suffix;
+        const QString candidate = base + QLatin1Char('[') + QString::number(k) + QLatin1Char(']') + suffix;
         if (!taken(candidate)) {
             lowest = k;
             return candidate;

@@ -30,7 +30,7 @@ private:
     bool taken(const QString &name);
 
     QString m_targetBase;
-    QSet<QString> m_names;               // case-folded
+    QSet<QString> m_names;                 // case-folded
     QHash<QString, int> m_lowestMaybeFree; // per base and suffix: numbers below are taken
 };
 

@@ -20,8 +20,9 @@ ImagePlacer::ImagePlacer(RunContext &run, const QString &sourceBase, const QStri
     if (!m_choices.dryRun)
         m_fast = platform::fileSystem().openTreeCopy(sourceBase, targetBase);
     // Its handles count only where they stand in the places the bounds were decided on.
-    if (m_fast && (m_bounds.sourceLocation().isEmpty() || m_fast->sourceLocation() != m_bounds.sourceLocation()
-                   || m_fast->targetLocation() != m_bounds.targetLocation()))
+    if (m_fast
+        && (m_bounds.sourceLocation().isEmpty() || m_fast->sourceLocation() != m_bounds.sourceLocation()
+            || m_fast->targetLocation() != m_bounds.targetLocation()))
         m_fast.reset();
 }
 
@@ -35,8 +36,9 @@ Placement ImagePlacer::place(const QString &entry)
     if (journalBroken()) {
         // A journal asked for and no longer written: nothing more is placed
         // that it could not tell of.
-        record(step, refusedBecause(QStringLiteral("Das Protokoll lässt sich nicht weiterschreiben"),
-                                    m_choices.journal->file()));
+        record(step,
+               refusedBecause(QStringLiteral("Das Protokoll lässt sich nicht weiterschreiben"),
+                              m_choices.journal->file()));
         return Placement::Skipped;
     }
     if (JobOptions::isSet(m_run.read().Recursive)) {
@@ -217,7 +219,8 @@ Status ImagePlacer::placeAt(const QString &entry, const QString &targetRelative,
         // A target that is the source by another name (a link to it) would be cut to nothing.
         if (sameFile(step.source, step.target))
             return refusedBecause(QStringLiteral("Das Ziel ist die Quell-Datei selbst"), step.target);
-        return carryOut(step, [&] { return makeEmptyFile(step.target, replace); }, place);
+        return carryOut(
+            step, [&] { return makeEmptyFile(step.target, replace); }, place);
     }
     if (JobOptions::isSet(m_run.read().DeleteSources)) {
         step.action = ImageAction::Move;
@@ -258,7 +261,8 @@ Status ImagePlacer::copy(const QString &entry, const QString &targetRelative, co
         return refused(step.source);
     if (!m_bounds.mayWrite(step.target, place))
         return refused(step.target);
-    return carryOut(step, [&] { return copySourceFile(step.source, step.target, replace); }, place);
+    return carryOut(
+        step, [&] { return copySourceFile(step.source, step.target, replace); }, place);
 }
 
 Status ImagePlacer::refused(const QString &subject) const
@@ -273,9 +277,9 @@ void ImagePlacer::record(const Step &step, const Status &failure)
     if (!step.decided) {
         // Failed before the job's choice was read for this entry: as it stands now.
         const JobOptions now = m_run.read();
-        skipped.action = JobOptions::isSet(now.NullByte)        ? ImageAction::Dummy
-                         : JobOptions::isSet(now.DeleteSources) ? ImageAction::Move
-                                                                : ImageAction::Copy;
+        skipped.action = JobOptions::isSet(now.NullByte) ? ImageAction::Dummy
+            : JobOptions::isSet(now.DeleteSources)       ? ImageAction::Move
+                                                         : ImageAction::Copy;
     }
     skipped.source = step.source;
     skipped.target = step.target;

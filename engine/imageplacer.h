@@ -53,7 +53,7 @@ public:
 private:
     struct Step {
         ImageAction action = ImageAction::Copy;
-        bool decided = false; // action read from the job for this entry
+        bool decided = false;      // action read from the job for this entry
         bool alreadyThere = false; // target holds the source's bytes
         QString source;
         QString target;

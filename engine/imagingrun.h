@@ -15,29 +15,29 @@ using JobReader = std::function<JobOptions()>;
 
 // What a run did, for callers that report it (the command-line driver).
 struct RunSummary {
-    qsizetype found = 0;    // files the scan found
-    qsizetype imaged = 0;   // files placed in the image
-    qsizetype skipped = 0;  // files of the image that were not placed
-    qsizetype alreadyThere = 0; // files whose bytes the target held already (SkipIdentical)
-    PlannedFiles planned;   // a dry run: every file it would place, in order
-    QString journal;        // drive path of the journal written, if any
+    qsizetype found = 0;             // files the scan found
+    qsizetype imaged = 0;            // files placed in the image
+    qsizetype skipped = 0;           // files of the image that were not placed
+    qsizetype alreadyThere = 0;      // files whose bytes the target held already (SkipIdentical)
+    PlannedFiles planned;            // a dry run: every file it would place, in order
+    QString journal;                 // drive path of the journal written, if any
     platform::Status journalFailure; // the journal could not be written: why
-    QString unjournaledSource; // a file placed whose line the journal lacks (drive paths)
+    QString unjournaledSource;       // a file placed whose line the journal lacks (drive paths)
     QString unjournaledTarget;
-    SkippedFiles skippedFiles; // each of them (and each folder not mirrored), with its reason
-    qsizetype leftOut = 0;  // found files inside the target, not imaged on purpose
+    SkippedFiles skippedFiles;  // each of them (and each folder not mirrored), with its reason
+    qsizetype leftOut = 0;      // found files inside the target, not imaged on purpose
     qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image
     qsizetype dirsFailed = 0;   // directories of a structure image that could not be created
     qsizetype unreadable = 0;   // folders the scan could not read (unreadableFolders() names them)
-    bool ran = false; // false when the run ended before the scan or was ignored
+    bool ran = false;           // false when the run ended before the scan or was ignored
 };
 
 // Where a run stands, for a progress display that reads it while the run yields.
 enum class RunStage { Idle, Scanning, Listing, Imaging, Mirroring, Cleaning };
 struct RunProgress {
     RunStage stage = RunStage::Idle;
-    qsizetype done = 0;     // entries handled in this stage
-    qsizetype total = 0;    // entries of this stage (the scan: files found so far)
+    qsizetype done = 0;  // entries handled in this stage
+    qsizetype total = 0; // entries of this stage (the scan: files found so far)
     RunSummary summary;
 };
 
@@ -50,8 +50,7 @@ const RunProgress &CurrentRunProgress();
 
 // The run's messages, each ending in three blanks.
 inline const QString MsgNoTypes = QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");
-inline const QString MsgNothingListed =
-    QStringLiteral("Keine entsprechenden Dateien/Verzeichnisse gefunden.   ");
+inline const QString MsgNothingListed = QStringLiteral("Keine entsprechenden Dateien/Verzeichnisse gefunden.   ");
 inline const QString MsgNoFiles = QStringLiteral("Keine Dateien gefunden.   ");
 
 } // namespace quorvane

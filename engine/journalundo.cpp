@@ -154,8 +154,8 @@ UndoSummary undoJournal(const QString &journalDrivePath)
     const platform::Result<QByteArray> content = platform::fileSystem().readFile(journalDrivePath, LargestJournal);
     if (!content.ok()) {
         const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(journalDrivePath);
-        summary.failures.append({host.ok() ? platform::decodeText(host.value()) : journalDrivePath,
-                                 platform::reasonOf(content.status())});
+        summary.failures.append(
+            {host.ok() ? platform::decodeText(host.value()) : journalDrivePath, platform::reasonOf(content.status())});
         return summary;
     }
     const QList<QByteArray> lines = content.value().split('\n');

@@ -25,8 +25,8 @@ private:
     // level is there by now.
     static platform::Status whyNotMade(const QString &folder);
 
-    QSet<QString> m_known;                    // case-folded
-    QString m_last;                           // the last folder known, as given
+    QSet<QString> m_known;                     // case-folded
+    QString m_last;                            // the last folder known, as given
     QHash<QString, platform::Status> m_failed; // case-folded
 };
 

@@ -10,7 +10,7 @@ namespace quorvane {
 class ListingView {
 public:
     virtual ~ListingView() = default;
-    virtual void showViewer() = 0;   // loads when needed; an open viewer is reused
+    virtual void showViewer() = 0; // loads when needed; an open viewer is reused
     virtual void clearPanes() = 0;
     virtual void appendToFilePane(const QStringList &entries) = 0;
     virtual void appendToDirPane(const QStringList &entries) = 0;

@@ -207,8 +207,8 @@ void mergeListRuns(std::vector<SpanVector> &runs, SpanVector &out)
         if (heap.size() > 1) {
             const RunHead &next = heap.front();
             taken = std::max<qsizetype>(1, gallop(current.at, current.end, [&](const TextSpan &span) {
-                return headBefore(RunHead{&span, &span + 1, current.run}, next);
-            }));
+                                            return headBefore(RunHead{&span, &span + 1, current.run}, next);
+                                        }));
         }
         to = std::copy(current.at, current.at + taken, to);
         current.at += taken;

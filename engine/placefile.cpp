@@ -9,8 +9,8 @@ namespace quorvane {
 
 namespace {
 
-constexpr std::uint32_t KeptAttributes = platform::AttrReadOnly | platform::AttrHidden
-    | platform::AttrSystem | platform::AttrArchive;
+constexpr std::uint32_t KeptAttributes =
+    platform::AttrReadOnly | platform::AttrHidden | platform::AttrSystem | platform::AttrArchive;
 
 // Should the mark stay, the move or removal itself says why it failed.
 void clearAttributes(const QString &source)

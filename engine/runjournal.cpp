@@ -27,8 +27,8 @@ std::optional<QByteArray> takePath(const QJsonObject &line, const QString &key)
 {
     const QJsonValue exact = line.value(key + QStringLiteral("_base64"));
     if (exact.isString()) {
-        const auto decoded = QByteArray::fromBase64Encoding(exact.toString().toLatin1(),
-                                                            QByteArray::AbortOnBase64DecodingErrors);
+        const auto decoded =
+            QByteArray::fromBase64Encoding(exact.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded)
             return std::nullopt;
         return *decoded;
@@ -51,8 +51,8 @@ QString stateFolder()
     const QString host = platform::userStateFolder();
     if (host.isEmpty())
         return {};
-    const platform::Result<QString> drive =
-        platform::fileSystem().drivePath(platform::decodeName(platform::encodeText(host + QStringLiteral("/quorvane"))));
+    const platform::Result<QString> drive = platform::fileSystem().drivePath(
+        platform::decodeName(platform::encodeText(host + QStringLiteral("/quorvane"))));
     return drive.ok() ? drive.value() : QString();
 }
 

@@ -13,8 +13,8 @@ struct RunContext {
     const JobReader &read;
     ListingView *view = nullptr;
     RunSummary summary;
-    QString scanBase;         // the directory the scan started in, ending in "\"
-    QStringList enteredDirs;  // every directory the walk entered, in order of entry
+    QString scanBase;        // the directory the scan started in, ending in "\"
+    QStringList enteredDirs; // every directory the walk entered, in order of entry
 };
 
 // Decides when a loop yields: at once when an entry was slow, otherwise after a

@@ -69,15 +69,16 @@ void ScanTree(QString &path, QString &patterns)
     // stand in some other directory, which must not be walked instead.
     if (entered.ok()) {
         const QString start = DirListCtl->path();
-        (void)ScanDir(start, QString(), *DirListCtl, *FileListCtl, *FoundFilesList); // whether abandoned: nothing follows either way
+        (void)ScanDir(start, QString(), *DirListCtl, *FileListCtl,
+                      *FoundFilesList); // whether abandoned: nothing follows either way
     } else {
         noteUnreadableFolder(path, entered);
     }
     WalkCache::setActive(outer);
 }
 
-bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs,
-             FileEnumerator &files, StringList &found)
+bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs, FileEnumerator &files,
+             StringList &found)
 {
     const VisitEnd visitEnd(newPath);
     ScanActive = true;

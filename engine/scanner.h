@@ -16,8 +16,8 @@ namespace quorvane {
 extern bool ScanActive;
 
 void ScanTree(QString &path, QString &patterns);
-bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs,
-             FileEnumerator &files, StringList &found);
+bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs, FileEnumerator &files,
+             StringList &found);
 
 // A folder a walk could not read, and why.
 struct UnreadableFolder {

@@ -26,10 +26,9 @@ void EmptiedSourceDirs::noteMoved(const QString &relativePath)
 qsizetype EmptiedSourceDirs::removeEmptied(const QString &sourceBase, RunBounds &bounds)
 {
     // Deepest first, so that a parent is looked at after its children went.
-    std::stable_sort(m_candidates.begin(), m_candidates.end(),
-                     [](const QString &a, const QString &b) {
-                         return a.count(QLatin1Char('\\')) > b.count(QLatin1Char('\\'));
-                     });
+    std::stable_sort(m_candidates.begin(), m_candidates.end(), [](const QString &a, const QString &b) {
+        return a.count(QLatin1Char('\\')) > b.count(QLatin1Char('\\'));
+    });
     platform::FileSystem &fs = platform::fileSystem();
     platform::Toolkit &toolkit = platform::toolkit();
     qsizetype removed = 0;

@@ -53,7 +53,7 @@ private:
     mutable qsizetype m_settled = 0; // spans before this index are in order
     // A long list is sorted in chunks by helper threads while it grows (a
     // walk leaves one processor mostly idle); the next read merges them.
-    mutable qsizetype m_handedOff = 0; // spans before this index are settled or in a chunk
+    mutable qsizetype m_handedOff = 0;         // spans before this index are settled or in a chunk
     mutable std::vector<SortedChunk> m_chunks; // after m_blocks: finishes before they go
 };
 

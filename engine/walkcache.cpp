@@ -254,9 +254,7 @@ void WalkCache::readerLoop()
     for (;;) {
         if (!m_stopping && (m_pending.empty() || m_aheadCount >= MaxAhead)) {
             ++m_idle;
-            m_workChanged.wait(lock, [&] {
-                return m_stopping || (!m_pending.empty() && m_aheadCount < MaxAhead);
-            });
+            m_workChanged.wait(lock, [&] { return m_stopping || (!m_pending.empty() && m_aheadCount < MaxAhead); });
             --m_idle;
         }
         if (m_stopping)

@@ -59,18 +59,18 @@ private:
     };
     // A directory known from its parent's listing and not read yet.
     struct Pending {
-        QString parent; // the parent's path
-        QString name;   // its name there, as stored
+        QString parent;                   // the parent's path
+        QString name;                     // its name there, as stored
         platform::FolderHandlePtr folder; // the parent, held open
-        QByteArray order; // where the walk comes to it: smaller is sooner
+        QByteArray order;                 // where the walk comes to it: smaller is sooner
     };
 
     void readerLoop();
-    void startReaders(int count); // with m_mutex held
+    void startReaders(int count);  // with m_mutex held
     void wakeReaders(size_t work); // with m_mutex held
-    void useAllReaders(); // with m_mutex held
+    void useAllReaders();          // with m_mutex held
     FolderRead readPending(const Pending &next, const QString &path) const;
-    bool takePending(const QString &path, Pending &out); // with m_mutex held
+    bool takePending(const QString &path, Pending &out);                                     // with m_mutex held
     void publish(const QString &path, FolderRead read, bool taken, const QByteArray &order); // with m_mutex held
     void stopReaders();
 
@@ -86,9 +86,9 @@ private:
     // A heap in the order of the walk: its top is the next directory the
     // walk enters, whichever reader published its parent when.
     std::vector<Pending> m_pending;
-    int m_aheadCount = 0;            // read but not yet asked for
-    int m_readerTotal = 0;           // readers started once the disk has to be waited for
-    int m_idle = 0;                  // readers in use that wait for work
+    int m_aheadCount = 0;  // read but not yet asked for
+    int m_readerTotal = 0; // readers started once the disk has to be waited for
+    int m_idle = 0;        // readers in use that wait for work
     bool m_stopping = false;
     bool m_disabled = false;
     std::vector<std::thread> m_readers;

@@ -77,11 +77,20 @@ void ShowMessage(const QString &text, int kind, QString &title)
 
     int style = 0;
     switch (kind) {
-    case 1: style = platform::StyleInformation; break;
-    case 2: style = platform::StyleWarning; break;
-    case 3: style = platform::StyleError; break;
-    case 4: style = platform::StyleQuestion; break;
-    default: return;
+    case 1:
+        style = platform::StyleInformation;
+        break;
+    case 2:
+        style = platform::StyleWarning;
+        break;
+    case 3:
+        style = platform::StyleError;
+        break;
+    case 4:
+        style = platform::StyleQuestion;
+        break;
+    default:
+        return;
     }
     // The answer of a box with a single OK button tells nothing.
     (void)platform::toolkit().messageBox(text, style | platform::StyleOkOnly, title);

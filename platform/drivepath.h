@@ -12,7 +12,7 @@ namespace quorvane::platform {
 // An absolute path on a drive: the letter and the components below the root,
 // with "." and ".." already taken out.
 struct DrivePath {
-    QChar drive;            // upper case
+    QChar drive; // upper case
     QStringList components;
 
     bool isRoot() const { return components.isEmpty(); }

@@ -28,15 +28,15 @@ enum Attribute : std::uint32_t {
 
 // Masks of the one-shot listing.
 enum ListingMask : int {
-    MaskNormal = 0,            // ordinary files only
-    MaskHiddenSystem = 6,      // every file, whatever its flags; no directories
-    MaskDirectory = 16,        // also directories that are neither hidden nor system, with "." and ".."
+    MaskNormal = 0,       // ordinary files only
+    MaskHiddenSystem = 6, // every file, whatever its flags; no directories
+    MaskDirectory = 16,   // also directories that are neither hidden nor system, with "." and ".."
 };
 
 struct DirEntry {
-    QString name;              // as stored, bytes that do not decode carried as U+DC80 + byte
-    bool isDirectory = false;  // a real directory (a link to one is not)
-    bool isLink = false;       // a symbolic link of any kind; never entered by a walk
+    QString name;             // as stored, bytes that do not decode carried as U+DC80 + byte
+    bool isDirectory = false; // a real directory (a link to one is not)
+    bool isLink = false;      // a symbolic link of any kind; never entered by a walk
     std::uint32_t attributes = AttrNormal;
 };
 
@@ -132,10 +132,10 @@ public:
     virtual Status makeDirectory(const QString &path) = 0;   // 75 when it exists
     virtual Status removeDirectory(const QString &path) = 0; // only an empty one; a link is removed as a link
 
-    virtual Status changeDrive(const QString &drive) = 0;    // "D", "D:" or any path on D
+    virtual Status changeDrive(const QString &drive) = 0; // "D", "D:" or any path on D
     virtual Status changeDirectory(const QString &path) = 0;
-    virtual QString currentDrive() const = 0;                // "C:"
-    virtual QString currentDirectory() const = 0;            // "C:\Daten", a root as "C:\"
+    virtual QString currentDrive() const = 0;     // "C:"
+    virtual QString currentDirectory() const = 0; // "C:\Daten", a root as "C:\"
 
     // Sequential files under numbers.
     virtual int freeFile() = 0;

@@ -38,7 +38,7 @@ private:
         dev_t device = 0;
         ino_t inode = 0;
         struct timespec modified {};
-        bool racy = false; // scanned in the same clock tick as a change: not trusted again
+        bool racy = false;                // scanned in the same clock tick as a change: not trusted again
         QHash<QString, QByteArray> names; // folded name -> smallest stored name
     };
     bool refresh(const QByteArray &folder, Folder &entry, int *errorOut);

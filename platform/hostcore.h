@@ -17,8 +17,7 @@ public:
 
     QStringList drives() const override;
     Result<FolderContents> readFolder(const QString &absolutePath, bool keepOpen) const override;
-    Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name,
-                                        bool keepOpen) const override;
+    Result<FolderContents> readFolderAt(const FolderHandle &parent, const QString &name, bool keepOpen) const override;
 
     // Opens an absolute folder ("X:\a\b") spelled exactly as stored; -1 with
     // errno set when it is not there so.

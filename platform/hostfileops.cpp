@@ -3,8 +3,8 @@
 #include "hosterrors.h"
 #include "hostfolders.h"
 #include "hosttreecopy.h"
-#include "regularfile.h"
 #include "namecodec.h"
+#include "regularfile.h"
 
 #include <cerrno>
 #include <climits>
@@ -36,12 +36,10 @@ QString notRegularText(mode_t mode)
     return QStringLiteral("Keine gewöhnliche Datei");
 }
 
-
 bool isReadOnly(const struct stat &st)
 {
     return (st.st_mode & S_IWUSR) == 0;
 }
-
 
 } // namespace
 
@@ -158,7 +156,7 @@ Status HostFileSystem::copyTo(const QString &source, const QString &target, bool
 Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
 {
     using R = Result<bool>;
-    struct stat st[2] {};
+    struct stat st[2]{};
     const QString *paths[2] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
         const Result<Resolved> r = resolveExisting(*paths[i]);

@@ -88,13 +88,9 @@ QString HostFileSystem::Resolved::storedDrivePath() const
     return stored.toString();
 }
 
-HostFileSystem::HostFileSystem()
-    : HostFileSystem(DriveMap::fromEnvironment())
-{
-}
+HostFileSystem::HostFileSystem() : HostFileSystem(DriveMap::fromEnvironment()) {}
 
-HostFileSystem::HostFileSystem(DriveMap map)
-    : m_core(std::move(map))
+HostFileSystem::HostFileSystem(DriveMap map) : m_core(std::move(map))
 {
     // Start where the process stands, when a drive holds that folder.
     char buffer[PATH_MAX];
@@ -315,8 +311,8 @@ Result<QString> HostFileSystem::location(const QString &path, bool followLast)
         const int err = errno;
         struct stat st {};
         // A dangling link as the last component is itself what a write replaces.
-        if (err != ENOENT || settled == 0 || settled != at.names.size()
-            || ::lstat(existing.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        if (err != ENOENT || settled == 0 || settled != at.names.size() || ::lstat(existing.constData(), &st) != 0
+            || !S_ISLNK(st.st_mode))
             return R::failure(errnoFailure(err, at.display()));
         --settled;
         if (!canonicalHost(at.hostParent(), out))

@@ -2,9 +2,9 @@
 
 #include "drivemap.h"
 #include "drivepath.h"
+#include "filesystem.h"
 #include "foldernamecache.h"
 #include "hostcore.h"
-#include "filesystem.h"
 #include "stagedfile.h"
 #include "wildcard.h"
 
@@ -134,9 +134,9 @@ private:
 
     struct OpenFile {
         bool output = false;
-        bool replace = true; // output: the file found at open is replaced at close
-        bool existed = false; // output: a file stood under the name at open
-        int fd = -1; // input
+        bool replace = true;                // output: the file found at open is replaced at close
+        bool existed = false;               // output: a file stood under the name at open
+        int fd = -1;                        // input
         std::unique_ptr<StagedFile> staged; // output
         QByteArray buffer;
         QByteArray host;
@@ -206,7 +206,7 @@ private:
 
     std::vector<QString> m_listing; // names decided up front: "." and "..", or the one name asked for
     size_t m_listingNext = 0;
-    DIR *m_listingDir = nullptr;    // the rest, read as they are fetched
+    DIR *m_listingDir = nullptr; // the rest, read as they are fetched
     std::optional<Wildcard> m_listingPattern;
     int m_listingMask = 0;
     bool m_listingActive = false;

@@ -108,8 +108,7 @@ Result<FolderContents> HostCore::readFolder(const QString &absolutePath, bool ke
     return contentsOf(fd, keepOpen);
 }
 
-Result<FolderContents> HostCore::readFolderAt(const FolderHandle &parent, const QString &name,
-                                                    bool keepOpen) const
+Result<FolderContents> HostCore::readFolderAt(const FolderHandle &parent, const QString &name, bool keepOpen) const
 {
     const auto *folder = dynamic_cast<const HostFolderHandle *>(&parent);
     if (!folder)

@@ -159,8 +159,9 @@ Status HostFileSystem::moveByCopy(const Resolved &from, const struct stat &linkS
     }
     // The source goes only if it is still what was copied.
     if (result.ok() && !sourceUnchanged(in, fromHost, before, linkStat))
-        result = failureFor(ErrPathFileAccess, from.display(),
-                            QStringLiteral("Die Quelle wurde beim Verschieben geändert; sie bleibt, die Kopie ist entfernt"));
+        result = failureFor(
+            ErrPathFileAccess, from.display(),
+            QStringLiteral("Die Quelle wurde beim Verschieben geändert; sie bleibt, die Kopie ist entfernt"));
     ::close(in);
     const QByteArray to = joinHost(toFolder, toName);
     if (!result.ok()) {

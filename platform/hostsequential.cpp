@@ -1,7 +1,7 @@
 #include "hostfilesystem.h"
 
-#include "hosterrors.h"
 #include "codepage.h"
+#include "hosterrors.h"
 #include "namecodec.h"
 
 #include <cerrno>

@@ -40,8 +40,8 @@ int openFolder(const QByteArray &host)
 
 } // namespace
 
-HostTreeCopy::HostTreeCopy(const QByteArray &sourceHost, const QByteArray &targetHost,
-                           const QString &targetDisplay, FolderNameCache &names)
+HostTreeCopy::HostTreeCopy(const QByteArray &sourceHost, const QByteArray &targetHost, const QString &targetDisplay,
+                           FolderNameCache &names)
     : m_targetHost(targetHost), m_targetDisplay(targetDisplay), m_names(names)
 {
     m_sourceFd = openFolder(sourceHost);
@@ -87,7 +87,7 @@ QByteArray HostTreeCopy::hostRelative(const QString &relativeFolder)
 
 int HostTreeCopy::openBeneath(int baseFd, const QByteArray &path)
 {
-    open_how how {};
+    open_how how{};
     how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
     how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
     const long fd = ::syscall(SYS_openat2, baseFd, path.constData(), &how, sizeof how);
@@ -96,8 +96,9 @@ int HostTreeCopy::openBeneath(int baseFd, const QByteArray &path)
     // An older kernel: name by name, never through a link.
     int at = baseFd;
     for (const QByteArray &name : path.split('/')) {
-        const int next = (name == "." || name == "..") ? -1
-                                                       : ::openat(at, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int next = (name == "." || name == "..")
+            ? -1
+            : ::openat(at, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (at != baseFd)
             ::close(at);
         if (next < 0)

@@ -33,12 +33,12 @@ public:
 
 private:
     struct Folder {
-        QString key;        // relative drive path of the folder, "" for the base
-        QByteArray host;    // the same as host names, "/" between them
+        QString key;         // relative drive path of the folder, "" for the base
+        QByteArray host;     // the same as host names, "/" between them
         QByteArray fullHost; // target folders: the whole host path
-        int fd = -1;        // O_PATH handle; the base's handle is not owned
+        int fd = -1;         // O_PATH handle; the base's handle is not owned
         QSet<QString> taken; // target folders: every name in it, case-folded
-        bool ok = false;    // opened (and, for a target folder, listed)
+        bool ok = false;     // opened (and, for a target folder, listed)
     };
 
     // The folder holding relative (a file's relative drive path), from the

@@ -39,8 +39,7 @@ int validSequence(const unsigned char *p, qsizetype left, char32_t &cp)
             return 0; // overlong
         if (b0 == 0xF4 && p[1] >= 0x90)
             return 0; // above U+10FFFF
-        cp = (char32_t(b0 & 0x07) << 18) | (char32_t(p[1] & 0x3F) << 12)
-            | (char32_t(p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+        cp = (char32_t(b0 & 0x07) << 18) | (char32_t(p[1] & 0x3F) << 12) | (char32_t(p[2] & 0x3F) << 6) | (p[3] & 0x3F);
         return 4;
     }
     return 0;

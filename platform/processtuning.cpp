@@ -21,7 +21,7 @@ void keepFreedMemory()
 long long blocksReadByThisThread()
 {
 #if defined(RUSAGE_THREAD)
-    rusage usage {};
+    rusage usage{};
     if (::getrusage(RUSAGE_THREAD, &usage) == 0)
         return usage.ru_inblock;
 #endif

@@ -45,9 +45,7 @@ void installToolkit(Toolkit *tk)
     g_toolkit = tk;
 }
 
-ScopedPlatform::ScopedPlatform(FileSystem *fs, Toolkit *tk)
-    : m_previousFs(g_fileSystem)
-    , m_previousTk(g_toolkit)
+ScopedPlatform::ScopedPlatform(FileSystem *fs, Toolkit *tk) : m_previousFs(g_fileSystem), m_previousTk(g_toolkit)
 {
     if (fs)
         g_fileSystem = fs;

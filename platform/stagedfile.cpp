@@ -193,7 +193,8 @@ Status StagedFile::appendFrom(int sourceFd, qint64 size)
     bool kernelCopy = true;
     while (remaining > 0) {
         if (kernelCopy) {
-            const ssize_t n = ::copy_file_range(sourceFd, nullptr, m_fd, nullptr, size_t(std::min(remaining, CopyChunk)), 0);
+            const ssize_t n =
+                ::copy_file_range(sourceFd, nullptr, m_fd, nullptr, size_t(std::min(remaining, CopyChunk)), 0);
             if (n > 0) {
                 remaining -= n;
                 m_written += n;

@@ -73,7 +73,7 @@ private:
     bool m_ownsFolder = false;
     QByteArray m_folder;
     QByteArray m_name;
-    QByteArray m_tempName;  // the temporary name in the folder, while one exists
+    QByteArray m_tempName; // the temporary name in the folder, while one exists
     QString m_display;
     qint64 m_written = 0;
     bool m_unnamed = false;
@@ -83,7 +83,7 @@ private:
     mode_t m_mode = 0;
     uid_t m_user = 0;
     gid_t m_group = 0;
-    struct timespec m_times[2] {};
+    struct timespec m_times[2]{};
 };
 
 // The temporary name for a file that becomes name: ".quorvane-<name>-<random>.part",

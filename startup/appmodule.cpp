@@ -76,8 +76,8 @@ void Main(const QStringList &arguments, const std::function<Form1Port &()> &form
         platform::logFailure(form1().setSourceDirectory(folder), QStringLiteral("Quell-Verzeichnis wählen"));
     }
 
-    form1().setPatternText(ReadIniString(AppTitle, QStringLiteral("UserDef"), SettingsFileToRead(),
-                                         QStringLiteral("*.cdr;*.scr")));
+    form1().setPatternText(
+        ReadIniString(AppTitle, QStringLiteral("UserDef"), SettingsFileToRead(), QStringLiteral("*.cdr;*.scr")));
     form1().show();
 }
 

@@ -154,8 +154,8 @@ QByteArray setProfileValue(const QByteArray &content, const QByteArray &section,
     const std::vector<Line> lines = splitLines(content);
     qsizetype sectionStart = -1;
     qsizetype sectionEnd = -1;
-    const qsizetype index = findKeyLine(content, lines, platform::fromCodePage(oneLine(section)), platform::fromCodePage(oneLine(key)),
-                                        &sectionStart, &sectionEnd);
+    const qsizetype index = findKeyLine(content, lines, platform::fromCodePage(oneLine(section)),
+                                        platform::fromCodePage(oneLine(key)), &sectionStart, &sectionEnd);
 
     QByteArray result = content;
     if (index >= 0) {

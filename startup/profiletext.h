@@ -14,15 +14,14 @@ namespace quorvane {
 
 // The value of the first line of key under the first section that has one;
 // nothing when no such line exists. A NUL ends the value, as in a C string.
-std::optional<QByteArray> findProfileValue(const QByteArray &content, const QString &section,
-                                           const QString &key);
+std::optional<QByteArray> findProfileValue(const QByteArray &content, const QString &section, const QString &key);
 
 // The file content with key set to value: an existing line of the key is
 // replaced in place, a missing key is added at the end of its section, a
 // missing section is added at the end of the file. Every other byte stays
 // as it was. Line breaks inside the names or the value become blanks so
 // that one call never writes more than its own line.
-QByteArray setProfileValue(const QByteArray &content, const QByteArray &section,
-                           const QByteArray &key, const QByteArray &value);
+QByteArray setProfileValue(const QByteArray &content, const QByteArray &section, const QByteArray &key,
+                           const QByteArray &value);
 
 } // namespace quorvane

@@ -28,8 +28,7 @@ bool isAbsent(int error)
 
 } // namespace
 
-QString ReadIniString(const QString &section, const QString &key, const QString &file,
-                      const QString &defaultValue)
+QString ReadIniString(const QString &section, const QString &key, const QString &file, const QString &defaultValue)
 {
     const platform::Result<QByteArray> bytes = platform::fileSystem().readFile(file, SettingsFileLimit);
     if (!bytes.ok()) {
@@ -39,8 +38,9 @@ QString ReadIniString(const QString &section, const QString &key, const QString 
         return defaultValue;
     }
     // The names go through the code page as the platform call would see them.
-    const std::optional<QByteArray> stored = findProfileValue(
-        bytes.value(), platform::fromCodePage(platform::toCodePage(upperCased(section))), platform::fromCodePage(platform::toCodePage(upperCased(key))));
+    const std::optional<QByteArray> stored =
+        findProfileValue(bytes.value(), platform::fromCodePage(platform::toCodePage(upperCased(section))),
+                         platform::fromCodePage(platform::toCodePage(upperCased(key))));
     if (!stored || stored->isEmpty())
         return defaultValue;
     return platform::fromCodePage(stored->left(ValueBufferSize - 1));
@@ -57,7 +57,8 @@ QString WriteIniString(const QString &section, const QString &key, const QString
         return QString();
     }
     const QByteArray content = old.ok() ? old.value() : QByteArray();
-    const QByteArray updated = setProfileValue(content, platform::toCodePage(section), platform::toCodePage(key), platform::toCodePage(value));
+    const QByteArray updated =
+        setProfileValue(content, platform::toCodePage(section), platform::toCodePage(key), platform::toCodePage(value));
     platform::logFailure(fs.replaceFile(file, updated), QStringLiteral("Einstellungen speichern"));
     return QString();
 }

@@ -16,8 +16,7 @@ QString ReadIniString(const QString &section, const QString &key, const QString 
 // needed. The file is replaced as a whole only once the new content is
 // complete, so a failed write leaves the old file as it was. The outcome is
 // not reported: the result is always empty.
-QString WriteIniString(const QString &section, const QString &key, const QString &value,
-                       const QString &file);
+QString WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file);
 
 // A settings file larger than this is neither read (the default comes back)
 // nor rewritten (rewriting would cut it short).

@@ -1,8 +1,8 @@
 #include "dirlist.h"
 
 #include "platform/fslog.h"
-#include "platform/services.h"
 #include "platform/namecodec.h"
+#include "platform/services.h"
 #include "platform/widgets/listfolder.h"
 
 #include <QHeaderView>
@@ -37,9 +37,7 @@ protected:
 
 } // namespace
 
-DirList::DirList(QWidget *parent)
-    : QWidget(parent)
-    , m_view(new FolderTree(this))
+DirList::DirList(QWidget *parent) : QWidget(parent), m_view(new FolderTree(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -54,8 +52,7 @@ DirList::DirList(QWidget *parent)
     m_view->header()->setStretchLastSection(true);
     m_view->installEventFilter(this);
     setFocusProxy(m_view);
-    connect(m_view, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem *row, int) { enterRow(row); });
+    connect(m_view, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *row, int) { enterRow(row); });
 
     // A new list starts at the program's current folder.
     logFailure(setPath(fileSystem().currentDirectory()), QStringLiteral("Verzeichnisliste öffnen"));
@@ -166,7 +163,8 @@ void DirList::rebuild()
         }
     }
     for (const QString &sub : m_subfolders) {
-        auto *child = new QTreeWidgetItem(current, QStringList(displayName(sub.mid(sub.lastIndexOf(QLatin1Char('\\')) + 1))));
+        auto *child =
+            new QTreeWidgetItem(current, QStringList(displayName(sub.mid(sub.lastIndexOf(QLatin1Char('\\')) + 1))));
         child->setData(0, PathRole, sub);
         child->setIcon(0, closed);
     }

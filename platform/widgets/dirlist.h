@@ -28,8 +28,8 @@ public:
     // Reads the current folder again.
     [[nodiscard]] Status refresh();
 
-    qsizetype count() const;               // subfolders of the current folder
-    QString item(qsizetype index) const;   // full path of one; empty outside the range
+    qsizetype count() const;             // subfolders of the current folder
+    QString item(qsizetype index) const; // full path of one; empty outside the range
 
     QTreeWidget *view() const { return m_view; }
     // The full path a row stands for.

@@ -1,7 +1,7 @@
 #include "drivelist.h"
 
-#include "platform/services.h"
 #include "platform/namecodec.h"
+#include "platform/services.h"
 
 namespace quorvane::platform {
 
@@ -19,8 +19,7 @@ QString normalisedDrive(const QString &text)
 
 } // namespace
 
-DriveList::DriveList(QWidget *parent)
-    : QComboBox(parent)
+DriveList::DriveList(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
     connect(this, &QComboBox::currentIndexChanged, this, &DriveList::onIndexChanged);
@@ -49,9 +48,8 @@ void DriveList::refreshDrives()
     FileSystem &fs = fileSystem();
     for (const QString &d : fs.drives()) {
         const Result<QString> host = fs.hostPath(d + QLatin1Char('\\'));
-        const QString label = host.ok()
-            ? QStringLiteral("%1  [%2]").arg(d.toLower(), displayName(host.value()))
-            : d.toLower();
+        const QString label =
+            host.ok() ? QStringLiteral("%1  [%2]").arg(d.toLower(), displayName(host.value())) : d.toLower();
         addItem(label, d);
     }
     // A new list starts at the program's current drive.

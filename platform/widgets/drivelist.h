@@ -15,7 +15,7 @@ class DriveList : public QComboBox {
 public:
     explicit DriveList(QWidget *parent = nullptr);
 
-    QString drive() const;                       // "C:", empty when no drive exists
+    QString drive() const; // "C:", empty when no drive exists
     // Accepts "d", "D:", "d:" or any path on the drive; fails with 68 for a
     // drive that does not exist and keeps the current one.
     [[nodiscard]] Status setDrive(const QString &drive);

@@ -1,8 +1,8 @@
 #include "filelist.h"
 
 #include "platform/fslog.h"
-#include "platform/services.h"
 #include "platform/namecodec.h"
+#include "platform/services.h"
 #include "platform/widgets/listfolder.h"
 #include "platform/wildcard.h"
 
@@ -19,9 +19,7 @@ constexpr int NameRole = Qt::UserRole;
 
 } // namespace
 
-FileList::FileList(QWidget *parent)
-    : QWidget(parent)
-    , m_view(new QListWidget(this))
+FileList::FileList(QWidget *parent) : QWidget(parent), m_view(new QListWidget(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -31,8 +31,8 @@ public:
     [[nodiscard]] Status refresh();
 
     qsizetype count() const;
-    QString item(qsizetype index) const;   // the name, without folder; empty outside the range
-    QString fileName() const;              // the selected name, or empty
+    QString item(qsizetype index) const; // the name, without folder; empty outside the range
+    QString fileName() const;            // the selected name, or empty
 
     QListWidget *view() const { return m_view; }
 
@@ -48,9 +48,9 @@ private:
     QString m_pattern = QStringLiteral("*.*");
     bool m_hidden = false;
     bool m_system = false;
-    QStringList m_allNames;  // every file of the folder, before pattern and switches
+    QStringList m_allNames; // every file of the folder, before pattern and switches
     QList<std::uint32_t> m_allAttributes;
-    QStringList m_names;     // what the list shows
+    QStringList m_names; // what the list shows
 };
 
 } // namespace quorvane::platform

@@ -26,7 +26,12 @@ inline void FilterKey(short &code)
     if (code >= 95)
         return;
     switch (code) {
-    case 32: case 33: case 38: case 39: case 43: case 45:
+    case 32:
+    case 33:
+    case 38:
+    case 39:
+    case 43:
+    case 45:
         return;
     default:
         break;
@@ -41,8 +46,8 @@ inline void FilterKey(short &code)
 // conversion does. -1 for a text that is not one character.
 inline short ansiKeyCode(const QString &text)
 {
-    const bool single = text.size() == 1
-        || (text.size() == 2 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate());
+    const bool single =
+        text.size() == 1 || (text.size() == 2 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate());
     if (!single)
         return -1;
     const QByteArray bytes = platform::toCodePage(text);

@@ -42,7 +42,8 @@ std::vector<std::pair<QString, int>> buttonsOf(int style)
     case 1:
         return {{ok, AnswerOk}, {cancel, AnswerCancel}};
     case 2:
-        return {{QStringLiteral("Abbrechen"), 3}, {QStringLiteral("Wiederholen"), 4}, {QStringLiteral("Ignorieren"), 5}};
+        return {
+            {QStringLiteral("Abbrechen"), 3}, {QStringLiteral("Wiederholen"), 4}, {QStringLiteral("Ignorieren"), 5}};
     case 3:
         return {{yes, AnswerYes}, {no, AnswerNo}, {cancel, AnswerCancel}};
     case 4:

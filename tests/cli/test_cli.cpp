@@ -90,10 +90,12 @@ void TestCli::helpNamesEveryOption()
 {
     const Outcome o = cli({"--help"});
     QCOMPARE(o.code, 0);
-    for (const char *word : {"list", "image", "--types", "exe", "images", "sounds", "videos", "docs",
-                             "--patterns", "--all", "--top-level", "-o", "--recursive", "--null-byte",
-                             "--move", "--structure-only", "--help", "--dry-run", "--skip-identical",
-                             "--journal", "--json", "undo", "--last", "--version"})
+    for (const char *word : {"list",        "image",       "--types",          "exe",
+                             "images",      "sounds",      "videos",           "docs",
+                             "--patterns",  "--all",       "--top-level",      "-o",
+                             "--recursive", "--null-byte", "--move",           "--structure-only",
+                             "--help",      "--dry-run",   "--skip-identical", "--journal",
+                             "--json",      "undo",        "--last",           "--version"})
         QVERIFY2(o.out.contains(word), word);
     const Outcome version = cli({"--version"});
     QCOMPARE(version.code, 0);
@@ -115,23 +117,22 @@ void TestCli::badArguments_data()
     QTest::newRow("unknown type") << QStringList{"list", "SRC", "--types", "exe,pics"} << QByteArray("pics");
     QTest::newRow("dummies and move") << QStringList{"image", "SRC", "TGT", "--all", "--null-byte", "--move"}
                                       << QByteArray("--move");
-    QTest::newRow("list file for an image") << QStringList{"image", "SRC", "TGT", "--all", "-o", "TGT/l.txt"}
-                                            << QByteArray("-o");
-    QTest::newRow("image option for a list") << QStringList{"list", "SRC", "--all", "--recursive"}
-                                             << QByteArray("--recursive");
+    QTest::newRow("list file for an image")
+        << QStringList{"image", "SRC", "TGT", "--all", "-o", "TGT/l.txt"} << QByteArray("-o");
+    QTest::newRow("image option for a list")
+        << QStringList{"list", "SRC", "--all", "--recursive"} << QByteArray("--recursive");
     QTest::newRow("plan with a journal") << QStringList{"image", "SRC", "TGT", "--all", "--dry-run", "--journal", "j"}
                                          << QByteArray("--dry-run");
     QTest::newRow("identical dummies") << QStringList{"image", "SRC", "TGT", "--all", "--skip-identical", "--null-byte"}
                                        << QByteArray("--skip-identical");
     QTest::newRow("journal exists") << QStringList{"image", "SRC", "TGT", "--all", "--journal", "SRC/a.txt"}
                                     << QByteArray("nie ersetzt");
-    QTest::newRow("json list on standard output") << QStringList{"list", "SRC", "--all", "--json"}
-                                                  << QByteArray("-o");
+    QTest::newRow("json list on standard output") << QStringList{"list", "SRC", "--all", "--json"} << QByteArray("-o");
     QTest::newRow("undo without journal") << QStringList{"undo"} << QByteArray("--last");
     QTest::newRow("no file type") << QStringList{"image", "SRC", "TGT"}
                                   << QByteArray("Es wurde(n) kein(e) Dateityp(en) angegeben.   \n");
-    QTest::newRow("own patterns are the mark") << QStringList{"list", "SRC", "--patterns", "*.zzz"}
-                                               << QByteArray("Dateityp(en) angegeben.   ");
+    QTest::newRow("own patterns are the mark")
+        << QStringList{"list", "SRC", "--patterns", "*.zzz"} << QByteArray("Dateityp(en) angegeben.   ");
 }
 
 void TestCli::badArguments()
@@ -150,7 +151,8 @@ void TestCli::badArguments()
 void TestCli::listPrintsTheFilePane()
 {
     const QByteArray expected = (drive(m_src) + "\\a.txt\n" + drive(m_src) + "\\b.jpg\n" + drive(m_src)
-                                 + "\\sub\\a.txt\n" + drive(m_src) + "\\sub\\README\n").toUtf8();
+                                 + "\\sub\\a.txt\n" + drive(m_src) + "\\sub\\README\n")
+                                    .toUtf8();
     const Outcome byHost = cli({"list", m_src, "--patterns", ""});
     QCOMPARE(byHost.code, 0);
     QCOMPARE(byHost.out, expected);
@@ -194,9 +196,11 @@ void TestCli::imageExitCodes()
     QVERIFY(QDir().mkpath(blocked + "/sub/a.txt"));
     const Outcome some = cli({"image", drive(m_src), drive(blocked), "--all", "--recursive"});
     QCOMPARE(some.code, 1);
-    QCOMPARE(some.err, ("quorvane-cli: übersprungen: " + m_src + "/sub/a.txt: Ziel " + blocked
-                        + "/sub/a.txt: Keine gewöhnliche Datei, sondern ein Verzeichnis\n"
-                        "quorvane-cli: gefunden 4, abgebildet 3, übersprungen 1\n").toUtf8());
+    QCOMPARE(some.err,
+             ("quorvane-cli: übersprungen: " + m_src + "/sub/a.txt: Ziel " + blocked
+              + "/sub/a.txt: Keine gewöhnliche Datei, sondern ein Verzeichnis\n"
+                "quorvane-cli: gefunden 4, abgebildet 3, übersprungen 1\n")
+                 .toUtf8());
     QCOMPARE(read(blocked + "/sub/README"), QByteArray("R"));
 }
 
@@ -252,8 +256,8 @@ void TestCli::unreadableFoldersAreNamed()
     const QStringList asNobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
     if (::geteuid() != 0 || QStandardPaths::findExecutable(asNobody.first()).isEmpty())
         QSKIP("needs root and setpriv to run as another user");
-    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                     | QFile::ReadOther | QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(
+        m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
     const QString secret = m_src + "/sub/geheim";
     QVERIFY(makeFile(secret + "/c.jpg"));
     QVERIFY(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -278,8 +282,8 @@ void TestCli::unreadableFoldersAreNamed()
     QVERIFY(source.out.isEmpty());
     QVERIFY2(source.err.contains("quorvane-cli: nicht lesbar: " + QFile::encodeName(m_src) + ": Keine Berechtigung\n"),
              source.err.constData());
-    QVERIFY(QFile::setPermissions(m_src, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                             | QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(
+        m_src, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
 }
 
 void TestCli::lineBreaksAndNulEndedPaths()
@@ -299,8 +303,9 @@ void TestCli::lineBreaksAndNulEndedPaths()
     QCOMPARE(lines.out, base + "\\caf\xe9.jpg\n" + base + "\\cr?x.jpg\n" + base + "\\li?ne.jpg\n");
     const Outcome file = cli({"list", r, "--all", "-o", m_dir->filePath("l.txt")});
     QCOMPARE(file.code, 0);
-    QCOMPARE(read(m_dir->filePath("l.txt")), drive(r).toLatin1() + "\\caf?.jpg\r\n" + drive(r).toLatin1() + "\\cr?x.jpg\r\n"
-                                                 + drive(r).toLatin1() + "\\li?ne.jpg\r\n");
+    QCOMPARE(read(m_dir->filePath("l.txt")),
+             drive(r).toLatin1() + "\\caf?.jpg\r\n" + drive(r).toLatin1() + "\\cr?x.jpg\r\n" + drive(r).toLatin1()
+                 + "\\li?ne.jpg\r\n");
     // For xargs -0: the host's own bytes, each path ended by NUL.
     const Outcome nul = cli({"list", r, "--all", "-0"});
     QCOMPARE(nul.code, 0);
@@ -318,8 +323,9 @@ void TestCli::movedLinkLeavesItsFileAlone()
     const QString tgt = m_dir->filePath("lt");
     const Outcome o = cli({"image", src, tgt, "--types", "images", "--move"});
     QCOMPARE(o.code, 1);
-    QVERIFY2(o.err.contains(("übersprungen: " + src + "/sub/out.jpg: Führt aus dem Quell-Verzeichnis hinaus\n").toUtf8()),
-             o.err.constData());
+    QVERIFY2(
+        o.err.contains(("übersprungen: " + src + "/sub/out.jpg: Führt aus dem Quell-Verzeichnis hinaus\n").toUtf8()),
+        o.err.constData());
     QVERIFY(!QFileInfo(tgt + "/l.jpg").isSymLink());
     QCOMPARE(read(tgt + "/l.jpg"), QByteArray("REAL"));
     QVERIFY(!QFileInfo::exists(src + "/sub/l.jpg") && !QFileInfo(src + "/sub/l.jpg").isSymLink());

@@ -70,7 +70,9 @@ public:
         const QStringList shell{"-c", "echo $$ > \"$0\"; exec \"$@\"", pidFile, QStringLiteral(QUORVANE_CLI)};
         if (!strace.isEmpty()) {
             program = QStringLiteral("strace");
-            args << "-f" << "-o" << "/dev/null" << strace << "sh";
+            args << "-f"
+                 << "-o"
+                 << "/dev/null" << strace << "sh";
         }
         if (!asUser.isEmpty()) {
             args.prepend(program);
@@ -272,7 +274,8 @@ void TestCliFaults::flatRaceNeverReplaces()
     QVERIFY(write(path("src/sub/a.jpg"), "MINE"));
     QVERIFY(QDir().mkpath(path("tgt")));
     // Naming the finished copy waits; meanwhile another program takes the name.
-    Child child(pidFile(), {"-e", "inject=linkat:delay_enter=1500000:when=1"}, {"image", path("src"), path("tgt"), "--all"});
+    Child child(pidFile(), {"-e", "inject=linkat:delay_enter=1500000:when=1"},
+                {"image", path("src"), path("tgt"), "--all"});
     QVERIFY(child.pid() > 0);
     for (int i = 0; i < 1000 && !QFileInfo::exists(QStringLiteral("/proc/%1/fd").arg(child.pid())); ++i)
         QThread::msleep(10);
@@ -317,7 +320,8 @@ void TestCliFaults::moveKeepsEditedSource()
     source.close();
     const Outcome o = child.finish();
     QCOMPARE(o.code, 1);
-    QVERIFY2(o.err.contains(("übersprungen: " + path("src/big.jpg") + ": Die Quelle wurde beim Verschieben geändert").toUtf8()),
+    QVERIFY2(o.err.contains(
+                 ("übersprungen: " + path("src/big.jpg") + ": Die Quelle wurde beim Verschieben geändert").toUtf8()),
              o.err.constData());
     QCOMPARE(read(path("src/big.jpg")), "EDIT" + content.mid(4));
     QCOMPARE(names(target.path()), QStringList{});
@@ -351,7 +355,7 @@ void TestCliFaults::listFileOnlyOverRegularFile()
         QVERIFY(::mkfifo(node.constData(), 0644) == 0);
     } else if (kind == QLatin1String("socket")) {
         const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address {};
+        sockaddr_un address{};
         address.sun_family = AF_UNIX;
         qstrncpy(address.sun_path, node.constData(), sizeof address.sun_path);
         QVERIFY(::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
@@ -379,10 +383,11 @@ void TestCliFaults::everyFailureCounts_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("said"); // SRC and TGT stand for the folders
-    QTest::newRow("output full") << "full" << 1 << "Die Ausgabe konnte nicht geschrieben werden: Kein Platz mehr auf dem Datenträger";
+    QTest::newRow("output full") << "full" << 1
+                                 << "Die Ausgabe konnte nicht geschrieben werden: Kein Platz mehr auf dem Datenträger";
     QTest::newRow("source not readable") << "user" << 1 << "übersprungen: SRC/secret.jpg: Keine Berechtigung\n";
-    QTest::newRow("target disk full") << "enospc" << 1
-                                      << "übersprungen: SRC/a.jpg: Ziel TGT/a.jpg: Kein Platz mehr auf dem Datenträger\n";
+    QTest::newRow("target disk full")
+        << "enospc" << 1 << "übersprungen: SRC/a.jpg: Ziel TGT/a.jpg: Kein Platz mehr auf dem Datenträger\n";
 }
 
 void TestCliFaults::everyFailureCounts()
@@ -414,8 +419,8 @@ void TestCliFaults::everyFailureCounts()
         QVERIFY(QFile::setPermissions(path("src/secret.jpg"), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0777) == 0);
         QVERIFY(::chmod(QFile::encodeName(m_pids->path()).constData(), 0777) == 0);
-        child = std::make_unique<Child>(pidFile(), QStringList{}, QStringList{"image", path("src"), path("tgt"), "--all"},
-                                        QStringLiteral("65534"));
+        child = std::make_unique<Child>(
+            pidFile(), QStringList{}, QStringList{"image", path("src"), path("tgt"), "--all"}, QStringLiteral("65534"));
     } else {
         if (!haveStrace())
             QSKIP("strace is not installed");

@@ -261,8 +261,8 @@ void TestCliPlans::undoRestoresMovedFiles()
     const QMap<QByteArray, QByteArray> sources = treeOf(m_src);
     const QByteArray journal = QFile::encodeName(m_dir->filePath("run.jsonl"));
 
-    const Outcome moved = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all", "--move", "--journal", journal}
-                              + options);
+    const Outcome moved =
+        cli(QList<QByteArray>{"image", m_src, m_tgt, "--all", "--move", "--journal", journal} + options);
     QCOMPARE(moved.code, 0);
     QCOMPARE(treeOf(m_src).keys(), QList<QByteArray>{"empty/"});
     const QList<QByteArray> lines = contentOf(journal).trimmed().split('\n');
@@ -319,9 +319,9 @@ void TestCliPlans::journalThatFailsStopsTheRun()
         QVERIFY(makeFile(m_src + name, name));
     const QByteArray journal = QFile::encodeName(m_dir->filePath("run.jsonl"));
     // Moves write nothing themselves: the first journal line is written, every later write fails.
-    const Outcome o = cli({"image", m_src, m_tgt, "--all", "--move", "--journal", journal},
-                          {"strace", "-f", "-o", "/dev/null", "-e", "trace=write", "-e",
-                           "inject=write:error=ENOSPC:when=2+"});
+    const Outcome o =
+        cli({"image", m_src, m_tgt, "--all", "--move", "--journal", journal},
+            {"strace", "-f", "-o", "/dev/null", "-e", "trace=write", "-e", "inject=write:error=ENOSPC:when=2+"});
     QCOMPARE(o.code, 1);
     QCOMPARE(contentOf(journal).count('\n'), 1);
     // The one move its line could not tell of is the last one made.

@@ -61,8 +61,7 @@ inline quorvane::JobOptions jobOn(const QString &source = QStringLiteral("D:\\sr
     return o;
 }
 
-inline quorvane::RunSummary runWith(const quorvane::JobOptions &options,
-                                    quorvane::ListingView *view = nullptr)
+inline quorvane::RunSummary runWith(const quorvane::JobOptions &options, quorvane::ListingView *view = nullptr)
 {
     return quorvane::RunJob([options] { return options; }, view);
 }

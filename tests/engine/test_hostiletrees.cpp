@@ -102,45 +102,52 @@ void TestHostileTrees::nothingOutsideChanges_data()
 
     QTest::newRow("name climbs out, move flat")
         << QStringList{"a/src/..\\..\\other\\secret.jpg=E", "other/secret.jpg=S", "tgt/"} << "D:\\a\\src"
-        << "D:\\tgt" << "move"
-        << QStringList{"-a/src/..\\..\\other\\secret.jpg", "tgt/..\\..\\other\\secret.jpg=E"} << 1 << 0;
+        << "D:\\tgt"
+        << "move" << QStringList{"-a/src/..\\..\\other\\secret.jpg", "tgt/..\\..\\other\\secret.jpg=E"} << 1 << 0;
     QTest::newRow("name climbs out, dummy recursive")
-        << QStringList{"a/src/..\\..\\b\\v.jpg=x", "b/v.jpg=PRECIOUS", "b/t/"} << "D:\\a\\src" << "D:\\b\\t"
+        << QStringList{"a/src/..\\..\\b\\v.jpg=x", "b/v.jpg=PRECIOUS", "b/t/"} << "D:\\a\\src"
+        << "D:\\b\\t"
         << "null+r" << QStringList{"b/t/..\\..\\b\\v.jpg="} << 1 << 0;
     QTest::newRow("names with backslash beside folders, flat")
         << QStringList{"s/a\\b.jpg=A", "s/a/b.jpg=B", "s/only\\dir/o.jpg=O", "s/x/y/f.jpg=1", "s/x\\y/f.jpg=2", "t/"}
-        << "D:\\s" << "D:\\t" << "copy"
-        << QStringList{"t/a\\b.jpg=A", "t/b.jpg=B", "t/o.jpg=O", "t/f.jpg=1", "t/f[1].jpg=2"} << 5 << 0;
-    QTest::newRow("backslash in both arguments")
-        << QStringList{"r/a\\b/bs.jpg=BS", "r/a/b/sl.jpg=SL"} << "D:\\r\\a|b" << "D:\\t|u" << "copy+r"
-        << QStringList{"t\\u/", "t\\u/bs.jpg=BS"} << 1 << 0;
-    QTest::newRow("source inside target, copy")
-        << QStringList{"o/i/x.jpg=TOP", "o/i/i/x.jpg=NESTED"} << "D:\\o\\i" << "D:\\o" << "copy+r"
-        << QStringList{"o/x.jpg=TOP"} << 1 << 1;
-    QTest::newRow("source inside target, dummies")
-        << QStringList{"o/i/x.jpg=TOP", "o/i/i/x.jpg=NESTED"} << "D:\\o\\i" << "D:\\o" << "null+r"
-        << QStringList{"o/x.jpg="} << 1 << 1;
-    QTest::newRow("names differing in case only")
-        << QStringList{"s/A.jpg=U", "s/a.jpg=l", "t/"} << "D:\\s" << "D:\\t" << "copy+r"
-        << QStringList{"t/A.jpg=U"} << 1 << 1;
-    QTest::newRow("flat into its own folder, copy")
-        << QStringList{"s/a.jpg=a", "s/sub/b.jpg=b"} << "D:\\s" << "D:\\s" << "copy"
-        << QStringList{"s/b.jpg=b"} << 2 << 0;
+        << "D:\\s"
+        << "D:\\t"
+        << "copy" << QStringList{"t/a\\b.jpg=A", "t/b.jpg=B", "t/o.jpg=O", "t/f.jpg=1", "t/f[1].jpg=2"} << 5 << 0;
+    QTest::newRow("backslash in both arguments") << QStringList{"r/a\\b/bs.jpg=BS", "r/a/b/sl.jpg=SL"} << "D:\\r\\a|b"
+                                                 << "D:\\t|u"
+                                                 << "copy+r" << QStringList{"t\\u/", "t\\u/bs.jpg=BS"} << 1 << 0;
+    QTest::newRow("source inside target, copy") << QStringList{"o/i/x.jpg=TOP", "o/i/i/x.jpg=NESTED"} << "D:\\o\\i"
+                                                << "D:\\o"
+                                                << "copy+r" << QStringList{"o/x.jpg=TOP"} << 1 << 1;
+    QTest::newRow("source inside target, dummies") << QStringList{"o/i/x.jpg=TOP", "o/i/i/x.jpg=NESTED"} << "D:\\o\\i"
+                                                   << "D:\\o"
+                                                   << "null+r" << QStringList{"o/x.jpg="} << 1 << 1;
+    QTest::newRow("names differing in case only") << QStringList{"s/A.jpg=U", "s/a.jpg=l", "t/"} << "D:\\s"
+                                                  << "D:\\t"
+                                                  << "copy+r" << QStringList{"t/A.jpg=U"} << 1 << 1;
+    QTest::newRow("flat into its own folder, copy") << QStringList{"s/a.jpg=a", "s/sub/b.jpg=b"} << "D:\\s"
+                                                    << "D:\\s"
+                                                    << "copy" << QStringList{"s/b.jpg=b"} << 2 << 0;
     QTest::newRow("flat into its own folder, move")
-        << QStringList{"s/a.jpg=a", "s/sub/b.jpg=b"} << "D:\\s" << "D:\\s" << "move"
-        << QStringList{"s/b.jpg=b", "-s/sub/b.jpg", "-s/sub/"} << 2 << 0;
+        << QStringList{"s/a.jpg=a", "s/sub/b.jpg=b"} << "D:\\s"
+        << "D:\\s"
+        << "move" << QStringList{"s/b.jpg=b", "-s/sub/b.jpg", "-s/sub/"} << 2 << 0;
     QTest::newRow("folder link in the target leads out")
-        << QStringList{"src/sub/x.jpg=new", "tgt/sub->../outside", "outside/x.jpg=old"} << "D:\\src" << "D:\\tgt"
+        << QStringList{"src/sub/x.jpg=new", "tgt/sub->../outside", "outside/x.jpg=old"} << "D:\\src"
+        << "D:\\tgt"
         << "copy+r" << QStringList{} << 0 << 1;
     QTest::newRow("file link in the source leads out")
         << QStringList{"src/l.jpg->../outside/secret.jpg", "outside/secret.jpg=S", "tgt/"} << "D:\\src"
-        << "D:\\tgt" << "copy" << QStringList{} << 0 << 1;
+        << "D:\\tgt"
+        << "copy" << QStringList{} << 0 << 1;
     QTest::newRow("start folders named through links")
         << QStringList{"real/a.jpg=a", "real/sub/b.jpg=b", "srclink->real", "tr/", "tgtlink->tr"} << "D:\\srclink"
-        << "D:\\tgtlink" << "copy+r" << QStringList{"tr/a.jpg=a", "tr/sub/", "tr/sub/b.jpg=b"} << 2 << 0;
+        << "D:\\tgtlink"
+        << "copy+r" << QStringList{"tr/a.jpg=a", "tr/sub/", "tr/sub/b.jpg=b"} << 2 << 0;
     QTest::newRow("target through a link into the source")
-        << QStringList{"src/a.jpg=a", "src/img/old.jpg=o", "tl->src/img"} << "D:\\src" << "D:\\tl" << "copy"
-        << QStringList{"src/img/a.jpg=a"} << 1 << 0;
+        << QStringList{"src/a.jpg=a", "src/img/old.jpg=o", "tl->src/img"} << "D:\\src"
+        << "D:\\tl"
+        << "copy" << QStringList{"src/img/a.jpg=a"} << 1 << 0;
 }
 
 void TestHostileTrees::nothingOutsideChanges()

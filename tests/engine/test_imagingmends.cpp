@@ -33,8 +33,7 @@ int runChild(const QString &mode, const QString &targetHost)
     o.Recursive = mode == u"copy-recursive" ? Checked : Unchecked;
     o.DeleteSources = mode == u"move-flat" ? Checked : Unchecked;
     const RunSummary summary = runWith(o);
-    std::printf("summary %lld %lld\n", static_cast<long long>(summary.imaged),
-                static_cast<long long>(summary.skipped));
+    std::printf("summary %lld %lld\n", static_cast<long long>(summary.imaged), static_cast<long long>(summary.skipped));
     for (const QString &name : treeOf(targetHost)) {
         const QByteArray content = contentOf(targetHost + QLatin1Char('/') + name);
         std::printf("entry %s %lld %c\n", qPrintable(name), static_cast<long long>(content.size()),
@@ -43,7 +42,10 @@ int runChild(const QString &mode, const QString &targetHost)
     return 0;
 }
 
-QByteArray filled(qsizetype size, char c) { return QByteArray(size, c); }
+QByteArray filled(qsizetype size, char c)
+{
+    return QByteArray(size, c);
+}
 
 dev_t deviceOf(const QString &path)
 {
@@ -255,14 +257,14 @@ void TestImagingMends::emptiedSourceFoldersGo()
     EngineDrive drive;
     QVERIFY(drive.makeFile("src/top.txt"));
     QVERIFY(drive.makeFile("src/a/x.txt"));
-    QVERIFY(drive.makeFile("src/a/keep.dat"));        // matches no pattern
+    QVERIFY(drive.makeFile("src/a/keep.dat")); // matches no pattern
     QVERIFY(drive.makeFile("src/b/c/y.txt"));
     QVERIFY(drive.makeFile("src/b/z.txt"));
-    QVERIFY(drive.makeDir("src/e"));                  // empty before, untouched
+    QVERIFY(drive.makeDir("src/e")); // empty before, untouched
     QVERIFY(drive.makeFile("src/d/f/w.txt"));
-    QVERIFY(drive.makeDir("src/d/f/g"));              // keeps f and d
+    QVERIFY(drive.makeDir("src/d/f/g")); // keeps f and d
     QVERIFY(drive.makeFile("src/h/.hidden.txt"));
-    QVERIFY(drive.makeFile("src/h/.other"));          // hidden, matches nothing
+    QVERIFY(drive.makeFile("src/h/.other")); // hidden, matches nothing
     JobOptions o = jobOn();
     o.AllTypes = Unchecked;
     o.TextGroup = Checked;
@@ -337,18 +339,15 @@ void TestImagingMends::moveToAnotherFileSystem()
 void TestImagingMends::fullDisk_data()
 {
     QTest::addColumn<QString>("mode");
-    QTest::addColumn<QStringList>("expected");   // name size first-byte, in the full target
+    QTest::addColumn<QStringList>("expected"); // name size first-byte, in the full target
     QTest::addColumn<QStringList>("sourceLeft");
 
     // keep.bin: the old 100 KB target stays whole; new.bin leaves no trace.
     QTest::newRow("copy replacing a file")
-        << "copy-recursive"
-        << QStringList{"summary 1 2", "entry keep.bin 102400 o", "entry small.txt 5 s"}
+        << "copy-recursive" << QStringList{"summary 1 2", "entry keep.bin 102400 o", "entry small.txt 5 s"}
         << QStringList{"keep.bin", "new.bin", "small.txt"};
     QTest::newRow("move to a full file system")
-        << "move-flat"
-        << QStringList{"summary 1 2", "entry small.txt 5 s"}
-        << QStringList{"keep.bin", "new.bin"};
+        << "move-flat" << QStringList{"summary 1 2", "entry small.txt 5 s"} << QStringList{"keep.bin", "new.bin"};
 }
 
 void TestImagingMends::fullDisk()
@@ -360,9 +359,9 @@ void TestImagingMends::fullDisk()
     QTemporaryDir source;
     QTemporaryDir mountPoint;
     QVERIFY(source.isValid() && mountPoint.isValid());
-    for (const auto &[name, content] : {std::pair{"keep.bin", filled(1024 * 1024, 'k')},
-                                        std::pair{"new.bin", filled(1024 * 1024, 'n')},
-                                        std::pair{"small.txt", QByteArray("small")}}) {
+    for (const auto &[name, content] :
+         {std::pair{"keep.bin", filled(1024 * 1024, 'k')}, std::pair{"new.bin", filled(1024 * 1024, 'n')},
+          std::pair{"small.txt", QByteArray("small")}}) {
         QFile f(source.filePath(QLatin1String(name)));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
     }

@@ -35,14 +35,17 @@ private slots:
 
 void TestImagingRun::messages_data()
 {
-    QTest::addColumn<QString>("groups");   // "none", "zzz", or "all"
+    QTest::addColumn<QString>("groups"); // "none", "zzz", or "all"
     QTest::addColumn<bool>("listing");
-    QTest::addColumn<bool>("withFile");    // a .jpg in the source
+    QTest::addColumn<bool>("withFile"); // a .jpg in the source
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("no group") << "none" << false << true << QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");
-    QTest::newRow("own patterns are the mark") << "zzz" << true << true << QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");
-    QTest::newRow("listing finds nothing") << "images" << true << false << QStringLiteral("Keine entsprechenden Dateien/Verzeichnisse gefunden.   ");
+    QTest::newRow("no group") << "none" << false << true
+                              << QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");
+    QTest::newRow("own patterns are the mark")
+        << "zzz" << true << true << QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");
+    QTest::newRow("listing finds nothing")
+        << "images" << true << false << QStringLiteral("Keine entsprechenden Dateien/Verzeichnisse gefunden.   ");
     QTest::newRow("image finds nothing") << "images" << false << false << QStringLiteral("Keine Dateien gefunden.   ");
 }
 
@@ -209,15 +212,17 @@ void TestImagingRun::directoryPaneStopsWhenListingIsSwitchedOff()
     int reads = 0;
     int readsBeforeDirs = -1;
     FakeView view;
-    RunJob([&] {
-        ++reads;
-        JobOptions now = o;
-        if (readsBeforeDirs < 0 && !view.filePane.isEmpty())
-            readsBeforeDirs = reads - 1;
-        if (readsBeforeDirs >= 0 && reads > readsBeforeDirs + 2)
-            now.TextListing = false;
-        return now;
-    }, &view);
+    RunJob(
+        [&] {
+            ++reads;
+            JobOptions now = o;
+            if (readsBeforeDirs < 0 && !view.filePane.isEmpty())
+                readsBeforeDirs = reads - 1;
+            if (readsBeforeDirs >= 0 && reads > readsBeforeDirs + 2)
+                now.TextListing = false;
+            return now;
+        },
+        &view);
 
     QCOMPARE(view.filePane.count(QStringLiteral("\r\n")), 3);
     QCOMPARE(view.dirPane, QStringLiteral("D:\\src\\a\r\nD:\\src\\b"));
@@ -244,8 +249,9 @@ void TestImagingRun::listsForTheViewerAndTheImage()
     for (qsizetype i = 0; i < w.lstFilesToCopy.count(); ++i)
         copies << w.lstFilesToCopy.item(i);
     QCOMPARE(dirs, QStringList({"D:\\", "D:\\x", "D:\\x\\y"}));
-    QCOMPARE(hosts, QStringList({drive.host("top.txt"), drive.host("x/a.txt"), drive.host("x/b.txt"),
-                                 drive.host("x/y/c.txt")}));
+    QCOMPARE(
+        hosts,
+        QStringList({drive.host("top.txt"), drive.host("x/a.txt"), drive.host("x/b.txt"), drive.host("x/y/c.txt")}));
     // The target lies below the source: what is in it is not imaged again.
     QCOMPARE(copies, QStringList({"top.txt", "x\\a.txt", "x\\b.txt"}));
 }
@@ -255,7 +261,7 @@ void TestImagingRun::imageOptions_data()
     QTest::addColumn<int>("recursive");
     QTest::addColumn<int>("nullByte");
     QTest::addColumn<int>("deleteSources");
-    QTest::addColumn<QStringList>("target");    // file=content
+    QTest::addColumn<QStringList>("target"); // file=content
     QTest::addColumn<QStringList>("sourceAfter");
 
     const QStringList sources{"a.txt=A1", "sub/a.txt=A2", "sub/deep/x.txt=X"};
@@ -317,18 +323,26 @@ void TestImagingRun::imageOptions()
 
 void TestImagingRun::clashNames_data()
 {
-    QTest::addColumn<QStringList>("present");  // in the target before
-    QTest::addColumn<QString>("source");       // one source file
-    QTest::addColumn<QString>("expected");     // its name in the image
+    QTest::addColumn<QStringList>("present"); // in the target before
+    QTest::addColumn<QString>("source");      // one source file
+    QTest::addColumn<QString>("expected");    // its name in the image
 
-    QTest::newRow("third a.txt") << QStringList{"a.txt", "a[1].txt"} << "a.txt" << "a[2].txt";
-    QTest::newRow("no dot") << QStringList{"README"} << "README" << "README[1]";
-    QTest::newRow("dot first") << QStringList{".profile"} << ".profile" << "[1].profile";
-    QTest::newRow("two dots") << QStringList{"b.tar.gz"} << "b.tar.gz" << "b.tar[1].gz";
-    QTest::newRow("other letter case") << QStringList{"A.TXT"} << "a.txt" << "a[1].txt";
-    QTest::newRow("gap is used") << QStringList{"a.txt", "a[2].txt"} << "a.txt" << "a[1].txt";
-    QTest::newRow("folder takes the name") << QStringList{"c.txt/"} << "c.txt" << "c[1].txt";
-    QTest::newRow("free") << QStringList{"b.txt"} << "a.txt" << "a.txt";
+    QTest::newRow("third a.txt") << QStringList{"a.txt", "a[1].txt"} << "a.txt"
+                                 << "a[2].txt";
+    QTest::newRow("no dot") << QStringList{"README"} << "README"
+                            << "README[1]";
+    QTest::newRow("dot first") << QStringList{".profile"} << ".profile"
+                               << "[1].profile";
+    QTest::newRow("two dots") << QStringList{"b.tar.gz"} << "b.tar.gz"
+                              << "b.tar[1].gz";
+    QTest::newRow("other letter case") << QStringList{"A.TXT"} << "a.txt"
+                                       << "a[1].txt";
+    QTest::newRow("gap is used") << QStringList{"a.txt", "a[2].txt"} << "a.txt"
+                                 << "a[1].txt";
+    QTest::newRow("folder takes the name") << QStringList{"c.txt/"} << "c.txt"
+                                           << "c[1].txt";
+    QTest::newRow("free") << QStringList{"b.txt"} << "a.txt"
+                          << "a.txt";
 }
 
 void TestImagingRun::clashNames()
@@ -426,14 +440,16 @@ void TestImagingRun::optionsTakeEffectAtTheNextEntry()
     QVERIFY(drive.makeFile("src/b/two.txt", "2"));
     QVERIFY(drive.makeFile("src/c/three.txt", "3"));
     QVERIFY(drive.makeDir("tgt"));
-    const RunSummary summary = RunJob([&] {
-        JobOptions o = jobOn();
-        const bool firstDone = QFileInfo::exists(drive.host("tgt/a/one.txt"));
-        const bool secondDone = QFileInfo::exists(drive.host("tgt/two.txt"));
-        o.Recursive = firstDone ? Unchecked : Checked;
-        o.NullByte = secondDone ? Checked : Unchecked;
-        return o;
-    }, nullptr);
+    const RunSummary summary = RunJob(
+        [&] {
+            JobOptions o = jobOn();
+            const bool firstDone = QFileInfo::exists(drive.host("tgt/a/one.txt"));
+            const bool secondDone = QFileInfo::exists(drive.host("tgt/two.txt"));
+            o.Recursive = firstDone ? Unchecked : Checked;
+            o.NullByte = secondDone ? Checked : Unchecked;
+            return o;
+        },
+        nullptr);
 
     QCOMPARE(summary.imaged, 3);
     QCOMPARE(treeOf(drive.host("tgt")), QStringList({"a/", "a/one.txt", "three.txt", "two.txt"}));

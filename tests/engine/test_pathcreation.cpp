@@ -17,7 +17,7 @@ private slots:
         QTest::addColumn<QStringList>("existingFiles");
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("expected");
-        QTest::addColumn<QStringList>("dirsAfter");  // host folders that must exist
+        QTest::addColumn<QStringList>("dirsAfter");   // host folders that must exist
         QTest::addColumn<QStringList>("absentAfter"); // host paths that must not exist as folders
         QTest::newRow("missing levels") << QStringList{"Neu"} << QStringList{} << "D:\\Neu\\A\\B" << true
                                         << QStringList{"Neu/A", "Neu/A/B"} << QStringList{};
@@ -27,13 +27,12 @@ private slots:
                                    << QStringList{};
         QTest::newRow("other letter case") << QStringList{"Neu"} << QStringList{} << "d:\\NEU\\x" << true
                                            << QStringList{"Neu/x"} << QStringList{"NEU"};
-        QTest::newRow("level is a file") << QStringList{"Neu"} << QStringList{"Neu/datei"}
-                                         << "D:\\Neu\\datei\\unter" << false << QStringList{"Neu"}
-                                         << QStringList{"Neu/datei/unter"};
-        QTest::newRow("missing drive") << QStringList{} << QStringList{} << "Q:\\Neu\\A" << false
-                                       << QStringList{} << QStringList{"Neu"};
-        QTest::newRow("not a drive path") << QStringList{} << QStringList{} << "Neu\\A" << false
-                                          << QStringList{} << QStringList{"Neu"};
+        QTest::newRow("level is a file") << QStringList{"Neu"} << QStringList{"Neu/datei"} << "D:\\Neu\\datei\\unter"
+                                         << false << QStringList{"Neu"} << QStringList{"Neu/datei/unter"};
+        QTest::newRow("missing drive") << QStringList{} << QStringList{} << "Q:\\Neu\\A" << false << QStringList{}
+                                       << QStringList{"Neu"};
+        QTest::newRow("not a drive path")
+            << QStringList{} << QStringList{} << "Neu\\A" << false << QStringList{} << QStringList{"Neu"};
     }
 
     void createsLevels()

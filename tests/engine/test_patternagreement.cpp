@@ -30,33 +30,60 @@ private slots:
         QTest::addColumn<QString>("patterns");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("expected");
-        QTest::newRow("suffix") << "*.jpg" << "a.jpg" << true;
-        QTest::newRow("suffix case") << "*.JPG;*.Gif" << "b.gif" << true;
-        QTest::newRow("suffix only name") << "*.jpg" << ".jpg" << true;
-        QTest::newRow("suffix too short") << "*.jpeg" << "a.peg" << false;
-        QTest::newRow("suffix not at end") << "*.jpg" << "a.jpg.bak" << false;
-        QTest::newRow("all admits no dot") << "*.*" << "README" << true;
-        QTest::newRow("all among others") << "*.txt;*.*" << "Makefile" << true;
-        QTest::newRow("star") << "*" << "anything" << true;
-        QTest::newRow("question") << "?.txt" << "a.txt" << true;
-        QTest::newRow("question needs one") << "?.txt" << ".txt" << false;
-        QTest::newRow("inner stars backtrack") << "a*b*c" << "aXbYbZc" << true;
-        QTest::newRow("inner stars fail") << "a*b*c" << "aXbYbZ" << false;
-        QTest::newRow("star in the name is a character") << "*b" << "*xb" << true;
-        QTest::newRow("exact name") << "liesmich.txt" << "LIESMICH.TXT" << true;
-        QTest::newRow("exact name differs") << "liesmich.txt" << "liesmich.txt2" << false;
-        QTest::newRow("dot star: no extension") << "a.*" << "a" << true;
-        QTest::newRow("dot star: other stem") << "a.*" << "ab" << false;
-        QTest::newRow("lone dot: no extension") << "*." << "readme" << true;
-        QTest::newRow("lone dot: extension") << "*." << "read.me" << false;
-        QTest::newRow("blank kept") << "*.a; *.b" << "x.b" << false;
-        QTest::newRow("blank matches blank") << "*.a; *.b" << " x.b" << true;
-        QTest::newRow("empty element matches nothing") << "*.a;;" << "x.b" << false;
-        QTest::newRow("only separators match nothing") << ";" << "x.b" << false;
-        QTest::newRow("empty list admits all") << "" << "x" << true;
-        QTest::newRow("umlaut case") << "*.ÄÖ" << "datei.äö" << true;
-        QTest::newRow("sharp s not expanded") << "STRASSE" << "straße" << false;
-        QTest::newRow("undecodable byte in name") << "*.jpg" << "caf" + undecodable + ".JPG" << true;
+        QTest::newRow("suffix") << "*.jpg"
+                                << "a.jpg" << true;
+        QTest::newRow("suffix case") << "*.JPG;*.Gif"
+                                     << "b.gif" << true;
+        QTest::newRow("suffix only name") << "*.jpg"
+                                          << ".jpg" << true;
+        QTest::newRow("suffix too short") << "*.jpeg"
+                                          << "a.peg" << false;
+        QTest::newRow("suffix not at end") << "*.jpg"
+                                           << "a.jpg.bak" << false;
+        QTest::newRow("all admits no dot") << "*.*"
+                                           << "README" << true;
+        QTest::newRow("all among others") << "*.txt;*.*"
+                                          << "Makefile" << true;
+        QTest::newRow("star") << "*"
+                              << "anything" << true;
+        QTest::newRow("question") << "?.txt"
+                                  << "a.txt" << true;
+        QTest::newRow("question needs one") << "?.txt"
+                                            << ".txt" << false;
+        QTest::newRow("inner stars backtrack") << "a*b*c"
+                                               << "aXbYbZc" << true;
+        QTest::newRow("inner stars fail") << "a*b*c"
+                                          << "aXbYbZ" << false;
+        QTest::newRow("star in the name is a character") << "*b"
+                                                         << "*xb" << true;
+        QTest::newRow("exact name") << "liesmich.txt"
+                                    << "LIESMICH.TXT" << true;
+        QTest::newRow("exact name differs") << "liesmich.txt"
+                                            << "liesmich.txt2" << false;
+        QTest::newRow("dot star: no extension") << "a.*"
+                                                << "a" << true;
+        QTest::newRow("dot star: other stem") << "a.*"
+                                              << "ab" << false;
+        QTest::newRow("lone dot: no extension") << "*."
+                                                << "readme" << true;
+        QTest::newRow("lone dot: extension") << "*."
+                                             << "read.me" << false;
+        QTest::newRow("blank kept") << "*.a; *.b"
+                                    << "x.b" << false;
+        QTest::newRow("blank matches blank") << "*.a; *.b"
+                                             << " x.b" << true;
+        QTest::newRow("empty element matches nothing") << "*.a;;"
+                                                       << "x.b" << false;
+        QTest::newRow("only separators match nothing") << ";"
+                                                       << "x.b" << false;
+        QTest::newRow("empty list admits all") << ""
+                                               << "x" << true;
+        QTest::newRow("umlaut case") << "*.ÄÖ"
+                                     << "datei.äö" << true;
+        QTest::newRow("sharp s not expanded") << "STRASSE"
+                                              << "straße" << false;
+        QTest::newRow("undecodable byte in name") << "*.jpg"
+                                                  << "caf" + undecodable + ".JPG" << true;
         QTest::newRow("undecodable byte in pattern") << undecodable + "*" << undecodable + "x" << true;
     }
 

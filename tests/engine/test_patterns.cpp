@@ -34,13 +34,13 @@ private slots:
         QTest::newRow("pictures") << QList<int>{0, 1, 0, 0, 0, 0, 0} << design << Pictures;
         QTest::newRow("exe and sounds") << QList<int>{1, 0, 1, 0, 0, 0, 0} << design
                                         << QStringLiteral("*.exe;*.mp3;*.wav;*.mid;*.mod;*.snd;*.aif;*.aiff;*.au");
-        QTest::newRow("documents and user") << QList<int>{0, 0, 0, 0, 1, 1, 0} << design
-                                            << QStringLiteral("*.pdf;*.rtf;*.txt;*.doc;*.cdr;*.scr");
+        QTest::newRow("documents and user")
+            << QList<int>{0, 0, 0, 0, 1, 1, 0} << design << QStringLiteral("*.pdf;*.rtf;*.txt;*.doc;*.cdr;*.scr");
         QTest::newRow("all with others") << QList<int>{1, 1, 1, 1, 1, 1, 1} << design << QStringLiteral("*.*");
         QTest::newRow("all alone") << QList<int>{0, 0, 0, 0, 0, 0, 1} << design << QStringLiteral("*.*");
         QTest::newRow("user empty") << QList<int>{0, 0, 0, 0, 0, 1, 0} << QString() << QString();
-        QTest::newRow("user is the mark") << QList<int>{0, 0, 0, 0, 0, 1, 0} << QStringLiteral("*.zzz")
-                                          << QStringLiteral("*.zzz");
+        QTest::newRow("user is the mark")
+            << QList<int>{0, 0, 0, 0, 0, 1, 0} << QStringLiteral("*.zzz") << QStringLiteral("*.zzz");
         QTest::newRow("user text as typed") << QList<int>{0, 0, 0, 0, 1, 1, 0} << QStringLiteral("*.a; *.b;;")
                                             << Documents + QStringLiteral(";*.a; *.b;;");
         QTest::newRow("every group but all") << QList<int>{1, 1, 1, 1, 1, 1, 0} << design

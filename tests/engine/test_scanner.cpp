@@ -50,11 +50,10 @@ private slots:
         QTest::newRow("hidden files") << "*.png"
                                       << QStringList{"D:\\Daten\\.cache\\h.png", "D:\\Daten\\.versteckt.png"};
         QTest::newRow("nothing matches") << "*.mp3" << QStringList{};
-        QTest::newRow("everything") << "*.*"
-                                    << QStringList{"D:\\Daten\\.cache\\h.png", "D:\\Daten\\.versteckt.png",
-                                                   "D:\\Daten\\a.JPG", "D:\\Daten\\b.gif", "D:\\Daten\\LIESMICH",
-                                                   "D:\\Daten\\sub\\deep\\d.Gif", "D:\\Daten\\sub\\e.jpg",
-                                                   "D:\\Daten\\sub\\notes.txt"};
+        QTest::newRow("everything") << "*.*" << QStringList{"D:\\Daten\\.cache\\h.png", "D:\\Daten\\.versteckt.png",
+                                                            "D:\\Daten\\a.JPG",         "D:\\Daten\\b.gif",
+                                                            "D:\\Daten\\LIESMICH",      "D:\\Daten\\sub\\deep\\d.Gif",
+                                                            "D:\\Daten\\sub\\e.jpg",    "D:\\Daten\\sub\\notes.txt"};
     }
 
     void findsMatchesAtEveryDepth()
@@ -62,9 +61,9 @@ private slots:
         QFETCH(QString, patterns);
         QFETCH(QStringList, expected);
         EngineDrive drive;
-        for (const char *name : {"Daten/a.JPG", "Daten/b.gif", "Daten/LIESMICH", "Daten/.versteckt.png",
-                                 "Daten/.cache/h.png", "Daten/sub/e.jpg", "Daten/sub/notes.txt",
-                                 "Daten/sub/deep/d.Gif"})
+        for (const char *name :
+             {"Daten/a.JPG", "Daten/b.gif", "Daten/LIESMICH", "Daten/.versteckt.png", "Daten/.cache/h.png",
+              "Daten/sub/e.jpg", "Daten/sub/notes.txt", "Daten/sub/deep/d.Gif"})
             QVERIFY(drive.makeFile(QString::fromLatin1(name)));
         QVERIFY(drive.makeDir(QStringLiteral("Daten/leer/nichts")));
         QString path = QStringLiteral("D:\\Daten");
@@ -161,8 +160,7 @@ private slots:
             ScanActive = false;
         });
         const QStringList found = scan("D:\\R", "*.txt");
-        QCOMPARE(drive.visits,
-                 (QStringList{"D:\\R", "D:\\R\\p", "D:\\R\\p\\b", "D:\\R\\p\\b\\x", "D:\\N"}));
+        QCOMPARE(drive.visits, (QStringList{"D:\\R", "D:\\R\\p", "D:\\R\\p\\b", "D:\\R\\p\\b\\x", "D:\\N"}));
         // N's file from the nested run, again from p (standing in N), then R's own.
         QCOMPARE(found, (QStringList{"D:\\N\\n.txt", "D:\\N\\n.txt", "D:\\R\\r.txt"}));
         QVERIFY(!ScanActive);
@@ -246,8 +244,8 @@ private slots:
         for (const int readers : {0, 4}) {
             WalkCache::setReaderCount(readers);
             drive.visits.clear();
-            QCOMPARE(scan("D:\\R", "*.txt"), (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\r.txt", deep + "\\tief.txt",
-                                                        "D:\\R\\z\\z.txt"}));
+            QCOMPARE(scan("D:\\R", "*.txt"),
+                     (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\r.txt", deep + "\\tief.txt", "D:\\R\\z\\z.txt"}));
             QVERIFY(unreadableFolders().empty());
             QCOMPARE(drive.visits.size(), depth + 3);
             QCOMPARE(drive.visits.last(), QStringLiteral("D:\\R\\a"));
@@ -273,8 +271,8 @@ private slots:
         // Links to files are files; links to directories are neither.
         QCOMPARE(::symlink("../r.txt", QFile::encodeName(drive.host("R/a/verweis.txt")).constData()), 0);
         QCOMPARE(::symlink("fehlt", QFile::encodeName(drive.host("R/a/ins-leere")).constData()), 0);
-        QCOMPARE(scan("D:\\R", "*.*"), (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\a\\ins-leere",
-                                               "D:\\R\\a\\verweis.txt", "D:\\R\\r.txt"}));
+        QCOMPARE(scan("D:\\R", "*.*"),
+                 (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\a\\ins-leere", "D:\\R\\a\\verweis.txt", "D:\\R\\r.txt"}));
         QCOMPARE(drive.visits, (QStringList{"D:\\R", "D:\\R\\a"}));
     }
 

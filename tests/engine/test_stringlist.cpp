@@ -45,11 +45,16 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("sign");
-        QTest::newRow("equal") << "Abc" << "Abc" << 0;
-        QTest::newRow("case only") << "ABC" << "abc" << -1;
-        QTest::newRow("case then letter") << "aBd" << "Abc" << 1;
-        QTest::newRow("shorter first") << "abc" << "ABCD" << -1;
-        QTest::newRow("empty") << "" << "a" << -1;
+        QTest::newRow("equal") << "Abc"
+                               << "Abc" << 0;
+        QTest::newRow("case only") << "ABC"
+                                   << "abc" << -1;
+        QTest::newRow("case then letter") << "aBd"
+                                          << "Abc" << 1;
+        QTest::newRow("shorter first") << "abc"
+                                       << "ABCD" << -1;
+        QTest::newRow("empty") << ""
+                               << "a" << -1;
     }
 
     void compare()
@@ -111,8 +116,23 @@ private slots:
     void sortAgreesWithComparison()
     {
         QRandomGenerator random(11);
-        const QStringList parts{"a", "A", "b", "B", "ab", "aB", "ä", "Ä", "x.jpg", "X.JPG", "_", "-", ".",
-                                QString(QChar(0xDCE4)), QString(QChar(0)), "straße", "STRASSE"};
+        const QStringList parts{"a",
+                                "A",
+                                "b",
+                                "B",
+                                "ab",
+                                "aB",
+                                "ä",
+                                "Ä",
+                                "x.jpg",
+                                "X.JPG",
+                                "_",
+                                "-",
+                                ".",
+                                QString(QChar(0xDCE4)),
+                                QString(QChar(0)),
+                                "straße",
+                                "STRASSE"};
         for (int round = 0; round < 20; ++round) {
             StringList list(true);
             QStringList reference;
@@ -168,7 +188,8 @@ private slots:
             if (readEvery > 0 && i % readEvery == readEvery - 1)
                 QVERIFY(!list.item(0).isEmpty());
         }
-        std::sort(texts.begin(), texts.end(), [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
+        std::sort(texts.begin(), texts.end(),
+                  [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
         QCOMPARE(list.count(), qsizetype(count));
         for (qsizetype i = 0; i < list.count(); ++i)
             QCOMPARE(list.itemView(i), QStringView(texts.at(i)));

@@ -26,8 +26,8 @@ private slots:
     {
         QFETCH(QString, path);
         EngineDrive drive;
-        for (const char *name : {"Alt/plain.txt", "Alt/.hidden", "Alt/nur-lesen.txt", "Alt/a/x.jpg",
-                                 "Alt/a/.y", "Alt/a/b/z", "Alt/c/w.txt"})
+        for (const char *name : {"Alt/plain.txt", "Alt/.hidden", "Alt/nur-lesen.txt", "Alt/a/x.jpg", "Alt/a/.y",
+                                 "Alt/a/b/z", "Alt/c/w.txt"})
             QVERIFY(drive.makeFile(QString::fromLatin1(name), "data"));
         QVERIFY(drive.makeDir("Alt/a/b/leer"));
         QVERIFY(drive.makeFile("Nachbar/bleibt.txt"));

@@ -58,17 +58,18 @@ QString Desktop::start()
 {
     for (const char *program : {"Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "wmctrl", "xclip"}) {
         if (QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
-            return QStringLiteral("%1 is not installed (tools/install-deps.sh installs it)").arg(QLatin1String(program));
+            return QStringLiteral("%1 is not installed (tools/install-deps.sh installs it)")
+                .arg(QLatin1String(program));
     }
     // The server picks a free display itself and names it on standard output,
     // so suites running side by side never share one. Without -noreset it
     // would reset when a first short-lived client leaves, under the feet of
     // the window manager that is just connecting.
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                            QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-dpi"),
-                                            QStringLiteral("96"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                                            QStringLiteral("-noreset")});
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                    QStringLiteral("1024x768x24"), QStringLiteral("-dpi"), QStringLiteral("96"),
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
     if (!m_server.waitForStarted(10000))
         return QStringLiteral("Xvfb cannot be started");
     QByteArray number;
@@ -93,9 +94,10 @@ QString Desktop::start()
         return tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
             .contains("window id");
     });
-    return managed ? QString()
-                   : QStringLiteral("openbox did not take over the display %1: %2")
-                         .arg(m_env.value(QStringLiteral("DISPLAY")), QString::fromLocal8Bit(m_windowManager.readAll()));
+    return managed
+        ? QString()
+        : QStringLiteral("openbox did not take over the display %1: %2")
+              .arg(m_env.value(QStringLiteral("DISPLAY")), QString::fromLocal8Bit(m_windowManager.readAll()));
 }
 
 QByteArray Desktop::tool(const QString &program, const QStringList &args, int *exitCode) const
@@ -159,8 +161,9 @@ void Desktop::stop()
 QStringList Desktop::windows(const QString &title) const
 {
     const QString pattern = QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$');
-    const QByteArray ids = tool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                             QStringLiteral("--name"), pattern});
+    const QByteArray ids =
+        tool(QStringLiteral("xdotool"),
+             {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern});
     return QString::fromLatin1(ids).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
@@ -213,7 +216,8 @@ QRect Desktop::outerFrame(const QString &id) const
 {
     const QRect client = clientArea(id);
     // left, right, top, bottom
-    const QStringList extents = property(id, QStringLiteral("_NET_FRAME_EXTENTS")).section(QLatin1Char('='), 1).split(QLatin1Char(','));
+    const QStringList extents =
+        property(id, QStringLiteral("_NET_FRAME_EXTENTS")).section(QLatin1Char('='), 1).split(QLatin1Char(','));
     if (extents.size() != 4)
         return client;
     return client.adjusted(-extents[0].trimmed().toInt(), -extents[2].trimmed().toInt(), extents[1].trimmed().toInt(),
@@ -227,14 +231,15 @@ QString Desktop::property(const QString &id, const QString &name) const
 
 QString Desktop::clipboard() const
 {
-    return QString::fromUtf8(tool(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                                            QStringLiteral("clipboard")}));
+    return QString::fromUtf8(tool(QStringLiteral("xclip"),
+                                  {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")}));
 }
 
 QStringList Desktop::programWindows() const
 {
-    const QByteArray ids = tool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                             QStringLiteral("--class"), QStringLiteral("^quorvane$")});
+    const QByteArray ids = tool(QStringLiteral("xdotool"),
+                                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+                                 QStringLiteral("^quorvane$")});
     return QString::fromLatin1(ids).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 

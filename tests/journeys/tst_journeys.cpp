@@ -255,8 +255,8 @@ void TestJourneys::viewerClosedAndOpenedAgain()
     m_desk.click(m_main, form1::Pictures);
     m_desk.click(m_main, form1::TextListing);
     const QString listed = QStringLiteral("D:\\Bilder\\a.jpg\nD:\\Bilder\\Straße.jpg\nD:\\Bilder\\Urlaub\\c.gif");
-    const QString host = at("src/Bilder/a.jpg") + '\n' + at("src/Bilder/Straße.jpg") + '\n'
-                         + at("src/Bilder/Urlaub/c.gif");
+    const QString host =
+        at("src/Bilder/a.jpg") + '\n' + at("src/Bilder/Straße.jpg") + '\n' + at("src/Bilder/Urlaub/c.gif");
     const QString viewer = startListing();
     QVERIFY(!viewer.isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(filePaneText(viewer), listed, 10000);
@@ -297,8 +297,10 @@ void TestJourneys::savingTheFileList()
     m_desk.click(browser, browser::Apply);
     QVERIFY(m_desk.waitUntilGone(browser));
     // Windows-1252, CR LF between the entries and at the end.
-    QCOMPARE(readFile(saved), QByteArray("D:\\Bilder\\a.jpg\r\nD:\\Bilder\\Stra\xDF" "e.jpg\r\n"
-                                         "D:\\Bilder\\Urlaub\\c.gif\r\n"));
+    QCOMPARE(readFile(saved),
+             QByteArray("D:\\Bilder\\a.jpg\r\nD:\\Bilder\\Stra\xDF"
+                        "e.jpg\r\n"
+                        "D:\\Bilder\\Urlaub\\c.gif\r\n"));
 
     QVERIFY(writeFile(saved, "alt\r\n"));
     browser = openBrowser(viewer);
@@ -355,8 +357,8 @@ void TestJourneys::noMatchThenImages()
     m_desk.click(m_main, form1::Start);
     const QStringList both = QStringList{"Bilder/Straße.jpg=S", "Bilder/Urlaub/c.gif=C", "Bilder/a.jpg=A"} + flat;
     QTRY_COMPARE_WITH_TIMEOUT(tree(at("tgt")), both, 10000);
-    QCOMPARE(tree(at("src")), (QStringList{"Bilder/Straße.jpg=S", "Bilder/Urlaub/c.gif=C", "Bilder/a.jpg=A",
-                                           "notiz.txt=N"}));
+    QCOMPARE(tree(at("src")),
+             (QStringList{"Bilder/Straße.jpg=S", "Bilder/Urlaub/c.gif=C", "Bilder/a.jpg=A", "notiz.txt=N"}));
     finish();
 }
 
@@ -399,7 +401,9 @@ void TestJourneys::endingTheProgram()
     QCOMPARE(readFile(ini), QByteArray("[Fenster]\r\nLinks=10\r\n[Brannick Quorvane]\r\nUserDef=*.abc\r\n"));
 
     // An old time stamp: any rewrite, even of the same bytes, shows.
-    struct utimbuf old {1000000000, 1000000000};
+    struct utimbuf old {
+        1000000000, 1000000000
+    };
     QCOMPARE(::utime(QFile::encodeName(ini).constData(), &old), 0);
     QVERIFY(launch());
     m_desk.keys({QStringLiteral("Escape")}); // the start button has the focus
@@ -423,9 +427,27 @@ void TestJourneys::windowsUnderTheWindowManager()
     // the second step comes while the window is still on its way.
     const QPoint surface(qRound(form1::Surface.x() / 15.0), qRound(form1::Surface.y() / 15.0));
     const auto drag = [&](const QString &button) {
-        m_desk.xdotool({"mousemove", "--window", m_main, QString::number(surface.x()), QString::number(surface.y()),
-                        "mousedown", button, "sleep", "0.05", "mousemove_relative", "15", "10", "sleep", "0.001",
-                        "mousemove_relative", "15", "10", "sleep", "0.1", "mouseup", button});
+        m_desk.xdotool({"mousemove",
+                        "--window",
+                        m_main,
+                        QString::number(surface.x()),
+                        QString::number(surface.y()),
+                        "mousedown",
+                        button,
+                        "sleep",
+                        "0.05",
+                        "mousemove_relative",
+                        "15",
+                        "10",
+                        "sleep",
+                        "0.001",
+                        "mousemove_relative",
+                        "15",
+                        "10",
+                        "sleep",
+                        "0.1",
+                        "mouseup",
+                        button});
     };
     QPoint expected = frame.topLeft();
     for (int i = 0; i < 5; ++i) {
@@ -446,8 +468,9 @@ void TestJourneys::windowsUnderTheWindowManager()
     // Its place less the centred place (screen / 2 - outer size / 2, in twips).
     const auto offCentre = [&] {
         const QRect outer = m_desk.outerFrame(viewer);
-        return outer.topLeft() - QPoint(qRound((7680 - outer.width() * 15 / 2.0) / 15.0),
-                                        qRound((5760 - outer.height() * 15 / 2.0) / 15.0));
+        return outer.topLeft()
+            - QPoint(qRound((7680 - outer.width() * 15 / 2.0) / 15.0),
+                     qRound((5760 - outer.height() * 15 / 2.0) / 15.0));
     };
     QTRY_COMPARE_WITH_TIMEOUT(offCentre(), QPoint(0, 0), 5000);
 

@@ -1,7 +1,7 @@
 #include "paths/pathhelpers.h"
 
-#include "support/testdrive.h"
 #include "support/hostfiles.h"
+#include "support/testdrive.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,9 +15,9 @@ namespace {
 bool fillDrive(const TestDrive &drive)
 {
     return QDir().mkpath(drive.host(QStringLiteral("Daten/Leer")))
-           && writeHostFile(drive.host(QStringLiteral("Daten/bild.jpg")))
-           && writeHostFile(drive.host(QStringLiteral("Daten/text.txt")), "Inhalt")
-           && writeHostFile(drive.host(QStringLiteral("Daten/.versteckt")), "x");
+        && writeHostFile(drive.host(QStringLiteral("Daten/bild.jpg")))
+        && writeHostFile(drive.host(QStringLiteral("Daten/text.txt")), "Inhalt")
+        && writeHostFile(drive.host(QStringLiteral("Daten/.versteckt")), "x");
 }
 
 } // namespace

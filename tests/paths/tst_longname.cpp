@@ -16,18 +16,28 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("short names") << "C:\\PROGRA~1\\MEINE DATEIEN" << "C:\\Progra~1\\Meine Dateien";
-        QTest::newRow("all five separators")
-            << "d:\\foto-archiv\\urlaub_2007 (alt)" << "D:\\Foto-Archiv\\Urlaub_2007 (Alt)";
-        QTest::newRow("dot is no separator") << "README.TXT" << "Readme.txt";
-        QTest::newRow("drive") << "c:" << "C:";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("single character") << "x" << "X";
-        QTest::newRow("digit lowers the next") << "2007ABC 9X" << "2007abc 9x";
-        QTest::newRow("other marks lower the next") << "A.B,C;D" << "A.b,c;d";
-        QTest::newRow("sharp s keeps its length") << "STRAßE ßA" << "Straße ßa";
-        QTest::newRow("umlaut after separator") << "x_ärger" << "X_Ärger";
-        QTest::newRow("slash is no separator") << "a/bc" << "A/bc";
+        QTest::newRow("short names") << "C:\\PROGRA~1\\MEINE DATEIEN"
+                                     << "C:\\Progra~1\\Meine Dateien";
+        QTest::newRow("all five separators") << "d:\\foto-archiv\\urlaub_2007 (alt)"
+                                             << "D:\\Foto-Archiv\\Urlaub_2007 (Alt)";
+        QTest::newRow("dot is no separator") << "README.TXT"
+                                             << "Readme.txt";
+        QTest::newRow("drive") << "c:"
+                               << "C:";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("single character") << "x"
+                                          << "X";
+        QTest::newRow("digit lowers the next") << "2007ABC 9X"
+                                               << "2007abc 9x";
+        QTest::newRow("other marks lower the next") << "A.B,C;D"
+                                                    << "A.b,c;d";
+        QTest::newRow("sharp s keeps its length") << "STRAßE ßA"
+                                                  << "Straße ßa";
+        QTest::newRow("umlaut after separator") << "x_ärger"
+                                                << "X_Ärger";
+        QTest::newRow("slash is no separator") << "a/bc"
+                                               << "A/bc";
     }
     void recasing()
     {
@@ -42,11 +52,16 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("short names") << "T:\\PROGRA~1\\MEINE DATEIEN" << "T:\\Progra~1\\Meine Dateien";
-        QTest::newRow("separators") << "t:\\foto-archiv\\urlaub_2007 (alt)" << "T:\\Foto-Archiv\\Urlaub_2007 (Alt)";
-        QTest::newRow("unmapped drive") << "q:\\DATEN" << "Q:\\Daten";
-        QTest::newRow("bare drive") << "t:" << "T:";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("short names") << "T:\\PROGRA~1\\MEINE DATEIEN"
+                                     << "T:\\Progra~1\\Meine Dateien";
+        QTest::newRow("separators") << "t:\\foto-archiv\\urlaub_2007 (alt)"
+                                    << "T:\\Foto-Archiv\\Urlaub_2007 (Alt)";
+        QTest::newRow("unmapped drive") << "q:\\DATEN"
+                                        << "Q:\\Daten";
+        QTest::newRow("bare drive") << "t:"
+                                    << "T:";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void missingPathIsRecased()
     {
@@ -63,10 +78,14 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("mixed case kept") << "MeIN oRDNER/sub-DIR" << "T:\\mein ordner\\SUB-dir";
-        QTest::newRow("upper case kept") << "FOTOS/URLAUB 2007" << "T:\\fotos\\urlaub 2007";
-        QTest::newRow("file") << "Daten/BILD.jpg" << "T:\\DATEN\\bild.JPG";
-        QTest::newRow("trailing backslash kept") << "Daten/Fotos" << "T:\\daten\\fotos\\";
+        QTest::newRow("mixed case kept") << "MeIN oRDNER/sub-DIR"
+                                         << "T:\\mein ordner\\SUB-dir";
+        QTest::newRow("upper case kept") << "FOTOS/URLAUB 2007"
+                                         << "T:\\fotos\\urlaub 2007";
+        QTest::newRow("file") << "Daten/BILD.jpg"
+                              << "T:\\DATEN\\bild.JPG";
+        QTest::newRow("trailing backslash kept") << "Daten/Fotos"
+                                                 << "T:\\daten\\fotos\\";
     }
     void existingPathAsStored()
     {
@@ -94,10 +113,14 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("relative") << "unter\\datei.TXT" << "Unter\\Datei.txt";
-        QTest::newRow("dots and trailing backslash") << ".\\unter\\..\\UNTER\\" << ".\\Unter\\..\\Unter\\";
-        QTest::newRow("drive-relative") << "t:UNTER" << "t:Unter";
-        QTest::newRow("rooted") << "\\basis\\unter" << "\\Basis\\Unter";
+        QTest::newRow("relative") << "unter\\datei.TXT"
+                                  << "Unter\\Datei.txt";
+        QTest::newRow("dots and trailing backslash") << ".\\unter\\..\\UNTER\\"
+                                                     << ".\\Unter\\..\\Unter\\";
+        QTest::newRow("drive-relative") << "t:UNTER"
+                                        << "t:Unter";
+        QTest::newRow("rooted") << "\\basis\\unter"
+                                << "\\Basis\\Unter";
     }
     void relativePathKeepsItsForm()
     {

@@ -14,12 +14,18 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("drive") << "C:" << "C:\\";
-        QTest::newRow("root stays") << "C:\\" << "C:\\";
-        QTest::newRow("empty") << "" << "\\";
-        QTest::newRow("folder") << "C:\\Daten" << "C:\\Daten\\";
-        QTest::newRow("slash is no separator") << "C:/x/" << "C:/x/\\";
-        QTest::newRow("doubled stays") << "C:\\\\" << "C:\\\\";
+        QTest::newRow("drive") << "C:"
+                               << "C:\\";
+        QTest::newRow("root stays") << "C:\\"
+                                    << "C:\\";
+        QTest::newRow("empty") << ""
+                               << "\\";
+        QTest::newRow("folder") << "C:\\Daten"
+                                << "C:\\Daten\\";
+        QTest::newRow("slash is no separator") << "C:/x/"
+                                               << "C:/x/\\";
+        QTest::newRow("doubled stays") << "C:\\\\"
+                                       << "C:\\\\";
     }
     void addBackslash()
     {
@@ -35,18 +41,30 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("two deep") << "C:\\Windows\\System32" << "C:\\Windows";
-        QTest::newRow("trailing backslash") << "C:\\Windows\\" << "C:";
-        QTest::newRow("root") << "C:\\" << "C:";
-        QTest::newRow("drive") << "C:" << "C:";
-        QTest::newRow("no backslash") << "abc" << "abc";
-        QTest::newRow("unc drops one leading") << "\\\\server\\share\\dir" << "\\server\\share";
-        QTest::newRow("lone backslash") << "\\" << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("trailing dropped once") << "C:\\a\\\\" << "C:\\a";
-        QTest::newRow("file in root") << "C:\\x.txt" << "C:";
-        QTest::newRow("case kept") << "c:\\DaTen\\x" << "c:\\DaTen";
-        QTest::newRow("quoted") << "\"C:\\a b\\x.txt\"" << "\"C:\\a b";
+        QTest::newRow("two deep") << "C:\\Windows\\System32"
+                                  << "C:\\Windows";
+        QTest::newRow("trailing backslash") << "C:\\Windows\\"
+                                            << "C:";
+        QTest::newRow("root") << "C:\\"
+                              << "C:";
+        QTest::newRow("drive") << "C:"
+                               << "C:";
+        QTest::newRow("no backslash") << "abc"
+                                      << "abc";
+        QTest::newRow("unc drops one leading") << "\\\\server\\share\\dir"
+                                               << "\\server\\share";
+        QTest::newRow("lone backslash") << "\\"
+                                        << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("trailing dropped once") << "C:\\a\\\\"
+                                               << "C:\\a";
+        QTest::newRow("file in root") << "C:\\x.txt"
+                                      << "C:";
+        QTest::newRow("case kept") << "c:\\DaTen\\x"
+                                   << "c:\\DaTen";
+        QTest::newRow("quoted") << "\"C:\\a b\\x.txt\""
+                                << "\"C:\\a b";
     }
     void getParentPath()
     {
@@ -61,13 +79,20 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("file") << "C:\\a\\b.txt" << "b.txt";
-        QTest::newRow("folder with backslash") << "C:\\a\\b\\" << "b";
-        QTest::newRow("root") << "C:\\" << "C:";
-        QTest::newRow("bare name") << "b.txt" << "b.txt";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("lone backslash") << "\\" << "";
-        QTest::newRow("trailing dropped once") << "C:\\a\\\\" << "";
+        QTest::newRow("file") << "C:\\a\\b.txt"
+                              << "b.txt";
+        QTest::newRow("folder with backslash") << "C:\\a\\b\\"
+                                               << "b";
+        QTest::newRow("root") << "C:\\"
+                              << "C:";
+        QTest::newRow("bare name") << "b.txt"
+                                   << "b.txt";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("lone backslash") << "\\"
+                                        << "";
+        QTest::newRow("trailing dropped once") << "C:\\a\\\\"
+                                               << "";
     }
     void getFileName()
     {
@@ -80,15 +105,24 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("simple") << "b.txt" << "txt";
-        QTest::newRow("last dot") << "a.tar.gz" << "gz";
-        QTest::newRow("no dot") << "README" << "README";
-        QTest::newRow("ending in dot") << "name." << "";
-        QTest::newRow("leading dot") << ".profile" << "profile";
-        QTest::newRow("dot in folder") << "C:\\dir.x\\file" << "x\\file";
-        QTest::newRow("trailing backslash") << "dir.x\\" << "x";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("case kept") << "BILD.JPG" << "JPG";
+        QTest::newRow("simple") << "b.txt"
+                                << "txt";
+        QTest::newRow("last dot") << "a.tar.gz"
+                                  << "gz";
+        QTest::newRow("no dot") << "README"
+                                << "README";
+        QTest::newRow("ending in dot") << "name."
+                                       << "";
+        QTest::newRow("leading dot") << ".profile"
+                                     << "profile";
+        QTest::newRow("dot in folder") << "C:\\dir.x\\file"
+                                       << "x\\file";
+        QTest::newRow("trailing backslash") << "dir.x\\"
+                                            << "x";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("case kept") << "BILD.JPG"
+                                   << "JPG";
     }
     void getExtension()
     {

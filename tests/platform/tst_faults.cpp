@@ -163,11 +163,14 @@ void TestFaults::injectedFailures_data()
     QTest::addColumn<int>("expected");
     QTest::newRow("fsync on replace") << "fsync:error=EIO" << QStringList{"replace", "T:\\old.txt", "100"} << 57;
     QTest::newRow("fsync on close") << "fsync:error=EIO" << QStringList{"print", "T:\\old.txt", "10"} << 57;
-    QTest::newRow("rename on copy") << "renameat,renameat2:error=EIO" << QStringList{"copy", "T:\\small.bin", "T:\\old.txt"} << 57;
-    QTest::newRow("write on copy") << "copy_file_range:error=ENOSPC" << QStringList{"copy", "T:\\big.bin", "T:\\old.txt"} << 61;
+    QTest::newRow("rename on copy") << "renameat,renameat2:error=EIO"
+                                    << QStringList{"copy", "T:\\small.bin", "T:\\old.txt"} << 57;
+    QTest::newRow("write on copy") << "copy_file_range:error=ENOSPC"
+                                   << QStringList{"copy", "T:\\big.bin", "T:\\old.txt"} << 61;
     // A write that claims a byte it never wrote: the file comes out short.
     // (The child's first write is the runner's start line.)
-    QTest::newRow("short write on replace") << "write:retval=1:when=2" << QStringList{"replace", "T:\\old.txt", "100"} << 57;
+    QTest::newRow("short write on replace")
+        << "write:retval=1:when=2" << QStringList{"replace", "T:\\old.txt", "100"} << 57;
 }
 
 void TestFaults::injectedFailures()
@@ -242,9 +245,11 @@ void TestFaults::withoutUnnamedFiles_data()
     QTest::addColumn<QByteArray>("expected"); // content of the target afterwards
     QTest::addColumn<int>("open");            // which open of the folder makes the unnamed file
     QTest::newRow("replace a file") << QStringList{"replace", "T:\\old.txt", "3"} << QByteArray("rrr") << 2;
-    QTest::newRow("copy over a file") << QStringList{"copy", "T:\\small.bin", "T:\\old.txt"} << QByteArray(1000, 's') << 2;
+    QTest::newRow("copy over a file") << QStringList{"copy", "T:\\small.bin", "T:\\old.txt"} << QByteArray(1000, 's')
+                                      << 2;
     // A new name is first looked for in other letter cases: one open more.
-    QTest::newRow("copy to a new name") << QStringList{"copy", "T:\\small.bin", "T:\\new.txt"} << QByteArray(1000, 's') << 3;
+    QTest::newRow("copy to a new name") << QStringList{"copy", "T:\\small.bin", "T:\\new.txt"} << QByteArray(1000, 's')
+                                        << 3;
 }
 
 void TestFaults::withoutUnnamedFiles()
@@ -259,8 +264,11 @@ void TestFaults::withoutUnnamedFiles()
     // them, so a named temporary stands in.
     QTemporaryDir traceDir;
     const QString trace = traceDir.filePath(QStringLiteral("trace"));
-    const QStringList strace{"strace", "-f", "-o", trace, "-e", "trace=openat", "-P", QString::fromUtf8(m_s->root()),
-                             "-e", QStringLiteral("inject=openat:error=EOPNOTSUPP:when=%1").arg(open)};
+    const QStringList strace{"strace", "-f",
+                             "-o",     trace,
+                             "-e",     "trace=openat",
+                             "-P",     QString::fromUtf8(m_s->root()),
+                             "-e",     QStringLiteral("inject=openat:error=EOPNOTSUPP:when=%1").arg(open)};
     const Outcome out = runHelper(strace, {}, operation, "T=" + m_s->root(), {});
     if (!out.cannotSetUp.isEmpty())
         QSKIP(qPrintable(out.cannotSetUp));

@@ -63,7 +63,8 @@ void TestHostFileOps::copyReplacesThroughTemporary()
     QCOMPARE(m_t->content("dst/ro.bin"), QByteArray("locked"));
     QCOMPARE(m_t->mode("dst/ro.bin"), mode_t(0444));
     QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\nope"), QStringLiteral("T:\\dst\\x")).error, int(ErrFileNotFound));
-    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src.bin"), QStringLiteral("T:\\nope\\x")).error, int(ErrPathNotFound));
+    QCOMPARE(m_t->fs->copyFile(QStringLiteral("T:\\src.bin"), QStringLiteral("T:\\nope\\x")).error,
+             int(ErrPathNotFound));
     noTemporaries("dst");
 }
 
@@ -189,7 +190,8 @@ void TestHostFileOps::newFilesNeverReplace()
 {
     HostFileSystem &fs = *m_t->fs;
     QVERIFY(m_t->file("src.txt", "new") && m_t->file("taken.txt", "theirs"));
-    QCOMPARE(fs.copyToNewFile(QStringLiteral("T:\\src.txt"), QStringLiteral("T:\\TAKEN.txt")).error, int(ErrFileExists));
+    QCOMPARE(fs.copyToNewFile(QStringLiteral("T:\\src.txt"), QStringLiteral("T:\\TAKEN.txt")).error,
+             int(ErrFileExists));
     QCOMPARE(fs.openForNewOutput(1, QStringLiteral("T:\\taken.txt")).error, int(ErrFileExists));
     // Taken after the output was opened: the close refuses and writes nothing.
     QCOMPARE(fs.openForNewOutput(1, QStringLiteral("T:\\late.txt")).error, 0);

@@ -58,25 +58,44 @@ void TestHostPaths::resolution_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected"); // the long name, or "error N"
-    QTest::newRow("exact") << "T:\\Daten\\Bild.JPG" << "T:\\Daten\\Bild.JPG";
-    QTest::newRow("other case") << "t:\\DATEN\\bild.jpg" << "T:\\Daten\\Bild.JPG";
-    QTest::newRow("rooted on current drive") << "\\daten\\bild.jpg" << "T:\\Daten\\Bild.JPG";
-    QTest::newRow("drive relative") << "T:bild.jpg" << "T:\\Daten\\Bild.JPG";
-    QTest::newRow("relative") << "Sub\\..\\bild.jpg" << "T:\\Daten\\Bild.JPG";
-    QTest::newRow("trailing separator") << "T:\\daten\\" << "T:\\Daten";
-    QTest::newRow("root") << "T:\\" << "T:\\";
-    QTest::newRow("cannot climb out") << "T:\\..\\..\\Daten" << "T:\\Daten";
-    QTest::newRow("exact first") << "T:\\Mix\\abc" << "T:\\Mix\\abc";
-    QTest::newRow("exact first upper") << "T:\\Mix\\ABC" << "T:\\Mix\\ABC";
-    QTest::newRow("variants: smallest bytes") << "T:\\Mix\\aBc" << "T:\\Mix\\ABC";
-    QTest::newRow("sharp s folds as itself") << "T:\\Daten\\STRAßE.TXT" << "T:\\Daten\\Straße.txt";
-    QTest::newRow("no length change") << "T:\\Daten\\STRASSE.TXT" << "error 53";
-    QTest::newRow("umlaut") << "T:\\Daten\\ÄRGER" << "T:\\Daten\\ärger";
-    QTest::newRow("missing file") << "T:\\Daten\\nope.jpg" << "error 53";
-    QTest::newRow("missing folder") << "T:\\Nope\\x.jpg" << "error 76";
-    QTest::newRow("under a file") << "T:\\Daten\\Bild.JPG\\x" << "error 76";
-    QTest::newRow("deep under a file") << "T:\\Daten\\Bild.JPG\\x\\y" << "error 76";
-    QTest::newRow("unmapped drive") << "Q:\\x" << "error 68";
+    QTest::newRow("exact") << "T:\\Daten\\Bild.JPG"
+                           << "T:\\Daten\\Bild.JPG";
+    QTest::newRow("other case") << "t:\\DATEN\\bild.jpg"
+                                << "T:\\Daten\\Bild.JPG";
+    QTest::newRow("rooted on current drive") << "\\daten\\bild.jpg"
+                                             << "T:\\Daten\\Bild.JPG";
+    QTest::newRow("drive relative") << "T:bild.jpg"
+                                    << "T:\\Daten\\Bild.JPG";
+    QTest::newRow("relative") << "Sub\\..\\bild.jpg"
+                              << "T:\\Daten\\Bild.JPG";
+    QTest::newRow("trailing separator") << "T:\\daten\\"
+                                        << "T:\\Daten";
+    QTest::newRow("root") << "T:\\"
+                          << "T:\\";
+    QTest::newRow("cannot climb out") << "T:\\..\\..\\Daten"
+                                      << "T:\\Daten";
+    QTest::newRow("exact first") << "T:\\Mix\\abc"
+                                 << "T:\\Mix\\abc";
+    QTest::newRow("exact first upper") << "T:\\Mix\\ABC"
+                                       << "T:\\Mix\\ABC";
+    QTest::newRow("variants: smallest bytes") << "T:\\Mix\\aBc"
+                                              << "T:\\Mix\\ABC";
+    QTest::newRow("sharp s folds as itself") << "T:\\Daten\\STRAßE.TXT"
+                                             << "T:\\Daten\\Straße.txt";
+    QTest::newRow("no length change") << "T:\\Daten\\STRASSE.TXT"
+                                      << "error 53";
+    QTest::newRow("umlaut") << "T:\\Daten\\ÄRGER"
+                            << "T:\\Daten\\ärger";
+    QTest::newRow("missing file") << "T:\\Daten\\nope.jpg"
+                                  << "error 53";
+    QTest::newRow("missing folder") << "T:\\Nope\\x.jpg"
+                                    << "error 76";
+    QTest::newRow("under a file") << "T:\\Daten\\Bild.JPG\\x"
+                                  << "error 76";
+    QTest::newRow("deep under a file") << "T:\\Daten\\Bild.JPG\\x\\y"
+                                       << "error 76";
+    QTest::newRow("unmapped drive") << "Q:\\x"
+                                    << "error 68";
 }
 
 void TestHostPaths::resolution()
@@ -186,7 +205,8 @@ void TestHostPaths::listingMasks_data()
         << "T:\\L\\*.*" << 6 << QStringList{".hidden.txt", "link", "pipe", "plain.txt", "ro.txt"};
     QTest::newRow("16: folders with dots")
         << "T:\\L\\*.*" << 16 << QStringList{".", "..", "Sub", "link", "plain.txt", "ro.txt"};
-    QTest::newRow("trailing separator") << "T:\\l\\" << 16 << QStringList{".", "..", "Sub", "link", "plain.txt", "ro.txt"};
+    QTest::newRow("trailing separator") << "T:\\l\\" << 16
+                                        << QStringList{".", "..", "Sub", "link", "plain.txt", "ro.txt"};
     QTest::newRow("extension") << "T:\\L\\*.TXT" << 0 << QStringList{"plain.txt", "ro.txt"};
     QTest::newRow("one name, other case") << "T:\\L\\PLAIN.TXT" << 0 << QStringList{"plain.txt"};
     QTest::newRow("folder name, files only") << "T:\\L\\sub" << 0 << QStringList{};
@@ -248,30 +268,54 @@ void TestHostPaths::errorNumbers_data()
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("expected");
-    QTest::newRow("mkdir existing") << "mkdir" << "T:\\dir" << 75;
-    QTest::newRow("mkdir existing other case") << "mkdir" << "T:\\DIR" << 75;
-    QTest::newRow("mkdir over a file") << "mkdir" << "T:\\file.txt" << 75;
-    QTest::newRow("mkdir missing parent") << "mkdir" << "T:\\nope\\x" << 76;
-    QTest::newRow("mkdir unmapped") << "mkdir" << "Q:\\x" << 68;
-    QTest::newRow("mkdir new") << "mkdir" << "T:\\new" << 0;
-    QTest::newRow("rmdir not empty") << "rmdir" << "T:\\dir" << 75;
-    QTest::newRow("rmdir missing") << "rmdir" << "T:\\nope" << 76;
-    QTest::newRow("rmdir empty") << "rmdir" << "T:\\empty" << 0;
-    QTest::newRow("delete missing") << "delete" << "T:\\nope.txt" << 53;
-    QTest::newRow("delete in missing folder") << "delete" << "T:\\nope\\x.txt" << 76;
-    QTest::newRow("delete read-only") << "delete" << "T:\\ro.txt" << 75;
-    QTest::newRow("delete a folder") << "delete" << "T:\\dir" << 75;
-    QTest::newRow("delete file") << "delete" << "T:\\FILE.TXT" << 0;
-    QTest::newRow("input missing") << "input" << "T:\\nope.txt" << 53;
-    QTest::newRow("input folder") << "input" << "T:\\dir" << 75;
-    QTest::newRow("input file") << "input" << "T:\\file.txt" << 0;
-    QTest::newRow("output read-only") << "output" << "T:\\ro.txt" << 75;
-    QTest::newRow("output missing folder") << "output" << "T:\\nope\\x.txt" << 76;
-    QTest::newRow("output onto folder") << "output" << "T:\\dir" << 75;
-    QTest::newRow("attributes missing") << "attributes" << "T:\\nope" << 53;
-    QTest::newRow("read-only file replaced") << "replace" << "T:\\ro.txt" << 75;
-    QTest::newRow("read dir") << "readdir" << "T:\\file.txt" << 76;
-    QTest::newRow("read missing dir") << "readdir" << "T:\\nope" << 76;
+    QTest::newRow("mkdir existing") << "mkdir"
+                                    << "T:\\dir" << 75;
+    QTest::newRow("mkdir existing other case") << "mkdir"
+                                               << "T:\\DIR" << 75;
+    QTest::newRow("mkdir over a file") << "mkdir"
+                                       << "T:\\file.txt" << 75;
+    QTest::newRow("mkdir missing parent") << "mkdir"
+                                          << "T:\\nope\\x" << 76;
+    QTest::newRow("mkdir unmapped") << "mkdir"
+                                    << "Q:\\x" << 68;
+    QTest::newRow("mkdir new") << "mkdir"
+                               << "T:\\new" << 0;
+    QTest::newRow("rmdir not empty") << "rmdir"
+                                     << "T:\\dir" << 75;
+    QTest::newRow("rmdir missing") << "rmdir"
+                                   << "T:\\nope" << 76;
+    QTest::newRow("rmdir empty") << "rmdir"
+                                 << "T:\\empty" << 0;
+    QTest::newRow("delete missing") << "delete"
+                                    << "T:\\nope.txt" << 53;
+    QTest::newRow("delete in missing folder") << "delete"
+                                              << "T:\\nope\\x.txt" << 76;
+    QTest::newRow("delete read-only") << "delete"
+                                      << "T:\\ro.txt" << 75;
+    QTest::newRow("delete a folder") << "delete"
+                                     << "T:\\dir" << 75;
+    QTest::newRow("delete file") << "delete"
+                                 << "T:\\FILE.TXT" << 0;
+    QTest::newRow("input missing") << "input"
+                                   << "T:\\nope.txt" << 53;
+    QTest::newRow("input folder") << "input"
+                                  << "T:\\dir" << 75;
+    QTest::newRow("input file") << "input"
+                                << "T:\\file.txt" << 0;
+    QTest::newRow("output read-only") << "output"
+                                      << "T:\\ro.txt" << 75;
+    QTest::newRow("output missing folder") << "output"
+                                           << "T:\\nope\\x.txt" << 76;
+    QTest::newRow("output onto folder") << "output"
+                                        << "T:\\dir" << 75;
+    QTest::newRow("attributes missing") << "attributes"
+                                        << "T:\\nope" << 53;
+    QTest::newRow("read-only file replaced") << "replace"
+                                             << "T:\\ro.txt" << 75;
+    QTest::newRow("read dir") << "readdir"
+                              << "T:\\file.txt" << 76;
+    QTest::newRow("read missing dir") << "readdir"
+                                      << "T:\\nope" << 76;
 }
 
 void TestHostPaths::errorNumbers()
@@ -318,10 +362,9 @@ void TestHostPaths::readDirectoryReportsLinks()
     QVERIFY(r.ok());
     QMap<QString, QString> seen;
     for (const DirEntry &e : r.value()) {
-        seen[e.name] = QStringLiteral("%1%2%3").arg(e.isDirectory ? "D" : "-", e.isLink ? "L" : "-")
-                           .arg(e.attributes);
+        seen[e.name] = QStringLiteral("%1%2%3").arg(e.isDirectory ? "D" : "-", e.isLink ? "L" : "-").arg(e.attributes);
     }
-    QMap<QString, QString> expected{{"sub", "D-16"}, {"f", "--0"}, {".h", "--2"},
+    QMap<QString, QString> expected{{"sub", "D-16"},     {"f", "--0"},        {".h", "--2"},
                                     {"dirlink", "-L16"}, {"filelink", "-L0"}, {"dangling", "-L0"}};
     QCOMPARE(seen, expected);
 }
@@ -388,7 +431,8 @@ void TestHostPaths::nonUtf8Names()
     const Result<std::vector<DirEntry>> inner = m_t->fs->readDirectory(QStringLiteral("T:\\N\\") + folder);
     QVERIFY(inner.ok());
     QCOMPARE(inner.value().size(), size_t(1));
-    QCOMPARE(m_t->fs->readFile(QStringLiteral("T:\\N\\") + folder + QStringLiteral("\\IN"), 100).value(), QByteArray("three"));
+    QCOMPARE(m_t->fs->readFile(QStringLiteral("T:\\N\\") + folder + QStringLiteral("\\IN"), 100).value(),
+             QByteArray("three"));
 }
 
 QTEST_GUILESS_MAIN(TestHostPaths)

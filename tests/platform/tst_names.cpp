@@ -33,9 +33,11 @@ void TestNames::codecDecode_data()
     QTest::newRow("four-byte") << QByteArray("\xf0\x9f\x98\x80") << QString::fromUtf8("\xf0\x9f\x98\x80");
     QTest::newRow("latin-1 byte") << QByteArray("caf\xe9") << (QStringLiteral("caf") + QChar(0xDCE9));
     QTest::newRow("lone continuation") << QByteArray("\x80x") << (QString(QChar(0xDC80)) + QLatin1Char('x'));
-    QTest::newRow("truncated sequence") << QByteArray("a\xe2\x82") << (QStringLiteral("a") + QChar(0xDCE2) + QChar(0xDC82));
+    QTest::newRow("truncated sequence") << QByteArray("a\xe2\x82")
+                                        << (QStringLiteral("a") + QChar(0xDCE2) + QChar(0xDC82));
     QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << (QString(QChar(0xDCC0)) + QChar(0xDCAF));
-    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << (QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80));
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80")
+                                       << (QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80));
     QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80")
                                     << (QString(QChar(0xDCF4)) + QChar(0xDC90) + QChar(0xDC80) + QChar(0xDC80));
     QTest::newRow("0xff") << QByteArray("\xff\xfe") << (QString(QChar(0xDCFF)) + QChar(0xDCFE));
@@ -57,7 +59,11 @@ void TestNames::codecEncodesStrings_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("roundTrips");
-    QTest::newRow("plain") << QStringLiteral("Straße.txt") << QByteArray("Stra\xc3\x9f" "e.txt") << true;
+    QTest::newRow("plain") << QStringLiteral("Straße.txt")
+                           << QByteArray(
+                                  "Stra\xc3\x9f"
+                                  "e.txt")
+                           << true;
     QTest::newRow("pair") << QString::fromUtf8("\xf0\x9f\x98\x80") << QByteArray("\xf0\x9f\x98\x80") << true;
     QTest::newRow("escape") << (QStringLiteral("a") + QChar(0xDCFF)) << QByteArray("a\xff") << true;
     // A lone surrogate that no disk name produces: stored in its three-byte
@@ -83,7 +89,9 @@ void TestNames::codecEncodesStrings()
     QCOMPARE(encodeName(decodeName(bytes)), bytes);
     // Typed text keeps every byte string, "\\" and U+F05C each as itself.
     QCOMPARE(encodeText(decodeText(bytes)), bytes);
-    const QByteArray typed("D:\\a\xef\x81\x9c" "b\xff");
+    const QByteArray typed(
+        "D:\\a\xef\x81\x9c"
+        "b\xff");
     QCOMPARE(decodeText(typed), QStringLiteral("D:\\a") + QChar(0xF05C) + QLatin1Char('b') + QChar(0xDCFF));
     QCOMPARE(encodeText(decodeText(typed)), typed);
 }
@@ -101,7 +109,8 @@ void TestNames::driveMap_data()
     QTest::addColumn<QByteArray>("mapText");
     QTest::addColumn<QString>("expected");
     QTest::newRow("unset") << QByteArray() << QStringLiteral("C=/");
-    QTest::newRow("two drives") << QByteArray("D=/media/usb;T=/tmp/abc") << QStringLiteral("C=/;D=/media/usb;T=/tmp/abc");
+    QTest::newRow("two drives") << QByteArray("D=/media/usb;T=/tmp/abc")
+                                << QStringLiteral("C=/;D=/media/usb;T=/tmp/abc");
     QTest::newRow("C mapped wins") << QByteArray("c=/srv/c") << QStringLiteral("C=/srv/c");
     QTest::newRow("lower case letter") << QByteArray("d=/x") << QStringLiteral("C=/;D=/x");
     QTest::newRow("letter with colon") << QByteArray("E:=/e") << QStringLiteral("C=/;E=/e");
@@ -125,11 +134,14 @@ void TestNames::driveOf_data()
     QTest::addColumn<QByteArray>("host");
     QTest::addColumn<QString>("drive");
     QTest::addColumn<QByteArray>("rest");
-    QTest::newRow("root covers all") << QByteArray() << QByteArray("/usr/bin") << QStringLiteral("C") << QByteArray("usr/bin");
-    QTest::newRow("longest prefix") << QByteArray("T=/tmp/abc") << QByteArray("/tmp/abc/x") << QStringLiteral("T") << QByteArray("x");
-    QTest::newRow("the folder itself") << QByteArray("T=/tmp/abc") << QByteArray("/tmp/abc") << QStringLiteral("T") << QByteArray();
-    QTest::newRow("whole components only") << QByteArray("T=/tmp/abc") << QByteArray("/tmp/abcd") << QStringLiteral("C")
-                                           << QByteArray("tmp/abcd");
+    QTest::newRow("root covers all") << QByteArray() << QByteArray("/usr/bin") << QStringLiteral("C")
+                                     << QByteArray("usr/bin");
+    QTest::newRow("longest prefix") << QByteArray("T=/tmp/abc") << QByteArray("/tmp/abc/x") << QStringLiteral("T")
+                                    << QByteArray("x");
+    QTest::newRow("the folder itself") << QByteArray("T=/tmp/abc") << QByteArray("/tmp/abc") << QStringLiteral("T")
+                                       << QByteArray();
+    QTest::newRow("whole components only")
+        << QByteArray("T=/tmp/abc") << QByteArray("/tmp/abcd") << QStringLiteral("C") << QByteArray("tmp/abcd");
     QTest::newRow("nested drives") << QByteArray("T=/tmp;U=/tmp/u") << QByteArray("/tmp/u/v") << QStringLiteral("U")
                                    << QByteArray("v");
     QTest::newRow("nobody holds it") << QByteArray("C=/srv") << QByteArray("/usr") << QString() << QByteArray();

@@ -1,14 +1,14 @@
+#include "paths/shared.h"
 #include "startup/appmodule.h"
 #include "startup/settingsfile.h"
 #include "startup/settingslocation.h"
-#include "paths/shared.h"
 #include "support/childrun.h"
 #include "support/hostfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,8 +34,9 @@ const QByteArray NewValue = "*.neu;" + QByteArray(6000, 'x');
 const QByteArray NewContent = OldContent.left(OldContent.indexOf("*.alt")) + NewValue + "\r\n";
 
 // The write the program does when its window closes, on drive T.
-const char ChildWrite[] = "QUORVANE_DRIVES=\"T=$2\" \"$1\" --write-setting 'Brannick Quorvane' UserDef "
-                          "\"$QUORVANE_TEST_VALUE\" 'T:\\Quorvane.ini'";
+const char ChildWrite[] =
+    "QUORVANE_DRIVES=\"T=$2\" \"$1\" --write-setting 'Brannick Quorvane' UserDef "
+    "\"$QUORVANE_TEST_VALUE\" 'T:\\Quorvane.ini'";
 
 // Runs command (a shell line with $1 = this program, $2 and $3 as given) in
 // a mount namespace of its own, after the shell step setup (with $1 and $2
@@ -47,8 +48,7 @@ testsupport::ChildRun runIsolated(const QString &setup, const QString &command, 
     environment.insert(QStringLiteral("QUORVANE_TEST_VALUE"), QString::fromLatin1(NewValue));
     const testsupport::ChildRun run = testsupport::runUnder(
         testsupport::privateMounts(), setup, {second, third}, QStringLiteral("sh"),
-        {QStringLiteral("-c"), command, QStringLiteral("sh"), QCoreApplication::applicationFilePath(), second,
-         third},
+        {QStringLiteral("-c"), command, QStringLiteral("sh"), QCoreApplication::applicationFilePath(), second, third},
         environment);
     if (!run.errors.isEmpty())
         qWarning("%s", run.errors.constData());
@@ -101,8 +101,8 @@ private slots:
         if (fileBefore)
             QVERIFY(writeHostFile(ini, OldContent));
 
-        const QString protect = readOnly ? QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\"")
-                                         : QString();
+        const QString protect =
+            readOnly ? QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\"") : QString();
         const testsupport::ChildRun run = runIsolated(protect, QLatin1String(ChildWrite), dir.path(), QString());
         if (!run.cannotSetUp.isEmpty())
             QSKIP(qPrintable(run.cannotSetUp));
@@ -170,9 +170,10 @@ private slots:
         if (configHome.isEmpty())
             environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
         else
-            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString(configHome).replace(QLatin1Char('@'), scratch.path()));
-        const QString protect = readOnly ? QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\"")
-                                         : QString();
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                               QString(configHome).replace(QLatin1Char('@'), scratch.path()));
+        const QString protect =
+            readOnly ? QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\"") : QString();
         const testsupport::ChildRun run = testsupport::runUnder(
             testsupport::privateMounts(), protect, {program}, QCoreApplication::applicationFilePath(),
             {QLatin1String(StartMode), program, QStringLiteral("*.neu")}, environment);
@@ -206,12 +207,13 @@ private slots:
 
         // Everything that happens on the small disk is copied out before the
         // mount vanishes with the child.
-        QString setup = QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" && cp \"$2/before.ini\" \"$1/Quorvane.ini\"");
+        QString setup =
+            QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" && cp \"$2/before.ini\" \"$1/Quorvane.ini\"");
         if (fill)
             setup += QStringLiteral(" && { dd if=/dev/zero of=\"$1/fill\" bs=4k 2>/dev/null || true; }");
         const QString command = QLatin1String(ChildWrite)
-                                + QStringLiteral("; code=$?; cp \"$2/Quorvane.ini\" \"$3/after.ini\"; "
-                                                 "LC_ALL=C ls -A \"$2\" > \"$3/listing\"; exit $code");
+            + QStringLiteral("; code=$?; cp \"$2/Quorvane.ini\" \"$3/after.ini\"; "
+                             "LC_ALL=C ls -A \"$2\" > \"$3/listing\"; exit $code");
         const testsupport::ChildRun run = runIsolated(setup, command, disk.path(), out.path());
         if (!run.cannotSetUp.isEmpty())
             QSKIP(qPrintable(run.cannotSetUp));

@@ -1,7 +1,7 @@
 #include "startup/settingsfile.h"
 
-#include "support/testdrive.h"
 #include "support/hostfiles.h"
+#include "support/testdrive.h"
 
 #include <QFile>
 #include <QTest>
@@ -89,16 +89,16 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         QTest::newRow("new file") << QByteArray("<none>") << "*.a;*.b"
                                   << QByteArray("[Brannick Quorvane]\r\nUserDef=*.a;*.b\r\n");
-        QTest::newRow("new section")
-            << QByteArray("; Notiz\n[Fenster]\nLinks=10\n") << "*.a"
-            << QByteArray("; Notiz\n[Fenster]\nLinks=10\n[Brannick Quorvane]\r\nUserDef=*.a\r\n");
+        QTest::newRow("new section") << QByteArray("; Notiz\n[Fenster]\nLinks=10\n") << "*.a"
+                                     << QByteArray(
+                                            "; Notiz\n[Fenster]\nLinks=10\n[Brannick Quorvane]\r\nUserDef=*.a\r\n");
         QTest::newRow("replaced in place")
-            << QByteArray("[A]\r\nx=1\r\n[BRANNICK QUORVANE]\nuserdef=alt\n; Kommentar\n[B]\r\ny=2")
-            << "*.neu" << QByteArray("[A]\r\nx=1\r\n[BRANNICK QUORVANE]\nUserDef=*.neu\n; Kommentar\n[B]\r\ny=2");
+            << QByteArray("[A]\r\nx=1\r\n[BRANNICK QUORVANE]\nuserdef=alt\n; Kommentar\n[B]\r\ny=2") << "*.neu"
+            << QByteArray("[A]\r\nx=1\r\n[BRANNICK QUORVANE]\nUserDef=*.neu\n; Kommentar\n[B]\r\ny=2");
         QTest::newRow("empty text") << QByteArray("[Brannick Quorvane]\r\nUserDef=*.a\r\n") << ""
                                     << QByteArray("[Brannick Quorvane]\r\nUserDef=\r\n");
         QTest::newRow("windows-1252 bytes") << QByteArray("<none>") << QString::fromUtf8("Ärger€ 中")
-                                             << QByteArray("[Brannick Quorvane]\r\nUserDef=\xc4rger\x80 ?\r\n");
+                                            << QByteArray("[Brannick Quorvane]\r\nUserDef=\xc4rger\x80 ?\r\n");
         QTest::newRow("line breaks stay in the line")
             << QByteArray("[Brannick Quorvane]\r\nUserDef=x\r\n") << "*.a\r\n[Evil]\nUserDef=b"
             << QByteArray("[Brannick Quorvane]\r\nUserDef=*.a  [Evil] UserDef=b\r\n");
@@ -114,7 +114,8 @@ private slots:
         if (before != "<none>")
             QVERIFY(writeHostFile(host, before));
         // An existing file is found whatever the case of the name given.
-        const QString file = before == "<none>" ? QStringLiteral("T:\\Quorvane.ini") : QStringLiteral("t:\\quorvane.INI");
+        const QString file =
+            before == "<none>" ? QStringLiteral("T:\\Quorvane.ini") : QStringLiteral("t:\\quorvane.INI");
         QCOMPARE(WriteIniString(Section, Key, value, file), QString());
         QCOMPARE(readHostFile(host), after);
     }
@@ -124,7 +125,8 @@ private slots:
     {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("pattern list") << "*.cdr;*.psd;*.ai" << "*.cdr;*.psd;*.ai";
+        QTest::newRow("pattern list") << "*.cdr;*.psd;*.ai"
+                                      << "*.cdr;*.psd;*.ai";
         QTest::newRow("emptied") << "" << Default;
         QTest::newRow("umlauts") << QString::fromUtf8("*.äöü;*.ß") << QString::fromUtf8("*.äöü;*.ß");
         QTest::newRow("long value cut") << QString(3000, QLatin1Char('z')) << QString(2047, QLatin1Char('z'));
@@ -146,7 +148,8 @@ private slots:
     {
         TestDrive drive('T');
         QVERIFY(drive.isValid());
-        QCOMPARE(WriteIniString(Section, Key, QStringLiteral("x"), QStringLiteral("T:\\fehlt\\Quorvane.ini")), QString());
+        QCOMPARE(WriteIniString(Section, Key, QStringLiteral("x"), QStringLiteral("T:\\fehlt\\Quorvane.ini")),
+                 QString());
         QVERIFY(!QFile::exists(drive.host(QStringLiteral("fehlt"))));
     }
 };

@@ -1,15 +1,14 @@
 #include "startup/appmodule.h"
 
-#include "support/testdrive.h"
-#include "support/hostfiles.h"
 #include "engine/joboptions.h"
 #include "engine/worker.h"
 #include "paths/shared.h"
+#include "support/hostfiles.h"
+#include "support/testdrive.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
-
 
 using namespace quorvane;
 
@@ -75,10 +74,14 @@ private slots:
     {
         QTest::addColumn<QString>("folder"); // below the drive's host folder, "" for its root
         QTest::addColumn<QString>("appPath");
-        QTest::newRow("drive root") << "" << "T:\\";
-        QTest::newRow("drive root with slash") << "/" << "T:\\";
-        QTest::newRow("one folder") << "Programme" << "T:\\Programme\\";
-        QTest::newRow("two folders, blank") << "Programme/Brannick Quorvane" << "T:\\Programme\\Brannick Quorvane\\";
+        QTest::newRow("drive root") << ""
+                                    << "T:\\";
+        QTest::newRow("drive root with slash") << "/"
+                                               << "T:\\";
+        QTest::newRow("one folder") << "Programme"
+                                    << "T:\\Programme\\";
+        QTest::newRow("two folders, blank") << "Programme/Brannick Quorvane"
+                                            << "T:\\Programme\\Brannick Quorvane\\";
     }
     void programFolder()
     {
@@ -156,27 +159,43 @@ private slots:
         QTest::addColumn<QString>("drive1");
         QTest::addColumn<QString>("dir1");
         QTest::newRow("file two folders deep")
-            << QStringList{"T:\\Daten\\Fotos\\bild.jpg"} << "T:\\Daten\\Fotos\\bild.jpg" << "T:" << "T:\\Daten\\Fotos";
-        QTest::newRow("stored case shown")
-            << QStringList{"t:\\DATEN\\FOTOS\\BILD.JPG"} << "t:\\DATEN\\FOTOS\\BILD.JPG" << "T:" << "T:\\Daten\\Fotos";
-        QTest::newRow("folder selects its parent")
-            << QStringList{"T:\\Daten\\Fotos"} << "T:\\Daten\\Fotos" << "T:" << "T:\\Daten";
+            << QStringList{"T:\\Daten\\Fotos\\bild.jpg"} << "T:\\Daten\\Fotos\\bild.jpg"
+            << "T:"
+            << "T:\\Daten\\Fotos";
+        QTest::newRow("stored case shown") << QStringList{"t:\\DATEN\\FOTOS\\BILD.JPG"} << "t:\\DATEN\\FOTOS\\BILD.JPG"
+                                           << "T:"
+                                           << "T:\\Daten\\Fotos";
+        QTest::newRow("folder selects its parent") << QStringList{"T:\\Daten\\Fotos"} << "T:\\Daten\\Fotos"
+                                                   << "T:"
+                                                   << "T:\\Daten";
         QTest::newRow("trailing backslash makes no difference")
-            << QStringList{"T:\\Daten\\Fotos\\"} << "T:\\Daten\\Fotos\\" << "T:" << "T:\\Daten";
-        QTest::newRow("file in a drive root") << QStringList{"T:\\bild.jpg"} << "T:\\bild.jpg" << "T:" << "T:";
+            << QStringList{"T:\\Daten\\Fotos\\"} << "T:\\Daten\\Fotos\\"
+            << "T:"
+            << "T:\\Daten";
+        QTest::newRow("file in a drive root") << QStringList{"T:\\bild.jpg"} << "T:\\bild.jpg"
+                                              << "T:"
+                                              << "T:";
         QTest::newRow("blanks join the arguments")
-            << QStringList{"T:\\meine", "dateien\\x.txt"} << "T:\\meine dateien\\x.txt" << "T:" << "T:\\Meine Dateien";
+            << QStringList{"T:\\meine", "dateien\\x.txt"} << "T:\\meine dateien\\x.txt"
+            << "T:"
+            << "T:\\Meine Dateien";
         QTest::newRow("quotes kept, nothing split")
-            << QStringList{"\"T:\\Daten\\Fotos\\bild.jpg\""} << "\"T:\\Daten\\Fotos\\bild.jpg\"" << "\"t"
+            << QStringList{"\"T:\\Daten\\Fotos\\bild.jpg\""} << "\"T:\\Daten\\Fotos\\bild.jpg\""
+            << "\"t"
             << "\"t:\\Daten\\Fotos";
         QTest::newRow("missing folder re-cased")
-            << QStringList{"T:\\FEHLT\\NOCH MEHR\\x.txt"} << "T:\\FEHLT\\NOCH MEHR\\x.txt" << "T:" << "T:\\Fehlt\\Noch Mehr";
-        QTest::newRow("host path") << QStringList{"@/Daten/Fotos/bild.jpg"} << "T:\\Daten\\Fotos\\bild.jpg" << "T:"
+            << QStringList{"T:\\FEHLT\\NOCH MEHR\\x.txt"} << "T:\\FEHLT\\NOCH MEHR\\x.txt"
+            << "T:"
+            << "T:\\Fehlt\\Noch Mehr";
+        QTest::newRow("host path") << QStringList{"@/Daten/Fotos/bild.jpg"} << "T:\\Daten\\Fotos\\bild.jpg"
+                                   << "T:"
                                    << "T:\\Daten\\Fotos";
-        QTest::newRow("host path of a folder") << QStringList{"@/Daten/Fotos/"} << "T:\\Daten\\Fotos" << "T:"
+        QTest::newRow("host path of a folder") << QStringList{"@/Daten/Fotos/"} << "T:\\Daten\\Fotos"
+                                               << "T:"
                                                << "T:\\Daten";
         QTest::newRow("backslash inside a host name") << QStringList{"@/a\\b/bild.jpg"} << "T:\\a\uF05Cb\\bild.jpg"
-                                                     << "T:" << "T:\\a\uF05Cb";
+                                                      << "T:"
+                                                      << "T:\\a\uF05Cb";
     }
     void commandLine()
     {
@@ -200,8 +219,9 @@ private slots:
         FakeForm1 form;
         Main(QStringList{QStringLiteral("quorvane")} + arguments, form.factory());
         QCOMPARE(CmdLine, cmdLine);
-        QCOMPARE(form.calls, QStringList({QStringLiteral("Drive1=") + drive1, QStringLiteral("Dir1=") + dir1,
-                                          QStringLiteral("Text1=*.x"), QStringLiteral("show")}));
+        QCOMPARE(form.calls,
+                 QStringList({QStringLiteral("Drive1=") + drive1, QStringLiteral("Dir1=") + dir1,
+                              QStringLiteral("Text1=*.x"), QStringLiteral("show")}));
         QCOMPARE(form.appTitleAtLoad, QStringLiteral("Brannick Quorvane"));
     }
 
@@ -215,8 +235,9 @@ private slots:
         FakeForm1 form;
         form.failDrive = true;
         Main({QStringLiteral("quorvane"), QStringLiteral("T:\\Daten\\x.txt")}, form.factory());
-        QCOMPARE(form.calls, QStringList({QStringLiteral("Dir1=T:\\Daten"), QStringLiteral("Text1=*.cdr;*.scr"),
-                                          QStringLiteral("show")}));
+        QCOMPARE(form.calls,
+                 QStringList(
+                     {QStringLiteral("Dir1=T:\\Daten"), QStringLiteral("Text1=*.cdr;*.scr"), QStringLiteral("show")}));
     }
 };
 

@@ -24,8 +24,8 @@ ChildRun runUnder(const QStringList &mechanism, const QString &setup, const QStr
 {
     ChildRun run;
     const QString script = QStringLiteral("{ %1\n} >&2 || exit 1; shift %2; printf '%s\\n' '%3' >&2; exec \"$@\"")
-                               .arg(setup.isEmpty() ? QStringLiteral(":") : setup,
-                                    QString::number(setupArgs.size()), QLatin1String(StartedLine));
+                               .arg(setup.isEmpty() ? QStringLiteral(":") : setup, QString::number(setupArgs.size()),
+                                    QLatin1String(StartedLine));
     QStringList argv = mechanism.mid(1);
     argv << QStringLiteral("sh") << QStringLiteral("-c") << script << QStringLiteral("sh");
     argv << setupArgs << program << args;
@@ -48,9 +48,9 @@ ChildRun runUnder(const QStringList &mechanism, const QString &setup, const QStr
     const qsizetype started = errors.indexOf(marker);
     if (started < 0) {
         const QString said = QString::fromLocal8Bit(errors).trimmed();
-        run.cannotSetUp = QStringLiteral("%1 could not set up: %2")
-                              .arg(mechanism.join(QLatin1Char(' ')),
-                                   said.isEmpty() ? QStringLiteral("(no message)") : said);
+        run.cannotSetUp =
+            QStringLiteral("%1 could not set up: %2")
+                .arg(mechanism.join(QLatin1Char(' ')), said.isEmpty() ? QStringLiteral("(no message)") : said);
         return run;
     }
     run.errors = errors.mid(started + marker.size());

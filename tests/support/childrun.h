@@ -13,9 +13,9 @@ struct ChildRun {
     // Why the mechanism or the setup step failed; the command did not run
     // then, and the test skips with this reason. Empty when it ran.
     QString cannotSetUp;
-    int exitCode = -1;      // -1: the command crashed or did not end in time
-    QByteArray output;      // the command's standard output
-    QByteArray errors;      // the command's standard error
+    int exitCode = -1; // -1: the command crashed or did not end in time
+    QByteArray output; // the command's standard output
+    QByteArray errors; // the command's standard error
 };
 
 // The mechanism for faults made with mounts: a mount namespace of the

@@ -26,10 +26,10 @@ public:
 
     // extra: more letters mapped onto host folders the caller keeps;
     // baseDir: where the folder is made, the system's temporary folder if empty.
-    explicit TestDrive(char letter = 'D', quorvane::platform::Toolkit *otherToolkit = nullptr,
-                       const Extra &extra = {}, const QString &baseDir = {})
-        : m_dir((baseDir.isEmpty() ? QDir::tempPath() : baseDir) + QStringLiteral("/qv-drive-XXXXXX"))
-        , m_toolkit(otherToolkit ? otherToolkit : &toolkit)
+    explicit TestDrive(char letter = 'D', quorvane::platform::Toolkit *otherToolkit = nullptr, const Extra &extra = {},
+                       const QString &baseDir = {})
+        : m_dir((baseDir.isEmpty() ? QDir::tempPath() : baseDir) + QStringLiteral("/qv-drive-XXXXXX")),
+          m_toolkit(otherToolkit ? otherToolkit : &toolkit)
     {
         m_map.set(QLatin1Char(letter), QFile::encodeName(m_dir.path()));
         for (const auto &[other, folder] : extra)
@@ -42,9 +42,10 @@ public:
     {
         m_scope.reset();
         m_fs.reset();
-        ::nftw(QFile::encodeName(m_dir.path()).constData(), [](const char *path, const struct stat *, int, FTW *ftw) {
-            return ftw->level == 0 ? 0 : ::remove(path);
-        }, 16, FTW_DEPTH | FTW_PHYS);
+        ::nftw(
+            QFile::encodeName(m_dir.path()).constData(),
+            [](const char *path, const struct stat *, int, FTW *ftw) { return ftw->level == 0 ? 0 : ::remove(path); },
+            16, FTW_DEPTH | FTW_PHYS);
     }
 
     // Also maps another letter (the host folder must outlive the drive).

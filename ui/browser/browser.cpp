@@ -64,9 +64,8 @@ QString nameWithoutLastFour(const QString &fileName)
 }
 
 Browser::Browser(QWidget *viewer)
-    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                           | Qt::WindowCloseButtonHint)
-    , m_viewer(viewer)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_viewer(viewer)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twipsToPixels(ClientWidth), twipsToPixels(ClientHeight));
@@ -163,8 +162,7 @@ void Browser::closeEvent(QCloseEvent *event)
 bool Browser::eventFilter(QObject *watched, QEvent *event)
 {
     // Single key presses only: text pasted into the field is not filtered.
-    if (watched == m_Text2 && event->type() == QEvent::KeyPress
-        && keyDroppedByFilter(*static_cast<QKeyEvent *>(event)))
+    if (watched == m_Text2 && event->type() == QEvent::KeyPress && keyDroppedByFilter(*static_cast<QKeyEvent *>(event)))
         return true;
     return QWidget::eventFilter(watched, event);
 }

@@ -25,8 +25,7 @@ long long roundHalfEven(long long numerator, long long denominator)
     return quotient;
 }
 
-QPoint centerFormPosition(long long screenWidth, long long screenHeight,
-                          long long windowWidth, long long windowHeight)
+QPoint centerFormPosition(long long screenWidth, long long screenHeight, long long windowWidth, long long windowHeight)
 {
     // Halvings drop the remainder (toward zero), as the integer division does.
     long long top = roundHalfEven(screenHeight * 85, 100) / 2 - windowHeight / 2;
@@ -41,8 +40,7 @@ QPoint centerFormPosition(long long screenWidth, long long screenHeight,
 void CenterForm(QWidget &window, QSize outerTwips)
 {
     const QSize screen = platform::toolkit().screenSizeTwips();
-    const QPoint place = centerFormPosition(screen.width(), screen.height(),
-                                            outerTwips.width(), outerTwips.height());
+    const QPoint place = centerFormPosition(screen.width(), screen.height(), outerTwips.width(), outerTwips.height());
     // move() places the outer frame of a top-level window.
     window.move(platform::twipsToPixels(place.x()), platform::twipsToPixels(place.y()));
 }
@@ -50,8 +48,9 @@ void CenterForm(QWidget &window, QSize outerTwips)
 void CenterForm(QWidget &window)
 {
     const QRect outer = window.frameGeometry();
-    CenterForm(window, QSize(static_cast<int>(platform::pixelsToTwips(outer.width())),
-                             static_cast<int>(platform::pixelsToTwips(outer.height()))));
+    CenterForm(window,
+               QSize(static_cast<int>(platform::pixelsToTwips(outer.width())),
+                     static_cast<int>(platform::pixelsToTwips(outer.height()))));
 }
 
 } // namespace quorvane

@@ -13,8 +13,7 @@ long long roundHalfEven(long long numerator, long long denominator);
 
 // Where CenterForm puts a window, every length in twips: centred across the
 // screen and within its upper 85 %, never above or left of it.
-QPoint centerFormPosition(long long screenWidth, long long screenHeight,
-                          long long windowWidth, long long windowHeight);
+QPoint centerFormPosition(long long screenWidth, long long screenHeight, long long windowWidth, long long windowHeight);
 
 // Places a top-level window by its outer size and the toolkit's screen size.
 void CenterForm(QWidget &window);

@@ -16,9 +16,9 @@
 #include "ui/main/centerform.h"
 #include "ui/viewer/viewerhost.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,10 +65,9 @@ int checkValue(const QCheckBox *box)
 } // namespace
 
 Form1::Form1(QWidget *parent)
-    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint)
-    , m_programEnd([this] { endProgram(); })
-    , m_immediateEnd([] { std::_Exit(0); })
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_programEnd([this] { endProgram(); }),
+      m_immediateEnd([] { std::_Exit(0); })
 {
     setAttribute(Qt::WA_QuitOnClose, false); // the unload handler ends the program itself
     createControls();
@@ -82,8 +81,14 @@ void Form1::connectHandlers()
         connect(Check1[i], &QCheckBox::toggled, this, [this, i] { Check1_Click(i); });
     connect(Check3, &QCheckBox::toggled, this, [this] { Check3_Click(); });
     // An option button's handler runs when it becomes selected.
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option1_Click();
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option2_Click();
+    });
     connect(Drive1, &platform::DriveList::driveChanged, this, [this] { Drive1_Change(); });
     connect(Drive2, &platform::DriveList::driveChanged, this, [this] { Drive2_Change(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -157,8 +162,7 @@ JobOptions Form1::readJob() const
 QSize Form1::outerSizeTwips() const
 {
     const int frameHeight = m_frame.top() + m_frame.bottom();
-    return QSize(m_outerWidthTwips,
-                 ClientHeightTwips + static_cast<int>(pixelsToTwips(frameHeight)));
+    return QSize(m_outerWidthTwips, ClientHeightTwips + static_cast<int>(pixelsToTwips(frameHeight)));
 }
 
 void Form1::setOuterWidthTwips(int twips)
@@ -198,8 +202,8 @@ void Form1::takeFrame()
         return;
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
     if (frame != m_frame) {
         // The load handler centred the window before its frame was known;
         // once it is, the window is centred by its real outer size.

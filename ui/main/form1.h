@@ -88,7 +88,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void createControls();      // form1controls.cpp
+    void createControls(); // form1controls.cpp
     void connectHandlers();
     void setOuterWidthTwips(int twips);
     void applyClientSize();
@@ -110,8 +110,8 @@ private:
     bool Text2_KeyPress(QKeyEvent &event);
 
     int m_outerWidthTwips = 8710;
-    QMargins m_frame;           // the frame the window system reports, in pixels
-    bool m_dragged = false;     // placed by the user: no more centring
+    QMargins m_frame;       // the frame the window system reports, in pixels
+    bool m_dragged = false; // placed by the user: no more centring
     std::function<void()> m_programEnd;
     std::function<void()> m_immediateEnd;
 };

@@ -25,8 +25,7 @@ using platform::place;
 QFont namedFont(const QString &family, double points, bool bold)
 {
     QFont f;
-    f.setFamilies({family, QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                   QStringLiteral("DejaVu Sans")});
+    f.setFamilies({family, QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     f.setStyleHint(QFont::SansSerif);
     f.setPointSizeF(points);
     f.setBold(bold);
@@ -90,7 +89,11 @@ void createTypeFrame(Form1 &w, TabOrder &tabOrder)
     w.Frame1 = new QGroupBox(QStringLiteral("Dateitypen:"), &w);
     place(w.Frame1, 2520, 120, 3495, 2595);
 
-    struct Box { const char *caption; int left, top, width; int tab; };
+    struct Box {
+        const char *caption;
+        int left, top, width;
+        int tab;
+    };
     static const Box boxes[7] = {
         {"EXE", 240, 360, 735, 4},
         {"Bilddateien JPG, GIF, BMP, TIF, WMF.", 240, 720, 3135, 5},
@@ -207,8 +210,7 @@ void Form1::createControls()
 
     // Presses on labels, frames and the strip belong to them, not to the
     // window's surface, so they do not drag the window.
-    for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label2, Label3, Frame1, Frame2,
-                                                      Picture1, Check2})
+    for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label2, Label3, Frame1, Frame2, Picture1, Check2})
         w->setAttribute(Qt::WA_NoMousePropagation);
 
     // The folder lists take the focus in their inner view; the chain links

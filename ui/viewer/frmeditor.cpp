@@ -97,8 +97,7 @@ frmEditor::frmEditor(QWidget *parent) : QMainWindow(parent)
 
     buildMenus();
 
-    resize(twipsToPixels(ViewerDesignWidth),
-           twipsToPixels(ViewerDesignHeight) + menuBar()->sizeHint().height());
+    resize(twipsToPixels(ViewerDesignWidth), twipsToPixels(ViewerDesignHeight) + menuBar()->sizeHint().height());
 }
 
 frmEditor::~frmEditor() = default;
@@ -138,8 +137,7 @@ void frmEditor::Form_Load()
 
 void frmEditor::Form_Resize()
 {
-    layoutViewer(m_geometry, float(pixelsToTwips(m_client->width())),
-                 float(pixelsToTwips(m_client->height())));
+    layoutViewer(m_geometry, float(pixelsToTwips(m_client->width())), float(pixelsToTwips(m_client->height())));
     applyGeometry();
 }
 
@@ -175,8 +173,7 @@ void frmEditor::mnuKomplett_Click()
     const bool switchingOff = FullPathShown == 1;
     settleFoundLists(); // a listing under way may still be filling them
     Begin &lists = worker();
-    const bool done = refillPane(*m_txtEdit,
-                                 switchingOff ? lists.lstFoundFiles : lists.lstFullPathName,
+    const bool done = refillPane(*m_txtEdit, switchingOff ? lists.lstFoundFiles : lists.lstFullPathName,
                                  [self] { return self && !self->m_unloaded; });
     if (!self)
         return;
@@ -219,8 +216,7 @@ void frmEditor::changeEvent(QEvent *event)
     if (event->type() == QEvent::EnabledChange) {
         // Keep the user from resizing a disabled window as well; a maximised
         // or minimised one has no edges to drag.
-        const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized
-                                               | Qt::WindowFullScreen));
+        const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
         if (!isEnabled() && normal) {
             m_minimumBeforeDisable = minimumSize();
             m_maximumBeforeDisable = maximumSize();

@@ -39,8 +39,7 @@ bool occupiedByOther(FileSystem &fs, const QString &path)
     const platform::Result<std::uint32_t> attributes = fs.attributes(path);
     if (!attributes.ok())
         return false;
-    return (attributes.value()
-            & (platform::AttrHidden | platform::AttrSystem | platform::AttrDirectory)) != 0;
+    return (attributes.value() & (platform::AttrHidden | platform::AttrSystem | platform::AttrDirectory)) != 0;
 }
 
 bool writeFailed(const platform::Status &why)
@@ -60,10 +59,10 @@ bool WriteTextFile(const QString &path, const QString &text)
     if (!exists.ok())
         return writeFailed(exists.status());
     if (exists.value()) {
-        const QString prompt = QStringLiteral("Vorhandene Datei '") + GetFileName(path)
-                               + QStringLiteral("' überschreiben ?");
-        const int answer = platform::toolkit().messageBox(
-            prompt, platform::StyleQuestion + platform::StyleYesNo, AppTitle);
+        const QString prompt =
+            QStringLiteral("Vorhandene Datei '") + GetFileName(path) + QStringLiteral("' überschreiben ?");
+        const int answer =
+            platform::toolkit().messageBox(prompt, platform::StyleQuestion + platform::StyleYesNo, AppTitle);
         if (answer == platform::AnswerNo)
             return false;
     } else if (occupiedByOther(fs, path)) {

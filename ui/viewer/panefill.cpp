@@ -11,8 +11,7 @@
 
 namespace quorvane {
 
-bool refillPane(QPlainTextEdit &pane, const StringList &list,
-                const std::function<bool()> &stillWanted)
+bool refillPane(QPlainTextEdit &pane, const StringList &list, const std::function<bool()> &stillWanted)
 {
     QPointer<QPlainTextEdit> guard(&pane);
     clearPane(pane);
@@ -24,8 +23,7 @@ bool refillPane(QPlainTextEdit &pane, const StringList &list,
     for (qsizetype i = 0; i < count; ++i) {
         batch.append(list.item(i));
         const bool last = i + 1 == count;
-        if (!last && batch.size() < FillBatchEntries
-            && sinceYield.elapsed() < FillYieldMilliseconds)
+        if (!last && batch.size() < FillBatchEntries && sinceYield.elapsed() < FillYieldMilliseconds)
             continue;
         // The user may have typed since the last yield: the rule reads the pane afresh.
         appendToPane(pane, batch);

@@ -19,7 +19,6 @@ constexpr int FillYieldMilliseconds = 30;
 // resizing and the menus stay live. The count is taken once at the start.
 // Returns false when the pane went away or stillWanted() turned false during
 // a yield; the rest of the list is then left out.
-bool refillPane(QPlainTextEdit &pane, const StringList &list,
-                const std::function<bool()> &stillWanted);
+bool refillPane(QPlainTextEdit &pane, const StringList &list, const std::function<bool()> &stillWanted);
 
 } // namespace quorvane

@@ -20,8 +20,7 @@ void centreOuterFrame(QWidget &window)
 {
     const QSize screen = platform::toolkit().screenSizeTwips();
     const QRect outer = window.frameGeometry();
-    const TwipsPoint at = centreOnScreen(float(pixelsToTwips(outer.width())),
-                                         float(pixelsToTwips(outer.height())),
+    const TwipsPoint at = centreOnScreen(float(pixelsToTwips(outer.width())), float(pixelsToTwips(outer.height())),
                                          float(screen.width()), float(screen.height()));
     window.move(twipsToPixels(at.left), twipsToPixels(at.top));
 }

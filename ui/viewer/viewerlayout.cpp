@@ -24,8 +24,7 @@ void layoutViewer(ViewerGeometry &g, float width, float height)
     g.Label2.left = g.Text1.width / 2 + g.Text1.left - g.Label2.width / 2;
 }
 
-TwipsPoint centreOnScreen(float windowWidth, float windowHeight, float screenWidth,
-                          float screenHeight)
+TwipsPoint centreOnScreen(float windowWidth, float windowHeight, float screenWidth, float screenHeight)
 {
     TwipsPoint p;
     p.top = screenHeight / 2 - windowHeight / 2;

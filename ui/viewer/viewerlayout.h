@@ -35,7 +35,6 @@ struct TwipsPoint {
     float left = 0;
     float top = 0;
 };
-TwipsPoint centreOnScreen(float windowWidth, float windowHeight, float screenWidth,
-                          float screenHeight);
+TwipsPoint centreOnScreen(float windowWidth, float windowHeight, float screenWidth, float screenHeight);
 
 } // namespace quorvane

@@ -23,7 +23,10 @@ using namespace quorvane::platform;
 namespace {
 
 // Builds names as raw bytes so that names that are not UTF-8 can be made.
-void makeDir(const QByteArray &path) { QVERIFY(::mkdir(path.constData(), 0755) == 0); }
+void makeDir(const QByteArray &path)
+{
+    QVERIFY(::mkdir(path.constData(), 0755) == 0);
+}
 void makeFile(const QByteArray &path)
 {
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -83,14 +86,14 @@ private slots:
         makeDir(t() + "/Daten/beta");
         makeDir(t() + "/Daten/Alpha");
         makeDir(t() + "/Daten/.versteckt");
-        makeDir(t() + "/Daten/caf\xe9");        // Latin-1 byte: not UTF-8
+        makeDir(t() + "/Daten/caf\xe9"); // Latin-1 byte: not UTF-8
         makeDir(t() + "/Daten/Alpha/tief");
         makeFile(t() + "/Daten/b.TXT");
         makeFile(t() + "/Daten/a.txt");
         makeFile(t() + "/Daten/README");
         makeFile(t() + "/Daten/.profile");
         makeFile(t() + "/Daten/bild.jpg");
-        makeFile(t() + "/Daten/x\xff.txt");      // not UTF-8 either
+        makeFile(t() + "/Daten/x\xff.txt"); // not UTF-8 either
         makeFile(t() + "/Daten/ab.doc");
         QVERIFY(fileSystem().changeDrive(QStringLiteral("T:")).ok());
         QVERIFY(fileSystem().changeDirectory(QStringLiteral("T:\\Daten")).ok());
@@ -343,8 +346,7 @@ private slots:
         QSignalSpy spy(&list, &FileList::fileClicked);
         QListWidgetItem *row = list.view()->item(0);
         QCOMPARE(row->text(), QStringLiteral("x\uFFFD.txt"));
-        QTest::mouseClick(list.view()->viewport(), Qt::LeftButton, {},
-                          list.view()->visualItemRect(row).center());
+        QTest::mouseClick(list.view()->viewport(), Qt::LeftButton, {}, list.view()->visualItemRect(row).center());
         QCOMPARE(spy.count(), 1);
         const QString name = spy.first().first().toString();
         QCOMPARE(name, list.item(0));

@@ -26,8 +26,8 @@ private:
                   QMessageBox::Icon *icon);
 };
 
-int TestQtToolkit::answerBox(QtToolkit &tk, int style, const QString &press, QStringList *buttons,
-                             QString *defaultText, QMessageBox::Icon *icon)
+int TestQtToolkit::answerBox(QtToolkit &tk, int style, const QString &press, QStringList *buttons, QString *defaultText,
+                             QMessageBox::Icon *icon)
 {
     // Polls until the box is up: it shows only inside messageBox's own loop.
     auto *poll = new QTimer(this);
@@ -66,18 +66,20 @@ void TestQtToolkit::messageBoxes_data()
     QTest::addColumn<QString>("defaultButton");
     QTest::addColumn<int>("icon");
     QTest::addColumn<int>("answer");
-    QTest::newRow("OK information") << 64 << "<Enter>" << QStringList{"OK"} << "OK" << int(QMessageBox::Information) << 1;
+    QTest::newRow("OK information") << 64 << "<Enter>" << QStringList{"OK"} << "OK" << int(QMessageBox::Information)
+                                    << 1;
     QTest::newRow("OK critical") << 16 << "OK" << QStringList{"OK"} << "OK" << int(QMessageBox::Critical) << 1;
     QTest::newRow("warning") << 48 << "<Esc>" << QStringList{"OK"} << "OK" << int(QMessageBox::Warning) << 1;
-    QTest::newRow("Yes/No, first default") << 4 + 32 << "<Enter>" << QStringList{"Ja", "Nein"} << "Ja"
-                                           << int(QMessageBox::Question) << 6;
-    QTest::newRow("Yes/No, second default") << 4 + 32 + 256 << "<Enter>" << QStringList{"Ja", "Nein"} << "Nein"
-                                            << int(QMessageBox::Question) << 7;
+    QTest::newRow("Yes/No, first default")
+        << 4 + 32 << "<Enter>" << QStringList{"Ja", "Nein"} << "Ja" << int(QMessageBox::Question) << 6;
+    QTest::newRow("Yes/No, second default")
+        << 4 + 32 + 256 << "<Enter>" << QStringList{"Ja", "Nein"} << "Nein" << int(QMessageBox::Question) << 7;
     QTest::newRow("Yes/No clicked No") << 4 + 48 << "Nein" << QStringList{"Ja", "Nein"} << "Ja"
                                        << int(QMessageBox::Warning) << 7;
-    QTest::newRow("Yes/No escaped") << 4 << "<Esc>" << QStringList{"Ja", "Nein"} << "Ja" << int(QMessageBox::NoIcon) << 7;
-    QTest::newRow("Yes/No/Cancel third") << 3 + 512 << "<Enter>" << QStringList{"Abbrechen", "Ja", "Nein"} << "Abbrechen"
-                                         << int(QMessageBox::NoIcon) << 2;
+    QTest::newRow("Yes/No escaped") << 4 << "<Esc>" << QStringList{"Ja", "Nein"} << "Ja" << int(QMessageBox::NoIcon)
+                                    << 7;
+    QTest::newRow("Yes/No/Cancel third") << 3 + 512 << "<Enter>" << QStringList{"Abbrechen", "Ja", "Nein"}
+                                         << "Abbrechen" << int(QMessageBox::NoIcon) << 2;
 }
 
 void TestQtToolkit::messageBoxes()

@@ -1,11 +1,11 @@
 #include "ui/browser/browser.h"
 
-#include "support/hostfiles.h"
-#include "support/testdrive.h"
 #include "platform/scriptedtoolkit.h"
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
 #include "platform/widgets/filelist.h"
+#include "support/hostfiles.h"
+#include "support/testdrive.h"
 #include "ui/viewer/frmeditor.h"
 #include "ui/viewer/listexport.h"
 #include "ui/viewer/savecommands.h"
@@ -41,8 +41,7 @@ bool clickFile(platform::FileList &list, const QString &name)
     if (rows.size() != 1)
         return false;
     list.view()->scrollToItem(rows.front());
-    QTest::mouseClick(list.view()->viewport(), Qt::LeftButton, {},
-                      list.view()->visualItemRect(rows.front()).center());
+    QTest::mouseClick(list.view()->viewport(), Qt::LeftButton, {}, list.view()->visualItemRect(rows.front()).center());
     return true;
 }
 
@@ -104,8 +103,8 @@ private slots:
         m_second = std::make_unique<QTemporaryDir>();
         m_toolkit = std::make_unique<ScriptedToolkit>();
         m_toolkit->setScreenSizeTwips(QSize(19200, 14400));
-        m_drive = std::make_unique<TestDrive>('T', m_toolkit.get(),
-                                              QList<QPair<char, QString>>{{'U', m_second->path()}});
+        m_drive =
+            std::make_unique<TestDrive>('T', m_toolkit.get(), QList<QPair<char, QString>>{{'U', m_second->path()}});
         QVERIFY(m_drive->isValid() && m_second->isValid());
         QVERIFY(QDir().mkpath(host("Listen/Unter")));
         for (const char *name : {"bericht.txt", "foto.jpeg", "ab", "x.md", ".versteckt"})
@@ -149,9 +148,8 @@ private slots:
         QFETCH(QRect, pixels);
         Browser *b = newBrowser();
         const QHash<QString, QWidget *> controls{
-            {"Drive1", b->Drive1()}, {"Dir1", b->Dir1()},         {"File1", b->File1()},
-            {"Text2", b->Text2()},   {"Label1", b->Label1()},     {"Command1", b->Command1()},
-            {"Command2", b->Command2()}};
+            {"Drive1", b->Drive1()}, {"Dir1", b->Dir1()},         {"File1", b->File1()},      {"Text2", b->Text2()},
+            {"Label1", b->Label1()}, {"Command1", b->Command1()}, {"Command2", b->Command2()}};
         QCOMPARE(controls.value(control)->geometry(), pixels);
     }
 
@@ -204,8 +202,7 @@ private slots:
         QCOMPARE(b->File1()->path(), QStringLiteral("T:\\Listen"));
         QCOMPARE(b->File1()->pattern(), QStringLiteral("*.*"));
         // Hidden files and folders are not listed.
-        QCOMPARE(fileListNames(*b->File1()),
-                 (QStringList{"ab", "bericht.txt", "foto.jpeg", "x.md"}));
+        QCOMPARE(fileListNames(*b->File1()), (QStringList{"ab", "bericht.txt", "foto.jpeg", "x.md"}));
     }
 
     void listsKeptInStep()
@@ -237,10 +234,14 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("field");
-        QTest::newRow("list name loses its extension") << "bericht.txt" << "bericht";
-        QTest::newRow("other name loses four characters") << "foto.jpeg" << "foto.";
-        QTest::newRow("exactly four characters") << "x.md" << "";
-        QTest::newRow("shorter name empties the field") << "ab" << "";
+        QTest::newRow("list name loses its extension") << "bericht.txt"
+                                                       << "bericht";
+        QTest::newRow("other name loses four characters") << "foto.jpeg"
+                                                          << "foto.";
+        QTest::newRow("exactly four characters") << "x.md"
+                                                 << "";
+        QTest::newRow("shorter name empties the field") << "ab"
+                                                        << "";
     }
     void clickedFileName()
     {
@@ -256,10 +257,14 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("field");
-        QTest::newRow("full stop and backslash") << "a.b\\c" << "abc";
-        QTest::newRow("forbidden signs") << "x:;*\"<>/,#%=" << "x";
-        QTest::newRow("allowed signs") << "A-b_c!&'+ 9?" << "A-b_c!&'+ 9?";
-        QTest::newRow("umlauts") << "Größe" << "Größe";
+        QTest::newRow("full stop and backslash") << "a.b\\c"
+                                                 << "abc";
+        QTest::newRow("forbidden signs") << "x:;*\"<>/,#%="
+                                         << "x";
+        QTest::newRow("allowed signs") << "A-b_c!&'+ 9?"
+                                       << "A-b_c!&'+ 9?";
+        QTest::newRow("umlauts") << "Größe"
+                                 << "Größe";
     }
     void keysFiltered()
     {
@@ -299,10 +304,18 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("written");
-        QTest::newRow("Abbrechen") << "Abbrechen" << "neu" << "";
-        QTest::newRow("close box") << "close" << "neu" << "";
-        QTest::newRow("Übernehmen") << "Übernehmen" << "neu" << "Listen/neu.txt";
-        QTest::newRow("Übernehmen, name from the list") << "Übernehmen" << "foto." << "Listen/foto..txt";
+        QTest::newRow("Abbrechen") << "Abbrechen"
+                                   << "neu"
+                                   << "";
+        QTest::newRow("close box") << "close"
+                                   << "neu"
+                                   << "";
+        QTest::newRow("Übernehmen") << "Übernehmen"
+                                    << "neu"
+                                    << "Listen/neu.txt";
+        QTest::newRow("Übernehmen, name from the list") << "Übernehmen"
+                                                        << "foto."
+                                                        << "Listen/foto..txt";
     }
     void closing()
     {
@@ -342,8 +355,7 @@ private slots:
         m_toolkit->queueAnswer(platform::AnswerNo);
         QTest::mouseClick(b->Command1(), Qt::LeftButton);
         QCOMPARE(m_toolkit->boxes().size(), size_t(1));
-        QCOMPARE(m_toolkit->boxes().front().prompt,
-                 QStringLiteral("Vorhandene Datei 'bericht.txt' überschreiben ?"));
+        QCOMPARE(m_toolkit->boxes().front().prompt, QStringLiteral("Vorhandene Datei 'bericht.txt' überschreiben ?"));
         QCOMPARE(readHostFile(host("Listen/bericht.txt")), QByteArray("x"));
         QVERIFY(m_viewer->isEnabled());
         QTRY_VERIFY(b.isNull());

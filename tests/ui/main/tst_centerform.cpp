@@ -19,8 +19,8 @@ private slots:
         QTest::addColumn<qlonglong>("denominator");
         QTest::addColumn<qlonglong>("rounded");
         QTest::newRow("exact") << 979200LL << 100LL << 9792LL;
-        QTest::newRow("half to even, down") << 250LL << 100LL << 2LL;      // 2.5
-        QTest::newRow("half to even, up") << 350LL << 100LL << 4LL;        // 3.5
+        QTest::newRow("half to even, down") << 250LL << 100LL << 2LL; // 2.5
+        QTest::newRow("half to even, up") << 350LL << 100LL << 4LL;   // 3.5
         QTest::newRow("just above half") << 251LL << 100LL << 3LL;
         QTest::newRow("just below half") << 249LL << 100LL << 2LL;
         QTest::newRow("negative half to even") << -250LL << 100LL << -2LL; // -2.5
@@ -80,8 +80,7 @@ private slots:
         QWidget window;
         window.resize(300, 200);
         CenterForm(window, QSize(8710, 4500));
-        QCOMPARE(window.frameGeometry().topLeft(),
-                 QPoint(222, 176)); // 3325 and 2646 twips
+        QCOMPARE(window.frameGeometry().topLeft(), QPoint(222, 176)); // 3325 and 2646 twips
         // Without a size of its own the window's outer frame counts.
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(w.outerWidthTwips(), 8710);
         const int frame = w.frameGeometry().width() - w.width();
         QCOMPARE(w.width(), 581 - frame); // 8710 twips
-        QCOMPARE(w.height(), 271); // 4065 twips
+        QCOMPARE(w.height(), 271);        // 4065 twips
         QVERIFY(w.Option2->isChecked());
         QVERIFY(!w.Option1->isChecked() && !w.Option3->isChecked());
         QCOMPARE(QApplication::focusWidget(), w.Command1);
@@ -89,9 +89,8 @@ private slots:
         Form1 &w = *f->form;
         // Tab from the start button: the source side, then the file-type
         // boxes; the disabled pattern field is passed over.
-        const QList<QWidget *> expected{w.Drive1, w.Dir1->focusProxy(), w.Check1[0], w.Check1[1],
-                                        w.Check1[2], w.Check1[3], w.Check1[4], w.Check1[5],
-                                        w.Check1[6]};
+        const QList<QWidget *> expected{w.Drive1,    w.Dir1->focusProxy(), w.Check1[0], w.Check1[1], w.Check1[2],
+                                        w.Check1[3], w.Check1[4],          w.Check1[5], w.Check1[6]};
         QCOMPARE(QApplication::focusWidget(), w.Command1);
         for (QWidget *next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -103,10 +102,14 @@ private slots:
     {
         QVERIFY(f->showWindow());
         Form1 &w = *f->form;
-        const QString wide = QStringLiteral("width 8710 frame %1 dir1 %2 check3 on check4 shown check5 shown column inside")
-                                 .arg(397).arg(122); // 5955 and 1830 twips
-        const QString narrow = QStringLiteral("width 6235 frame %1 dir1 %2 check3 off check4 hidden check5 hidden column outside")
-                                   .arg(233).arg(137); // 3495 and 2055 twips
+        const QString wide =
+            QStringLiteral("width 8710 frame %1 dir1 %2 check3 on check4 shown check5 shown column inside")
+                .arg(397)
+                .arg(122); // 5955 and 1830 twips
+        const QString narrow =
+            QStringLiteral("width 6235 frame %1 dir1 %2 check3 off check4 hidden check5 hidden column outside")
+                .arg(233)
+                .arg(137); // 3495 and 2055 twips
         QCOMPARE(layout(), wide);
         click(w.Check4);
         click(w.Check5);
@@ -191,8 +194,10 @@ private slots:
     {
         QTest::addColumn<QString>("drive");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("readable drive: the list moves") << "D:" << "D:\\";
-        QTest::newRow("drive without medium: the list stays") << "E:" << "C:\\";
+        QTest::newRow("readable drive: the list moves") << "D:"
+                                                        << "D:\\";
+        QTest::newRow("drive without medium: the list stays") << "E:"
+                                                              << "C:\\";
     }
 
     void driveChanges()
@@ -308,8 +313,9 @@ private slots:
         QVERIFY(!fs.closeFile(number).ok());
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("alt\r\n"));
-        QCOMPARE(QDir(f->host(QStringLiteral("Daten"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList({QStringLiteral("liste.txt"), QStringLiteral("sub")}));
+        QCOMPARE(
+            QDir(f->host(QStringLiteral("Daten"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList({QStringLiteral("liste.txt"), QStringLiteral("sub")}));
     }
 };
 

@@ -52,15 +52,14 @@ private slots:
         AppPath.clear();
 
         // A file named on the command line selects its folder.
-        Main({QStringLiteral("quorvane"), QStringLiteral("C:\\Daten\\src\\a.txt")},
-             [this]() -> Form1Port & {
-                 if (!m_form) {
-                     ++m_loads;
-                     m_form = std::make_unique<Form1>();
-                     m_form->setImmediateEnd([] {});
-                 }
-                 return *m_form;
-             });
+        Main({QStringLiteral("quorvane"), QStringLiteral("C:\\Daten\\src\\a.txt")}, [this]() -> Form1Port & {
+            if (!m_form) {
+                ++m_loads;
+                m_form = std::make_unique<Form1>();
+                m_form->setImmediateEnd([] {});
+            }
+            return *m_form;
+        });
         QVERIFY(m_form);
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
@@ -99,8 +98,7 @@ private slots:
         m_toolkit.clearBoxes();
         click(m_form->Command1);
         QCOMPARE(int(m_toolkit.boxes().size()), 1);
-        QCOMPARE(m_toolkit.boxes().front().prompt,
-                 QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   "));
+        QCOMPARE(m_toolkit.boxes().front().prompt, QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   "));
         click(m_form->Check1[4]);
     }
 

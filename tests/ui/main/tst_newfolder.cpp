@@ -59,8 +59,7 @@ private:
             if (c.unicode() < 128)
                 QTest::keyClick(w, c.toLatin1());
             else
-                QTest::sendKeyEvent(QTest::Click, w, Qt::Key(c.toUpper().unicode()), QString(c),
-                                    Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Click, w, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
         }
     }
 
@@ -85,18 +84,29 @@ private slots:
 
     void enterCreates_data()
     {
-        QTest::addColumn<QString>("start");   // Dir2's folder
+        QTest::addColumn<QString>("start"); // Dir2's folder
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("created"); // host folder below C:, empty for none
         QTest::addColumn<QString>("after");   // Dir2's folder afterwards
-        QTest::newRow("in the drive root") << "C:\\" << "Neu" << "Neu" << "C:\\Neu";
-        QTest::newRow("in a folder without backslash") << "C:\\Daten" << "A" << "Daten/A" << "C:\\Daten\\A";
-        QTest::newRow("umlauts and blanks pass") << "C:\\Daten" << QString::fromUtf8("Bälle & Co")
-                                                 << QString::fromUtf8("Daten/Bälle & Co")
-                                                 << QString::fromUtf8("C:\\Daten\\Bälle & Co");
-        QTest::newRow("filtered characters are never typed") << "C:\\Daten" << "a.b,c:d*e"
-                                                             << "Daten/abcde" << "C:\\Daten\\abcde";
-        QTest::newRow("empty name creates nothing") << "C:\\Daten" << "" << "" << "C:\\Daten";
+        QTest::newRow("in the drive root") << "C:\\"
+                                           << "Neu"
+                                           << "Neu"
+                                           << "C:\\Neu";
+        QTest::newRow("in a folder without backslash") << "C:\\Daten"
+                                                       << "A"
+                                                       << "Daten/A"
+                                                       << "C:\\Daten\\A";
+        QTest::newRow("umlauts and blanks pass")
+            << "C:\\Daten" << QString::fromUtf8("Bälle & Co") << QString::fromUtf8("Daten/Bälle & Co")
+            << QString::fromUtf8("C:\\Daten\\Bälle & Co");
+        QTest::newRow("filtered characters are never typed") << "C:\\Daten"
+                                                             << "a.b,c:d*e"
+                                                             << "Daten/abcde"
+                                                             << "C:\\Daten\\abcde";
+        QTest::newRow("empty name creates nothing") << "C:\\Daten"
+                                                    << ""
+                                                    << ""
+                                                    << "C:\\Daten";
     }
 
     void enterCreates()

@@ -237,8 +237,7 @@ void TestFrmEditor::toggleSwitchesBothWays()
     QCOMPARE(FullPathShown, qint16(1));
 
     v->mnuKomplett()->trigger();
-    QCOMPARE(v->paneText(Pane::Files).toUtf8(),
-             QByteArray("C:\\a.txt\r\nC:\\b.txt\r\nC:\\c.txt"));
+    QCOMPARE(v->paneText(Pane::Files).toUtf8(), QByteArray("C:\\a.txt\r\nC:\\b.txt\r\nC:\\c.txt"));
     QVERIFY(!v->mnuKomplett()->isChecked());
     QCOMPARE(FullPathShown, qint16(0));
     QVERIFY(m_toolkit->yieldCount() >= 2);

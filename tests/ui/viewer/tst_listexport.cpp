@@ -1,10 +1,10 @@
 #include "ui/viewer/listexport.h"
 
 #include "paths/shared.h"
-#include "support/testdrive.h"
-#include "support/hostfiles.h"
 #include "platform/scriptedtoolkit.h"
 #include "support/childrun.h"
+#include "support/hostfiles.h"
+#include "support/testdrive.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,8 +47,8 @@ int runChild()
     for (const ScriptedToolkit::Box &box : toolkit.boxes())
         std::printf("box=%d|%s\n", box.style, box.prompt.toUtf8().constData());
     std::printf("old=%s\n", readHostFile(QFile::decodeName(folder) + "/liste.txt").toHex().constData());
-    const QStringList names = QDir(QFile::decodeName(folder))
-                                  .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QStringList names =
+        QDir(QFile::decodeName(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     std::printf("names=%s\n", names.join(QLatin1Char(',')).toUtf8().constData());
     return 0;
 }
@@ -67,8 +67,8 @@ NamespaceRun runInNamespace(const QString &folder, const QString &setup, int siz
     env.insert(QStringLiteral("LISTEXPORT_CHILD"), QStringLiteral("1"));
     env.insert(QStringLiteral("LISTEXPORT_DIR"), folder);
     env.insert(QStringLiteral("LISTEXPORT_SIZE"), QString::number(size));
-    const testsupport::ChildRun child = testsupport::runUnder(
-        testsupport::privateMounts(), setup, {folder}, QCoreApplication::applicationFilePath(), {}, env);
+    const testsupport::ChildRun child = testsupport::runUnder(testsupport::privateMounts(), setup, {folder},
+                                                              QCoreApplication::applicationFilePath(), {}, env);
     NamespaceRun run;
     run.skipReason = child.cannotSetUp;
     run.exitCode = child.exitCode;
@@ -96,8 +96,7 @@ private slots:
                                      << QByteArray("C:\\a.txt\r\nC:\\b.txt\r\n");
         QTest::newRow("umlauts") << QStringLiteral("Ä ö ß") << QByteArray("\xC4 \xF6 \xDF\r\n");
         QTest::newRow("euro sign is in the code page") << QStringLiteral("€") << QByteArray("\x80\r\n");
-        QTest::newRow("outside the code page") << QStringLiteral("a\u4E2Db\u0141")
-                                               << QByteArray("a?b?\r\n");
+        QTest::newRow("outside the code page") << QStringLiteral("a\u4E2Db\u0141") << QByteArray("a?b?\r\n");
         QTest::newRow("pair outside the code page is one character")
             << QStringLiteral("x\U0001F600y") << QByteArray("x?y\r\n");
         QTest::newRow("trailing line end kept") << QStringLiteral("a\r\n") << QByteArray("a\r\n\r\n");
@@ -115,8 +114,7 @@ private slots:
         QCOMPARE(readHostFile(drive.host(QStringLiteral("liste.txt"))), bytes);
         QCOMPARE(text, original);
         QVERIFY(toolkit.boxes().empty());
-        QCOMPARE(QDir(drive.host()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("liste.txt")});
+        QCOMPARE(QDir(drive.host()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("liste.txt")});
     }
 
     void replaceQuestion_data()
@@ -125,10 +123,14 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("replaced");
-        QTest::newRow("Ja replaces") << "x.txt" << "T:\\Listen\\x.txt" << int(platform::AnswerYes) << true;
-        QTest::newRow("Nein keeps") << "x.txt" << "T:\\Listen\\x.txt" << int(platform::AnswerNo) << false;
-        QTest::newRow("other case, Nein") << "X.TXT" << "T:\\Listen\\x.txt" << int(platform::AnswerNo) << false;
-        QTest::newRow("other case, Ja") << "X.TXT" << "T:\\Listen\\x.txt" << int(platform::AnswerYes) << true;
+        QTest::newRow("Ja replaces") << "x.txt"
+                                     << "T:\\Listen\\x.txt" << int(platform::AnswerYes) << true;
+        QTest::newRow("Nein keeps") << "x.txt"
+                                    << "T:\\Listen\\x.txt" << int(platform::AnswerNo) << false;
+        QTest::newRow("other case, Nein") << "X.TXT"
+                                          << "T:\\Listen\\x.txt" << int(platform::AnswerNo) << false;
+        QTest::newRow("other case, Ja") << "X.TXT"
+                                        << "T:\\Listen\\x.txt" << int(platform::AnswerYes) << true;
     }
     void replaceQuestion()
     {
@@ -248,7 +250,8 @@ private slots:
     {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<int>("size");
-        const QString mount = QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" && printf 'alte Liste' > \"$1/liste.txt\"");
+        const QString mount =
+            QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" && printf 'alte Liste' > \"$1/liste.txt\"");
         QTest::newRow("large list") << mount << 300000;
         QTest::newRow("small list, disk already full")
             << mount + QStringLiteral(" && { dd if=/dev/zero of=\"$1/voll\" bs=1k count=200 || true; }") << 2000;

@@ -26,16 +26,13 @@ void TestPaneText::paneRule_data()
     const QStringList abc{"C:\\a.txt", "C:\\b.txt", "C:\\c.txt"};
     const QString abcText = "C:\\a.txt\r\nC:\\b.txt\r\nC:\\c.txt";
     QTest::newRow("three in one call") << Batches{abc} << abcText;
-    QTest::newRow("three in three calls")
-        << Batches{{abc[0]}, {abc[1]}, {abc[2]}} << abcText;
+    QTest::newRow("three in three calls") << Batches{{abc[0]}, {abc[1]}, {abc[2]}} << abcText;
     QTest::newRow("nothing") << Batches{} << QString();
     QTest::newRow("empty call") << Batches{{}} << QString();
     QTest::newRow("empty first entry adds nothing") << Batches{{"", "a", "b"}} << "a\r\nb";
-    QTest::newRow("empty entries in separate calls")
-        << Batches{{""}, {""}, {"a"}, {"b"}} << "a\r\nb";
+    QTest::newRow("empty entries in separate calls") << Batches{{""}, {""}, {"a"}, {"b"}} << "a\r\nb";
     QTest::newRow("only empty entries") << Batches{{"", "", ""}} << QString();
-    QTest::newRow("later empty entry adds an empty line") << Batches{{"a", "", "b"}}
-                                                          << "a\r\n\r\nb";
+    QTest::newRow("later empty entry adds an empty line") << Batches{{"a", "", "b"}} << "a\r\n\r\nb";
     QTest::newRow("empty entry at the end") << Batches{{"a"}, {""}} << "a\r\n";
     QTest::newRow("after a trailing empty line") << Batches{{"a", ""}, {"b"}} << "a\r\n\r\nb";
     QTest::newRow("umlauts and no-break space kept")

@@ -26,25 +26,24 @@ void TestViewerLayout::layout_data()
     QTest::addColumn<float>("label1Left");
     QTest::addColumn<float>("label2Left");
 
-    QTest::newRow("design size") << 7575.f << 4995.f << 3787.5f << 4775.f << 3837.5f << 3737.5f
-                                 << 4775.f << 1346.25f << 4858.75f;
-    QTest::newRow("8000 x 6000") << 8000.f << 6000.f << 4000.f << 5780.f << 4050.f << 3950.f
-                                 << 5780.f << 1452.5f << 5177.5f;
+    QTest::newRow("design size") << 7575.f << 4995.f << 3787.5f << 4775.f << 3837.5f << 3737.5f << 4775.f << 1346.25f
+                                 << 4858.75f;
+    QTest::newRow("8000 x 6000") << 8000.f << 6000.f << 4000.f << 5780.f << 4050.f << 3950.f << 5780.f << 1452.5f
+                                 << 5177.5f;
     // Narrower than 100: the right pane's width would be negative and keeps
     // its design value; its label centres over that old width at the new left.
-    QTest::newRow("width 60") << 60.f << 4995.f << 30.f << 4775.f << 80.f << 3495.f << 4775.f
-                              << -532.5f << 980.f;
-    QTest::newRow("width exactly 100") << 100.f << 4995.f << 50.f << 4775.f << 100.f << 0.f
-                                       << 4775.f << -522.5f << -747.5f;
+    QTest::newRow("width 60") << 60.f << 4995.f << 30.f << 4775.f << 80.f << 3495.f << 4775.f << -532.5f << 980.f;
+    QTest::newRow("width exactly 100") << 100.f << 4995.f << 50.f << 4775.f << 100.f << 0.f << 4775.f << -522.5f
+                                       << -747.5f;
     // Lower than 220: both heights keep their design values, the widths follow.
-    QTest::newRow("height 200") << 8000.f << 200.f << 4000.f << 4620.f << 4050.f << 3950.f
-                                << 4620.f << 1452.5f << 5177.5f;
-    QTest::newRow("height exactly 220") << 8000.f << 220.f << 4000.f << 0.f << 4050.f << 3950.f
-                                        << 0.f << 1452.5f << 5177.5f;
-    QTest::newRow("minimised to nothing") << 0.f << 0.f << 0.f << 4620.f << 50.f << 3495.f
-                                          << 4620.f << -547.5f << 950.f;
-    QTest::newRow("odd width keeps halves") << 7577.f << 5000.f << 3788.5f << 4780.f << 3838.5f
-                                            << 3738.5f << 4780.f << 1346.75f << 4860.25f;
+    QTest::newRow("height 200") << 8000.f << 200.f << 4000.f << 4620.f << 4050.f << 3950.f << 4620.f << 1452.5f
+                                << 5177.5f;
+    QTest::newRow("height exactly 220") << 8000.f << 220.f << 4000.f << 0.f << 4050.f << 3950.f << 0.f << 1452.5f
+                                        << 5177.5f;
+    QTest::newRow("minimised to nothing")
+        << 0.f << 0.f << 0.f << 4620.f << 50.f << 3495.f << 4620.f << -547.5f << 950.f;
+    QTest::newRow("odd width keeps halves")
+        << 7577.f << 5000.f << 3788.5f << 4780.f << 3838.5f << 3738.5f << 4780.f << 1346.75f << 4860.25f;
 }
 
 void TestViewerLayout::layout()
@@ -97,12 +96,9 @@ void TestViewerLayout::placement_data()
     QTest::addColumn<QSizeF>("window");
     QTest::addColumn<QSizeF>("screen");
     QTest::addColumn<QPointF>("expected");
-    QTest::newRow("centred") << QSizeF(7575, 5500) << QSizeF(19200, 14400)
-                             << QPointF(5812.5, 4450);
-    QTest::newRow("taller than the screen") << QSizeF(7575, 20000) << QSizeF(19200, 14400)
-                                            << QPointF(5812.5, -2800);
-    QTest::newRow("wider than the screen") << QSizeF(30000, 5000) << QSizeF(19200, 14400)
-                                           << QPointF(-5400, 4700);
+    QTest::newRow("centred") << QSizeF(7575, 5500) << QSizeF(19200, 14400) << QPointF(5812.5, 4450);
+    QTest::newRow("taller than the screen") << QSizeF(7575, 20000) << QSizeF(19200, 14400) << QPointF(5812.5, -2800);
+    QTest::newRow("wider than the screen") << QSizeF(30000, 5000) << QSizeF(19200, 14400) << QPointF(-5400, 4700);
 }
 
 void TestViewerLayout::placement()
@@ -110,8 +106,8 @@ void TestViewerLayout::placement()
     QFETCH(QSizeF, window);
     QFETCH(QSizeF, screen);
     QFETCH(QPointF, expected);
-    const TwipsPoint p = centreOnScreen(float(window.width()), float(window.height()),
-                                        float(screen.width()), float(screen.height()));
+    const TwipsPoint p =
+        centreOnScreen(float(window.width()), float(window.height()), float(screen.width()), float(screen.height()));
     QCOMPARE(p.left, float(expected.x()));
     QCOMPARE(p.top, float(expected.y()));
 }

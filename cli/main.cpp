@@ -9,6 +9,7 @@
 #include "engine/runjournal.h"
 #include "engine/scanner.h"
 #include "paths/pathhelpers.h"
+#include "platform/drivepath.h"
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
@@ -40,18 +41,13 @@ int badArguments(const QString &why)
     return ExitBadArguments;
 }
 
-bool isDrivePath(const QString &path)
-{
-    return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter() && path.at(0).unicode() < 128;
-}
-
 // A drive path ("C:\home\anna") is taken as it is; anything else is a path
 // of this computer, relative ones against the working folder, whose names
 // may hold a "\" like any other character.
 bool toDrivePath(const QString &given, QString &drivePath)
 {
     platform::FileSystem &fs = platform::fileSystem();
-    if (isDrivePath(given)) {
+    if (!platform::driveLetterOf(given).isNull()) {
         drivePath = fs.absolutePath(given);
         return true;
     }

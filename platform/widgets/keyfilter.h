@@ -46,14 +46,7 @@ inline void FilterKey(short &code)
 // conversion does. -1 for a text that is not one character.
 inline short ansiKeyCode(const QString &text)
 {
-    const bool single =
-        text.size() == 1 || (text.size() == 2 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate());
-    if (!single)
-        return -1;
-    const QByteArray bytes = platform::toCodePage(text);
-    if (bytes.size() != 1)
-        return 63;
-    return static_cast<short>(static_cast<unsigned char>(bytes.at(0)));
+    return static_cast<short>(platform::codePageCode(text));
 }
 
 // True when a key press in a name field must be dropped. Only single key

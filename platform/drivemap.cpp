@@ -9,9 +9,11 @@ namespace quorvane::platform {
 
 namespace {
 
-QByteArray cleanFolder(QByteArray folder)
+// A host folder as the map keeps it: absolute, without a trailing "/".
+// Blanks are part of a name here; only the map's text loses those around
+// an entry, so a folder stored again stays the same ("/a /" keeps "/a ").
+QByteArray withoutTrailingSlashes(QByteArray folder)
 {
-    folder = folder.trimmed();
     if (!folder.startsWith('/'))
         return {};
     while (folder.size() > 1 && folder.endsWith('/'))
@@ -40,7 +42,7 @@ DriveMap DriveMap::parse(const QByteArray &mapText)
             letter.chop(1);
         if (letter.size() != 1 || driveIndex(QChar(letter.at(0))) < 0)
             continue;
-        const QByteArray folder = cleanFolder(entry.mid(eq + 1));
+        const QByteArray folder = withoutTrailingSlashes(entry.mid(eq + 1).trimmed());
         if (folder.isEmpty())
             continue;
         map.set(QChar(letter.at(0)), folder);
@@ -57,7 +59,7 @@ void DriveMap::set(QChar letter, const QByteArray &hostFolder)
 {
     const int i = driveIndex(letter);
     if (i >= 0)
-        m_folders[i] = cleanFolder(hostFolder);
+        m_folders[i] = withoutTrailingSlashes(hostFolder);
 }
 
 void DriveMap::unset(QChar letter)

@@ -33,7 +33,10 @@ configure_and_build() {
 
 # Leaks are findings too; the suppressions name only leaks inside libraries
 # that are not built with the sanitizer (see the file).
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
+# No strict_string_checks: the X keyboard library hands strndup a buffer with
+# its length and no NUL, which that check reports though nothing is read
+# past the length (every window test on X died of it in Qt's start-up).
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1"
 export LSAN_OPTIONS="suppressions=$here/tools/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/tools/sanitizers/tsan.supp"

@@ -1,6 +1,8 @@
 // The plan of an image against the run that follows it, files already in the
 // target recognised by their bytes, the journal of a run and its undo, and
 // the summary for scripts.
+#include "support/childrun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -30,7 +32,7 @@ Outcome cli(const QList<QByteArray> &arguments, const QStringList &wrapper = {})
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUORVANE_DRIVES"), QString()); // C: is /
-    p.setProcessEnvironment(env);
+    p.setProcessEnvironment(wrapper.isEmpty() ? env : quorvane::testsupport::forTracedChild(env));
     QStringList args;
     // Byte names pass through as the program gets them.
     for (const QByteArray &a : arguments)
@@ -321,7 +323,8 @@ void TestCliPlans::journalThatFailsStopsTheRun()
     // Moves write nothing themselves: the first journal line is written, every later write fails.
     const Outcome o =
         cli({"image", m_src, m_tgt, "--all", "--move", "--journal", journal},
-            {"strace", "-f", "-o", "/dev/null", "-e", "trace=write", "-e", "inject=write:error=ENOSPC:when=2+"});
+            {"strace", "-f", "-o", "/dev/null", "-P", QFile::decodeName(journal), "-e", "trace=write", "-e",
+             "inject=write:error=ENOSPC:when=2+"});
     QCOMPARE(o.code, 1);
     QCOMPARE(contentOf(journal).count('\n'), 1);
     // The one move its line could not tell of is the last one made.

@@ -119,13 +119,22 @@ void TestNames::driveMap_data()
     QTest::newRow("blanks trimmed") << QByteArray(" H = /h ;") << QStringLiteral("C=/;H=/h");
     QTest::newRow("empty C keeps root") << QByteArray("C=") << QStringLiteral("C=/");
     QTest::newRow("later wins") << QByteArray("D=/one;D=/two") << QStringLiteral("C=/;D=/two");
+    // Found by fuzzing: a folder stored again lost the blanks a "/" had kept.
+    QTest::newRow("blank before a slash kept") << QByteArray("D=/a /") << QStringLiteral("C=/;D=/a ");
+    QTest::newRow("control characters inside kept") << QByteArray("E=/\r\r/;") << QStringLiteral("C=/;E=/\r\r");
 }
 
 void TestNames::driveMap()
 {
     QFETCH(QByteArray, mapText);
     QFETCH(QString, expected);
-    QCOMPARE(describe(DriveMap::parse(mapText)), expected);
+    const DriveMap map = DriveMap::parse(mapText);
+    QCOMPARE(describe(map), expected);
+    for (const QChar letter : map.letters()) {
+        DriveMap again = map;
+        again.set(letter, map.hostFolder(letter));
+        QCOMPARE(again.hostFolder(letter), map.hostFolder(letter));
+    }
 }
 
 void TestNames::driveOf_data()

@@ -18,6 +18,14 @@ QStringList privateMounts()
             QStringLiteral("private")};
 }
 
+QProcessEnvironment forTracedChild(QProcessEnvironment environment)
+{
+    const QString options = environment.value(QStringLiteral("ASAN_OPTIONS"));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       options.isEmpty() ? QStringLiteral("detect_leaks=0") : options + QStringLiteral(":detect_leaks=0"));
+    return environment;
+}
+
 ChildRun runUnder(const QStringList &mechanism, const QString &setup, const QStringList &setupArgs,
                   const QString &program, const QStringList &args, const QProcessEnvironment &environment,
                   int timeoutMs)
@@ -31,7 +39,8 @@ ChildRun runUnder(const QStringList &mechanism, const QString &setup, const QStr
     argv << setupArgs << program << args;
 
     QProcess child;
-    child.setProcessEnvironment(environment);
+    child.setProcessEnvironment(mechanism.value(0) == QLatin1String("strace") ? forTracedChild(environment)
+                                                                             : environment);
     child.start(mechanism.value(0), argv);
     if (!child.waitForStarted(10000)) {
         run.cannotSetUp = mechanism.value(0) + QStringLiteral(" is not available here");

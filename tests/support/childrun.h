@@ -22,6 +22,11 @@ struct ChildRun {
 // child's own, so every mount vanishes with it.
 QStringList privateMounts();
 
+// The environment for a child under a tracer such as strace: a leak checker
+// built into the child stops the world with ptrace, which the tracer already
+// holds, and would kill the child at its end instead.
+QProcessEnvironment forTracedChild(QProcessEnvironment environment);
+
 // Runs program with args under mechanism (a command prefix such as
 // privateMounts(), setpriv or strace with their options). The shell step
 // setup runs first under the same mechanism, with setupArgs as $1, $2, ...;

@@ -40,6 +40,7 @@ private:
     Outcome runHelper(const QStringList &mechanism, const QString &setup, const QStringList &helperArgs,
                       const QByteArray &drives, const QByteArray &checkDir);
     Outcome runInTmpfs(const QStringList &helperArgs, const QByteArray &size);
+    int writeOfContent(const QStringList &operation);
     static QString entry(const QByteArray &name, const QByteArray &content, unsigned owner = 0);
 
     QString m_helper;
@@ -168,9 +169,43 @@ void TestFaults::injectedFailures_data()
     QTest::newRow("write on copy") << "copy_file_range:error=ENOSPC"
                                    << QStringList{"copy", "T:\\big.bin", "T:\\old.txt"} << 61;
     // A write that claims a byte it never wrote: the file comes out short.
-    // (The child's first write is the runner's start line.)
+    // "when=CONTENT" stands for the write of the new content, counted first.
     QTest::newRow("short write on replace")
-        << "write:retval=1:when=2" << QStringList{"replace", "T:\\old.txt", "100"} << 57;
+        << "write:retval=1:when=CONTENT" << QStringList{"replace", "T:\\old.txt", "100"} << 57;
+}
+
+// Which write of the traced child (the runner's start line included) carries
+// the content a replace writes: builds with sanitizers write on their own.
+int TestFaults::writeOfContent(const QStringList &operation)
+{
+    QTemporaryDir traceDir;
+    const QString trace = traceDir.filePath(QStringLiteral("trace"));
+    if (!m_s->file("old.txt", "old"))
+        return -1;
+    const Outcome run =
+        runHelper({"strace", "-f", "-o", trace, "-e", "trace=write"}, {}, operation, "T=" + m_s->root(), {});
+    QFile traced(trace);
+    if (!run.cannotSetUp.isEmpty() || !traced.open(QIODevice::ReadOnly))
+        return -1;
+    // Injections count per process: only the writes of the content's own.
+    const QByteArray size = " = " + operation.last().toLatin1();
+    QList<QByteArray> writes;
+    for (const QByteArray &line : traced.readAll().split('\n')) {
+        if (line.contains(" write("))
+            writes.append(line);
+    }
+    for (const QByteArray &content : writes) {
+        if (!content.contains("\"rrrr") || !content.trimmed().endsWith(size))
+            continue;
+        const QByteArray pid = content.left(content.indexOf(' ') + 1);
+        int ordinal = 0;
+        for (const QByteArray &line : writes) {
+            ordinal += line.startsWith(pid) ? 1 : 0;
+            if (line == content)
+                return ordinal;
+        }
+    }
+    return -1;
 }
 
 void TestFaults::injectedFailures()
@@ -178,6 +213,12 @@ void TestFaults::injectedFailures()
     QFETCH(QString, injection);
     QFETCH(QStringList, operation);
     QFETCH(int, expected);
+    if (injection.contains(QLatin1String("CONTENT"))) {
+        const int ordinal = writeOfContent(operation);
+        if (ordinal <= 0)
+            QSKIP("could not trace the helper's writes to find the content's");
+        injection.replace(QLatin1String("CONTENT"), QString::number(ordinal));
+    }
     QVERIFY(m_s->file("old.txt", "old"));
     const QStringList strace{"strace", "-f", "-o", "/dev/null", "-e", QStringLiteral("inject=") + injection};
     const Outcome out = runHelper(strace, {}, operation, "T=" + m_s->root(), {});

@@ -48,19 +48,31 @@ public:
     }
 
 private:
+    // Some window managers tell the frame in steps (borders, then the title
+    // bar): the window is centred again while its frame still grows, unless
+    // the user has moved it meanwhile.
     void look()
     {
-        const bool framed = m_window.frameGeometry() != m_window.geometry();
-        if (framed)
+        const QRect outer = m_window.frameGeometry();
+        const bool framed = outer != m_window.geometry();
+        const bool untouched = m_placedAt.isNull() || outer.topLeft() == m_placedAt;
+        if (framed && outer.size() != m_framedSize && untouched) {
             centreOuterFrame(m_window);
+            m_framedSize = outer.size();
+            m_placedAt = m_window.frameGeometry().topLeft();
+            m_framed.start();
+        }
         // Without a window manager no frame ever comes.
-        if (framed || m_shown.hasExpired(5000))
+        if ((m_framed.isValid() && m_framed.hasExpired(1000)) || m_shown.hasExpired(5000))
             deleteLater();
     }
 
     QWidget &m_window;
     QTimer m_poll;
     QElapsedTimer m_shown;
+    QElapsedTimer m_framed;
+    QSize m_framedSize;
+    QPoint m_placedAt;
 };
 
 } // namespace

@@ -19,8 +19,8 @@ bool canWriteInFolder(const QString &hostFolder)
 
 namespace {
 
-// $variable when it is an absolute path (the base folder specification
-// ignores a relative value), otherwise fallback below the home folder.
+// $variable when it is an absolute path (desktops ignore a relative value
+// there), otherwise fallback below the home folder.
 QString userFolder(const char *variable, const QString &fallback)
 {
     const QString configured = qEnvironmentVariable(variable);

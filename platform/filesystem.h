@@ -57,10 +57,28 @@ struct FolderContents {
 
 // The part of the file system that holds no state of its own: every member
 // is const and THREAD-SAFE, so the walk's helper threads may call it while
-// the user-interface thread works on the session.
+// the user-interface thread works on the session. It knows no current drive
+// or folder: every path is absolute ("X:\a\b"); any other form fails with
+// 52. Letter case is looked up as in the session (see FileSystem), and what
+// the members do is what the session's members of the same name do, except
+// that the core knows nothing of the session's file numbers.
 class FileSystemCore {
 public:
     virtual ~FileSystemCore() = default;
+
+    virtual Result<QString> longName(const QString &path) const = 0;
+    virtual Result<QByteArray> hostBytes(const QString &drivePath) const = 0;
+    virtual Result<QString> location(const QString &path, bool followLast) const = 0;
+    virtual Result<bool> sameFile(const QString &a, const QString &b) const = 0;
+    virtual Result<std::uint32_t> attributes(const QString &path) const = 0;
+    virtual Status setAttributes(const QString &path, std::uint32_t attributes) const = 0;
+    virtual Status copyFile(const QString &source, const QString &target) const = 0;
+    virtual Status copyToNewFile(const QString &source, const QString &target) const = 0;
+    virtual Status moveFile(const QString &source, const QString &target) const = 0;
+    virtual Status deleteFile(const QString &path) const = 0;
+    virtual Status makeDirectory(const QString &path) const = 0;
+    virtual Status removeDirectory(const QString &path) const = 0;
+    virtual Result<QByteArray> readFile(const QString &path, qint64 maxBytes) const = 0;
 
     // Drives that exist, as "C:", "D:", in letter order.
     virtual QStringList drives() const = 0;

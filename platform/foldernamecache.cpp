@@ -78,6 +78,7 @@ bool FolderNameCache::refresh(const QByteArray &folder, Folder &entry, int *erro
 FolderNameCache::Lookup FolderNameCache::find(const QByteArray &folder, const QString &wanted, QByteArray *stored,
                                               int *errorOut)
 {
+    const std::lock_guard<std::mutex> hold(m_lock);
     auto it = m_folders.find(folder);
     bool fresh = false;
     if (it != m_folders.end()) {
@@ -102,6 +103,7 @@ FolderNameCache::Lookup FolderNameCache::find(const QByteArray &folder, const QS
 
 void FolderNameCache::added(const QByteArray &folder, const QByteArray &name)
 {
+    const std::lock_guard<std::mutex> hold(m_lock);
     const auto it = m_folders.find(folder);
     if (it == m_folders.end())
         return;
@@ -118,6 +120,7 @@ void FolderNameCache::added(const QByteArray &folder, const QByteArray &name)
 
 void FolderNameCache::removed(const QByteArray &folder, const QByteArray &name)
 {
+    const std::lock_guard<std::mutex> hold(m_lock);
     const auto it = m_folders.find(folder);
     if (it == m_folders.end())
         return;

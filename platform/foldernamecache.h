@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <ctime>
+#include <mutex>
 #include <sys/types.h>
 
 namespace quorvane::platform {
@@ -20,6 +21,10 @@ namespace quorvane::platform {
 // change that a further change could keep the same (coarse) time stamp.
 // This program's own changes update the entry; a case variant made by
 // another program in the very tick of such a change can go unseen.
+//
+// Any thread may call it: one lock guards the remembered folders, and a
+// folder is scanned while holding it, so two threads never scan one folder
+// twice over.
 class FolderNameCache {
 public:
     enum class Lookup { Found, Missing, Failed };
@@ -44,6 +49,7 @@ private:
     bool refresh(const QByteArray &folder, Folder &entry, int *errorOut);
     bool stamp(const QByteArray &folder, Folder &entry, int *errorOut);
 
+    std::mutex m_lock;
     QHash<QByteArray, Folder> m_folders;
 };
 

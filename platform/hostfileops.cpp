@@ -1,7 +1,8 @@
-#include "hostfilesystem.h"
+#include "hostcore.h"
 
 #include "hosterrors.h"
 #include "hostfolders.h"
+#include "stagedfile.h"
 #include "hosttreecopy.h"
 #include "namecodec.h"
 #include "regularfile.h"
@@ -43,15 +44,15 @@ bool isReadOnly(const struct stat &st)
 
 } // namespace
 
-QByteArray HostFileSystem::Target::host() const
+QByteArray HostCore::Target::host() const
 {
     return joinHost(folder, name);
 }
 
-Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path) const
+Result<HostCore::Target> HostCore::prepareTarget(const QString &path, const Anchor &at) const
 {
     using R = Result<Target>;
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = resolve(path, at);
     if (!r.ok())
         return R::failure(r.status());
     const Resolved &t = r.value();
@@ -102,19 +103,9 @@ Result<HostFileSystem::Target> HostFileSystem::prepareTarget(const QString &path
     return R::success(out);
 }
 
-Status HostFileSystem::copyFile(const QString &source, const QString &target)
+Status HostCore::copyTo(const QString &source, const QString &target, bool replace, const Anchor &at) const
 {
-    return copyTo(source, target, true);
-}
-
-Status HostFileSystem::copyToNewFile(const QString &source, const QString &target)
-{
-    return copyTo(source, target, false);
-}
-
-Status HostFileSystem::copyTo(const QString &source, const QString &target, bool replace)
-{
-    const Result<Resolved> s = resolveExisting(source);
+    const Result<Resolved> s = resolveExisting(source, at);
     if (!s.ok())
         return s.status();
     struct stat st {};
@@ -123,7 +114,7 @@ Status HostFileSystem::copyTo(const QString &source, const QString &target, bool
     if (in < 0)
         return openFailure(err, s.value().display());
 
-    const Result<Target> t = prepareTarget(target);
+    const Result<Target> t = prepareTarget(target, at);
     if (!t.ok()) {
         ::close(in);
         return t.status();
@@ -153,13 +144,13 @@ Status HostFileSystem::copyTo(const QString &source, const QString &target, bool
     return result;
 }
 
-Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
+Result<bool> HostCore::sameFile(const QString &a, const QString &b, const Anchor &at) const
 {
     using R = Result<bool>;
     struct stat st[2]{};
     const QString *paths[2] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
-        const Result<Resolved> r = resolveExisting(*paths[i]);
+        const Result<Resolved> r = resolveExisting(*paths[i], at);
         if (!r.ok())
             return R::failure(r.status());
         if (::stat(r.value().host().constData(), &st[i]) != 0)
@@ -168,9 +159,9 @@ Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
     return R::success(st[0].st_dev == st[1].st_dev && st[0].st_ino == st[1].st_ino);
 }
 
-Status HostFileSystem::deleteFile(const QString &path)
+Status HostCore::deleteFile(const QString &path, const Anchor &at) const
 {
-    const Result<Resolved> r = resolveExisting(path);
+    const Result<Resolved> r = resolveExisting(path, at);
     if (!r.ok())
         return r.status();
     const QByteArray host = r.value().host();
@@ -179,22 +170,18 @@ Status HostFileSystem::deleteFile(const QString &path)
         return failureFor(ErrFileNotFound, r.value().display());
     if (S_ISDIR(st.st_mode))
         return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("ein Verzeichnis"));
-    if (!S_ISLNK(st.st_mode)) {
-        if (isOpenHere(host))
-            return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("Datei ist geöffnet"));
-        if (isReadOnly(st))
-            return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("schreibgeschützt"));
-    }
+    if (!S_ISLNK(st.st_mode) && isReadOnly(st))
+        return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("schreibgeschützt"));
     if (::unlink(host.constData()) != 0)
         return errnoFailure(errno, r.value().display());
     m_names.removed(r.value().hostParent(), r.value().names.last());
     return Status::success();
 }
 
-Result<std::uint32_t> HostFileSystem::attributes(const QString &path)
+Result<std::uint32_t> HostCore::attributes(const QString &path, const Anchor &at) const
 {
     using R = Result<std::uint32_t>;
-    const Result<Resolved> r = resolveExisting(path);
+    const Result<Resolved> r = resolveExisting(path, at);
     if (!r.ok())
         return R::failure(r.status());
     struct stat st {};
@@ -210,9 +197,9 @@ Result<std::uint32_t> HostFileSystem::attributes(const QString &path)
     return R::success(attrs);
 }
 
-Status HostFileSystem::setAttributes(const QString &path, std::uint32_t attributes)
+Status HostCore::setAttributes(const QString &path, std::uint32_t attributes, const Anchor &at) const
 {
-    const Result<Resolved> r = resolveExisting(path);
+    const Result<Resolved> r = resolveExisting(path, at);
     if (!r.ok())
         return r.status();
     const QByteArray host = r.value().host();
@@ -231,9 +218,9 @@ Status HostFileSystem::setAttributes(const QString &path, std::uint32_t attribut
     return Status::success();
 }
 
-Status HostFileSystem::makeDirectory(const QString &path)
+Status HostCore::makeDirectory(const QString &path, const Anchor &at) const
 {
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = resolve(path, at);
     if (!r.ok())
         return r.status();
     if (r.value().path.isRoot() || r.value().exists())
@@ -252,9 +239,9 @@ Status HostFileSystem::makeDirectory(const QString &path)
     return Status::success();
 }
 
-Status HostFileSystem::removeDirectory(const QString &path)
+Status HostCore::removeDirectory(const QString &path, const Anchor &at) const
 {
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = resolve(path, at);
     if (!r.ok())
         return r.status();
     if (!r.value().exists())
@@ -284,10 +271,10 @@ Status HostFileSystem::removeDirectory(const QString &path)
     return Status::success();
 }
 
-Result<QByteArray> HostFileSystem::readFile(const QString &path, qint64 maxBytes)
+Result<QByteArray> HostCore::readFile(const QString &path, qint64 maxBytes, const Anchor &at) const
 {
     using R = Result<QByteArray>;
-    const Result<Resolved> r = resolveExisting(path);
+    const Result<Resolved> r = resolveExisting(path, at);
     if (!r.ok())
         return R::failure(r.status());
     struct stat st {};
@@ -318,31 +305,11 @@ Result<QByteArray> HostFileSystem::readFile(const QString &path, qint64 maxBytes
     return R::success(out);
 }
 
-Status HostFileSystem::replaceFile(const QString &path, const QByteArray &content)
+std::unique_ptr<TreeCopy> HostCore::openTreeCopy(const QString &sourceBase, const QString &targetBase,
+                                                 const Anchor &at) const
 {
-    const Result<Target> t = prepareTarget(path);
-    if (!t.ok())
-        return t.status();
-    if (isOpenHere(t.value().host()))
-        return failureFor(ErrFileAlreadyOpen, t.value().display);
-    StagedFile staged;
-    Status result = staged.create(t.value().folder, t.value().name, t.value().mode, t.value().display);
-    if (result.ok())
-        result = staged.write(content);
-    if (!result.ok())
-        return result;
-    if (t.value().exists)
-        staged.setOwner(t.value().user, t.value().group, true);
-    result = staged.commit(true);
-    if (result.ok())
-        m_names.added(t.value().folder, t.value().name);
-    return result;
-}
-
-std::unique_ptr<TreeCopy> HostFileSystem::openTreeCopy(const QString &sourceBase, const QString &targetBase)
-{
-    const Result<Resolved> s = resolveExisting(sourceBase);
-    const Result<Resolved> t = resolveExisting(targetBase);
+    const Result<Resolved> s = resolveExisting(sourceBase, at);
+    const Result<Resolved> t = resolveExisting(targetBase, at);
     if (!s.ok() || !t.ok())
         return nullptr;
     QString display = t.value().display();

@@ -3,6 +3,7 @@
 #include "hosterrors.h"
 #include "hostfolders.h"
 #include "namecodec.h"
+#include "stagedfile.h"
 
 #include <cerrno>
 #include <climits>
@@ -12,81 +13,6 @@
 #include <unistd.h>
 
 namespace quorvane::platform {
-
-namespace {
-
-bool isDirectory(const QByteArray &host)
-{
-    struct stat st {};
-    return ::stat(host.constData(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Lexically cleaned absolute host path ("." and ".." taken out).
-QByteArray cleanHostPath(const QByteArray &path)
-{
-    QList<QByteArray> parts;
-    for (const QByteArray &part : path.split('/')) {
-        if (part.isEmpty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts.append(part);
-    }
-    return '/' + parts.join('/');
-}
-
-// The host's own absolute name of an existing path, every link followed.
-// Asked of the kernel through the open file where /proc allows it: one
-// lookup instead of one per component as realpath makes.
-bool canonicalHost(const QByteArray &host, QByteArray &out)
-{
-    const int fd = ::open(host.constData(), O_PATH | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char link[40];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    char buffer[PATH_MAX];
-    const ssize_t n = ::readlink(link, buffer, sizeof buffer);
-    ::close(fd);
-    if (n > 0 && n < ssize_t(sizeof buffer) && buffer[0] == '/') {
-        out = QByteArray(buffer, n);
-        return true;
-    }
-    if (!::realpath(host.constData(), buffer))
-        return false;
-    out = QByteArray(buffer);
-    return true;
-}
-
-} // namespace
-
-QByteArray HostFileSystem::Resolved::host() const
-{
-    QByteArray out = root;
-    for (const QByteArray &name : names)
-        out = joinHost(out, name);
-    return out;
-}
-
-QByteArray HostFileSystem::Resolved::hostParent() const
-{
-    QByteArray out = root;
-    for (qsizetype i = 0; i + 1 < names.size(); ++i)
-        out = joinHost(out, names[i]);
-    return out;
-}
-
-QString HostFileSystem::Resolved::storedDrivePath() const
-{
-    DrivePath stored;
-    stored.drive = path.drive;
-    for (const QByteArray &name : names)
-        stored.components.append(decodeName(name));
-    return stored.toString();
-}
 
 HostFileSystem::HostFileSystem() : HostFileSystem(DriveMap::fromEnvironment()) {}
 
@@ -119,112 +45,6 @@ HostFileSystem::~HostFileSystem()
     closeAll();
 }
 
-Result<HostFileSystem::Resolved> HostFileSystem::spell(const QString &path) const
-{
-    using R = Result<Resolved>;
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return R::failure(failureFor(ErrBadFileNameOrNumber, path));
-    Resolved r;
-    r.path = makeAbsolute(path, m_currentDrive, m_currentDirs);
-    r.folderOnly = !r.path.isRoot() && (path.endsWith(QLatin1Char('\\')) || path.endsWith(QLatin1Char('/')));
-    if (!m_map.isMapped(r.path.drive))
-        return R::failure(failureFor(ErrDeviceUnavailable, path));
-    r.root = m_map.hostFolder(r.path.drive);
-    r.names.reserve(r.path.components.size());
-    for (const QString &component : r.path.components)
-        r.names.append(encodeName(component));
-    return R::success(r);
-}
-
-qsizetype HostFileSystem::namesInExactParent(const Resolved &r, QByteArray &parent)
-{
-    if (r.names.size() < 2)
-        return 0;
-    QByteArray exact = r.root;
-    for (qsizetype i = 0; i + 1 < r.names.size(); ++i)
-        exact = joinHost(exact, r.names[i]);
-    if (!isDirectory(exact))
-        return 0;
-    parent = exact;
-    return r.names.size() - 1;
-}
-
-Status HostFileSystem::lookUpNames(Resolved &r, QByteArray prefix, qsizetype first) const
-{
-    r.found = first;
-    struct stat st {};
-    for (qsizetype i = first; i < r.names.size(); ++i) {
-        const QByteArray exact = joinHost(prefix, r.names[i]);
-        if (::lstat(exact.constData(), &st) == 0) {
-            prefix = exact;
-            r.found = i + 1;
-            continue;
-        }
-        const int err = errno;
-        if (err == ENOTDIR)
-            break;
-        if (err != ENOENT)
-            return errnoFailure(err, r.display());
-        QByteArray variant;
-        int lookupErr = 0;
-        const FolderNameCache::Lookup found = m_names.find(prefix, r.path.components[i], &variant, &lookupErr);
-        if (found == FolderNameCache::Lookup::Missing)
-            break;
-        if (found == FolderNameCache::Lookup::Failed) {
-            if (lookupErr == ENOTDIR || lookupErr == ENOENT)
-                break;
-            return errnoFailure(lookupErr, r.display());
-        }
-        r.names[i] = variant;
-        prefix = joinHost(prefix, variant);
-        r.found = i + 1;
-    }
-    return Status::success();
-}
-
-Result<HostFileSystem::Resolved> HostFileSystem::resolve(const QString &path) const
-{
-    using R = Result<Resolved>;
-    Result<Resolved> spelled = spell(path);
-    if (!spelled.ok())
-        return spelled;
-    Resolved &r = spelled.value();
-    // Most paths exist exactly as written: one lstat settles them.
-    struct stat st {};
-    if (::lstat(r.host().constData(), &st) == 0) {
-        r.found = r.names.size();
-        return spelled;
-    }
-    // A new name in a folder that exists as written: only the last name needs help.
-    QByteArray prefix = r.root;
-    const qsizetype first = namesInExactParent(r, prefix);
-    const Status looked = lookUpNames(r, prefix, first);
-    if (!looked.ok())
-        return R::failure(looked);
-    // A drive whose folder is gone is a drive that is not ready.
-    if (r.found == 0 && !isDirectory(r.root))
-        return R::failure(failureFor(ErrDeviceUnavailable, r.display()));
-    return spelled;
-}
-
-Result<HostFileSystem::Resolved> HostFileSystem::resolveExisting(const QString &path) const
-{
-    Result<Resolved> r = resolve(path);
-    if (r.ok() && !r.value().exists())
-        return Result<Resolved>::failure(missing(r.value()));
-    // "f.txt\" names a folder; a file does not answer to it.
-    if (r.ok() && r.value().folderOnly && !isDirectory(r.value().host()))
-        return Result<Resolved>::failure(failureFor(ErrPathNotFound, r.value().display()));
-    return r;
-}
-
-Status HostFileSystem::missing(const Resolved &r)
-{
-    // "file.txt\x": the folder part names a file, so it is the path that is wrong.
-    const bool inFolder = r.parentExists() && (r.names.size() < 2 || isDirectory(r.hostParent()));
-    return failureFor(inFolder ? ErrFileNotFound : ErrPathNotFound, r.display());
-}
-
 Status HostFileSystem::changeDrive(const QString &drive)
 {
     if (drive.isEmpty())
@@ -232,7 +52,7 @@ Status HostFileSystem::changeDrive(const QString &drive)
     const QChar letter = driveLetter(drive.at(0));
     if (letter.isNull() || (drive.size() > 1 && drive.at(1) != QLatin1Char(':')))
         return failureFor(ErrDeviceUnavailable, drive);
-    if (!m_map.isMapped(letter) || !isDirectory(m_map.hostFolder(letter)))
+    if (!m_map.isMapped(letter) || !isHostFolder(m_map.hostFolder(letter)))
         return failureFor(ErrDeviceUnavailable, drive);
     m_currentDrive = letter;
     return Status::success();
@@ -240,10 +60,10 @@ Status HostFileSystem::changeDrive(const QString &drive)
 
 Status HostFileSystem::changeDirectory(const QString &path)
 {
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = m_core.resolve(path, anchor());
     if (!r.ok())
         return r.status();
-    if (!r.value().exists() || !isDirectory(r.value().host()))
+    if (!r.value().exists() || !isHostFolder(r.value().host()))
         return failureFor(ErrPathNotFound, r.value().display());
     QStringList stored;
     for (const QByteArray &name : r.value().names)
@@ -262,17 +82,19 @@ QString HostFileSystem::currentDirectory() const
     return DrivePath{m_currentDrive, m_currentDirs[driveIndex(m_currentDrive)]}.toString();
 }
 
-Result<QString> HostFileSystem::longName(const QString &path)
-{
-    const Result<Resolved> r = resolveExisting(path);
-    if (!r.ok())
-        return Result<QString>::failure(r.status());
-    return Result<QString>::success(r.value().storedDrivePath());
-}
-
 QString HostFileSystem::absolutePath(const QString &path) const
 {
     return makeAbsolute(path, m_currentDrive, m_currentDirs).toString();
+}
+
+HostCore::Anchor HostFileSystem::anchor() const
+{
+    return {m_currentDrive, &m_currentDirs};
+}
+
+Result<QString> HostFileSystem::longName(const QString &path)
+{
+    return m_core.longName(path, anchor());
 }
 
 Result<QString> HostFileSystem::hostPath(const QString &drivePath)
@@ -285,67 +107,110 @@ Result<QString> HostFileSystem::hostPath(const QString &drivePath)
 
 Result<QByteArray> HostFileSystem::hostBytes(const QString &drivePath)
 {
-    const Result<Resolved> r = resolve(drivePath);
-    if (!r.ok())
-        return Result<QByteArray>::failure(r.status());
-    return Result<QByteArray>::success(r.value().host());
+    return m_core.hostBytes(drivePath, anchor());
 }
 
 Result<QString> HostFileSystem::location(const QString &path, bool followLast)
 {
-    using R = Result<QString>;
-    const Result<Resolved> r = resolve(path);
-    if (!r.ok())
-        return R::failure(r.status());
-    const Resolved &at = r.value();
-    // The host settles the part that exists, links and all; a last component
-    // not followed, or not there yet, is a plain name in that folder.
-    qsizetype settled = at.found;
-    if (settled == at.names.size() && !followLast && settled > 0)
-        --settled;
-    QByteArray existing = at.root;
-    for (qsizetype i = 0; i < settled; ++i)
-        existing = joinHost(existing, at.names[i]);
-    QByteArray out;
-    if (!canonicalHost(existing, out)) {
-        const int err = errno;
-        struct stat st {};
-        // A dangling link as the last component is itself what a write replaces.
-        if (err != ENOENT || settled == 0 || settled != at.names.size() || ::lstat(existing.constData(), &st) != 0
-            || !S_ISLNK(st.st_mode))
-            return R::failure(errnoFailure(err, at.display()));
-        --settled;
-        if (!canonicalHost(at.hostParent(), out))
-            return R::failure(errnoFailure(errno, at.display()));
-    }
-    for (qsizetype i = settled; i < at.names.size(); ++i)
-        out = joinHost(out, at.names[i]);
-    return R::success(decodeName(out));
+    return m_core.location(path, followLast, anchor());
 }
 
 Result<QString> HostFileSystem::drivePath(const QString &hostPath) const
 {
-    if (hostPath.isEmpty() || hostPath.contains(QChar(0)))
-        return Result<QString>::failure(failureFor(ErrBadFileNameOrNumber, hostPath));
-    QByteArray bytes = encodeName(hostPath);
-    if (!bytes.startsWith('/')) {
-        char buffer[PATH_MAX];
-        if (!::getcwd(buffer, sizeof buffer))
-            return Result<QString>::failure(errnoFailure(errno, hostPath));
-        bytes = QByteArray(buffer) + '/' + bytes;
-    }
-    bytes = cleanHostPath(bytes);
-    QByteArray rest;
-    const QChar drive = m_map.driveOf(bytes, &rest);
-    if (drive.isNull())
-        return Result<QString>::failure(failureFor(ErrDeviceUnavailable, hostPath));
-    DrivePath out;
-    out.drive = drive;
-    for (const QByteArray &part : rest.split('/')) {
-        if (!part.isEmpty())
-            out.components.append(decodeName(part));
-    }
-    return Result<QString>::success(out.toString());
+    return m_core.drivePath(hostPath);
+}
+
+Status HostFileSystem::refuseIfOpen(const QString &path) const
+{
+    if (m_files.empty())
+        return Status::success();
+    const Result<Resolved> r = m_core.resolveExisting(path, anchor());
+    struct stat st {};
+    // A path that cannot be looked up is the operation's own to report.
+    if (!r.ok() || ::lstat(r.value().host().constData(), &st) != 0 || S_ISLNK(st.st_mode)
+        || !isOpenHere(r.value().host()))
+        return Status::success();
+    return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("Datei ist geöffnet"));
+}
+
+Status HostFileSystem::copyFile(const QString &source, const QString &target)
+{
+    return m_core.copyTo(source, target, true, anchor());
+}
+
+Status HostFileSystem::copyToNewFile(const QString &source, const QString &target)
+{
+    return m_core.copyTo(source, target, false, anchor());
+}
+
+Status HostFileSystem::moveFile(const QString &source, const QString &target)
+{
+    if (const Status open = refuseIfOpen(source); !open.ok())
+        return open;
+    return m_core.moveFile(source, target, anchor());
+}
+
+Status HostFileSystem::deleteFile(const QString &path)
+{
+    if (const Status open = refuseIfOpen(path); !open.ok())
+        return open;
+    return m_core.deleteFile(path, anchor());
+}
+
+Result<std::uint32_t> HostFileSystem::attributes(const QString &path)
+{
+    return m_core.attributes(path, anchor());
+}
+
+Status HostFileSystem::setAttributes(const QString &path, std::uint32_t attributes)
+{
+    return m_core.setAttributes(path, attributes, anchor());
+}
+
+Status HostFileSystem::makeDirectory(const QString &path)
+{
+    return m_core.makeDirectory(path, anchor());
+}
+
+Status HostFileSystem::removeDirectory(const QString &path)
+{
+    return m_core.removeDirectory(path, anchor());
+}
+
+Result<QByteArray> HostFileSystem::readFile(const QString &path, qint64 maxBytes)
+{
+    return m_core.readFile(path, maxBytes, anchor());
+}
+
+Status HostFileSystem::replaceFile(const QString &path, const QByteArray &content)
+{
+    const Result<Target> t = m_core.prepareTarget(path, anchor());
+    if (!t.ok())
+        return t.status();
+    if (isOpenHere(t.value().host()))
+        return failureFor(ErrFileAlreadyOpen, t.value().display);
+    StagedFile staged;
+    Status result = staged.create(t.value().folder, t.value().name, t.value().mode, t.value().display);
+    if (result.ok())
+        result = staged.write(content);
+    if (!result.ok())
+        return result;
+    if (t.value().exists)
+        staged.setOwner(t.value().user, t.value().group, true);
+    result = staged.commit(true);
+    if (result.ok())
+        m_core.nameAdded(t.value().folder, t.value().name);
+    return result;
+}
+
+Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
+{
+    return m_core.sameFile(a, b, anchor());
+}
+
+std::unique_ptr<TreeCopy> HostFileSystem::openTreeCopy(const QString &sourceBase, const QString &targetBase)
+{
+    return m_core.openTreeCopy(sourceBase, targetBase, anchor());
 }
 
 } // namespace quorvane::platform

@@ -3,7 +3,6 @@
 #include "drivemap.h"
 #include "drivepath.h"
 #include "filesystem.h"
-#include "foldernamecache.h"
 #include "hostcore.h"
 #include "stagedfile.h"
 #include "wildcard.h"
@@ -35,9 +34,10 @@ namespace quorvane::platform {
 //
 // The current drive and directories live in this object, the session; the
 // process's own working directory is never changed. One thread uses an
-// instance at a time (the program has one), so nothing in it is locked; the
-// drives and the reading for walks are the core's (HostCore), which any
-// thread may call.
+// instance at a time (the program has one), so nothing in it is locked.
+// Every operation on a path is the core's (HostCore), which any thread may
+// call: the session adds where relative paths start and, for deleting,
+// moving and replacing, the files it holds open under numbers.
 class HostFileSystem : public FileSystem {
 public:
     HostFileSystem(); // drives from QUORVANE_DRIVES
@@ -116,21 +116,8 @@ public:
     std::unique_ptr<TreeCopy> openTreeCopy(const QString &sourceBase, const QString &targetBase) override;
 
 private:
-    // A path looked up on the disk.
-    struct Resolved {
-        DrivePath path;          // absolute, components as given
-        QByteArray root;         // host folder of the drive
-        QList<QByteArray> names; // host names; as stored where they exist
-        qsizetype found = 0;     // leading components that exist
-        bool folderOnly = false; // written with a trailing separator: names a folder, never a file
-
-        bool exists() const { return found == names.size(); }
-        bool parentExists() const { return found >= names.size() - 1; }
-        QByteArray host() const;
-        QByteArray hostParent() const;
-        QString display() const { return path.toString(); }
-        QString storedDrivePath() const;
-    };
+    using Resolved = HostCore::Resolved;
+    using Target = HostCore::Target;
 
     struct OpenFile {
         bool output = false;
@@ -144,51 +131,13 @@ private:
         Status failed = Status::success(); // first write failure, reported again at close
     };
 
-    // Where new content for a file goes: the folder and name on the host
-    // (through a link to a file, the file it points at), the mode to give it
-    // and, for a file that is there, its owner and group.
-    struct Target {
-        QByteArray folder;
-        QByteArray name;
-        QString display;
-        mode_t mode = 0;
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        uid_t user = 0;
-        gid_t group = 0;
-        QByteArray host() const;
-    };
-
-    Result<Resolved> resolve(const QString &path) const;
-    // The path as written: absolute, its drive's folder and the host names; nothing looked up.
-    Result<Resolved> spell(const QString &path) const;
-    // How many leading names stand exactly as written in an existing folder
-    // (all but the last, or none); parent becomes that folder.
-    static qsizetype namesInExactParent(const Resolved &r, QByteArray &parent);
-    // Looks the names from first on up below prefix, exact name first, else
-    // the stored letter case; found counts those that exist.
-    Status lookUpNames(Resolved &r, QByteArray prefix, qsizetype first) const;
-    // The same, failing with 53 or 76 where nothing stands under the path.
-    Result<Resolved> resolveExisting(const QString &path) const;
-    // Refuses a missing folder (76), a read-only file and anything but a
-    // regular file (75): a folder, a device, a pipe, a socket.
-    Result<Target> prepareTarget(const QString &path) const;
-    Status copyTo(const QString &source, const QString &target, bool replace);
-    // A move to another file system, or of a link: a checked copy, then the
-    // source name goes. from is the source as stored; linkStat its lstat.
-    // Where a move to t puts the file (from: the source on the host), or why it may not.
-    static Result<QByteArray> moveDestination(const Resolved &t, const QByteArray &from);
-    // Renames where it can; a link, or a file on another file system, goes by
-    // a checked copy. st is the source's lstat.
-    Status renameOrCopy(const Resolved &from, const struct stat &st, const QByteArray &to, const QString &toDisplay);
-    Status moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
-                      const QByteArray &toName, const QString &toDisplay);
+    // Where this session's relative paths start.
+    HostCore::Anchor anchor() const;
+    // 75 for a file open under a number here; a link named like it is not that file.
+    Status refuseIfOpen(const QString &path) const;
     Status openOutput(int number, const QString &path, bool replace);
     // Fails with 52 for a number out of range, 55 for one in use.
     Status numberFree(int number, const QString &path) const;
-    // 53 when only the last component is missing from an existing folder, else 76.
-    static Status missing(const Resolved &r);
     bool isOpenHere(const QByteArray &host) const;
     Status flushBuffer(OpenFile &file);
     void closeAll();
@@ -210,8 +159,6 @@ private:
     std::optional<Wildcard> m_listingPattern;
     int m_listingMask = 0;
     bool m_listingActive = false;
-
-    mutable FolderNameCache m_names;
 
     std::map<int, OpenFile> m_files;
 };

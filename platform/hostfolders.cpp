@@ -76,6 +76,12 @@ Result<FolderContents> contentsOf(int fd, bool keepOpen)
 
 } // namespace
 
+bool isHostFolder(const QByteArray &host)
+{
+    struct stat st {};
+    return ::stat(host.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 int readFolderEntries(int fd, std::vector<DirEntry> &out)
 {
     thread_local const std::unique_ptr<char[]> buffer(new char[ReadBufferBytes]);

@@ -87,7 +87,7 @@ Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
 {
     endListing();
     const ListingRequest request = splitListingPattern(pattern);
-    const Result<Resolved> r = resolve(request.folder);
+    const Result<Resolved> r = m_core.resolve(request.folder, anchor());
     if (!r.ok())
         return Result<QString>::failure(r.error, r.message);
     if (!r.value().exists())
@@ -120,7 +120,7 @@ Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
 void HostFileSystem::listOneName(const Resolved &folder, const QString &name, int dirFd, int mask)
 {
     // The same lookup as every path (exact name first).
-    const Result<Resolved> one = resolve(folder.display() + QLatin1Char('\\') + name);
+    const Result<Resolved> one = m_core.resolve(folder.display() + QLatin1Char('\\') + name, anchor());
     if (one.ok() && one.value().exists() && one.value().names.size() == folder.names.size() + 1) {
         const QByteArray stored = one.value().names.last();
         if (admitted(listingClass(DT_UNKNOWN, dirFd, stored.constData()), mask))
@@ -207,7 +207,7 @@ Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
     int fd = path.isEmpty() ? -1 : m_core.openExactFolder(absolute.toString());
     if (fd >= 0)
         return readOpenFolder(fd, path);
-    const Result<Resolved> r = resolve(path);
+    const Result<Resolved> r = m_core.resolve(path, anchor());
     if (!r.ok())
         return R::failure(r.error, r.message);
     const QString display = r.value().display();

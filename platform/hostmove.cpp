@@ -1,4 +1,4 @@
-#include "hostfilesystem.h"
+#include "hostcore.h"
 
 #include "hosterrors.h"
 #include "hostfolders.h"
@@ -62,21 +62,19 @@ void removeIfStill(const QByteArray &path, const struct stat &copy)
 
 } // namespace
 
-Status HostFileSystem::moveFile(const QString &source, const QString &target)
+Status HostCore::moveFile(const QString &source, const QString &target, const Anchor &at) const
 {
-    const Result<Resolved> s = resolveExisting(source);
+    const Result<Resolved> s = resolveExisting(source, at);
     if (!s.ok())
         return s.status();
     if (s.value().path.isRoot())
         return failureFor(ErrPathFileAccess, s.value().display());
     const QByteArray from = s.value().host();
-    if (isOpenHere(from))
-        return failureFor(ErrPathFileAccess, s.value().display(), QStringLiteral("Datei ist geöffnet"));
     struct stat st {};
     if (::lstat(from.constData(), &st) != 0)
         return errnoFailure(errno, s.value().display());
 
-    const Result<Resolved> t = resolve(target);
+    const Result<Resolved> t = resolve(target, at);
     if (!t.ok())
         return t.status();
     const Result<QByteArray> to = moveDestination(t.value(), from);
@@ -90,7 +88,7 @@ Status HostFileSystem::moveFile(const QString &source, const QString &target)
     return done;
 }
 
-Result<QByteArray> HostFileSystem::moveDestination(const Resolved &t, const QByteArray &from)
+Result<QByteArray> HostCore::moveDestination(const Resolved &t, const QByteArray &from)
 {
     using R = Result<QByteArray>;
     if (t.path.isRoot() || (t.folderOnly && t.exists()))
@@ -107,8 +105,8 @@ Result<QByteArray> HostFileSystem::moveDestination(const Resolved &t, const QByt
     return R::success(joinHost(t.hostParent(), given));
 }
 
-Status HostFileSystem::renameOrCopy(const Resolved &from, const struct stat &st, const QByteArray &to,
-                                    const QString &toDisplay)
+Status HostCore::renameOrCopy(const Resolved &from, const struct stat &st, const QByteArray &to,
+                              const QString &toDisplay)
 {
     const qsizetype cut = to.lastIndexOf('/');
     const QByteArray toFolder = cut == 0 ? QByteArray("/") : to.left(cut);
@@ -129,8 +127,8 @@ Status HostFileSystem::renameOrCopy(const Resolved &from, const struct stat &st,
     return moveByCopy(from, st, toFolder, toName, toDisplay);
 }
 
-Status HostFileSystem::moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
-                                  const QByteArray &toName, const QString &toDisplay)
+Status HostCore::moveByCopy(const Resolved &from, const struct stat &linkStat, const QByteArray &toFolder,
+                            const QByteArray &toName, const QString &toDisplay)
 {
     const QByteArray fromHost = from.host();
     struct stat before {};

@@ -51,7 +51,7 @@ Status HostFileSystem::openForInput(int number, const QString &path)
 {
     if (const Status free = numberFree(number, path); !free.ok())
         return free;
-    const Result<Resolved> r = resolveExisting(path);
+    const Result<Resolved> r = m_core.resolveExisting(path, anchor());
     if (!r.ok())
         return r.status();
     const QByteArray host = r.value().host();
@@ -85,7 +85,7 @@ Status HostFileSystem::openOutput(int number, const QString &path, bool replace)
 {
     if (const Status free = numberFree(number, path); !free.ok())
         return free;
-    const Result<Target> t = prepareTarget(path);
+    const Result<Target> t = m_core.prepareTarget(path, anchor());
     if (!t.ok())
         return t.status();
     if (t.value().exists && !replace)
@@ -155,7 +155,7 @@ Status HostFileSystem::closeFile(int number)
     // looked at, so it is not replaced.
     const Status committed = file.staged->commit(file.replace && file.existed, file.existed);
     if (committed.ok())
-        m_names.added(file.staged->folder(), file.staged->name());
+        m_core.nameAdded(file.staged->folder(), file.staged->name());
     return committed;
 }
 

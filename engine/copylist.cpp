@@ -3,6 +3,7 @@
 #include "engine/confinement.h"
 #include "engine/runsteps.h"
 #include "engine/worker.h"
+#include "platform/drivepath.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
 
@@ -23,7 +24,7 @@ QStringView folderOf(QStringView fullPath)
     const qsizetype cut = fullPath.lastIndexOf(Backslash);
     if (cut < 0)
         return {};
-    if (cut == 2 && fullPath.at(1) == QLatin1Char(':'))
+    if (cut == 2 && platform::startsWithDriveRoot(fullPath))
         return fullPath.left(3);
     return fullPath.left(cut);
 }

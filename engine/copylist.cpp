@@ -3,6 +3,7 @@
 #include "engine/confinement.h"
 #include "engine/runsteps.h"
 #include "engine/worker.h"
+#include "paths/pathhelpers.h"
 #include "platform/drivepath.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
@@ -59,10 +60,8 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
     platform::FileSystem &fs = platform::fileSystem();
     QString source = fs.absolutePath(sourceBase);
     QString target = fs.absolutePath(targetBase);
-    if (!source.endsWith(Backslash))
-        source.append(Backslash);
-    if (!target.endsWith(Backslash))
-        target.append(Backslash);
+    AddBackslash(source);
+    AddBackslash(target);
     QString inside = relativeToBase(target, source);
     if (!inside.isEmpty())
         return inside;

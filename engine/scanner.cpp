@@ -77,6 +77,18 @@ void ScanTree(QString &path, QString &patterns)
     WalkCache::setActive(outer);
 }
 
+void addFolderFiles(DirectoryEnumerator &dirs, FileEnumerator &files, StringList &found)
+{
+    const platform::Status listed = files.setPath(dirs.path());
+    if (!listed.ok() && listed.error != platform::ErrPathNotFound)
+        noteUnreadableFolder(dirs.path(), listed);
+    QString prefix = files.path();
+    AddBackslash(prefix);
+    const qsizetype n = files.count();
+    for (qsizetype i = 0; i < n; ++i)
+        found.addJoined(prefix, files.item(i));
+}
+
 bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs, FileEnumerator &files,
              StringList &found)
 {
@@ -113,14 +125,7 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
             return false;
     }
 
-    const platform::Status listed = files.setPath(dirs.path());
-    if (!listed.ok() && listed.error != platform::ErrPathNotFound)
-        noteUnreadableFolder(dirs.path(), listed);
-    QString prefix = files.path();
-    AddBackslash(prefix);
-    const qsizetype n = files.count();
-    for (qsizetype i = 0; i < n; ++i)
-        found.addJoined(prefix, files.item(i));
+    addFolderFiles(dirs, files, found);
 
     // The caller enters its own folder afresh before it reads on, and names
     // that folder when it cannot.

@@ -1,6 +1,7 @@
 #include "cli/listoutput.h"
 
 #include "platform/hosterrors.h"
+#include "platform/hostfolders.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
 
@@ -56,14 +57,12 @@ QByteArray ListOutput::hostBytesOf(const QString &drivePath)
         const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(folder);
         m_lastFolder = folder;
         m_lastFolderHost = host.ok() ? host.value() : QByteArray();
-        if (!m_lastFolderHost.isEmpty() && !m_lastFolderHost.endsWith('/'))
-            m_lastFolderHost += '/';
     }
     if (m_lastFolderHost.isEmpty()) {
         const platform::Result<QByteArray> whole = platform::fileSystem().hostBytes(drivePath);
         return whole.ok() ? whole.value() : platform::encodeText(drivePath);
     }
-    return m_lastFolderHost + platform::encodeName(drivePath.mid(cut + 1));
+    return platform::joinHost(m_lastFolderHost, platform::encodeName(drivePath.mid(cut + 1)));
 }
 
 void ListOutput::appendToFilePane(const QStringList &entries)

@@ -3,6 +3,8 @@
 #include "engine/confinement.h"
 #include "engine/runsteps.h"
 #include "engine/worker.h"
+#include "paths/pathhelpers.h"
+#include "platform/drivepath.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
 
@@ -23,7 +25,7 @@ QStringView folderOf(QStringView fullPath)
     const qsizetype cut = fullPath.lastIndexOf(Backslash);
     if (cut < 0)
         return {};
-    if (cut == 2 && fullPath.at(1) == QLatin1Char(':'))
+    if (cut == 2 && platform::startsWithDriveRoot(fullPath))
         return fullPath.left(3);
     return fullPath.left(cut);
 }
@@ -58,10 +60,8 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
     platform::FileSystem &fs = platform::fileSystem();
     QString source = fs.absolutePath(sourceBase);
     QString target = fs.absolutePath(targetBase);
-    if (!source.endsWith(Backslash))
-        source.append(Backslash);
-    if (!target.endsWith(Backslash))
-        target.append(Backslash);
+    AddBackslash(source);
+    AddBackslash(target);
     QString inside = relativeToBase(target, source);
     if (!inside.isEmpty())
         return inside;

@@ -70,14 +70,7 @@ void scanTopLevel(QString &path, QString &patterns)
     platform::toolkit().yield();
     if (!ScanActive)
         return;
-    const platform::Status listed = files.setPath(dirs.path());
-    if (!listed.ok() && listed.error != platform::ErrPathNotFound)
-        noteUnreadableFolder(dirs.path(), listed);
-    QString prefix = files.path();
-    AddBackslash(prefix);
-    const qsizetype count = files.count();
-    for (qsizetype i = 0; i < count; ++i)
-        FoundFilesList->addItem(prefix + files.item(i));
+    addFolderFiles(dirs, files, *FoundFilesList);
 }
 
 } // namespace

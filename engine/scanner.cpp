@@ -2,6 +2,7 @@
 
 #include "engine/walkcache.h"
 #include "engine/worker.h"
+#include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
 
@@ -48,8 +49,7 @@ void ScanTree(QString &path, QString &patterns)
 {
     if (!DirListCtl || !FileListCtl || !FoundFilesList)
         InitFileHandling();
-    if (!path.endsWith(QLatin1Char('\\')))
-        path += QLatin1Char('\\');
+    AddBackslash(path);
     if (patterns.isEmpty())
         patterns = QStringLiteral("*.*");
 
@@ -75,6 +75,18 @@ void ScanTree(QString &path, QString &patterns)
         noteUnreadableFolder(path, entered);
     }
     WalkCache::setActive(outer);
+}
+
+void addFolderFiles(DirectoryEnumerator &dirs, FileEnumerator &files, StringList &found)
+{
+    const platform::Status listed = files.setPath(dirs.path());
+    if (!listed.ok() && listed.error != platform::ErrPathNotFound)
+        noteUnreadableFolder(dirs.path(), listed);
+    QString prefix = files.path();
+    AddBackslash(prefix);
+    const qsizetype n = files.count();
+    for (qsizetype i = 0; i < n; ++i)
+        found.addJoined(prefix, files.item(i));
 }
 
 bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs, FileEnumerator &files,
@@ -113,15 +125,7 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
             return false;
     }
 
-    const platform::Status listed = files.setPath(dirs.path());
-    if (!listed.ok() && listed.error != platform::ErrPathNotFound)
-        noteUnreadableFolder(dirs.path(), listed);
-    QString prefix = files.path();
-    if (!prefix.endsWith(QLatin1Char('\\')))
-        prefix += QLatin1Char('\\');
-    const qsizetype n = files.count();
-    for (qsizetype i = 0; i < n; ++i)
-        found.addJoined(prefix, files.item(i));
+    addFolderFiles(dirs, files, found);
 
     // The caller enters its own folder afresh before it reads on, and names
     // that folder when it cannot.

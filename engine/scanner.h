@@ -16,6 +16,9 @@ namespace quorvane {
 extern bool ScanActive;
 
 void ScanTree(QString &path, QString &patterns);
+// Adds the files of the folder dirs stands in to found under their full
+// paths; a folder that cannot be read is noted.
+void addFolderFiles(DirectoryEnumerator &dirs, FileEnumerator &files, StringList &found);
 bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs, FileEnumerator &files,
              StringList &found);
 

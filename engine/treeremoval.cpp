@@ -1,6 +1,7 @@
 #include "engine/treeremoval.h"
 
 #include "engine/confinement.h"
+#include "paths/pathhelpers.h"
 #include "platform/drivepath.h"
 #include "platform/fslog.h"
 #include "platform/services.h"
@@ -42,8 +43,7 @@ void removeTree(FileSystem &fs, const QString &path, const QString &tree)
     QString s = path;
     if (s.size() <= 3)
         return;
-    if (!s.endsWith(QLatin1Char('\\')))
-        s += QLatin1Char('\\');
+    AddBackslash(s);
     const QSet<QString> links = linkNames(fs, s);
 
     // Files of every attribute first.

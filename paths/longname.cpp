@@ -32,7 +32,7 @@ bool isSeparator(QChar c)
 QString storedKeepingShape(const QString &path)
 {
     platform::FileSystem &fs = platform::fileSystem();
-    qsizetype start = path.size() >= 2 && path.at(1) == QLatin1Char(':') ? 2 : 0;
+    qsizetype start = platform::driveLetterOf(path).isNull() ? 0 : 2;
     if (start < path.size() && isSeparator(path.at(start)))
         ++start;
     QString out = path.left(start);

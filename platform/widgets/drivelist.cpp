@@ -1,5 +1,6 @@
 #include "drivelist.h"
 
+#include "platform/drivepath.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
 
@@ -10,11 +11,8 @@ namespace {
 // "d", "D:", "d:\x" -> "D:"; anything else -> empty.
 QString normalisedDrive(const QString &text)
 {
-    if (text.isEmpty() || !text.at(0).isLetter() || text.at(0).unicode() > 127)
-        return {};
-    if (text.size() > 1 && text.at(1) != QLatin1Char(':'))
-        return {};
-    return text.at(0).toUpper() + QStringLiteral(":");
+    const QChar letter = text.size() == 1 ? driveLetter(text.at(0)) : driveLetterOf(text);
+    return letter.isNull() ? QString() : letter + QStringLiteral(":");
 }
 
 } // namespace

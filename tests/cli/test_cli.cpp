@@ -1,6 +1,7 @@
+#include "clichild.h"
+
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,27 +11,8 @@
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Outcome cli(const QStringList &arguments, const QStringList &wrapper = {})
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUORVANE_DRIVES"), QString()); // C: is /
-    p.setProcessEnvironment(env);
-    if (wrapper.isEmpty())
-        p.start(QStringLiteral(QUORVANE_CLI), arguments);
-    else
-        p.start(wrapper.first(), wrapper.mid(1) + QStringList{QStringLiteral(QUORVANE_CLI)} + arguments);
-    if (!p.waitForFinished(60000))
-        return {};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
+using quorvane::testsupport::ChildRun;
+using quorvane::testsupport::runCli;
 
 // The drive form of a host path, C: being /.
 QString drive(const QString &host)
@@ -88,18 +70,18 @@ void TestCli::init()
 
 void TestCli::helpNamesEveryOption()
 {
-    const Outcome o = cli({"--help"});
-    QCOMPARE(o.code, 0);
+    const ChildRun o = runCli({"--help"});
+    QCOMPARE(o.exitCode, 0);
     for (const char *word : {"list",        "image",       "--types",          "exe",
                              "images",      "sounds",      "videos",           "docs",
                              "--patterns",  "--all",       "--top-level",      "-o",
                              "--recursive", "--null-byte", "--move",           "--structure-only",
                              "--help",      "--dry-run",   "--skip-identical", "--journal",
                              "--json",      "undo",        "--last",           "--version"})
-        QVERIFY2(o.out.contains(word), word);
-    const Outcome version = cli({"--version"});
-    QCOMPARE(version.code, 0);
-    QCOMPARE(version.out, QByteArray("quorvane-cli 0.1\n"));
+        QVERIFY2(o.output.contains(word), word);
+    const ChildRun version = runCli({"--version"});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.output, QByteArray("quorvane-cli 0.1\n"));
 }
 
 void TestCli::badArguments_data()
@@ -141,10 +123,10 @@ void TestCli::badArguments()
     QFETCH(QByteArray, said);
     for (QString &a : arguments)
         a.replace(QStringLiteral("SRC"), m_src).replace(QStringLiteral("TGT"), m_dir->filePath("tgt"));
-    const Outcome o = cli(arguments);
-    QCOMPARE(o.code, 2);
-    QVERIFY2(o.err.contains(said), o.err.constData());
-    QVERIFY(o.out.isEmpty());
+    const ChildRun o = runCli(arguments);
+    QCOMPARE(o.exitCode, 2);
+    QVERIFY2(o.errors.contains(said), o.errors.constData());
+    QVERIFY(o.output.isEmpty());
     QVERIFY(!QFileInfo::exists(m_dir->filePath("tgt")));
 }
 
@@ -153,18 +135,18 @@ void TestCli::listPrintsTheFilePane()
     const QByteArray expected = (drive(m_src) + "\\a.txt\n" + drive(m_src) + "\\b.jpg\n" + drive(m_src)
                                  + "\\sub\\a.txt\n" + drive(m_src) + "\\sub\\README\n")
                                     .toUtf8();
-    const Outcome byHost = cli({"list", m_src, "--patterns", ""});
-    QCOMPARE(byHost.code, 0);
-    QCOMPARE(byHost.out, expected);
-    QCOMPARE(byHost.err, QByteArray("quorvane-cli: gefunden 4\n")); // no progress line off a terminal
+    const ChildRun byHost = runCli({"list", m_src, "--patterns", ""});
+    QCOMPARE(byHost.exitCode, 0);
+    QCOMPARE(byHost.output, expected);
+    QCOMPARE(byHost.errors, QByteArray("quorvane-cli: gefunden 4\n")); // no progress line off a terminal
 
-    const Outcome byDrive = cli({"list", drive(m_src), "--all"});
-    QCOMPARE(byDrive.code, 0);
-    QCOMPARE(byDrive.out, expected);
+    const ChildRun byDrive = runCli({"list", drive(m_src), "--all"});
+    QCOMPARE(byDrive.exitCode, 0);
+    QCOMPARE(byDrive.output, expected);
 
-    const Outcome some = cli({"list", m_src, "--types=images,docs", "--top-level"});
-    QCOMPARE(some.code, 0);
-    QCOMPARE(some.out, (drive(m_src) + "\\a.txt\n" + drive(m_src) + "\\b.jpg\n").toUtf8());
+    const ChildRun some = runCli({"list", m_src, "--types=images,docs", "--top-level"});
+    QCOMPARE(some.exitCode, 0);
+    QCOMPARE(some.output, (drive(m_src) + "\\a.txt\n" + drive(m_src) + "\\b.jpg\n").toUtf8());
 }
 
 void TestCli::listFileBytes()
@@ -172,31 +154,31 @@ void TestCli::listFileBytes()
     QVERIFY(makeFile(m_src + QStringLiteral("/sub/Grüße.txt")));
     const QString listFile = m_dir->filePath("liste.txt");
     QVERIFY(makeFile(listFile, "an older, longer list that must go"));
-    const Outcome o = cli({"list", m_src, "--types", "docs", "-o", listFile});
-    QCOMPARE(o.code, 0);
-    QVERIFY(o.out.isEmpty());
+    const ChildRun o = runCli({"list", m_src, "--types", "docs", "-o", listFile});
+    QCOMPARE(o.exitCode, 0);
+    QVERIFY(o.output.isEmpty());
     const QByteArray base = drive(m_src).toLatin1();
     QCOMPARE(read(listFile), base + "\\a.txt\r\n" + base + "\\sub\\a.txt\r\n" + base + "\\sub\\Gr\xfc\xdf" "e.txt\r\n");
 
-    const Outcome unwritable = cli({"list", m_src, "--all", "-o", m_dir->filePath("no/such/folder/l.txt")});
-    QCOMPARE(unwritable.code, 1);
-    QVERIFY(unwritable.err.contains("nicht geschrieben"));
+    const ChildRun unwritable = runCli({"list", m_src, "--all", "-o", m_dir->filePath("no/such/folder/l.txt")});
+    QCOMPARE(unwritable.exitCode, 1);
+    QVERIFY(unwritable.errors.contains("nicht geschrieben"));
 }
 
 void TestCli::imageExitCodes()
 {
     const QString tgt = m_dir->filePath("tgt");
-    const Outcome all = cli({"image", m_src, tgt, "--all", "--recursive"});
-    QCOMPARE(all.code, 0);
-    QCOMPARE(all.err, QByteArray("quorvane-cli: gefunden 4, abgebildet 4, übersprungen 0\n"));
+    const ChildRun all = runCli({"image", m_src, tgt, "--all", "--recursive"});
+    QCOMPARE(all.exitCode, 0);
+    QCOMPARE(all.errors, QByteArray("quorvane-cli: gefunden 4, abgebildet 4, übersprungen 0\n"));
     QCOMPARE(read(tgt + "/sub/a.txt"), QByteArray("A"));
 
     // A folder where a file should go: that file is skipped, the rest imaged.
     const QString blocked = m_dir->filePath("blocked");
     QVERIFY(QDir().mkpath(blocked + "/sub/a.txt"));
-    const Outcome some = cli({"image", drive(m_src), drive(blocked), "--all", "--recursive"});
-    QCOMPARE(some.code, 1);
-    QCOMPARE(some.err,
+    const ChildRun some = runCli({"image", drive(m_src), drive(blocked), "--all", "--recursive"});
+    QCOMPARE(some.exitCode, 1);
+    QCOMPARE(some.errors,
              ("quorvane-cli: übersprungen: " + m_src + "/sub/a.txt: Ziel " + blocked
               + "/sub/a.txt: Keine gewöhnliche Datei, sondern ein Verzeichnis\n"
                 "quorvane-cli: gefunden 4, abgebildet 3, übersprungen 1\n")
@@ -207,22 +189,22 @@ void TestCli::imageExitCodes()
 void TestCli::imageModes()
 {
     const QString flat = m_dir->filePath("flat");
-    QCOMPARE(cli({"image", m_src, flat, "--types", "docs"}).code, 0);
+    QCOMPARE(runCli({"image", m_src, flat, "--types", "docs"}).exitCode, 0);
     QCOMPARE(QDir(flat).entryList(QDir::Files, QDir::Name), QStringList({"a.txt", "a[1].txt"}));
     QCOMPARE(read(flat + "/a[1].txt"), QByteArray("A"));
 
     const QString dummies = m_dir->filePath("dummies");
-    QCOMPARE(cli({"image", m_src, dummies, "--all", "--null-byte", "--recursive"}).code, 0);
+    QCOMPARE(runCli({"image", m_src, dummies, "--all", "--null-byte", "--recursive"}).exitCode, 0);
     QCOMPARE(QFileInfo(dummies + "/sub/README").size(), 0);
     QCOMPARE(read(m_src + "/sub/README"), QByteArray("R"));
 
     const QString tree = m_dir->filePath("tree");
-    QCOMPARE(cli({"image", m_src, tree, "--all", "--structure-only"}).code, 0);
+    QCOMPARE(runCli({"image", m_src, tree, "--all", "--structure-only"}).exitCode, 0);
     QCOMPARE(QDir(tree).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"sub"}));
     QCOMPARE(QDir(tree + "/sub").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 
     const QString moved = m_dir->filePath("moved");
-    QCOMPARE(cli({"image", m_src, moved, "--patterns", "*.txt;README", "--move", "--recursive"}).code, 0);
+    QCOMPARE(runCli({"image", m_src, moved, "--patterns", "*.txt;README", "--move", "--recursive"}).exitCode, 0);
     QCOMPARE(read(moved + "/sub/README"), QByteArray("R"));
     QCOMPARE(QDir(m_src).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"b.jpg"}));
 }
@@ -235,18 +217,18 @@ void TestCli::hostNamesAndLinkedFolders()
     QVERIFY(makeFile(r + "/a\\b/bs.jpg", "BS"));
     QVERIFY(makeFile(r + "/a/b/sl.jpg", "SL"));
     const QString named = drive(r) + "\\a" + QChar(0xF05C) + "b";
-    const Outcome listed = cli({"list", named, "--all"});
-    QCOMPARE(listed.out, (named + "\\bs.jpg\n").toUtf8());
-    const Outcome byHost = cli({"image", r + "/a\\b", m_dir->filePath("t1"), "--all"});
-    QCOMPARE(byHost.code, 0);
+    const ChildRun listed = runCli({"list", named, "--all"});
+    QCOMPARE(listed.output, (named + "\\bs.jpg\n").toUtf8());
+    const ChildRun byHost = runCli({"image", r + "/a\\b", m_dir->filePath("t1"), "--all"});
+    QCOMPARE(byHost.exitCode, 0);
     QCOMPARE(QDir(m_dir->filePath("t1")).entryList(QDir::Files), QStringList({"bs.jpg"}));
 
     // Folders given through links are entered.
     QVERIFY(QFile::link(r + "/a/b", m_dir->filePath("quelle")));
     QVERIFY(QDir().mkpath(m_dir->filePath("echt")));
     QVERIFY(QFile::link(m_dir->filePath("echt"), m_dir->filePath("ziel")));
-    const Outcome linked = cli({"image", m_dir->filePath("quelle"), m_dir->filePath("ziel"), "--all"});
-    QCOMPARE(linked.code, 0);
+    const ChildRun linked = runCli({"image", m_dir->filePath("quelle"), m_dir->filePath("ziel"), "--all"});
+    QCOMPARE(linked.exitCode, 0);
     QCOMPARE(read(m_dir->filePath("echt/sl.jpg")), QByteArray("SL"));
 }
 
@@ -263,25 +245,28 @@ void TestCli::unreadableFoldersAreNamed()
     QVERIFY(QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QByteArray named = "quorvane-cli: nicht lesbar: " + QFile::encodeName(secret) + ": Keine Berechtigung\n";
 
-    const Outcome listed = cli({"list", m_src, "--all"}, asNobody);
-    QCOMPARE(listed.code, 1);
-    QCOMPARE(listed.out.count('\n'), 4);
-    QCOMPARE(listed.err, named + "quorvane-cli: gefunden 4\n");
+    const ChildRun listed = runCli({"list", m_src, "--all"}, asNobody);
+    if (!listed.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(listed.cannotSetUp));
+    QCOMPARE(listed.exitCode, 1);
+    QCOMPARE(listed.output.count('\n'), 4);
+    QCOMPARE(listed.errors, named + "quorvane-cli: gefunden 4\n");
 
     const QString target = m_dir->filePath("ziel");
     QVERIFY(QDir().mkpath(target));
     QCOMPARE(::chown(QFile::encodeName(target).constData(), 65534, 65534), 0);
-    const Outcome imaged = cli({"image", m_src, target, "--all", "--recursive"}, asNobody);
-    QCOMPARE(imaged.code, 1);
-    QCOMPARE(imaged.err, named + "quorvane-cli: gefunden 4, abgebildet 4, übersprungen 0\n");
+    const ChildRun imaged = runCli({"image", m_src, target, "--all", "--recursive"}, asNobody);
+    QCOMPARE(imaged.exitCode, 1);
+    QCOMPARE(imaged.errors, named + "quorvane-cli: gefunden 4, abgebildet 4, übersprungen 0\n");
 
     // The source itself: not "nothing found" and a success.
     QVERIFY(QFile::setPermissions(m_src, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    const Outcome source = cli({"list", m_src, "--all"}, asNobody);
-    QCOMPARE(source.code, 1);
-    QVERIFY(source.out.isEmpty());
-    QVERIFY2(source.err.contains("quorvane-cli: nicht lesbar: " + QFile::encodeName(m_src) + ": Keine Berechtigung\n"),
-             source.err.constData());
+    const ChildRun source = runCli({"list", m_src, "--all"}, asNobody);
+    QCOMPARE(source.exitCode, 1);
+    QVERIFY(source.output.isEmpty());
+    QVERIFY2(
+        source.errors.contains("quorvane-cli: nicht lesbar: " + QFile::encodeName(m_src) + ": Keine Berechtigung\n"),
+        source.errors.constData());
     QVERIFY(QFile::setPermissions(
         m_src, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
 }
@@ -298,18 +283,18 @@ void TestCli::lineBreaksAndNulEndedPaths()
     }
     const QByteArray base = drive(r).toUtf8();
     // One line per name, as many lines as names; bytes that are not UTF-8 as they are.
-    const Outcome lines = cli({"list", r, "--all"});
-    QCOMPARE(lines.code, 0);
-    QCOMPARE(lines.out, base + "\\caf\xe9.jpg\n" + base + "\\cr?x.jpg\n" + base + "\\li?ne.jpg\n");
-    const Outcome file = cli({"list", r, "--all", "-o", m_dir->filePath("l.txt")});
-    QCOMPARE(file.code, 0);
+    const ChildRun lines = runCli({"list", r, "--all"});
+    QCOMPARE(lines.exitCode, 0);
+    QCOMPARE(lines.output, base + "\\caf\xe9.jpg\n" + base + "\\cr?x.jpg\n" + base + "\\li?ne.jpg\n");
+    const ChildRun file = runCli({"list", r, "--all", "-o", m_dir->filePath("l.txt")});
+    QCOMPARE(file.exitCode, 0);
     QCOMPARE(read(m_dir->filePath("l.txt")),
              drive(r).toLatin1() + "\\caf?.jpg\r\n" + drive(r).toLatin1() + "\\cr?x.jpg\r\n" + drive(r).toLatin1()
                  + "\\li?ne.jpg\r\n");
     // For xargs -0: the host's own bytes, each path ended by NUL.
-    const Outcome nul = cli({"list", r, "--all", "-0"});
-    QCOMPARE(nul.code, 0);
-    QCOMPARE(nul.out, host + "/caf\xe9.jpg" + '\0' + host + "/cr\rx.jpg" + '\0' + host + "/li\nne.jpg" + '\0');
+    const ChildRun nul = runCli({"list", r, "--all", "-0"});
+    QCOMPARE(nul.exitCode, 0);
+    QCOMPARE(nul.output, host + "/caf\xe9.jpg" + '\0' + host + "/cr\rx.jpg" + '\0' + host + "/li\nne.jpg" + '\0');
 }
 
 void TestCli::movedLinkLeavesItsFileAlone()
@@ -321,11 +306,11 @@ void TestCli::movedLinkLeavesItsFileAlone()
     QVERIFY(QFile::link("../real.dat", src + "/sub/l.jpg"));
     QVERIFY(QFile::link(m_src + "/b.jpg", src + "/sub/out.jpg")); // leads out of the source
     const QString tgt = m_dir->filePath("lt");
-    const Outcome o = cli({"image", src, tgt, "--types", "images", "--move"});
-    QCOMPARE(o.code, 1);
+    const ChildRun o = runCli({"image", src, tgt, "--types", "images", "--move"});
+    QCOMPARE(o.exitCode, 1);
     QVERIFY2(
-        o.err.contains(("übersprungen: " + src + "/sub/out.jpg: Führt aus dem Quell-Verzeichnis hinaus\n").toUtf8()),
-        o.err.constData());
+        o.errors.contains(("übersprungen: " + src + "/sub/out.jpg: Führt aus dem Quell-Verzeichnis hinaus\n").toUtf8()),
+        o.errors.constData());
     QVERIFY(!QFileInfo(tgt + "/l.jpg").isSymLink());
     QCOMPARE(read(tgt + "/l.jpg"), QByteArray("REAL"));
     QVERIFY(!QFileInfo::exists(src + "/sub/l.jpg") && !QFileInfo(src + "/sub/l.jpg").isSymLink());

@@ -2,10 +2,11 @@
 // process: killed with SIGKILL in the middle of a copy (held there by strace
 // delay injection), another program taking a name or editing a source at
 // that moment, a full output, a failing write, another user.
+#include "clichild.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -53,37 +54,34 @@ QStringList names(const QString &folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-struct Outcome {
-    int code = -1; // -1: did not end normally (killed)
-    QByteArray err;
-};
+using quorvane::testsupport::ChildRun;
 
-// quorvane-cli as a child, optionally under strace fault injection; it
-// writes its process id first, so that the test can look into it and kill it.
+// The runner's shell becomes quorvane-cli after two writes of its own (the
+// process id, its start line), and injections count per process.
+constexpr int ShellWrites = 2;
+
+// Holds the copy at its second step, kernel copy or write alike, for
+// microseconds.
+QStringList secondStepDelayed(int microseconds)
+{
+    return {"-e", QStringLiteral("inject=copy_file_range:delay_enter=%1:when=2").arg(microseconds), "-e",
+            QStringLiteral("inject=write:delay_enter=%1:when=%2").arg(microseconds).arg(2 + ShellWrites)};
+}
+
+QStringList traced(const QStringList &injections)
+{
+    return QStringList{"strace", "-f", "-o", "/dev/null"} + injections;
+}
+
+// quorvane-cli as a child under a mechanism, left running; it writes its
+// process id first, so that the test can look into it and kill it.
 class Child {
 public:
-    Child(const QString &pidFile, const QStringList &strace, const QStringList &arguments, const QString &asUser = {})
-        : m_pidFile(pidFile)
+    Child(const QString &pidFile, const QStringList &mechanism, const QStringList &arguments)
+        : m_pidFile(pidFile),
+          m_run(mechanism, QStringLiteral("echo $$ > \"$1\""), {pidFile}, QStringLiteral(QUORVANE_CLI), arguments,
+                quorvane::testsupport::cliEnvironment())
     {
-        QStringList args;
-        QString program = QStringLiteral("sh");
-        const QStringList shell{"-c", "echo $$ > \"$0\"; exec \"$@\"", pidFile, QStringLiteral(QUORVANE_CLI)};
-        if (!strace.isEmpty()) {
-            program = QStringLiteral("strace");
-            args << "-f"
-                 << "-o"
-                 << "/dev/null" << strace << "sh";
-        }
-        if (!asUser.isEmpty()) {
-            args.prepend(program);
-            args = QStringList{"--reuid=" + asUser, "--regid=" + asUser, "--clear-groups"} + args;
-            program = QStringLiteral("setpriv");
-        }
-        args << shell << arguments;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUORVANE_DRIVES"), QString());
-        m_process.setProcessEnvironment(env);
-        m_process.start(program, args);
     }
 
     pid_t pid()
@@ -114,18 +112,25 @@ public:
         return false;
     }
 
-    void kill() { ::kill(pid(), SIGKILL); }
-
-    Outcome finish()
+    void kill()
     {
-        m_process.waitForFinished(60000);
-        return {m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1,
-                m_process.readAllStandardError()};
+        if (pid() > 0)
+            ::kill(pid(), SIGKILL);
+    }
+
+    ChildRun finish()
+    {
+        ChildRun run = m_run.finish();
+        // A kill may land before the start line: once the id is written, the
+        // mechanism is known to work.
+        if (m_pid > 0 || read(m_pidFile).trimmed().toInt() > 0)
+            run.cannotSetUp.clear();
+        return run;
     }
 
 private:
     QString m_pidFile;
-    QProcess m_process;
+    quorvane::testsupport::ChildUnder m_run;
     pid_t m_pid = 0;
 };
 
@@ -209,17 +214,16 @@ void TestCliFaults::killedMidCopy()
         QVERIFY(write(target + "/big.jpg", "OLD"));
 
     // The second step of the copy waits long enough to be killed in it.
-    Child child(pidFile(), {"-e", "inject=copy_file_range,write:delay_enter=1000000:when=2"},
-                QStringList{"image", path("src"), target} + options);
+    Child child(pidFile(), traced(secondStepDelayed(1000000)), QStringList{"image", path("src"), target} + options);
     if (!child.copying()) {
         child.kill();
-        const Outcome o = child.finish();
-        if (o.err.contains("ptrace"))
-            QSKIP("ptrace is not permitted here");
+        const ChildRun o = child.finish();
+        if (!o.cannotSetUp.isEmpty())
+            QSKIP(qPrintable(o.cannotSetUp));
         QFAIL("the copy was never seen under way");
     }
     child.kill();
-    QCOMPARE(child.finish().code, -1);
+    QCOMPARE(child.finish().exitCode, -1);
 
     // The target absent or old, no part of the new file under any name, the source whole.
     QCOMPARE(names(target), oldTarget ? QStringList{"big.jpg"} : QStringList{});
@@ -241,14 +245,15 @@ void TestCliFaults::killedAtAnyMoment()
         const QString target = path(QStringLiteral("tgt%1").arg(at));
         QVERIFY(write(target + "/big.jpg", "OLD"));
         // Every kernel copy step slowed, so that the moments spread over the whole copy.
-        Child child(pidFile() + QString::number(at), {"-e", "inject=copy_file_range:delay_enter=100000:when=1+"},
+        Child child(pidFile() + QString::number(at),
+                    traced({"-e", "inject=copy_file_range:delay_enter=100000:when=1+"}),
                     {"image", path("src"), target, "--all", "--recursive"});
         QVERIFY(child.pid() > 0);
         QThread::msleep(at);
         child.kill();
-        const Outcome o = child.finish();
-        if (o.err.contains("ptrace"))
-            QSKIP("ptrace is not permitted here");
+        const ChildRun o = child.finish();
+        if (!o.cannotSetUp.isEmpty())
+            QSKIP(qPrintable(o.cannotSetUp));
         // Old or complete, never anything in between; a linked temporary
         // (killed between its link and the rename) is complete too.
         for (const QString &name : names(target)) {
@@ -274,7 +279,7 @@ void TestCliFaults::flatRaceNeverReplaces()
     QVERIFY(write(path("src/sub/a.jpg"), "MINE"));
     QVERIFY(QDir().mkpath(path("tgt")));
     // Naming the finished copy waits; meanwhile another program takes the name.
-    Child child(pidFile(), {"-e", "inject=linkat:delay_enter=1500000:when=1"},
+    Child child(pidFile(), traced({"-e", "inject=linkat:delay_enter=1500000:when=1"}),
                 {"image", path("src"), path("tgt"), "--all"});
     QVERIFY(child.pid() > 0);
     for (int i = 0; i < 1000 && !QFileInfo::exists(QStringLiteral("/proc/%1/fd").arg(child.pid())); ++i)
@@ -290,11 +295,11 @@ void TestCliFaults::flatRaceNeverReplaces()
     QVERIFY(other.open(QIODevice::NewOnly | QIODevice::WriteOnly));
     QCOMPARE(other.write("OTHER"), 5);
     other.close();
-    const Outcome o = child.finish();
-    if (o.err.contains("ptrace"))
-        QSKIP("ptrace is not permitted here");
+    const ChildRun o = child.finish();
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
     QVERIFY(unnamed);
-    QCOMPARE(o.code, 0);
+    QCOMPARE(o.exitCode, 0);
     QCOMPARE(read(path("tgt/a.jpg")), QByteArray("OTHER"));
     QCOMPARE(read(path("tgt/a[1].jpg")), QByteArray("MINE"));
     QCOMPARE(names(path("tgt")), QStringList({"a.jpg", "a[1].jpg"}));
@@ -310,7 +315,7 @@ void TestCliFaults::moveKeepsEditedSource()
     QVERIFY(target.isValid());
     const QByteArray content = bigContent(3);
     QVERIFY(write(path("src/big.jpg"), content));
-    Child child(pidFile(), {"-e", "inject=copy_file_range,write:delay_enter=1500000:when=2"},
+    Child child(pidFile(), traced(secondStepDelayed(1500000)),
                 {"image", path("src"), target.path(), "--all", "--move"});
     QVERIFY(child.copying());
     // Another program writes into the source while it is being copied.
@@ -318,11 +323,11 @@ void TestCliFaults::moveKeepsEditedSource()
     QVERIFY(source.open(QIODevice::ReadWrite));
     QCOMPARE(source.write("EDIT"), 4);
     source.close();
-    const Outcome o = child.finish();
-    QCOMPARE(o.code, 1);
-    QVERIFY2(o.err.contains(
+    const ChildRun o = child.finish();
+    QCOMPARE(o.exitCode, 1);
+    QVERIFY2(o.errors.contains(
                  ("übersprungen: " + path("src/big.jpg") + ": Die Quelle wurde beim Verschieben geändert").toUtf8()),
-             o.err.constData());
+             o.errors.constData());
     QCOMPARE(read(path("src/big.jpg")), "EDIT" + content.mid(4));
     QCOMPARE(names(target.path()), QStringList{});
 }
@@ -367,10 +372,11 @@ void TestCliFaults::listFileOnlyOverRegularFile()
     const QStringList namesBefore = names(m_dir->path());
 
     Child child(pidFile(), {}, {"list", path("src"), "--all", "-o", path("out.txt")});
-    const Outcome o = child.finish();
-    QCOMPARE(o.code, 1);
-    QVERIFY2(o.err.contains("konnte nicht geschrieben werden: Keine gewöhnliche Datei, " + said), o.err.constData());
-    QVERIFY(!o.err.contains("gefunden")); // refused before the scan
+    const ChildRun o = child.finish();
+    QCOMPARE(o.exitCode, 1);
+    QVERIFY2(o.errors.contains("konnte nicht geschrieben werden: Keine gewöhnliche Datei, " + said),
+             o.errors.constData());
+    QVERIFY(!o.errors.contains("gefunden")); // refused before the scan
     struct stat after {};
     QVERIFY(::stat(node.constData(), &after) == 0);
     QCOMPARE(after.st_mode, before.st_mode);
@@ -397,42 +403,30 @@ void TestCliFaults::everyFailureCounts()
     QFETCH(QString, said);
     QVERIFY(write(path("src/a.jpg"), "a"));
     said.replace(QStringLiteral("SRC"), path("src")).replace(QStringLiteral("TGT"), path("tgt"));
-    std::unique_ptr<Child> child;
+    QStringList arguments{"image", path("src"), path("tgt"), "--all"};
+    QStringList mechanism;
     if (fault == QLatin1String("full")) {
         // The listing goes to a device that takes no byte.
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUORVANE_DRIVES"), QString());
-        p.setProcessEnvironment(env);
-        p.setStandardOutputFile(QStringLiteral("/dev/full"));
-        p.start(QStringLiteral(QUORVANE_CLI), {"list", path("src"), "--all"});
-        QVERIFY(p.waitForFinished(60000));
-        const QByteArray err = p.readAllStandardError();
-        QCOMPARE(p.exitCode(), code);
-        QVERIFY2(err.contains(said.toUtf8()), err.constData());
-        return;
-    }
-    if (fault == QLatin1String("user")) {
+        mechanism = QStringList{"sh", "-c", "exec \"$@\" > /dev/full", "sh"};
+        arguments = QStringList{"list", path("src"), "--all"};
+    } else if (fault == QLatin1String("user")) {
         if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty() || ::geteuid() != 0)
             QSKIP("needs setpriv and root to run as another user");
         QVERIFY(write(path("src/secret.jpg"), "s"));
         QVERIFY(QFile::setPermissions(path("src/secret.jpg"), QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0777) == 0);
-        QVERIFY(::chmod(QFile::encodeName(m_pids->path()).constData(), 0777) == 0);
-        child = std::make_unique<Child>(
-            pidFile(), QStringList{}, QStringList{"image", path("src"), path("tgt"), "--all"}, QStringLiteral("65534"));
+        mechanism = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
     } else {
         if (!haveStrace())
             QSKIP("strace is not installed");
         QVERIFY(QDir().mkpath(path("tgt")));
-        child = std::make_unique<Child>(pidFile(), QStringList{"-e", "inject=copy_file_range:error=ENOSPC"},
-                                        QStringList{"image", path("src"), path("tgt"), "--all"});
+        mechanism = traced({"-e", "inject=copy_file_range:error=ENOSPC"});
     }
-    const Outcome o = child->finish();
-    if (o.err.contains("ptrace"))
-        QSKIP("ptrace is not permitted here");
-    QCOMPARE(o.code, code);
-    QVERIFY2(o.err.contains(said.toUtf8()), o.err.constData());
+    const ChildRun o = quorvane::testsupport::runCli(arguments, mechanism);
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
+    QCOMPARE(o.exitCode, code);
+    QVERIFY2(o.errors.contains(said.toUtf8()), o.errors.constData());
     QVERIFY(!QFileInfo::exists(path(fault == QLatin1String("user") ? "tgt/secret.jpg" : "tgt/a.jpg")));
 }
 

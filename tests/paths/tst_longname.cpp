@@ -121,6 +121,9 @@ private slots:
                                         << "t:Unter";
         QTest::newRow("rooted") << "\\basis\\unter"
                                 << "\\Basis\\Unter";
+        // A host name may hold ":"; only a letter before it names a drive.
+        QTest::newRow("colon after a digit") << "1:X"
+                                             << "1:x";
     }
     void relativePathKeepsItsForm()
     {
@@ -131,6 +134,8 @@ private slots:
         QVERIFY(QDir().mkpath(drive.host(QStringLiteral("Basis/Unter"))));
         QFile file(drive.host(QStringLiteral("Basis/Unter/Datei.txt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
+        QFile colon(drive.host(QStringLiteral("Basis/1:x")));
+        QVERIFY(colon.open(QIODevice::WriteOnly));
         QVERIFY(drive.fs().changeDrive(QStringLiteral("T:")).ok());
         QVERIFY(drive.fs().changeDirectory(QStringLiteral("T:\\Basis")).ok());
         QCOMPARE(GetLongName(typed), expected);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QProcessEnvironment>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -27,11 +27,26 @@ QStringList privateMounts();
 // holds, and would kill the child at its end instead.
 QProcessEnvironment forTracedChild(QProcessEnvironment environment);
 
-// Runs program with args under mechanism (a command prefix such as
-// privateMounts(), setpriv or strace with their options). The shell step
+// A command started under mechanism (a command prefix such as
+// privateMounts(), setpriv or strace with their options; none runs it as it
+// is) and left running, for a test that acts on it meanwhile. The shell step
 // setup runs first under the same mechanism, with setupArgs as $1, $2, ...;
 // its output goes to standard error. A mechanism that cannot start or a
 // setup step that fails is told apart from the command's own failure.
+class ChildUnder {
+public:
+    ChildUnder(const QStringList &mechanism, const QString &setup, const QStringList &setupArgs, const QString &program,
+               const QStringList &args,
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+    // Waits for its end, kills it after timeoutMs.
+    ChildRun finish(int timeoutMs = 60000);
+
+private:
+    QStringList m_mechanism;
+    QProcess m_process;
+};
+
+// Runs a command as ChildUnder does and waits for its end.
 ChildRun runUnder(const QStringList &mechanism, const QString &setup, const QStringList &setupArgs,
                   const QString &program, const QStringList &args,
                   const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),

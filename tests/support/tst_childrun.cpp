@@ -35,6 +35,9 @@ private slots:
         QTest::newRow("command fails") << passThrough << "true"
                                        << "echo out; echo err >&2; exit 1"
                                        << "" << 1 << QByteArray("out\n");
+        QTest::newRow("no mechanism") << QStringList{} << "test \"$1\" = given"
+                                      << "echo ok"
+                                      << "" << 0 << QByteArray("ok\n");
         QTest::newRow("command succeeds, setup sees its argument") << passThrough << "test \"$1\" = given"
                                                                    << "echo ok"
                                                                    << "" << 0 << QByteArray("ok\n");

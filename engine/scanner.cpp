@@ -54,7 +54,8 @@ void ScanTree(QString &path, QString &patterns)
         patterns = QStringLiteral("*.*");
 
     // A walk that starts inside another walk's yield may change the tree the
-    // outer one has cached: the outer one reads afresh from now on.
+    // outer one has read ahead: the outer one reads afresh what it has not
+    // entered yet.
     WalkCache *outer = WalkCache::active();
     if (outer)
         outer->disable();

@@ -116,7 +116,13 @@ void WalkCache::disable()
     stopReaders();
     std::lock_guard lock(m_mutex);
     m_disabled = true;
-    m_slots.clear();
+    // What was read ahead may be out of date by the time the walk gets there.
+    // A directory the walk is in keeps its listing: the walk steps back into
+    // it and counts its subdirectories through that very listing, so one
+    // read afresh would lead it into a sibling twice or into the files of a
+    // subdirectory again.
+    m_slots.removeIf([](const QHash<QString, Slot>::iterator &it) { return !it->taken; });
+    m_aheadCount = 0;
     m_pending.clear();
 }
 
@@ -192,10 +198,6 @@ void WalkCache::publish(const QString &path, FolderRead read, bool taken, const 
 SnapshotPtr WalkCache::acquire(const QString &path)
 {
     std::unique_lock lock(m_mutex);
-    if (m_disabled) {
-        lock.unlock();
-        return readSnapshot(m_fs, path).snapshot;
-    }
     auto it = m_slots.find(path);
     if (it != m_slots.end() && it->state == State::Reading) {
         m_waitingFor = path;

@@ -33,8 +33,9 @@ public:
     SnapshotPtr acquire(const QString &path);
     // The walk is done with this directory.
     void release(const QString &path);
-    // From now on every request reads the disk afresh (a nested walk may have
-    // changed the tree); stops the helpers.
+    // A nested walk may have changed the tree: drops what was read ahead and
+    // stops the helpers. From now on a directory is read when the walk first
+    // asks for it; those the walk is in keep their listings.
     void disable();
 
     // How many helper threads a walk starts (0: the walking thread reads

@@ -4,6 +4,7 @@
 #include "engine/walkcache.h"
 #include "engine/worker.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
@@ -181,6 +182,61 @@ private slots:
         const QStringList found = scan("D:\\R", "*.txt");
         QCOMPARE(drive.visits, (QStringList{"D:\\R", "D:\\R\\b", "D:\\N", "D:\\R\\a"}));
         QCOMPARE(found, (QStringList{"D:\\N\\n.txt", "D:\\N\\n.txt", "D:\\R\\a\\a.txt", "D:\\R\\r.txt"}));
+    }
+
+    // Folders removed while the walk is below them: the walk steps back into
+    // a directory and counts its subdirectories through the listing it took on
+    // entering it, also once a nested walk has made it read the rest afresh.
+    // So no file is listed twice and no sibling visited twice; a folder that
+    // is gone before the walk gets there hides nothing and is not unreadable.
+    void foldersRemovedBelowTheWalk_data()
+    {
+        QTest::addColumn<bool>("nested");
+        QTest::addColumn<QString>("removeAt");
+        QTest::addColumn<QString>("removed");
+        QTest::addColumn<QStringList>("expected");
+        for (const bool nested : {false, true}) {
+            const char *mode = nested ? "after a nested walk" : "walk alone";
+            QTest::addRow("folder above, %s", mode)
+                << nested << "D:\\R\\b\\x"
+                << "R/b" << QStringList{"D:\\R\\a\\a.txt", "D:\\R\\b\\b.txt", "D:\\R\\b\\x\\x.txt", "D:\\R\\r.txt"};
+            QTest::addRow("start, %s", mode)
+                << nested << "D:\\R\\b\\x"
+                << "R" << QStringList{"D:\\R\\b\\b.txt", "D:\\R\\b\\x\\x.txt", "D:\\R\\r.txt"};
+            QTest::addRow("earlier sibling, %s", mode)
+                << nested << "D:\\R\\b"
+                << "R/a" << QStringList{"D:\\R\\b\\b.txt", "D:\\R\\b\\x\\x.txt", "D:\\R\\r.txt"};
+        }
+    }
+
+    void foldersRemovedBelowTheWalk()
+    {
+        QFETCH(bool, nested);
+        QFETCH(QString, removeAt);
+        QFETCH(QString, removed);
+        QFETCH(QStringList, expected);
+        WalkCache::setReaderCount(0); // nothing read ahead of the removal by chance
+        EngineDrive drive;
+        for (const char *name : {"R/r.txt", "R/a/a.txt", "R/b/b.txt", "R/b/x/x.txt"})
+            QVERIFY(drive.makeFile(QString::fromLatin1(name)));
+        QVERIFY(drive.makeDir("R/c"));
+        QVERIFY(drive.makeDir("N"));
+        const auto noteVisit = drive.toolkit.onYield;
+        drive.toolkit.onYield = [&](int n) {
+            noteVisit(n);
+            const QString here = DirListCtl->path();
+            if (nested && here == QLatin1String("D:\\R\\c")) {
+                QString path = QStringLiteral("D:\\N");
+                QString patterns = QStringLiteral("*.txt");
+                ScanTree(path, patterns); // leaves ScanActive set: the outer walk goes on
+            }
+            if (here == removeAt)
+                QVERIFY(QDir(drive.host(removed)).removeRecursively());
+        };
+        const QStringList found = scan("D:\\R", "*.txt");
+        WalkCache::setReaderCount(-1);
+        QCOMPARE(found, expected);
+        QVERIFY(unreadableFolders().empty());
     }
 
     void fileEnumeratorFollowsDirectoryEnumerator()

@@ -4,13 +4,11 @@
 #include "treecopy.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace quorvane::platform {
@@ -209,23 +207,8 @@ public:
     // Whether two paths lead to one and the same file on the disk, through
     // links, hard links or two drive letters alike. Fails when either cannot
     // be reached, so a caller that must not harm a file treats that as "cannot
-    // tell". The default asks the host by the display names of hostPath;
-    // a file system that knows its exact names should override it.
-    virtual Result<bool> sameFile(const QString &a, const QString &b);
+    // tell".
+    virtual Result<bool> sameFile(const QString &a, const QString &b) = 0;
 };
-
-inline Result<bool> FileSystem::sameFile(const QString &a, const QString &b)
-{
-    const Result<QString> hostA = hostPath(a);
-    const Result<QString> hostB = hostPath(b);
-    if (!hostA.ok() || !hostB.ok())
-        return Result<bool>::failure(hostA.ok() ? hostB.error : hostA.error);
-    struct stat statA {};
-    struct stat statB {};
-    if (::stat(QFile::encodeName(hostA.value()).constData(), &statA) != 0
-        || ::stat(QFile::encodeName(hostB.value()).constData(), &statB) != 0)
-        return Result<bool>::failure(ErrFileNotFound);
-    return Result<bool>::success(statA.st_dev == statB.st_dev && statA.st_ino == statB.st_ino);
-}
 
 } // namespace quorvane::platform

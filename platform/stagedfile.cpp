@@ -43,6 +43,18 @@ bool isContinuationByte(char c)
 mode_t processUmask()
 {
     static const mode_t mask = [] {
+        // Read where the kernel tells it: setting and resetting it would give
+        // a file another thread creates in between the wrong mode.
+        if (std::FILE *status = std::fopen("/proc/self/status", "re")) {
+            char line[256];
+            unsigned value = 0;
+            bool found = false;
+            while (!found && std::fgets(line, sizeof line, status))
+                found = std::sscanf(line, "Umask: %o", &value) == 1;
+            std::fclose(status);
+            if (found)
+                return mode_t(value);
+        }
         const mode_t m = ::umask(0);
         ::umask(m);
         return m;

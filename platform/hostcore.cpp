@@ -1,9 +1,6 @@
 #include "hostcore.h"
 
-#include "drivepath.h"
-#include "hostfolders.h"
-#include "namecodec.h"
-
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -20,18 +17,16 @@ QStringList HostCore::drives() const
     return out;
 }
 
-int HostCore::openExactFolder(const QString &path) const
+int HostCore::openExactFolder(const QString &path, const Anchor &at) const
 {
-    // Only the drive map is read, and it never changes after construction.
-    static const CurrentDirectories noCurrentDirectories;
-    const QChar drive = driveLetterOf(path);
-    if (!startsWithDriveRoot(path) || !m_map.isMapped(drive))
+    // Spelled like every other path, so a NUL or an unmapped drive never
+    // reaches the host as a shorter path.
+    const Result<Resolved> spelled = spell(path, at);
+    if (!spelled.ok()) {
+        errno = EINVAL;
         return -1;
-    const DrivePath absolute = makeAbsolute(path, drive, noCurrentDirectories);
-    QByteArray host = m_map.hostFolder(absolute.drive);
-    for (const QString &component : absolute.components)
-        host = joinHost(host, encodeName(component));
-    return ::open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    return ::open(spelled.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 } // namespace quorvane::platform

@@ -128,9 +128,10 @@ public:
     // Refuses a missing folder (76), a read-only file and anything but a
     // regular file (75): a folder, a device, a pipe, a socket.
     Result<Target> prepareTarget(const QString &path, const Anchor &at) const;
-    // Opens an absolute folder ("X:\a\b") spelled exactly as stored; -1 with
-    // errno set when it is not there so.
-    int openExactFolder(const QString &path) const;
+    // Opens a folder spelled exactly as stored; -1 with errno set when it is
+    // not there so.
+    int openExactFolder(const QString &path, const Anchor &at) const;
+    int openExactFolder(const QString &path) const { return openExactFolder(path, {}); }
     // A name this program put into a host folder, so later lookups know it.
     void nameAdded(const QByteArray &folder, const QByteArray &name) const { m_names.added(folder, name); }
 

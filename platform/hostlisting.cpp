@@ -203,8 +203,7 @@ Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
 {
     using R = Result<std::vector<DirEntry>>;
     // Fast path: the folder exists as written, so one open does it.
-    const DrivePath absolute = makeAbsolute(path, m_currentDrive, m_currentDirs);
-    int fd = path.isEmpty() ? -1 : m_core.openExactFolder(absolute.toString());
+    int fd = m_core.openExactFolder(path, anchor());
     if (fd >= 0)
         return readOpenFolder(fd, path);
     const Result<Resolved> r = m_core.resolve(path, anchor());

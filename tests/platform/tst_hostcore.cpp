@@ -14,6 +14,7 @@ class TestHostCore : public QObject {
 private slots:
     void onlyAbsolutePaths_data();
     void onlyAbsolutePaths();
+    void nulEndsNoPathEarly();
     void threadsShareOneCore();
 };
 
@@ -43,6 +44,16 @@ void TestHostCore::onlyAbsolutePaths()
     if (name.ok())
         QCOMPARE(name.value(), QStringLiteral("T:\\Sub\\a.txt"));
     QCOMPARE(t.fs->core().readFile(path, 10).ok(), coreError == 0);
+}
+
+void TestHostCore::nulEndsNoPathEarly()
+{
+    // The host ends a path at a NUL: "T:\Sub<NUL>x" must not list T:\Sub.
+    scratch::Drive t;
+    QVERIFY(t.dir("Sub") && t.file("Sub/a.txt"));
+    const QString path = QStringLiteral("T:\\Sub") + QChar(0) + QStringLiteral("x");
+    QCOMPARE(t.fs->readDirectory(path).error, int(ErrBadFileNameOrNumber));
+    QVERIFY(!t.fs->core().readFolder(path, false).ok());
 }
 
 void TestHostCore::threadsShareOneCore()

@@ -1,6 +1,7 @@
 #include "foldernamecache.h"
 
 #include "namecodec.h"
+#include "wildcard.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -28,14 +29,6 @@ bool sameTime(const struct timespec &a, const struct timespec &b)
 }
 
 } // namespace
-
-QString FolderNameCache::folded(const QString &name)
-{
-    QString out = name;
-    for (QChar &c : out)
-        c = c.toCaseFolded();
-    return out;
-}
 
 bool FolderNameCache::stamp(const QByteArray &folder, Folder &entry, int *errorOut)
 {
@@ -66,7 +59,7 @@ bool FolderNameCache::refresh(const QByteArray &folder, Folder &entry, int *erro
         const QByteArray name(e->d_name);
         if (name == "." || name == "..")
             continue;
-        QByteArray &slot = entry.names[folded(decodeName(name))];
+        QByteArray &slot = entry.names[foldName(decodeName(name))];
         if (slot.isNull() || name < slot)
             slot = name;
     }
@@ -94,7 +87,7 @@ FolderNameCache::Lookup FolderNameCache::find(const QByteArray &folder, const QS
         m_folders.erase(it);
         return Lookup::Failed;
     }
-    const auto match = it->names.constFind(folded(wanted));
+    const auto match = it->names.constFind(foldName(wanted));
     if (match == it->names.constEnd())
         return Lookup::Missing;
     *stored = *match;
@@ -107,7 +100,7 @@ void FolderNameCache::added(const QByteArray &folder, const QByteArray &name)
     const auto it = m_folders.find(folder);
     if (it == m_folders.end())
         return;
-    QByteArray &slot = it->names[folded(decodeName(name))];
+    QByteArray &slot = it->names[foldName(decodeName(name))];
     if (slot.isNull() || name < slot)
         slot = name;
     // Our own change explains the new time stamp; without this, a folder
@@ -124,7 +117,7 @@ void FolderNameCache::removed(const QByteArray &folder, const QByteArray &name)
     const auto it = m_folders.find(folder);
     if (it == m_folders.end())
         return;
-    const QString key = folded(decodeName(name));
+    const QString key = foldName(decodeName(name));
     const auto match = it->names.find(key);
     if (match != it->names.end() && *match == name) {
         // Another case variant may stand behind it: only a new scan can tell.

@@ -36,8 +36,6 @@ public:
     void added(const QByteArray &folder, const QByteArray &name);
     void removed(const QByteArray &folder, const QByteArray &name);
 
-    static QString folded(const QString &name);
-
 private:
     struct Folder {
         dev_t device = 0;

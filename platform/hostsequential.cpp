@@ -3,6 +3,7 @@
 #include "codepage.h"
 #include "hosterrors.h"
 #include "namecodec.h"
+#include "wildcard.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -21,9 +22,9 @@ constexpr qsizetype FlushThreshold = 1 << 16;
 bool HostFileSystem::isOpenHere(const QByteArray &host) const
 {
     // Letter case aside: "a.txt" and "A.TXT" opened before either exists are one file.
-    const QString key = FolderNameCache::folded(decodeName(host));
+    const QString key = foldName(decodeName(host));
     for (const auto &[number, file] : m_files) {
-        if (file.host == host || FolderNameCache::folded(decodeName(file.host)) == key)
+        if (file.host == host || foldName(decodeName(file.host)) == key)
             return true;
     }
     return false;

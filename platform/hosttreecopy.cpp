@@ -2,6 +2,7 @@
 
 #include "hostfolders.h"
 #include "namecodec.h"
+#include "wildcard.h"
 #include "stagedfile.h"
 
 #include <cerrno>
@@ -123,7 +124,7 @@ bool HostTreeCopy::listNames(int folderFd, QSet<QString> &taken)
         const char *n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        taken.insert(FolderNameCache::folded(decodeName(n, qsizetype(std::strlen(n)))));
+        taken.insert(foldName(decodeName(n, qsizetype(std::strlen(n)))));
     }
     const bool complete = errno == 0;
     ::closedir(dir);
@@ -167,7 +168,7 @@ TreeCopy::Outcome HostTreeCopy::copyNew(const QString &source, const QString &ta
     if (!to)
         return Outcome::NotHandled;
     const QString targetName = target.mid(target.lastIndexOf(QLatin1Char('\\')) + 1);
-    const QString key = FolderNameCache::folded(targetName);
+    const QString key = foldName(targetName);
     if (to->taken.contains(key))
         return Outcome::NotHandled; // replacing, or a name in another letter case: the careful way
 

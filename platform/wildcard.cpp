@@ -2,9 +2,7 @@
 
 namespace quorvane::platform {
 
-namespace {
-
-QString folded(QStringView text)
+QString foldName(QStringView text)
 {
     QString out(text.size(), Qt::Uninitialized);
     char16_t *o = reinterpret_cast<char16_t *>(out.data());
@@ -12,6 +10,8 @@ QString folded(QStringView text)
         o[i] = foldNameUnit(text[i].unicode());
     return out;
 }
+
+namespace {
 
 // "*" and "?" with one back-tracking point per star: linear in practice,
 // never exponential. The pattern is folded already; a "*" in the name is an
@@ -53,7 +53,7 @@ Wildcard::Shape shapeOf(QStringView pattern, bool nameWithoutDot)
 {
     Wildcard::Shape shape;
     shape.nameWithoutDot = nameWithoutDot;
-    shape.folded = folded(pattern);
+    shape.folded = foldName(pattern);
     const QStringView tail = QStringView(shape.folded).mid(1);
     if (shape.folded.startsWith(u'*') && !hasWildcards(tail)) {
         shape.kind = Wildcard::Shape::Suffix;

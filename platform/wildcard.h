@@ -17,6 +17,9 @@ inline char16_t foldNameUnit(char16_t c)
     return QChar::toCaseFolded(c);
 }
 
+// A whole name folded unit by unit: the key under which letter-case variants meet.
+QString foldName(QStringView text);
+
 // One wildcard pattern, compiled once and matched against many names, as the
 // platform the program was made for matches: "*" any run of characters, "?"
 // any one, letter case ignored; a pattern ending in ".*" also matches the

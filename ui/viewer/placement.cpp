@@ -62,6 +62,15 @@ private:
             m_placedAt = m_window.frameGeometry().topLeft();
             m_framed.start();
         }
+        // Qt reads the frame again only when the window manager confirms a
+        // geometry, so a frame told after the last confirmation stays unknown
+        // (seen under load). A move there and back asks for a confirmation.
+        if (!framed && m_placedAt.isNull() && m_shown.elapsed() >= m_nextNudgeMs) {
+            const QPoint at = m_window.pos();
+            m_window.move(at + QPoint(1, 0));
+            m_window.move(at);
+            m_nextNudgeMs += NudgeIntervalMs;
+        }
         // Without a window manager no frame ever comes.
         if ((m_framed.isValid() && m_framed.hasExpired(1000)) || m_shown.hasExpired(5000))
             deleteLater();
@@ -73,6 +82,8 @@ private:
     QElapsedTimer m_framed;
     QSize m_framedSize;
     QPoint m_placedAt;
+    static constexpr qint64 NudgeIntervalMs = 250;
+    qint64 m_nextNudgeMs = NudgeIntervalMs;
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "engine/freename.h"
 
 #include "paths/pathhelpers.h"
-#include "platform/services.h"
+#include "platform/wildcard.h"
 
 namespace quorvane {
 
@@ -9,9 +9,10 @@ namespace {
 
 constexpr int LastClashNumber = 999;
 
+// The same fold as the target folder's own lookups.
 QString nameKey(const QString &name)
 {
-    return name.toCaseFolded();
+    return platform::foldName(name);
 }
 
 } // namespace
@@ -24,14 +25,12 @@ void splitClashName(const QString &name, QString &base, QString &suffix)
     base = name.left(name.size() - suffix.size());
 }
 
-FlatTargetNames::FlatTargetNames(const QString &targetBase) : m_targetBase(targetBase)
+FlatTargetNames::FlatTargetNames(const QStringList &listed, std::function<bool(const QString &)> onDisk)
+    : m_onDisk(std::move(onDisk))
 {
-    const auto listing = platform::fileSystem().readDirectory(targetBase);
-    if (!listing.ok())
-        return;
-    m_names.reserve(qsizetype(listing.value().size()));
-    for (const platform::DirEntry &entry : listing.value())
-        m_names.insert(nameKey(entry.name));
+    m_names.reserve(listed.size());
+    for (const QString &name : listed)
+        m_names.insert(nameKey(name));
 }
 
 bool FlatTargetNames::taken(const QString &name)
@@ -40,7 +39,7 @@ bool FlatTargetNames::taken(const QString &name)
     if (m_names.contains(key))
         return true;
     // The listing may be out of date: something else may have put a file there.
-    if (FileExists(m_targetBase + name)) {
+    if (m_onDisk(name)) {
         m_names.insert(key);
         return true;
     }

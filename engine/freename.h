@@ -5,17 +5,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace quorvane {
 
 // The names of the flat image's target directory, kept in memory so that the
 // search for a free clash name does not ask the disk for every candidate.
 // Filled once from a listing of the target; names placed by the run are added.
 // Every name in the directory counts as taken, whatever it is (file,
-// directory, link), and a candidate that looks free is confirmed with
-// FileExists before it is given out, so a name taken meanwhile is not reused.
+// directory, link), and a candidate that looks free is confirmed on the disk
+// before it is given out, so a name taken meanwhile is not reused.
 class FlatTargetNames {
 public:
-    explicit FlatTargetNames(const QString &targetBase); // ends in "\"
+    // onDisk: whether something stands under a name now, in any letter case.
+    FlatTargetNames(const QStringList &listed, std::function<bool(const QString &)> onDisk);
 
     // name itself when free, else base[k].suffix for the first free k from 1
     // to 999; an empty string when all of them are taken.
@@ -29,7 +32,7 @@ public:
 private:
     bool taken(const QString &name);
 
-    QString m_targetBase;
+    std::function<bool(const QString &)> m_onDisk;
     QSet<QString> m_names;                 // case-folded
     QHash<QString, int> m_lowestMaybeFree; // per base and suffix: numbers below are taken
 };

@@ -1,9 +1,7 @@
 #include "engine/runsteps.h"
 
-#include "engine/confinement.h"
 #include "engine/copylist.h"
 #include "engine/imageplacer.h"
-#include "engine/knownfolders.h"
 #include "engine/runjournal.h"
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
@@ -20,7 +18,23 @@ namespace {
 constexpr qsizetype ImageBatchEntries = 64;
 constexpr qint64 ImageBatchMilliseconds = 25;
 
-void mirrorStructure(RunContext &run, const QString &targetBase, RunBounds &bounds)
+// Every failure of one entry the same: the trees could not be opened.
+void skipAll(RunContext &run, const QStringList &entries, const QString &sourceBase, ImageAction action,
+             const platform::Status &why)
+{
+    for (const QString &entry : entries) {
+        SkippedFile skipped;
+        skipped.action = action;
+        skipped.source = sourceBase + entry;
+        skipped.subject = why.subject.isEmpty() ? skipped.source : why.subject;
+        skipped.error = why.error;
+        skipped.reason = platform::reasonOf(why);
+        run.summary.skippedFiles.append(skipped);
+    }
+    run.summary.skipped += entries.size();
+}
+
+void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &targetBase)
 {
     const QString inside = targetInsideSource(run.scanBase, targetBase);
     QStringList folders;
@@ -42,12 +56,12 @@ void mirrorStructure(RunContext &run, const QString &targetBase, RunBounds &boun
     std::sort(folders.begin(), folders.end(),
               [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
 
+    auto trees = platform::fileSystem().openImageTrees(sourceBase, targetBase, false);
     RunProgress &progress = progressRecord();
     progress.stage = RunStage::Mirroring;
     progress.total = folders.size();
-    KnownFolders known;
     for (const QString &folder : std::as_const(folders)) {
-        const platform::Status made = known.ensure(targetBase + folder, bounds);
+        const platform::Status made = trees.ok() ? trees.value()->reachFolder(folder, true) : trees.status();
         if (made.ok()) {
             ++run.summary.dirsMirrored;
         } else {
@@ -70,6 +84,13 @@ void mirrorStructure(RunContext &run, const QString &targetBase, RunBounds &boun
 } // namespace
 
 namespace {
+
+ImageAction actionOf(const JobOptions &job)
+{
+    if (JobOptions::isSet(job.NullByte))
+        return ImageAction::Dummy;
+    return JobOptions::isSet(job.DeleteSources) ? ImageAction::Move : ImageAction::Copy;
+}
 
 // The entries of the files-to-copy list, taken once.
 QStringList entriesToImage()
@@ -142,10 +163,9 @@ void runImageBranch(RunContext &run)
     QString targetBase = atStart.TargetDir;
     AddBackslash(sourceBase);
     AddBackslash(targetBase);
-    RunBounds bounds(sourceBase, targetBase);
 
     if (atStart.StructureOnly) {
-        mirrorStructure(run, targetBase, bounds);
+        mirrorStructure(run, sourceBase, targetBase);
         return;
     }
 
@@ -154,23 +174,33 @@ void runImageBranch(RunContext &run)
         ShowMessage(MsgNoFiles, 1);
         return;
     }
+    const QStringList entries = entriesToImage();
+    // From here on the run acts only through the handles of its two roots.
+    auto trees = platform::fileSystem().openImageTrees(sourceBase, targetBase, atStart.DryRun);
+    if (!trees.ok()) {
+        skipAll(run, entries, sourceBase, actionOf(atStart), trees.status());
+        return;
+    }
     RunJournal journal;
     if (!prepareJournal(atStart, journal, run.summary))
         return;
 
-    const QStringList entries = entriesToImage();
-    bounds.addSources(run.scanBase, entries);
     RunProgress &progress = progressRecord();
     progress.stage = RunStage::Imaging;
     progress.total = entries.size();
-    ImagePlacer placer(run, sourceBase, targetBase, bounds,
+    ImagePlacer placer(run, *trees.value(), sourceBase, targetBase, entries,
                        {atStart.DryRun, atStart.SkipIdentical, journal.wanted() ? &journal : nullptr});
+    if (journal.isOpen()) {
+        const platform::Result<platform::FileStamp> own = journal.stamp();
+        if (own.ok())
+            placer.protectJournal(own.value());
+    }
     placeEntries(run, placer, entries);
     finishJournal(journal, run.summary);
 
     if (!placer.emptied().isEmpty()) {
         progress.stage = RunStage::Cleaning;
-        placer.emptied().removeEmptied(sourceBase, bounds);
+        placer.emptied().removeEmptied(*trees.value());
     }
 }
 

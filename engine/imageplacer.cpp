@@ -1,55 +1,93 @@
 #include "engine/imageplacer.h"
 
-#include "engine/confinement.h"
-#include "engine/placefile.h"
 #include "engine/runjournal.h"
 #include "paths/pathhelpers.h"
 #include "platform/fslog.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
+#include "platform/wildcard.h"
 
 namespace quorvane {
 
+using platform::EntryKind;
+using platform::FileStamp;
+using platform::PlacedFile;
 using platform::Status;
 
-ImagePlacer::ImagePlacer(RunContext &run, const QString &sourceBase, const QString &targetBase, RunBounds &bounds,
-                         Choices choices)
-    : m_run(run), m_sourceBase(sourceBase), m_targetBase(targetBase), m_bounds(bounds), m_choices(choices)
+namespace {
+
+QString parentOf(const QString &relative)
 {
-    m_ontoItself = samePlace(sourceBase, targetBase) || sameFile(sourceBase, targetBase);
-    if (!m_choices.dryRun)
-        m_fast = platform::fileSystem().openTreeCopy(sourceBase, targetBase);
-    // Its handles count only where they stand in the places the bounds were decided on.
-    if (m_fast
-        && (m_bounds.sourceLocation().isEmpty() || m_fast->sourceLocation() != m_bounds.sourceLocation()
-            || m_fast->targetLocation() != m_bounds.targetLocation()))
-        m_fast.reset();
+    const qsizetype cut = relative.lastIndexOf(QLatin1Char('\\'));
+    return cut < 0 ? QString() : relative.left(cut);
+}
+
+// What stands under a name where only a regular file may be replaced.
+QString notRegular(EntryKind kind)
+{
+    switch (kind) {
+    case EntryKind::Folder:
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Verzeichnis");
+    case EntryKind::Link:
+        return QStringLiteral("Keine gewöhnliche Datei, sondern eine Verknüpfung");
+    default:
+        break;
+    }
+    return QStringLiteral("Keine gewöhnliche Datei");
+}
+
+bool sameFile(const FileStamp &a, const FileStamp &b)
+{
+    return a.device == b.device && a.inode == b.inode;
+}
+
+} // namespace
+
+Status refusedBecause(const QString &reason, const QString &subject)
+{
+    return platform::failureFor(platform::ErrPathFileAccess, subject, reason);
+}
+
+ImagePlacer::ImagePlacer(RunContext &run, platform::ImageTrees &trees, const QString &sourceBase,
+                         const QString &targetBase, const QStringList &entries, Choices choices)
+    : m_run(run),
+      m_trees(trees),
+      m_sourceBase(sourceBase),
+      m_targetBase(targetBase),
+      m_choices(choices),
+      m_protected(trees, entries)
+{
+    m_ontoItself = m_trees.rootsAreOne();
 }
 
 ImagePlacer::~ImagePlacer() = default;
 
 Placement ImagePlacer::place(const QString &entry)
 {
+    const JobOptions job = m_run.read();
     Step step;
+    step.entry = entry;
     step.source = m_sourceBase + entry;
-    Status result = Status::success();
+    step.action = JobOptions::isSet(job.NullByte) ? ImageAction::Dummy
+        : JobOptions::isSet(job.DeleteSources)    ? ImageAction::Move
+                                                  : ImageAction::Copy;
     if (journalBroken()) {
         // A journal asked for and no longer written: nothing more is placed
         // that it could not tell of.
         record(step,
-               refusedBecause(QStringLiteral("Das Protokoll lässt sich nicht weiterschreiben"),
-                              m_choices.journal->file()));
+               refused(QStringLiteral("Das Protokoll lässt sich nicht weiterschreiben"), m_choices.journal->file()));
         return Placement::Skipped;
     }
-    if (JobOptions::isSet(m_run.read().Recursive)) {
-        result = placeRecursive(entry, step);
-    } else if (m_bounds.inTargetFolder(step.source)) {
+    Status result = Status::success();
+    if (JobOptions::isSet(job.Recursive)) {
+        result = placeRecursive(step);
+    } else if (inTargetFolder(entry)) {
         // A flat image into the file's own folder finds it there already.
         if (m_choices.dryRun)
             m_run.summary.planned.append({ImageAction::Copy, step.source, step.source, false});
         return Placement::Placed;
     } else {
-        result = placeFlat(entry, step);
+        result = placeFlat(step);
     }
     if (result.ok())
         return step.alreadyThere ? Placement::AlreadyThere : Placement::Placed;
@@ -57,51 +95,64 @@ Placement ImagePlacer::place(const QString &entry)
     return Placement::Skipped;
 }
 
-Status ImagePlacer::placeRecursive(const QString &entry, Step &step)
+bool ImagePlacer::inTargetFolder(const QString &entry)
 {
-    step.target = m_targetBase + entry;
-    Status result = folderFor(GetParentPath(step.target));
+    const QString folder = parentOf(entry);
+    const auto known = m_targetFolderAnswers.constFind(folder);
+    if (known != m_targetFolderAnswers.constEnd())
+        return *known;
+    const bool answer = m_trees.isTargetRoot(folder);
+    m_targetFolderAnswers.insert(folder, answer);
+    return answer;
+}
+
+Status ImagePlacer::placeRecursive(Step &step)
+{
+    step.targetRelative = step.entry;
+    step.target = m_targetBase + step.entry;
+    // A plan makes no folder; it only asks whether the run could.
+    const Status folder = m_trees.reachFolder(parentOf(step.entry), !m_choices.dryRun);
+    if (!folder.ok())
+        return folder;
     // Onto its own source every file would be put onto itself.
-    if (result.ok() && m_ontoItself)
-        result = refusedBecause(QStringLiteral("Quelle und Ziel sind dasselbe Verzeichnis"), step.target);
-    if (!result.ok())
-        return result;
-    if (m_choices.skipIdentical && holdsSame(step, step.target))
-        return keepExisting(entry, step);
-    return placeAt(entry, entry, step, true);
+    if (m_ontoItself)
+        return refused(QStringLiteral("Quelle und Ziel sind dasselbe Verzeichnis"), step.target);
+    if (m_choices.skipIdentical && holdsSame(step, step.targetRelative))
+        return keepExisting(step);
+    return placeAt(step, true);
 }
 
-Status ImagePlacer::folderFor(const QString &folder)
+Status ImagePlacer::placeFlat(Step &step)
 {
-    if (!m_choices.dryRun)
-        return m_folders.ensure(folder, m_bounds);
-    // A plan makes no folder; it only asks whether the run might.
-    if (DirExists(folder) || m_bounds.mayMakeFolder(folder))
-        return Status::success();
-    return refusedBecause(m_bounds.refusal(), folder);
-}
-
-Status ImagePlacer::placeFlat(const QString &entry, Step &step)
-{
-    if (!m_flatNames)
-        m_flatNames.emplace(m_targetBase);
-    const QString name = GetFileName(entry);
+    if (!m_flatNames) {
+        const platform::Result<QStringList> listed = m_trees.folderNames(QString());
+        m_flatNames.emplace(listed.ok() ? listed.value() : QStringList(), [this](const QString &name) {
+            if (m_choices.dryRun && m_plannedTargets.contains(platform::foldName(name)))
+                return true;
+            const platform::Result<platform::TargetEntry> there = m_trees.lookUp(name);
+            return !there.ok() || there.value().kind != EntryKind::Missing;
+        });
+    }
+    const QString name = GetFileName(step.entry);
     if (m_choices.skipIdentical) {
         for (const QString &existing : m_flatNames->takenFamily(name)) {
+            step.targetRelative = existing;
             step.target = m_targetBase + existing;
-            if (holdsSame(step, step.target))
-                return keepExisting(entry, step);
+            if (holdsSame(step, existing))
+                return keepExisting(step);
         }
     }
     for (;;) {
         const QString free = m_flatNames->freeTargetName(name);
         if (free.isEmpty()) {
             // All numbered names taken: the file is left out, nothing is overwritten.
+            step.targetRelative.clear();
             step.target.clear();
-            return refusedBecause(QStringLiteral("Alle Namen bis [999] sind schon vergeben"), m_targetBase + name);
+            return refused(QStringLiteral("Alle Namen bis [999] sind schon vergeben"), m_targetBase + name);
         }
+        step.targetRelative = free;
         step.target = m_targetBase + free;
-        const Status placed = placeAt(entry, free, step, false);
+        const Status placed = placeAt(step, false);
         // A name taken since it was looked at is never replaced: the next number is.
         if (placed.ok() || placed.error == platform::ErrFileExists)
             m_flatNames->markTaken(free);
@@ -112,65 +163,123 @@ Status ImagePlacer::placeFlat(const QString &entry, Step &step)
 
 bool ImagePlacer::holdsSame(Step &step, const QString &candidate)
 {
-    // A file elsewhere, behind a link in the target, does not keep the source's bytes in the image.
-    if (!m_bounds.mayCompareWith(candidate))
-        return false;
-    QString compareWith = candidate;
     if (m_choices.dryRun) {
         // A name the plan gave out holds, once the run is done, its source's bytes.
-        const auto planned = m_plannedSources.constFind(candidate.toCaseFolded());
-        if (planned != m_plannedSources.constEnd())
-            compareWith = *planned;
+        const auto planned = m_plannedTargets.constFind(platform::foldName(candidate));
+        if (planned != m_plannedTargets.constEnd()) {
+            const platform::Result<bool> same = m_trees.sameSourceBytes(step.entry, *planned);
+            return same.ok() && same.value();
+        }
     }
-    // Two names of one file are not two copies: removing one would lose it.
-    if (sameFile(step.source, compareWith))
-        return false;
-    const platform::Result<bool> same = platform::sameBytes(step.source, compareWith, &step.sourceStamp);
+    const platform::Result<bool> same = m_trees.sameBytes(step.entry, candidate, &step.sourceStamp, &step.targetStamp);
     return same.ok() && same.value();
 }
 
-Status ImagePlacer::keepExisting(const QString &entry, Step &step)
+Status ImagePlacer::keepExisting(Step &step)
 {
     step.alreadyThere = true;
-    const JobOptions now = m_run.read();
-    if (JobOptions::isSet(now.NullByte) || !JobOptions::isSet(now.DeleteSources))
-        return carryOut(step, [] { return Status::success(); });
-    step.action = ImageAction::Move;
-    step.decided = true;
-    if (!m_bounds.mayTake(step.source))
-        return refused(step.source);
-    return carryOut(step, [&] {
-        const Status removed = removeIdenticalSource(step.source, step.sourceStamp);
-        if (removed.ok())
-            m_emptied.noteMoved(entry);
-        return removed;
+    if (step.action != ImageAction::Move)
+        return carryOut(step, [] { return platform::Result<PlacedFile>::success({}); });
+    return carryOut(step, [&]() -> platform::Result<PlacedFile> {
+        const Status removed = m_trees.removeSource(step.entry, step.sourceStamp);
+        if (!removed.ok())
+            return platform::Result<PlacedFile>::failure(removed);
+        m_emptied.noteMoved(step.entry);
+        return platform::Result<PlacedFile>::success({step.targetStamp, m_trees.targetHost(step.targetRelative)});
     });
 }
 
-Status ImagePlacer::carryOut(const Step &step, const std::function<Status()> &placement, const QString &place)
+Status ImagePlacer::placeAt(Step &step, bool replace)
+{
+    const platform::Result<platform::TargetEntry> there = m_trees.lookUp(step.targetRelative);
+    if (!there.ok())
+        return there.status();
+    const FileStamp *replacing = nullptr;
+    const Status allowed = mayPlace(step, there.value(), replace, replacing);
+    if (!allowed.ok())
+        return allowed;
+    switch (step.action) {
+    case ImageAction::Dummy:
+        return carryOut(step, [&] {
+            auto made = m_trees.makeEmpty(step.targetRelative, replacing);
+            // The run has always let the window breathe once per dummy.
+            platform::toolkit().yield();
+            return made;
+        });
+    case ImageAction::Move:
+        return carryOut(step, [&] {
+            auto moved = m_trees.move(step.entry, step.targetRelative);
+            if (moved.ok())
+                m_emptied.noteMoved(step.entry);
+            return moved;
+        });
+    case ImageAction::Copy:
+    case ImageAction::MakeFolder:
+        break;
+    }
+    return carryOut(step, [&] { return m_trees.copy(step.entry, step.targetRelative, replacing); });
+}
+
+Status ImagePlacer::mayPlace(const Step &step, const platform::TargetEntry &there, bool replace,
+                             const FileStamp *&replacing)
+{
+    replacing = nullptr;
+    const bool planned = m_choices.dryRun && m_plannedTargets.contains(platform::foldName(step.targetRelative));
+    // A plan does not open its sources later: a file that cannot be read is skipped now, as the run would.
+    std::optional<FileStamp> source;
+    if (m_choices.dryRun && step.action != ImageAction::Dummy) {
+        const platform::Result<FileStamp> readable = m_trees.sourceStamp(step.entry);
+        if (!readable.ok())
+            return readable.status();
+        source = readable.value();
+    }
+    const bool taken = there.kind != EntryKind::Missing || planned;
+    if (!taken)
+        return Status::success();
+    // A move never replaces; a flat image takes the next number instead.
+    if (step.action == ImageAction::Move || !replace)
+        return platform::failureFor(platform::ErrFileExists, step.target);
+    if (planned)
+        return refused(QStringLiteral("Würde eine in diesem Lauf geschriebene Datei ersetzen"), step.target);
+    if (there.kind != EntryKind::File)
+        return refused(notRegular(there.kind), step.target);
+    if (!source) {
+        const platform::Result<FileStamp> read = m_trees.sourceStamp(step.entry);
+        if (read.ok())
+            source = read.value();
+        else if (step.action == ImageAction::Copy)
+            return read.status();
+    }
+    if (source && sameFile(*source, there.stamp))
+        return refused(step.action == ImageAction::Dummy ? QStringLiteral("Das Ziel ist die Quell-Datei selbst")
+                                                         : QStringLiteral("Quelle und Ziel sind dieselbe Datei"),
+                       step.target);
+    // Checked here because root would replace a read-only file without a word.
+    if (there.readOnly)
+        return refused(QStringLiteral("schreibgeschützt"), step.target);
+    const QString kept = m_protected.whyKept(there.stamp);
+    if (!kept.isEmpty())
+        return refused(kept, step.target);
+    replacing = &there.stamp;
+    return Status::success();
+}
+
+Status ImagePlacer::carryOut(Step &step, const Placing &placement)
 {
     if (m_choices.dryRun) {
-        // A copy begins by opening its source: one that cannot be read would be skipped.
-        if (step.action == ImageAction::Copy && !step.alreadyThere) {
-            const platform::Result<platform::FileStamp> readable = platform::fileStamp(step.source);
-            if (!readable.ok())
-                return readable.status();
-        }
         m_run.summary.planned.append({step.action, step.source, step.target, step.alreadyThere});
         if (!step.alreadyThere)
-            m_plannedSources.insert(step.target.toCaseFolded(), step.source);
-        if (!place.isEmpty())
-            m_bounds.written(place);
+            m_plannedTargets.insert(platform::foldName(step.targetRelative), step.entry);
         return Status::success();
     }
-    const Status done = placement();
+    const platform::Result<PlacedFile> done = placement();
     if (!done.ok())
-        return done;
-    if (!place.isEmpty())
-        m_bounds.written(place);
+        return done.status();
+    if (!step.alreadyThere)
+        m_protected.written(done.value().stamp);
     if (m_choices.journal)
-        noteInJournal(step);
-    return done;
+        noteInJournal(step, done.value());
+    return Status::success();
 }
 
 bool ImagePlacer::journalBroken() const
@@ -178,7 +287,7 @@ bool ImagePlacer::journalBroken() const
     return m_choices.journal && m_choices.journal->named() && !m_run.summary.journalFailure.ok();
 }
 
-void ImagePlacer::noteInJournal(const Step &step)
+void ImagePlacer::noteInJournal(const Step &step, const PlacedFile &placed)
 {
     RunJournal &journal = *m_choices.journal;
     const bool moved = step.action == ImageAction::Move;
@@ -197,7 +306,8 @@ void ImagePlacer::noteInJournal(const Step &step)
             return;
         }
     }
-    const Status written = journal.record(step.action, step.alreadyThere, step.source, step.target);
+    const Status written =
+        journal.record(step.action, step.alreadyThere, m_trees.sourceHost(step.entry), placed.host, placed.stamp);
     if (!written.ok() && summary.journalFailure.ok()) {
         summary.journalFailure = written;
         summary.unjournaledSource = step.source;
@@ -208,79 +318,15 @@ void ImagePlacer::noteInJournal(const Step &step)
     }
 }
 
-Status ImagePlacer::placeAt(const QString &entry, const QString &targetRelative, Step &step, bool replace)
+Status ImagePlacer::refused(const QString &reason, const QString &subject) const
 {
-    if (JobOptions::isSet(m_run.read().NullByte)) {
-        step.action = ImageAction::Dummy;
-        step.decided = true;
-        QString place;
-        if (!m_bounds.mayWrite(step.target, place))
-            return refused(step.target);
-        // A target that is the source by another name (a link to it) would be cut to nothing.
-        if (sameFile(step.source, step.target))
-            return refusedBecause(QStringLiteral("Das Ziel ist die Quell-Datei selbst"), step.target);
-        return carryOut(
-            step, [&] { return makeEmptyFile(step.target, replace); }, place);
-    }
-    if (JobOptions::isSet(m_run.read().DeleteSources)) {
-        step.action = ImageAction::Move;
-        step.decided = true;
-        // A link moves as the file it leads to, which must lie in the source as well.
-        if (!m_bounds.mayTake(step.source) || !m_bounds.mayRead(step.source))
-            return refused(step.source);
-        if (!m_bounds.mayMoveTo(step.target))
-            return refused(step.target);
-        return carryOut(step, [&] {
-            const Status moved = moveSourceFile(step.source, step.target);
-            if (moved.ok())
-                m_emptied.noteMoved(entry);
-            return moved;
-        });
-    }
-    step.action = ImageAction::Copy;
-    step.decided = true;
-    return copy(entry, targetRelative, step, replace);
-}
-
-Status ImagePlacer::copy(const QString &entry, const QString &targetRelative, const Step &step, bool replace)
-{
-    if (m_fast) {
-        Status failure;
-        switch (m_fast->copyNew(entry, targetRelative, failure)) {
-        case platform::TreeCopy::Outcome::Copied:
-            m_bounds.writtenBelowTarget(targetRelative);
-            return carryOut(step, [] { return Status::success(); });
-        case platform::TreeCopy::Outcome::Failed:
-            return failure;
-        case platform::TreeCopy::Outcome::NotHandled:
-            break;
-        }
-    }
-    QString place;
-    if (!m_bounds.mayRead(step.source))
-        return refused(step.source);
-    if (!m_bounds.mayWrite(step.target, place))
-        return refused(step.target);
-    return carryOut(
-        step, [&] { return copySourceFile(step.source, step.target, replace); }, place);
-}
-
-Status ImagePlacer::refused(const QString &subject) const
-{
-    return refusedBecause(m_bounds.refusal(), subject);
+    return refusedBecause(reason, subject);
 }
 
 void ImagePlacer::record(const Step &step, const Status &failure)
 {
     SkippedFile skipped;
     skipped.action = step.action;
-    if (!step.decided) {
-        // Failed before the job's choice was read for this entry: as it stands now.
-        const JobOptions now = m_run.read();
-        skipped.action = JobOptions::isSet(now.NullByte) ? ImageAction::Dummy
-            : JobOptions::isSet(now.DeleteSources)       ? ImageAction::Move
-                                                         : ImageAction::Copy;
-    }
     skipped.source = step.source;
     skipped.target = step.target;
     skipped.subject = failure.subject.isEmpty() ? step.source : failure.subject;

@@ -1,22 +1,19 @@
 #pragma once
 
 #include "engine/freename.h"
-#include "engine/knownfolders.h"
+#include "engine/protectedfiles.h"
 #include "engine/runsteps.h"
 #include "engine/skippedfile.h"
 #include "engine/sourcecleanup.h"
-#include "platform/filecompare.h"
-#include "platform/treecopy.h"
+#include "platform/imagetrees.h"
 
 #include <QHash>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
 namespace quorvane {
 
-class RunBounds;
 class RunJournal;
 
 // What became of one entry.
@@ -25,14 +22,15 @@ enum class Placement { Placed, AlreadyThere, Skipped };
 // Places the entries of one image run, each the way the job asks at that
 // moment, and records every file it could not place with the reason.
 //
-// New copies go through the file system's TreeCopy where it offers one and
-// it stands where the run's bounds were decided: no name lookup and no
-// walk of the path per file. Anything it does not settle (replacing, a
-// link, another letter case) takes the careful way with every check.
+// Every file goes through the run's ImageTrees: folder handles held from
+// the two roots down, so that no name, no link and no folder swapped
+// meanwhile takes the run outside its trees.
 //
-// A dry run takes every decision the same way and stops short of the
-// placement itself: it notes the file in the summary's plan and counts
-// the name as taken, so the next clash gets the number the run would give.
+// A dry run takes every decision the same way, on the same look at the
+// target, and stops short of the placement itself: it notes the file in the
+// summary's plan and counts the name as taken, so the next clash gets the
+// number the run would give and a second file for one name is refused as
+// the run refuses it.
 class ImagePlacer {
 public:
     struct Choices {
@@ -41,56 +39,67 @@ public:
         RunJournal *journal = nullptr; // records each placement when wanted
     };
 
-    ImagePlacer(RunContext &run, const QString &sourceBase, const QString &targetBase, RunBounds &bounds,
-                Choices choices);
+    // entries: every file the run will place, relative to the source root.
+    ImagePlacer(RunContext &run, platform::ImageTrees &trees, const QString &sourceBase, const QString &targetBase,
+                const QStringList &entries, Choices choices);
     ~ImagePlacer();
 
     // The entry is relative to the source base.
     Placement place(const QString &entry);
     // Source folders the moves emptied.
     EmptiedSourceDirs &emptied() { return m_emptied; }
+    // The journal is a file of the run: never replaced by it.
+    void protectJournal(const platform::FileStamp &journal) { m_protected.journal(journal); }
 
 private:
     struct Step {
         ImageAction action = ImageAction::Copy;
-        bool decided = false;      // action read from the job for this entry
         bool alreadyThere = false; // target holds the source's bytes
-        QString source;
+        QString entry;             // relative to the source root
+        QString targetRelative;    // relative to the target root
+        QString source;            // drive paths, for reports
         QString target;
         platform::FileStamp sourceStamp; // as compared, for an identical source
+        platform::FileStamp targetStamp;
     };
+    using Placing = std::function<platform::Result<platform::PlacedFile>()>;
 
-    platform::Status placeRecursive(const QString &entry, Step &step);
-    platform::Status placeFlat(const QString &entry, Step &step);
-    platform::Status folderFor(const QString &target);
-    // Whether source's bytes are already at candidate (a drive path), or
-    // would be there by the plan's earlier files.
+    platform::Status placeRecursive(Step &step);
+    platform::Status placeFlat(Step &step);
+    bool inTargetFolder(const QString &entry);
+    // Whether the source's bytes are already at candidate (relative to the
+    // target root), or would be there by the plan's earlier files.
     bool holdsSame(Step &step, const QString &candidate);
     // The source stays out of the image; a move removes it.
-    platform::Status keepExisting(const QString &entry, Step &step);
-    // A placement is decided: carried out, or in a dry run noted. place:
-    // where a copy or a dummy lands, so that nothing later replaces it.
-    platform::Status carryOut(const Step &step, const std::function<platform::Status()> &placement,
-                              const QString &place = {});
-    void noteInJournal(const Step &step);
+    platform::Status keepExisting(Step &step);
+    // One entry onto one target name. replace: an existing regular file may go.
+    platform::Status placeAt(Step &step, bool replace);
+    // Whether the step may put its file where there is; the one decision
+    // that plan and run share. replacing receives the file to replace.
+    platform::Status mayPlace(const Step &step, const platform::TargetEntry &there, bool replace,
+                              const platform::FileStamp *&replacing);
+    // A placement is decided: carried out, or in a dry run noted.
+    platform::Status carryOut(Step &step, const Placing &placement);
+    void noteInJournal(const Step &step, const platform::PlacedFile &placed);
     bool journalBroken() const;
-    // One entry onto one target name (relative to the target base).
-    platform::Status placeAt(const QString &entry, const QString &targetRelative, Step &step, bool replace);
-    platform::Status copy(const QString &entry, const QString &targetRelative, const Step &step, bool replace);
-    platform::Status refused(const QString &subject) const;
     void record(const Step &step, const platform::Status &failure);
+    platform::Status refused(const QString &reason, const QString &subject) const;
 
     RunContext &m_run;
+    platform::ImageTrees &m_trees;
     QString m_sourceBase;
     QString m_targetBase;
-    RunBounds &m_bounds;
     Choices m_choices;
-    QHash<QString, QString> m_plannedSources; // dry run: case-folded target -> source
+    ProtectedFiles m_protected;
+    QHash<QString, QString> m_plannedTargets;   // dry run: folded target -> source entry
+    QHash<QString, bool> m_targetFolderAnswers; // source folder -> is the target root
     bool m_ontoItself = false;
-    std::unique_ptr<platform::TreeCopy> m_fast;
     std::optional<FlatTargetNames> m_flatNames;
-    KnownFolders m_folders;
     EmptiedSourceDirs m_emptied;
 };
+
+// A failure that the run decides itself (a path outside its trees, no free
+// name): error 75 with the reason, naming subject.
+platform::Status refusedBecause(const QString &reason, const QString &subject);
 
 } // namespace quorvane

@@ -39,13 +39,6 @@ std::optional<QByteArray> takePath(const QJsonObject &line, const QString &key)
     return text.toString().toUtf8();
 }
 
-// The host path's bytes of a drive path.
-QByteArray hostBytesOf(const QString &drivePath)
-{
-    const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(drivePath);
-    return host.ok() ? host.value() : platform::encodeText(drivePath);
-}
-
 QString stateFolder()
 {
     const QString host = platform::userStateFolder();
@@ -196,18 +189,16 @@ platform::Status RunJournal::openInStateFolder()
     return opened;
 }
 
-platform::Status RunJournal::record(ImageAction action, bool identical, const QString &source, const QString &target)
+platform::Status RunJournal::record(ImageAction action, bool identical, const QByteArray &source,
+                                    const QByteArray &target, const platform::FileStamp &placed)
 {
     JournalEntry entry;
     entry.action = action;
     entry.identical = identical;
-    entry.source = hostBytesOf(source);
-    entry.target = hostBytesOf(target);
-    const platform::Result<platform::FileStamp> stamp = platform::fileStamp(target);
-    if (stamp.ok()) {
-        entry.size = stamp.value().size;
-        entry.modifiedNs = stamp.value().modifiedNs;
-    }
+    entry.source = source;
+    entry.target = target;
+    entry.size = placed.size;
+    entry.modifiedNs = placed.modifiedNs;
     platform::Status written = m_out.append(journalLine(entry));
     if (written.ok() && ++m_unsynced >= SyncEvery) {
         m_unsynced = 0;

@@ -54,7 +54,11 @@ public:
 
     // Creates the file; for the state folder, a new one beside the last few.
     platform::Status open();
-    platform::Status record(ImageAction action, bool identical, const QString &source, const QString &target);
+    // source and target are host paths; placed is the target as it stands now.
+    platform::Status record(ImageAction action, bool identical, const QByteArray &source, const QByteArray &target,
+                            const platform::FileStamp &placed);
+    // The journal file itself, so that the run never places anything onto it.
+    platform::Result<platform::FileStamp> stamp() const { return m_out.stamp(); }
     platform::Status finish();
     const QString &file() const { return m_file; }
     bool isOpen() const { return m_out.isOpen(); }

@@ -1,7 +1,6 @@
 #include "engine/sourcecleanup.h"
 
-#include "engine/confinement.h"
-
+#include "platform/imagetrees.h"
 #include "platform/services.h"
 
 #include <algorithm>
@@ -23,23 +22,19 @@ void EmptiedSourceDirs::noteMoved(const QString &relativePath)
     }
 }
 
-qsizetype EmptiedSourceDirs::removeEmptied(const QString &sourceBase, RunBounds &bounds)
+qsizetype EmptiedSourceDirs::removeEmptied(platform::ImageTrees &trees)
 {
     // Deepest first, so that a parent is looked at after its children went.
     std::stable_sort(m_candidates.begin(), m_candidates.end(), [](const QString &a, const QString &b) {
         return a.count(QLatin1Char('\\')) > b.count(QLatin1Char('\\'));
     });
-    platform::FileSystem &fs = platform::fileSystem();
     platform::Toolkit &toolkit = platform::toolkit();
     qsizetype removed = 0;
     for (const QString &folder : std::as_const(m_candidates)) {
-        const QString path = sourceBase + folder;
-        // Looked at just before: whatever is in it now (a file that matched no
-        // pattern, one that could not be moved, something new) keeps it.
-        const auto listing = fs.readDirectory(path);
-        if (!listing.ok() || !listing.value().empty() || !bounds.mayRemoveFolder(path))
-            continue;
-        if (fs.removeDirectory(path).ok())
+        // Only an empty folder goes: whatever is in it now (a file that
+        // matched no pattern, one that could not be moved, something new)
+        // keeps it.
+        if (trees.removeSourceFolder(folder).ok())
             ++removed;
         toolkit.yield();
     }

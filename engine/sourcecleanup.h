@@ -6,7 +6,9 @@
 
 namespace quorvane {
 
-class RunBounds;
+namespace platform {
+class ImageTrees;
+}
 
 // After a run that moved its source files: the source directories that the
 // moves emptied are removed, deepest first. Only directories that held a
@@ -17,8 +19,8 @@ class EmptiedSourceDirs {
 public:
     // A file at this path relative to the source base was moved away.
     void noteMoved(const QString &relativePath);
-    // Returns the number of directories removed; bounds decide what may go.
-    qsizetype removeEmptied(const QString &sourceBase, RunBounds &bounds);
+    // Returns the number of directories removed, through the run's trees.
+    qsizetype removeEmptied(platform::ImageTrees &trees);
     bool isEmpty() const { return m_candidates.isEmpty(); }
 
 private:

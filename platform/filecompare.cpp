@@ -1,5 +1,7 @@
 #include "filecompare.h"
 
+#include "beneath.h"
+
 #include "hosterrors.h"
 #include "regularfile.h"
 #include "services.h"
@@ -17,17 +19,6 @@ namespace quorvane::platform {
 namespace {
 
 constexpr qsizetype CompareChunk = 1 << 20;
-
-FileStamp stampOf(const struct stat &st)
-{
-    FileStamp stamp;
-    stamp.size = st.st_size;
-    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    return stamp;
-}
 
 // Reads until the buffer is full or the file ends; -1 with errno on failure.
 qsizetype readFully(int fd, char *buffer, qsizetype size)
@@ -74,15 +65,15 @@ public:
 };
 
 // Compares what is left of both files; they have the same size.
-Result<bool> sameContent(const OpenFile &a, const QString &pathA, const OpenFile &b, const QString &pathB)
+Result<bool> sameContent(int a, const QString &pathA, int b, const QString &pathB)
 {
     std::vector<char> left(static_cast<size_t>(CompareChunk));
     std::vector<char> right(static_cast<size_t>(CompareChunk));
     for (;;) {
-        const qsizetype gotA = readFully(a.fd, left.data(), CompareChunk);
+        const qsizetype gotA = readFully(a, left.data(), CompareChunk);
         if (gotA < 0)
             return Result<bool>::failure(errnoFailure(errno, pathA));
-        const qsizetype gotB = readFully(b.fd, right.data(), CompareChunk);
+        const qsizetype gotB = readFully(b, right.data(), CompareChunk);
         if (gotB < 0)
             return Result<bool>::failure(errnoFailure(errno, pathB));
         if (gotA != gotB || std::memcmp(left.data(), right.data(), size_t(gotA)) != 0)
@@ -92,10 +83,10 @@ Result<bool> sameContent(const OpenFile &a, const QString &pathA, const OpenFile
     }
 }
 
-bool unchangedSince(const OpenFile &file)
+bool unchangedSince(int fd, const struct stat &then)
 {
     struct stat now {};
-    return ::fstat(file.fd, &now) == 0 && stampOf(now).sameState(stampOf(file.st));
+    return ::fstat(fd, &now) == 0 && stampOf(now).sameState(stampOf(then));
 }
 
 } // namespace
@@ -120,13 +111,19 @@ Result<bool> sameBytes(const QString &a, const QString &b, FileStamp *stampOfA)
         return Result<bool>::failure(second.failure);
     if (first.st.st_dev == second.st.st_dev && first.st.st_ino == second.st.st_ino)
         return Result<bool>::success(true);
-    if (first.st.st_size != second.st.st_size)
+    return sameOpenBytes(first.fd, first.st, a, second.fd, second.st, b);
+}
+
+Result<bool> sameOpenBytes(int a, const struct stat &statA, const QString &displayA, int b, const struct stat &statB,
+                           const QString &displayB)
+{
+    if (statA.st_size != statB.st_size)
         return Result<bool>::success(false);
-    ::posix_fadvise(first.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    ::posix_fadvise(second.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    const Result<bool> same = sameContent(first, a, second, b);
+    ::posix_fadvise(a, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(b, 0, 0, POSIX_FADV_SEQUENTIAL);
+    const Result<bool> same = sameContent(a, displayA, b, displayB);
     // Bytes read while one of them changed prove nothing.
-    if (same.ok() && same.value() && (!unchangedSince(first) || !unchangedSince(second)))
+    if (same.ok() && same.value() && (!unchangedSince(a, statA) || !unchangedSince(b, statB)))
         return Result<bool>::success(false);
     return same;
 }
@@ -170,6 +167,14 @@ Status AppendFile::append(const QByteArray &bytes)
         done += n;
     }
     return Status::success();
+}
+
+Result<FileStamp> AppendFile::stamp() const
+{
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        return Result<FileStamp>::failure(errnoFailure(m_fd < 0 ? EBADF : errno, m_display));
+    return Result<FileStamp>::success(stampOf(st));
 }
 
 Status AppendFile::sync()

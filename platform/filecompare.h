@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <sys/stat.h>
 
 namespace quorvane::platform {
 
@@ -35,6 +36,11 @@ Result<FileStamp> fileStamp(const QString &drivePath);
 // stamp as it was compared.
 Result<bool> sameBytes(const QString &a, const QString &b, FileStamp *stampOfA = nullptr);
 
+// The same for two files open for reading from their start, with their stat
+// as they were opened; the displays name them in a failure.
+Result<bool> sameOpenBytes(int a, const struct stat &statA, const QString &displayA, int b, const struct stat &statB,
+                           const QString &displayB);
+
 // A new file that grows line by line and survives a crash up to its last
 // sync: created only where no file has the name (never replacing one),
 // written with O_APPEND, synced to the disk on request and when closed.
@@ -50,6 +56,8 @@ public:
     Status sync();
     Status close();
     bool isOpen() const { return m_fd >= 0; }
+    // The file as it stands now.
+    Result<FileStamp> stamp() const;
 
 private:
     int m_fd = -1;

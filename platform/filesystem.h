@@ -1,7 +1,7 @@
 #pragma once
 
+#include "imagetrees.h"
 #include "result.h"
-#include "treecopy.h"
 
 #include <QByteArray>
 #include <QString>
@@ -187,14 +187,12 @@ public:
     // where the names exist: for output that other programs read back.
     virtual Result<QByteArray> hostBytes(const QString &drivePath) = 0;
 
-    // Copies many files from one tree into another at the cost of a plain
-    // copy; null where the file system offers no such way (see TreeCopy).
-    virtual std::unique_ptr<TreeCopy> openTreeCopy(const QString &sourceBase, const QString &targetBase)
-    {
-        (void)sourceBase;
-        (void)targetBase;
-        return nullptr;
-    }
+    // The two trees of an image run, held open at their roots (see
+    // ImageTrees). sourceBase must be a folder; targetBase may not exist yet
+    // (it is made by the first folder the run makes). planOnly: nothing is
+    // ever written through them.
+    virtual Result<std::unique_ptr<ImageTrees>> openImageTrees(const QString &sourceBase, const QString &targetBase,
+                                                               bool planOnly) = 0;
 
     // Where a path leads on the host, for telling whether one place lies
     // inside another: the host path with every link in its folders followed,

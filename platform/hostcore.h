@@ -115,8 +115,8 @@ public:
     Status makeDirectory(const QString &path, const Anchor &at) const;
     Status removeDirectory(const QString &path, const Anchor &at) const;
     Result<QByteArray> readFile(const QString &path, qint64 maxBytes, const Anchor &at) const;
-    std::unique_ptr<TreeCopy> openTreeCopy(const QString &sourceBase, const QString &targetBase,
-                                           const Anchor &at) const;
+    Result<std::unique_ptr<ImageTrees>> openImageTrees(const QString &sourceBase, const QString &targetBase,
+                                                       bool planOnly, const Anchor &at) const;
 
     // The drive path of a host path (see FileSystem::drivePath).
     Result<QString> drivePath(const QString &hostPath) const;

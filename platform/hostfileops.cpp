@@ -2,10 +2,10 @@
 
 #include "hosterrors.h"
 #include "hostfolders.h"
-#include "stagedfile.h"
-#include "hosttreecopy.h"
+#include "hostimagetrees.h"
 #include "namecodec.h"
 #include "regularfile.h"
+#include "stagedfile.h"
 
 #include <cerrno>
 #include <climits>
@@ -21,20 +21,6 @@ namespace {
 mode_t newFileMode()
 {
     return 0666 & ~processUmask();
-}
-
-// What stands under a name where only a regular file may be replaced.
-QString notRegularText(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Verzeichnis");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Gerät");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("Keine gewöhnliche Datei, sondern eine Pipe (FIFO)");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Socket");
-    return QStringLiteral("Keine gewöhnliche Datei");
 }
 
 bool isReadOnly(const struct stat &st)
@@ -305,20 +291,29 @@ Result<QByteArray> HostCore::readFile(const QString &path, qint64 maxBytes, cons
     return R::success(out);
 }
 
-std::unique_ptr<TreeCopy> HostCore::openTreeCopy(const QString &sourceBase, const QString &targetBase,
-                                                 const Anchor &at) const
+Result<std::unique_ptr<ImageTrees>> HostCore::openImageTrees(const QString &sourceBase, const QString &targetBase,
+                                                             bool planOnly, const Anchor &at) const
 {
+    using R = Result<std::unique_ptr<ImageTrees>>;
     const Result<Resolved> s = resolveExisting(sourceBase, at);
-    const Result<Resolved> t = resolveExisting(targetBase, at);
-    if (!s.ok() || !t.ok())
-        return nullptr;
-    QString display = t.value().display();
-    if (!display.endsWith(QLatin1Char('\\')))
-        display += QLatin1Char('\\');
-    auto copy = std::make_unique<HostTreeCopy>(s.value().host(), t.value().host(), display, m_names);
-    if (!copy->isValid())
-        return nullptr;
-    return copy;
+    if (!s.ok())
+        return R::failure(s.status());
+    const Result<Resolved> t = resolve(targetBase, at);
+    if (!t.ok())
+        return R::failure(t.status());
+    const auto asFolder = [](QString display) {
+        return display.endsWith(QLatin1Char('\\')) ? display : display + QLatin1Char('\\');
+    };
+    HostImageTrees::Roots roots;
+    roots.sourceHost = s.value().host();
+    roots.sourceDisplay = asFolder(s.value().display());
+    roots.targetHost = t.value().host();
+    roots.targetDisplay = asFolder(t.value().display());
+    roots.planOnly = planOnly;
+    Result<std::unique_ptr<HostImageTrees>> opened = HostImageTrees::open(roots, m_names);
+    if (!opened.ok())
+        return R::failure(opened.status());
+    return R::success(std::move(opened).value());
 }
 
 } // namespace quorvane::platform

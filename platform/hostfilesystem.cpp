@@ -208,9 +208,10 @@ Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
     return m_core.sameFile(a, b, anchor());
 }
 
-std::unique_ptr<TreeCopy> HostFileSystem::openTreeCopy(const QString &sourceBase, const QString &targetBase)
+Result<std::unique_ptr<ImageTrees>> HostFileSystem::openImageTrees(const QString &sourceBase, const QString &targetBase,
+                                                                   bool planOnly)
 {
-    return m_core.openTreeCopy(sourceBase, targetBase, anchor());
+    return m_core.openImageTrees(sourceBase, targetBase, planOnly, anchor());
 }
 
 } // namespace quorvane::platform

@@ -113,7 +113,8 @@ public:
 
     Result<QByteArray> hostBytes(const QString &drivePath) override;
 
-    std::unique_ptr<TreeCopy> openTreeCopy(const QString &sourceBase, const QString &targetBase) override;
+    Result<std::unique_ptr<ImageTrees>> openImageTrees(const QString &sourceBase, const QString &targetBase,
+                                                       bool planOnly) override;
 
 private:
     using Resolved = HostCore::Resolved;

@@ -24,6 +24,21 @@ int openRegular(const QByteArray &host, struct stat &st, int &err)
     return fd;
 }
 
+QString notRegularText(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Verzeichnis");
+    if (S_ISLNK(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern eine Verknüpfung");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Gerät");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern eine Pipe (FIFO)");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("Keine gewöhnliche Datei, sondern ein Socket");
+    return QStringLiteral("Keine gewöhnliche Datei");
+}
+
 Status openFailure(int err, const QString &display)
 {
     if (err == EINVAL || err == EISDIR)

@@ -14,6 +14,9 @@ namespace quorvane::platform {
 // descriptor, or -1 with err set (EINVAL or EISDIR: not a regular file).
 int openRegular(const QByteArray &host, struct stat &st, int &err);
 
+// What stands under a name where only a regular file may be replaced.
+QString notRegularText(mode_t mode);
+
 // The failure for an openRegular that returned -1.
 Status openFailure(int err, const QString &display);
 

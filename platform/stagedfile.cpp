@@ -296,7 +296,7 @@ int StagedFile::linkAs(const QByteArray &name)
     return 0;
 }
 
-Status StagedFile::commit(bool replace, bool durable)
+Status StagedFile::commit(bool replace, bool durable, struct stat *placed)
 {
     if (m_fd < 0)
         return failureFor(ErrBadFileNameOrNumber, m_display);
@@ -342,6 +342,9 @@ Status StagedFile::commit(bool replace, bool durable)
         return err == EEXIST && !replace ? failureFor(ErrFileExists, m_display) : errnoFailure(err, m_display);
     }
     m_tempName.clear();
+    // Naming it changed its change time: the stamp is taken now.
+    if (placed)
+        ::fstat(m_fd, placed);
 
     const int fd = m_fd;
     m_fd = -1;

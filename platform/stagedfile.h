@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace quorvane::platform {
@@ -52,7 +53,8 @@ public:
     // durable: the bytes reach the disk (fsync) before the name does. Needed
     // wherever an old file or a source goes once the commit is done; a new
     // copy beside an untouched source loses nothing without it.
-    Status commit(bool replace, bool durable = true);
+    // placed receives the file's stat once it has its name.
+    Status commit(bool replace, bool durable = true, struct stat *placed = nullptr);
     void abort();
 
     // The open file, for a final look (fstat) before the commit.

@@ -1,7 +1,12 @@
 #include "cli/console.h"
 
 #include "engine/imagingrun.h"
+#include "platform/hosterrors.h"
 #include "platform/namecodec.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace quorvane::cli {
 
@@ -32,6 +37,59 @@ void writeText(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = platform::encodeText(text);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+void holdClosedStandardStreams()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // Opened for the other direction, so that a use fails with EBADF as
+        // on the closed descriptor.
+        const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (held >= 0 && held != fd)
+            ::close(held);
+    }
+}
+
+void StandardOutput::write(const QByteArray &bytes)
+{
+    if (!m_failure.ok() || m_closed || bytes.isEmpty())
+        return;
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+        fail();
+}
+
+void StandardOutput::write(const QString &text)
+{
+    write(platform::encodeText(text));
+}
+
+void StandardOutput::flush()
+{
+    if (!m_failure.ok() || m_closed)
+        return;
+    errno = 0;
+    if (std::fflush(stdout) != 0)
+        fail();
+}
+
+platform::Status StandardOutput::close()
+{
+    if (m_closed)
+        return m_failure;
+    m_closed = true;
+    errno = 0;
+    if (std::fclose(stdout) != 0 && m_failure.ok())
+        fail();
+    return m_failure;
+}
+
+void StandardOutput::fail()
+{
+    // A short write need not set errno.
+    m_failure = platform::errnoFailure(errno != 0 ? errno : EIO, QString());
 }
 
 ProgressToolkit::ProgressToolkit(platform::Toolkit &inner, bool showProgress) : m_inner(inner), m_show(showProgress)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/result.h"
 #include "platform/toolkit.h"
 
 #include <QElapsedTimer>
@@ -34,5 +35,32 @@ private:
 // Writes text to a C stream; escaped bytes of host names go out as the
 // bytes they stand for.
 void writeText(std::FILE *stream, const QString &text);
+
+// Fills a closed standard input, output or error with a descriptor that
+// refuses every use, before anything else is opened: otherwise the next file
+// the program opens gets its number, and the output meant for standard
+// output lands in it (or in Qt's event descriptor) as if written.
+void holdClosedStandardStreams();
+
+// Standard output, the only way the program writes to it. The first failed
+// or short write is kept and later writes are dropped, so that one check at
+// close() covers the whole output; close() flushes and closes because a full
+// disk or a closed descriptor often shows only there.
+class StandardOutput {
+public:
+    void write(const QByteArray &bytes);
+    void write(const QString &text);
+    // Hands the buffer to the kernel now: a reader sees entries as they come,
+    // and the output keeps its order with standard error.
+    void flush();
+    // The first failure of the whole output; call once, at the end.
+    platform::Status close();
+
+private:
+    void fail();
+
+    platform::Status m_failure = platform::Status::success();
+    bool m_closed = false;
+};
 
 } // namespace quorvane::cli

@@ -1,12 +1,8 @@
 #include "cli/listoutput.h"
 
-#include "platform/hosterrors.h"
 #include "platform/hostfolders.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
-
-#include <cerrno>
-#include <cstdio>
 
 namespace quorvane::cli {
 
@@ -19,7 +15,10 @@ QString oneLine(QString text)
     return text;
 }
 
-ListOutput::ListOutput(ProgressToolkit &toolkit, Form form) : m_toolkit(toolkit), m_form(form) {}
+ListOutput::ListOutput(ProgressToolkit &toolkit, StandardOutput &out, Form form)
+    : m_toolkit(toolkit), m_out(out), m_form(form)
+{
+}
 
 ListOutput::~ListOutput()
 {
@@ -36,15 +35,6 @@ platform::Status ListOutput::openListFile(const QString &drivePath)
     if (!opened.ok())
         m_fileNumber = 0;
     return opened;
-}
-
-void ListOutput::writeOut(const QByteArray &bytes)
-{
-    if (!m_failure.ok())
-        return;
-    errno = 0;
-    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
-        m_failure = platform::errnoFailure(errno ? errno : EIO, QString());
 }
 
 QByteArray ListOutput::hostBytesOf(const QString &drivePath)
@@ -87,26 +77,22 @@ void ListOutput::appendToFilePane(const QStringList &entries)
             batch += '\n';
         }
     }
-    writeOut(batch);
-    if (m_failure.ok() && std::fflush(stdout) != 0)
-        m_failure = platform::errnoFailure(errno, QString());
+    m_out.write(batch);
+    m_out.flush();
 }
 
 platform::Status ListOutput::finish()
 {
-    if (m_form == Form::ListFile) {
-        const int number = m_fileNumber;
-        m_fileNumber = 0;
-        // A list that lost a line is not put in place.
-        if (!m_failure.ok()) {
-            platform::fileSystem().abandonOutput(number);
-            return m_failure;
-        }
-        return platform::fileSystem().closeFile(number);
+    if (m_form != Form::ListFile)
+        return platform::Status::success();
+    const int number = m_fileNumber;
+    m_fileNumber = 0;
+    // A list that lost a line is not put in place.
+    if (!m_failure.ok()) {
+        platform::fileSystem().abandonOutput(number);
+        return m_failure;
     }
-    if (m_failure.ok() && std::fflush(stdout) != 0)
-        m_failure = platform::errnoFailure(errno, QString());
-    return m_failure;
+    return platform::fileSystem().closeFile(number);
 }
 
 } // namespace quorvane::cli

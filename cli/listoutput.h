@@ -17,15 +17,15 @@ class ListOutput : public ListingView {
 public:
     enum class Form { Lines, NullEnded, ListFile };
 
-    ListOutput(ProgressToolkit &toolkit, Form form);
+    ListOutput(ProgressToolkit &toolkit, StandardOutput &out, Form form);
     ~ListOutput() override;
 
     // Opens the list file before anything is scanned, so that a name that
     // cannot take a list (a device, a folder, no access) is refused up front
     // with nothing written. The file appears, complete, at finish().
     platform::Status openListFile(const QString &drivePath);
-    // Puts the list file in place, or makes sure standard output took every
-    // byte; the first failure of the whole output.
+    // Puts the list file in place; the first failure of the whole list. A
+    // listing on standard output counts where standard output is closed.
     platform::Status finish();
 
     void showViewer() override {}
@@ -34,13 +34,13 @@ public:
     void appendToDirPane(const QStringList &) override {}
 
 private:
-    void writeOut(const QByteArray &bytes);
     QByteArray hostBytesOf(const QString &drivePath);
 
     ProgressToolkit &m_toolkit;
+    StandardOutput &m_out;
     Form m_form;
     int m_fileNumber = 0;
-    platform::Status m_failure = platform::Status::success();
+    platform::Status m_failure = platform::Status::success(); // of the list file
     QString m_lastFolder; // drive path of the last entry's folder
     QByteArray m_lastFolderHost;
 };

@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <unistd.h>
@@ -79,6 +80,11 @@ cli::ListOutput::Form listForm(const cli::Arguments &args)
     return args.nullEnded ? cli::ListOutput::Form::NullEnded : cli::ListOutput::Form::Lines;
 }
 
+QString outputFailure(const platform::Status &why)
+{
+    return QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: %1").arg(platform::reasonOf(why));
+}
+
 QString listFileFailure(const QString &name, const platform::Status &why)
 {
     return QStringLiteral("Die Liste %1 konnte nicht geschrieben werden: %2").arg(name, platform::reasonOf(why));
@@ -138,24 +144,24 @@ std::optional<int> prepareJob(const cli::Arguments &args, Job &job)
     return std::nullopt;
 }
 
-int reportList(const cli::Arguments &args, const Job &job, const RunSummary &summary, cli::ListOutput &view)
+int reportList(const cli::Arguments &args, const Job &job, const RunSummary &summary, cli::ListOutput &view,
+               cli::StandardOutput &out)
 {
     int code = reportUnreadable(args.json) ? ExitSkipped : ExitDone;
     const platform::Status written = view.finish();
     if (!written.ok()) {
-        say(job.listFile.isEmpty()
-                ? QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: %1").arg(platform::reasonOf(written))
-                : listFileFailure(args.outputFile, written));
+        say(listFileFailure(args.outputFile, written));
         code = ExitSkipped;
     }
     if (args.json)
-        cli::writeText(stdout, QString::fromUtf8(cli::summaryJson(summary, job.options)));
+        out.write(cli::summaryJson(summary, job.options));
     else
         say(QStringLiteral("gefunden %1").arg(summary.found));
     return code;
 }
 
-int reportImage(const cli::Arguments &args, const JobOptions &options, const RunSummary &summary)
+int reportImage(const cli::Arguments &args, const JobOptions &options, const RunSummary &summary,
+                cli::StandardOutput &out)
 {
     const bool unreadable = reportUnreadable(args.json);
     bool failed = unreadable || summary.skipped > 0;
@@ -168,12 +174,12 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
         failed = true;
     }
     if (args.json) {
-        cli::writeText(stdout, QString::fromUtf8(cli::summaryJson(summary, options)));
+        out.write(cli::summaryJson(summary, options));
     } else {
         for (const PlannedFile &planned : summary.planned)
-            cli::writeText(stdout, cli::plannedLine(planned) + QLatin1Char('\n'));
+            out.write(cli::plannedLine(planned) + QLatin1Char('\n'));
         // The plan comes before what follows it on standard error, also in one stream.
-        std::fflush(stdout);
+        out.flush();
         for (const SkippedFile &skipped : summary.skippedFiles)
             say(cli::skippedLine(skipped));
     }
@@ -189,7 +195,7 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
     return failed ? ExitSkipped : ExitDone;
 }
 
-int runScan(const cli::Arguments &args)
+int runScan(const cli::Arguments &args, cli::StandardOutput &out)
 {
     Job job;
     if (const std::optional<int> refused = prepareJob(args, job))
@@ -198,7 +204,7 @@ int runScan(const cli::Arguments &args)
 
     cli::ProgressToolkit toolkit(platform::toolkit(), ::isatty(STDERR_FILENO) == 1);
     platform::ScopedPlatform scoped(nullptr, &toolkit);
-    cli::ListOutput view(toolkit, listForm(args));
+    cli::ListOutput view(toolkit, out, listForm(args));
     // A name that cannot take the list is refused before anything is scanned.
     if (!job.listFile.isEmpty()) {
         const platform::Status opened = view.openListFile(job.listFile);
@@ -213,7 +219,7 @@ int runScan(const cli::Arguments &args)
     toolkit.clearLine();
     if (!summary.ran)
         return ExitBadArguments; // no file type: the run has said so
-    return listing ? reportList(args, job, summary, view) : reportImage(args, options, summary);
+    return listing ? reportList(args, job, summary, view, out) : reportImage(args, options, summary, out);
 }
 
 int runUndo(const cli::Arguments &args)
@@ -247,18 +253,14 @@ QStringList commandLine(int argc, char **argv)
     return arguments;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int runCommand(const cli::Arguments &args, cli::StandardOutput &out)
 {
-    QCoreApplication app(argc, argv);
-    const cli::Arguments args = cli::parseArguments(commandLine(argc, argv));
     switch (args.command) {
     case cli::Command::Help:
-        cli::writeText(stdout, cli::usageText());
+        out.write(cli::usageText());
         return ExitDone;
     case cli::Command::Version:
-        cli::writeText(stdout, cli::versionText());
+        out.write(cli::versionText());
         return ExitDone;
     case cli::Command::None:
         return badArguments(args.error);
@@ -268,5 +270,25 @@ int main(int argc, char **argv)
     case cli::Command::Image:
         break;
     }
-    return runScan(args);
+    return runScan(args, out);
+}
+
+} // namespace
+
+// SIGPIPE keeps its default: behind "| head" the program ends quietly the
+// moment the reader has gone, as find and ls do, and a listing stops its
+// scan there. Whoever starts it with SIGPIPE ignored asks for EPIPE instead,
+// and gets it as a failed output.
+int main(int argc, char **argv)
+{
+    cli::holdClosedStandardStreams();
+    QCoreApplication app(argc, argv);
+    cli::StandardOutput out;
+    int code = runCommand(cli::parseArguments(commandLine(argc, argv)), out);
+    const platform::Status written = out.close();
+    if (!written.ok()) {
+        say(outputFailure(written));
+        code = std::max(code, ExitSkipped);
+    }
+    return code;
 }

@@ -1,18 +1,21 @@
 // The command line under real faults, each made to happen in a child
 // process: killed with SIGKILL in the middle of a copy (held there by strace
 // delay injection), another program taking a name or editing a source at
-// that moment, a full output, a failing write, another user.
+// that moment, a full output, a failing write, another user, a standard
+// output that is full, closed or a pipe nobody reads.
 #include "clichild.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -166,6 +169,8 @@ private slots:
     void listFileOnlyOverRegularFile();
     void everyFailureCounts_data();
     void everyFailureCounts();
+    void everyOutputWriteCounts_data();
+    void everyOutputWriteCounts();
 
 private:
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
@@ -428,6 +433,89 @@ void TestCliFaults::everyFailureCounts()
     QCOMPARE(o.exitCode, code);
     QVERIFY2(o.errors.contains(said.toUtf8()), o.errors.constData());
     QVERIFY(!QFileInfo::exists(path(fault == QLatin1String("user") ? "tgt/secret.jpg" : "tgt/a.jpg")));
+}
+
+void TestCliFaults::everyOutputWriteCounts_data()
+{
+    QTest::addColumn<QString>("output"); // what standard output is
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code"); // -1: ended by a signal
+    QTest::addColumn<QByteArray>("said");
+    const QStringList plan{"image", "SRC", "TGT", "--all", "--dry-run"};
+    const QStringList listSummary{"list", "SRC", "--all", "-o", "LIST", "--json"};
+    const QByteArray failed = "quorvane-cli: Die Ausgabe konnte nicht geschrieben werden: ";
+    const QByteArray full = failed + "Kein Platz mehr auf dem Datenträger\n";
+    const QByteArray closed = failed + "Ungültiger Dateideskriptor\n";
+    QTest::newRow("plan to a full device") << "/dev/full" << plan << 1 << full;
+    QTest::newRow("image summary to a full device")
+        << "/dev/full" << QStringList{"image", "SRC", "TGT", "--all", "--json"} << 1 << full;
+    QTest::newRow("list summary to a full device") << "/dev/full" << listSummary << 1 << full;
+    QTest::newRow("help to a full device") << "/dev/full" << QStringList{"--help"} << 1 << full;
+    QTest::newRow("plan into a full disk") << "full disk" << plan << 1 << full;
+    QTest::newRow("plan to a closed output") << "closed" << plan << 1 << closed;
+    QTest::newRow("list summary to a closed output") << "closed" << listSummary << 1 << closed;
+    QTest::newRow("plan to a gone reader, SIGPIPE ignored")
+        << "pipe, SIGPIPE ignored" << plan << 1 << failed + "Empfänger hat die Verbindung geschlossen\n";
+    // As behind "| head": the program ends at once and says nothing.
+    QTest::newRow("plan to a gone reader") << "pipe" << plan << -1 << QByteArray();
+    QTest::newRow("plan to a file") << "file" << plan << 0
+                                    << QByteArray("Probelauf, nichts geschrieben: gefunden 60, abgebildet 60");
+}
+
+void TestCliFaults::everyOutputWriteCounts()
+{
+    QFETCH(QString, output);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QByteArray, said);
+    // More than one buffer of plan, so that a write fails before the end too.
+    QByteArrayList expectedPlan;
+    for (int i = 10; i < 70; ++i) {
+        const QString name = QStringLiteral("/picture-with-a-rather-long-name-%1.jpg").arg(i);
+        QVERIFY(write(path("src") + name, "p"));
+        expectedPlan += (path("src") + name + " -> " + path("tgt") + name).toUtf8();
+    }
+    QVERIFY(QDir().mkpath(path("disk")));
+    arguments.replaceInStrings(QStringLiteral("SRC"), path("src"))
+        .replaceInStrings(QStringLiteral("TGT"), path("tgt"))
+        .replaceInStrings(QStringLiteral("LIST"), path("list.txt"));
+    const QString fifo = QStringLiteral("mkfifo '%1' && exec \"$@\" 3<>'%1' >'%1' 3<&-").arg(path("fifo"));
+    const QMap<QString, QString> redirected{
+        {"/dev/full", "exec \"$@\" >/dev/full"},
+        {"full disk", QStringLiteral("exec \"$@\" >'%1/plan.txt'").arg(path("disk"))},
+        {"closed", "exec \"$@\" >&-"},
+        {"pipe, SIGPIPE ignored", "trap '' PIPE; " + fifo},
+        {"pipe", fifo},
+        {"file", QStringLiteral("exec \"$@\" >'%1'").arg(path("plan.txt"))},
+    };
+    QStringList mechanism;
+    QString setup;
+    if (output == QLatin1String("full disk")) {
+        mechanism = quorvane::testsupport::privateMounts();
+        setup = "mount -t tmpfs -o size=16k tmpfs \"$1\" && { cat /dev/zero >\"$1/fill\" 2>/dev/null || true; }";
+    }
+    const ChildRun o = quorvane::testsupport::runUnder(
+        mechanism, setup, setup.isEmpty() ? QStringList{} : QStringList{path("disk")}, "sh",
+        QStringList{"-c", redirected.value(output), "sh", QUORVANE_CLI} + arguments,
+        quorvane::testsupport::cliEnvironment(), 20000);
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
+    QCOMPARE(o.exitCode, code);
+    if (said.isEmpty())
+        QCOMPARE(o.errors, QByteArray());
+    else
+        QVERIFY2(o.errors.contains(said), o.errors.constData());
+    if (output == QLatin1String("file")) {
+        QVERIFY2(!o.errors.contains("Ausgabe"), o.errors.constData());
+        const QByteArray written = read(path("plan.txt"));
+        QVERIFY(written.endsWith('\n'));
+        QByteArrayList lines = written.chopped(1).split('\n');
+        std::sort(lines.begin(), lines.end());
+        QCOMPARE(lines, expectedPlan);
+    }
+    // A summary that could not be written leaves the list itself whole.
+    if (arguments.contains(path("list.txt")))
+        QCOMPARE(read(path("list.txt")).count("\r\n"), 60);
 }
 
 QTEST_GUILESS_MAIN(TestCliFaults)

@@ -37,9 +37,11 @@ public:
 
     Status write(const char *data, qint64 size);
     Status write(const QByteArray &data) { return write(data.constData(), data.size()); }
-    // Appends exactly size bytes of an open file (copy_file_range, which
-    // shares blocks where the file system can; read/write where the kernel
-    // cannot); a source that holds fewer bytes by now is a failure.
+    // Appends exactly size bytes of an open file from its position on
+    // (copy_file_range, which shares blocks where the file system can;
+    // read/write where the kernel cannot). Only the source's data is copied:
+    // its holes stay holes here, a hole at the end included. A source that
+    // holds fewer bytes by now is a failure.
     Status appendFrom(int sourceFd, qint64 size);
     // Keeps the modification time of a source.
     void setTimes(const struct timespec &accessed, const struct timespec &modified);
@@ -63,6 +65,8 @@ public:
 private:
     Status open(int folderFd, bool ownsFolder);
     Status openNamed();
+    Status copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCopy);
+    Status skipHole(qint64 length);
     Status keepOwnerAndTimes();
     // Links the unnamed file under name; 0 or an errno.
     int linkAs(const QByteArray &name);
@@ -75,7 +79,7 @@ private:
     QByteArray m_name;
     QByteArray m_tempName; // the temporary name in the folder, while one exists
     QString m_display;
-    qint64 m_written = 0;
+    qint64 m_size = 0; // bytes written, holes included
     bool m_unnamed = false;
     bool m_keepTimes = false;
     bool m_keepOwner = false;

@@ -186,6 +186,8 @@ TreeCopy::Outcome HostTreeCopy::copyNew(const QString &source, const QString &ta
     Status result = staged.createIn(to->fd, name, st.st_mode & 0777, m_targetDisplay + target);
     if (result.ok() && st.st_size > 0)
         result = staged.appendFrom(in, st.st_size);
+    if (result.ok())
+        result = staged.keepMetadataOf(in);
     if (result.ok()) {
         staged.setTimes(st.st_atim, st.st_mtim);
         result = staged.commit(false, false);

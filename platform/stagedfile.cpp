@@ -135,6 +135,7 @@ Status StagedFile::open(int folderFd, bool ownsFolder)
     m_size = 0;
     m_keepTimes = false;
     m_keepOwner = false;
+    m_keepMetadata = false;
     if (unnamedFilesUsable()) {
         const int fd = ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, m_mode & 0777);
         if (fd >= 0) {
@@ -295,6 +296,15 @@ Status StagedFile::copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCo
     return Status::success();
 }
 
+Status StagedFile::keepMetadataOf(int sourceFd)
+{
+    if (m_fd < 0)
+        return failureFor(ErrBadFileNameOrNumber, m_display);
+    const Status read = m_metadata.readFrom(sourceFd, m_display);
+    m_keepMetadata = read.ok();
+    return read;
+}
+
 void StagedFile::setOwner(uid_t user, gid_t group, bool required)
 {
     m_user = user;
@@ -310,7 +320,7 @@ void StagedFile::setTimes(const struct timespec &accessed, const struct timespec
     m_keepTimes = true;
 }
 
-Status StagedFile::keepOwnerAndTimes()
+Status StagedFile::keepMetadata(bool replace)
 {
     if (m_keepOwner) {
         if (::fchown(m_fd, m_user, m_group) == 0) {
@@ -324,9 +334,29 @@ Status StagedFile::keepOwnerAndTimes()
                                   QStringLiteral("Besitzer und Gruppe der Datei lassen sich nicht erhalten"));
         }
     }
+    Status s = keepPermissions(replace);
+    // After the change of owner, which drops a file's capabilities (security.capability).
+    if (s.ok() && m_keepMetadata)
+        s = m_metadata.writeAttributes(m_fd, m_display);
+    if (!s.ok())
+        return s;
     if (m_keepTimes)
         ::futimens(m_fd, m_times);
     return Status::success();
+}
+
+// After every chmod: a chmod rewrites the mask of an ACL.
+Status StagedFile::keepPermissions(bool replace)
+{
+    if (replace) {
+        // Who may use a file belongs to its place: a replaced file keeps its
+        // ACL as it keeps its owner and mode. Without it, the group bits
+        // (the ACL's mask) would let the owning group in where the ACL did not.
+        FileMetadata old;
+        const Status read = old.readAclAt(m_folderFd, m_name, m_display);
+        return read.ok() ? old.writeAcl(m_fd, m_mode, true, m_display) : read;
+    }
+    return m_keepMetadata ? m_metadata.writeAcl(m_fd, m_mode, false, m_display) : Status::success();
 }
 
 int StagedFile::linkAs(const QByteArray &name)
@@ -352,7 +382,7 @@ Status StagedFile::commit(bool replace, bool durable)
 {
     if (m_fd < 0)
         return failureFor(ErrBadFileNameOrNumber, m_display);
-    const Status kept = keepOwnerAndTimes();
+    const Status kept = keepMetadata(replace);
     if (!kept.ok()) {
         abort();
         return kept;

@@ -1,9 +1,10 @@
-// What a copy keeps besides the bytes (holes), on the scratch folder mapped
-// as T:, which lies on the work disk (ext4).
+// What a copy keeps besides the bytes (extended attributes, the ACL, holes),
+// on the scratch folder mapped as T:, which lies on the work disk (ext4).
 #include "scratch.h"
 #include "support/hostmetadata.h"
 
 #include "platform/stagedfile.h"
+#include "platform/treecopy.h"
 
 #include <QTest>
 
@@ -13,6 +14,12 @@ namespace {
 
 constexpr qint64 MiB = qint64(1) << 20;
 
+// Owner rw, user 4242 rw, owning group r, mask rw, others nothing (mode
+// 0660): the group bits are the mask, not what the owning group may do.
+const QByteArray SourceAcl = aclBytes({{1, 6}, {2, 6, 4242}, {4, 4}, {0x10, 6}, {0x20, 0}});
+// What a folder hands down to every new file in it.
+const QByteArray FolderDefaultAcl = aclBytes({{1, 7}, {2, 7, 4343}, {4, 7}, {0x10, 7}, {0x20, 7}});
+
 } // namespace
 
 class TestFileMetadata : public QObject {
@@ -20,6 +27,8 @@ class TestFileMetadata : public QObject {
 
 private slots:
     void init();
+    void copiesKeepAttributes_data();
+    void copiesKeepAttributes();
     void holesStayHoles_data();
     void holesStayHoles();
     void shrunkSourceRefused_data();
@@ -33,6 +42,59 @@ void TestFileMetadata::init()
 {
     m_t = std::make_unique<scratch::Drive>();
     QVERIFY(m_t->isValid());
+}
+
+void TestFileMetadata::copiesKeepAttributes_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("sourceAcl");
+    QTest::addColumn<bool>("folderDefault"); // the target folder hands down an ACL
+    QTest::newRow("copy") << "copy" << true << false;
+    QTest::newRow("flat copy") << "new copy" << true << false;
+    QTest::newRow("tree copy") << "tree copy" << true << false;
+    QTest::newRow("source's ACL before the folder's") << "copy" << true << true;
+    QTest::newRow("no ACL, not even the folder's") << "tree copy" << false << true;
+}
+
+void TestFileMetadata::copiesKeepAttributes()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, sourceAcl);
+    QFETCH(bool, folderDefault);
+    QVERIFY(m_t->dir("src") && m_t->dir("dst"));
+    const QByteArray source = m_t->host("src/file.bin");
+    QVERIFY(makeSparseFile(source, 32 * MiB, {0, 8 * MiB}));
+    QCOMPARE(::chmod(source.constData(), 0660), 0);
+    QVERIFY(setHostAttribute(source, "user.xdg.origin.url", "https://example.org/file.bin"));
+    QVERIFY(setHostAttribute(source, "user.empty", {}));
+    QVERIFY(setHostAttribute(source, "trusted.quorvane", "t"));
+    QVERIFY(setHostAttribute(source, "security.quorvane", "s"));
+    if (sourceAcl)
+        QVERIFY(setHostAttribute(source, "system.posix_acl_access", SourceAcl));
+    if (folderDefault)
+        QVERIFY(setHostAttribute(m_t->host("dst"), "system.posix_acl_default", FolderDefaultAcl));
+
+    if (how == QLatin1String("tree copy")) {
+        const std::unique_ptr<TreeCopy> tree =
+            m_t->fs->openTreeCopy(QStringLiteral("T:\\src"), QStringLiteral("T:\\dst"));
+        QVERIFY(tree);
+        Status failure;
+        QCOMPARE(tree->copyNew(QStringLiteral("file.bin"), QStringLiteral("file.bin"), failure),
+                 TreeCopy::Outcome::Copied);
+    } else {
+        const QString from = QStringLiteral("T:\\src\\file.bin");
+        const QString to = QStringLiteral("T:\\dst\\file.bin");
+        const Status s = how == QLatin1String("copy") ? m_t->fs->copyFile(from, to) : m_t->fs->copyToNewFile(from, to);
+        QCOMPARE(s.error, 0);
+    }
+    const QByteArray target = m_t->host("dst/file.bin");
+    QCOMPARE(hostAttributes(target), hostAttributes(source));
+    QCOMPARE(m_t->mode("dst/file.bin"), mode_t(0660));
+    const HostContent copied = hostContent(target);
+    const HostContent original = hostContent(source);
+    QCOMPARE(copied.size, original.size);
+    QCOMPARE(copied.sha1, original.sha1);
+    QVERIFY2(copied.blocks <= original.blocks + 16, QByteArray::number(copied.blocks).constData());
 }
 
 void TestFileMetadata::holesStayHoles_data()

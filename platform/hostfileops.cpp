@@ -117,6 +117,8 @@ Status HostCore::copyTo(const QString &source, const QString &target, bool repla
         result = staged.create(to.folder, to.name, to.exists ? to.mode : st.st_mode & 0777, to.display);
     if (result.ok())
         result = staged.appendFrom(in, st.st_size);
+    if (result.ok())
+        result = staged.keepMetadataOf(in);
     ::close(in);
     if (!result.ok())
         return result;

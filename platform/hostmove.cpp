@@ -140,6 +140,8 @@ Status HostCore::moveByCopy(const Resolved &from, const struct stat &linkStat, c
     Status result = staged.create(toFolder, toName, before.st_mode & 07777, toDisplay);
     if (result.ok())
         result = staged.appendFrom(in, before.st_size);
+    if (result.ok())
+        result = staged.keepMetadataOf(in);
     struct stat copy {};
     if (result.ok() && ::fstat(staged.fd(), &copy) != 0)
         result = errnoFailure(errno, toDisplay);

@@ -102,6 +102,8 @@ Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &tar
                                     there.exists ? there.st.st_mode & 07777 : st.st_mode & 0777, display);
     if (result.ok() && st.st_size > 0)
         result = staged.appendFrom(in.get(), st.st_size);
+    if (result.ok())
+        result = staged.keepMetadataOf(in.get());
     if (!result.ok())
         return R::failure(result);
     staged.setTimes(st.st_atim, st.st_mtim);
@@ -213,6 +215,8 @@ Result<PlacedFile> HostImageTrees::moveByCopy(const QString &entry, int from, co
     Status result = staged.createIn(to.fd.get(), toName, before.st_mode & 07777, display);
     if (result.ok() && before.st_size > 0)
         result = staged.appendFrom(in.get(), before.st_size);
+    if (result.ok())
+        result = staged.keepMetadataOf(in.get());
     if (!result.ok())
         return R::failure(result);
     staged.setTimes(before.st_atim, before.st_mtim);

@@ -132,9 +132,10 @@ Status StagedFile::open(int folderFd, bool ownsFolder)
 {
     m_folderFd = folderFd;
     m_ownsFolder = ownsFolder;
-    m_written = 0;
+    m_size = 0;
     m_keepTimes = false;
     m_keepOwner = false;
+    m_keepMetadata = false;
     if (unnamedFilesUsable()) {
         const int fd = ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, m_mode & 0777);
         if (fd >= 0) {
@@ -192,7 +193,7 @@ Status StagedFile::write(const char *data, qint64 size)
         }
         data += n;
         size -= n;
-        m_written += n;
+        m_size += n;
     }
     return Status::success();
 }
@@ -201,15 +202,69 @@ Status StagedFile::appendFrom(int sourceFd, qint64 size)
 {
     if (m_fd < 0)
         return failureFor(ErrBadFileNameOrNumber, m_display);
-    qint64 remaining = size;
+    const off_t start = ::lseek(sourceFd, 0, SEEK_CUR);
+    if (start < 0)
+        return errnoFailure(errno, m_display);
+    const qint64 end = start + size;
     bool kernelCopy = true;
-    while (remaining > 0) {
+    bool endsInHole = false;
+    for (qint64 at = start; at < end;) {
+        // These move the source's position: the copy reads at offsets.
+        off_t data = ::lseek(sourceFd, at, SEEK_DATA);
+        if (data < 0 && errno != ENXIO && errno != EINVAL)
+            return errnoFailure(errno, m_display);
+        // ENXIO: only a hole is left, or the source shrank (told apart
+        // below); EINVAL: no holes known here, all of it is data.
+        data = data >= 0 ? std::min<qint64>(data, end) : errno == ENXIO ? end : at;
+        const off_t hole = data < end ? ::lseek(sourceFd, data, SEEK_HOLE) : end;
+        // Past data there is always a hole, if only at the end; a file
+        // changing under the calls may say otherwise: then the rest is data.
+        const qint64 dataEnd = hole <= data ? end : std::min<qint64>(hole, end);
+        endsInHole = data == end;
+        Status s = skipHole(data - at);
+        if (s.ok())
+            s = copyData(sourceFd, data, dataEnd, kernelCopy);
+        if (!s.ok())
+            return s;
+        at = dataEnd;
+    }
+    struct stat st {};
+    if (::fstat(sourceFd, &st) != 0)
+        return errnoFailure(errno, m_display);
+    if (st.st_size < end) // the source lost bytes while it was read: a copy of a moving target is no copy
+        return failureFor(ErrDeviceIo, m_display, QStringLiteral("Die Quelle hat sich beim Kopieren geändert"));
+    // A hole at the end is no write: the size says where the file ends.
+    if (endsInHole) {
+        const off_t written = ::lseek(m_fd, 0, SEEK_CUR);
+        if (written < 0 || ::ftruncate(m_fd, written) != 0)
+            return errnoFailure(errno, m_display);
+    }
+    ::lseek(sourceFd, end, SEEK_SET);
+    return Status::success();
+}
+
+Status StagedFile::skipHole(qint64 length)
+{
+    if (length <= 0)
+        return Status::success();
+    // Relative to where the last write ended, so that a write that claimed
+    // more than it wrote still leaves the file short for the commit to see.
+    if (::lseek(m_fd, off_t(length), SEEK_CUR) < 0)
+        return errnoFailure(errno, m_display);
+    m_size += length;
+    return Status::success();
+}
+
+// Copies the source's bytes from up to to, which the source said are data;
+// only given data, since copy_file_range writes a hole out as zeros.
+Status StagedFile::copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCopy)
+{
+    loff_t at = from;
+    while (at < to) {
         if (kernelCopy) {
-            const ssize_t n =
-                ::copy_file_range(sourceFd, nullptr, m_fd, nullptr, size_t(std::min(remaining, CopyChunk)), 0);
+            const ssize_t n = ::copy_file_range(sourceFd, &at, m_fd, nullptr, size_t(std::min(to - at, CopyChunk)), 0);
             if (n > 0) {
-                remaining -= n;
-                m_written += n;
+                m_size += n;
                 continue;
             }
             if (n == 0)
@@ -217,13 +272,13 @@ Status StagedFile::appendFrom(int sourceFd, qint64 size)
             if (errno == EINTR)
                 continue;
             if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF) {
-                kernelCopy = false; // positions have moved as far as the kernel got
+                kernelCopy = false; // at is as far as the kernel got
                 continue;
             }
             return errnoFailure(errno, m_display);
         }
         char buffer[1 << 16];
-        const ssize_t n = ::read(sourceFd, buffer, size_t(std::min<qint64>(remaining, sizeof buffer)));
+        const ssize_t n = ::pread(sourceFd, buffer, size_t(std::min<qint64>(to - at, sizeof buffer)), at);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -234,13 +289,20 @@ Status StagedFile::appendFrom(int sourceFd, qint64 size)
         const Status s = write(buffer, n);
         if (!s.ok())
             return s;
-        remaining -= n;
+        at += n;
     }
-    if (remaining > 0) {
-        // The source lost bytes while it was read: a copy of a moving target is no copy.
+    if (at < to)
         return failureFor(ErrDeviceIo, m_display, QStringLiteral("Die Quelle hat sich beim Kopieren geändert"));
-    }
     return Status::success();
+}
+
+Status StagedFile::keepMetadataOf(int sourceFd)
+{
+    if (m_fd < 0)
+        return failureFor(ErrBadFileNameOrNumber, m_display);
+    const Status read = m_metadata.readFrom(sourceFd, m_display);
+    m_keepMetadata = read.ok();
+    return read;
 }
 
 void StagedFile::setOwner(uid_t user, gid_t group, bool required)
@@ -258,7 +320,7 @@ void StagedFile::setTimes(const struct timespec &accessed, const struct timespec
     m_keepTimes = true;
 }
 
-Status StagedFile::keepOwnerAndTimes()
+Status StagedFile::keepMetadata(bool replace)
 {
     if (m_keepOwner) {
         if (::fchown(m_fd, m_user, m_group) == 0) {
@@ -272,9 +334,29 @@ Status StagedFile::keepOwnerAndTimes()
                                   QStringLiteral("Besitzer und Gruppe der Datei lassen sich nicht erhalten"));
         }
     }
+    Status s = keepPermissions(replace);
+    // After the change of owner, which drops a file's capabilities (security.capability).
+    if (s.ok() && m_keepMetadata)
+        s = m_metadata.writeAttributes(m_fd, m_display);
+    if (!s.ok())
+        return s;
     if (m_keepTimes)
         ::futimens(m_fd, m_times);
     return Status::success();
+}
+
+// After every chmod: a chmod rewrites the mask of an ACL.
+Status StagedFile::keepPermissions(bool replace)
+{
+    if (replace) {
+        // Who may use a file belongs to its place: a replaced file keeps its
+        // ACL as it keeps its owner and mode. Without it, the group bits
+        // (the ACL's mask) would let the owning group in where the ACL did not.
+        FileMetadata old;
+        const Status read = old.readAclAt(m_folderFd, m_name, m_display);
+        return read.ok() ? old.writeAcl(m_fd, m_mode, true, m_display) : read;
+    }
+    return m_keepMetadata ? m_metadata.writeAcl(m_fd, m_mode, false, m_display) : Status::success();
 }
 
 int StagedFile::linkAs(const QByteArray &name)
@@ -300,17 +382,18 @@ Status StagedFile::commit(bool replace, bool durable, struct stat *placed)
 {
     if (m_fd < 0)
         return failureFor(ErrBadFileNameOrNumber, m_display);
-    const Status kept = keepOwnerAndTimes();
+    const Status kept = keepMetadata(replace);
     if (!kept.ok()) {
         abort();
         return kept;
     }
     if (durable && ::fsync(m_fd) != 0)
         return fail(errno);
-    // Every byte counted must be on the disk: a write that reported more than
-    // it wrote, or a named file touched by others meanwhile, is refused.
+    // Every byte counted, written or a hole, must be in the file: a write
+    // that reported more than it wrote, or a named file touched by others
+    // meanwhile, is refused.
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || st.st_size != m_written) {
+    if (::fstat(m_fd, &st) != 0 || st.st_size != m_size) {
         abort();
         return failureFor(ErrDeviceIo, m_display, QStringLiteral("Größe stimmt nicht"));
     }

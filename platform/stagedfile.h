@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filemetadata.h"
 #include "result.h"
 
 #include <QByteArray>
@@ -38,10 +39,17 @@ public:
 
     Status write(const char *data, qint64 size);
     Status write(const QByteArray &data) { return write(data.constData(), data.size()); }
-    // Appends exactly size bytes of an open file (copy_file_range, which
-    // shares blocks where the file system can; read/write where the kernel
-    // cannot); a source that holds fewer bytes by now is a failure.
+    // Appends exactly size bytes of an open file from its position on
+    // (copy_file_range, which shares blocks where the file system can;
+    // read/write where the kernel cannot). Only the source's data is copied:
+    // its holes stay holes here, a hole at the end included. A source that
+    // holds fewer bytes by now is a failure.
     Status appendFrom(int sourceFd, qint64 size);
+    // Keeps the extended attributes and the ACL of a source open for reading
+    // (see FileMetadata): read now, written at the commit after owner and
+    // mode. A replacement takes the attributes from the source, which
+    // describe the content, but keeps the ACL of the file it replaces.
+    Status keepMetadataOf(int sourceFd);
     // Keeps the modification time of a source.
     void setTimes(const struct timespec &accessed, const struct timespec &modified);
     // Gives the file this owner and group. required: a file that cannot keep
@@ -49,7 +57,8 @@ public:
     // otherwise where the host allows it (a moved file stays its owner's).
     void setOwner(uid_t user, gid_t group, bool required);
 
-    // replace: an existing target is replaced; otherwise it makes the commit fail (58).
+    // replace: an existing target is replaced, and its ACL (or its having
+    // none) stays with the new file; otherwise it makes the commit fail (58).
     // durable: the bytes reach the disk (fsync) before the name does. Needed
     // wherever an old file or a source goes once the commit is done; a new
     // copy beside an untouched source loses nothing without it.
@@ -65,7 +74,10 @@ public:
 private:
     Status open(int folderFd, bool ownsFolder);
     Status openNamed();
-    Status keepOwnerAndTimes();
+    Status copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCopy);
+    Status skipHole(qint64 length);
+    Status keepMetadata(bool replace);
+    Status keepPermissions(bool replace);
     // Links the unnamed file under name; 0 or an errno.
     int linkAs(const QByteArray &name);
     Status fail(int err);
@@ -77,11 +89,13 @@ private:
     QByteArray m_name;
     QByteArray m_tempName; // the temporary name in the folder, while one exists
     QString m_display;
-    qint64 m_written = 0;
+    qint64 m_size = 0; // bytes written, holes included
     bool m_unnamed = false;
     bool m_keepTimes = false;
     bool m_keepOwner = false;
     bool m_ownerRequired = false;
+    bool m_keepMetadata = false;
+    FileMetadata m_metadata;
     mode_t m_mode = 0;
     uid_t m_user = 0;
     gid_t m_group = 0;

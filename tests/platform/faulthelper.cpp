@@ -1,8 +1,10 @@
 // Runs one file operation in a child process (inside a private tmpfs mount,
 // as another user, or under strace fault injection) and prints its error
-// number, then every file in $QV_CHECK_DIR with size, checksum and owner, since
-// such a mount is gone once this process ends.
+// number, then every file in $QV_CHECK_DIR with size, checksum and owner, and
+// its disk use and extended attributes, since such a mount is gone once this
+// process ends.
 #include "platform/hostfilesystem.h"
+#include "support/hostmetadata.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -56,6 +58,9 @@ void listFolder(const QByteArray &folder)
         if (name == "." || name == "..")
             continue;
         const QByteArray path = folder + '/' + name;
+        // Before the read: reading a hole on ramfs fills it.
+        struct stat st {};
+        ::lstat(path.constData(), &st);
         QCryptographicHash hash(QCryptographicHash::Sha1);
         qint64 size = 0;
         const int fd = ::open(path.constData(), O_RDONLY);
@@ -67,10 +72,10 @@ void listFolder(const QByteArray &folder)
         }
         if (fd >= 0)
             ::close(fd);
-        struct stat st {};
-        ::lstat(path.constData(), &st);
         std::printf("entry %s %lld %s %u\n", name.constData(), static_cast<long long>(size),
                     hash.result().toHex().constData(), unsigned(st.st_uid));
+        std::printf("meta %s %lld %s\n", name.constData(), static_cast<long long>(st.st_blocks),
+                    hostAttributes(path).join(QLatin1Char(' ')).toLatin1().constData());
     }
     ::closedir(dir);
 }

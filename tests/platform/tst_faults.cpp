@@ -3,13 +3,16 @@
 // fsync or rename (strace fault injection), no access (another user).
 #include "scratch.h"
 #include "support/childrun.h"
+#include "support/hostmetadata.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTest>
+#include <QVersionNumber>
 
 using namespace quorvane::platform;
 
@@ -22,6 +25,8 @@ private slots:
     void diskFull_data();
     void diskFull();
     void moveAcrossFileSystems();
+    void moveKeepsMetadata_data();
+    void moveKeepsMetadata();
     void injectedFailures_data();
     void injectedFailures();
     void copyWithoutKernelCopy();
@@ -34,12 +39,14 @@ private:
     struct Outcome {
         QString cannotSetUp; // the mechanism is missing here: skip
         int error = -999;
-        QStringList entries; // "name size sha1"
+        QStringList entries; // "name size sha1 owner"
+        QStringList metas;   // "name blocks attribute..."
         QByteArray output;
     };
     Outcome runHelper(const QStringList &mechanism, const QString &setup, const QStringList &helperArgs,
                       const QByteArray &drives, const QByteArray &checkDir);
-    Outcome runInTmpfs(const QStringList &helperArgs, const QByteArray &size);
+    Outcome runInFreshMount(const QStringList &helperArgs, const QByteArray &size,
+                            const QString &fileSystem = QStringLiteral("tmpfs"));
     int writeOfContent(const QStringList &operation);
     static QString entry(const QByteArray &name, const QByteArray &content, unsigned owner = 0);
 
@@ -89,18 +96,22 @@ TestFaults::Outcome TestFaults::runHelper(const QStringList &mechanism, const QS
             out.error = line.mid(6).toInt();
         else if (line.startsWith("entry "))
             out.entries << QString::fromUtf8(line.mid(6));
+        else if (line.startsWith("meta "))
+            out.metas << QString::fromUtf8(line.mid(5));
     }
     out.entries.sort();
     return out;
 }
 
-// The helper runs with S: the scratch folder and T: a fresh tmpfs of the
-// given size holding old.txt ("old"); the listing shows T: afterwards.
-TestFaults::Outcome TestFaults::runInTmpfs(const QStringList &helperArgs, const QByteArray &size)
+// The helper runs with S: the scratch folder and T: a fresh file system
+// (tmpfs of the given size unless told) holding old.txt ("old"); the
+// listing shows T: afterwards.
+TestFaults::Outcome TestFaults::runInFreshMount(const QStringList &helperArgs, const QByteArray &size,
+                                                const QString &fileSystem)
 {
     const QByteArray mount = m_s->host("mnt");
-    const QString setup = QStringLiteral("mount -t tmpfs -o size=%1 tmpfs \"$1\" && printf old > \"$1/old.txt\"")
-                              .arg(QString::fromUtf8(size));
+    const QString setup = QStringLiteral("mount -t %2 -o size=%1 %2 \"$1\" && printf old > \"$1/old.txt\"")
+                              .arg(QString::fromUtf8(size), fileSystem);
     return runHelper(quorvane::testsupport::privateMounts(), setup, helperArgs, "S=" + m_s->root() + ";T=" + mount,
                      mount);
 }
@@ -118,7 +129,7 @@ void TestFaults::diskFull_data()
 void TestFaults::diskFull()
 {
     QFETCH(QStringList, operation);
-    const Outcome out = runInTmpfs(operation, "256k");
+    const Outcome out = runInFreshMount(operation, "256k");
     if (!out.cannotSetUp.isEmpty())
         QSKIP(qPrintable(out.cannotSetUp));
     QVERIFY2(out.error != -999, out.output.constData());
@@ -133,14 +144,14 @@ void TestFaults::moveAcrossFileSystems()
 {
     // The moved file keeps its owner.
     QCOMPARE(::chown(m_s->host("small.bin").constData(), 65534, 65534), 0);
-    const Outcome out = runInTmpfs({"move", "S:\\small.bin", "T:\\moved.bin"}, "256k");
+    const Outcome out = runInFreshMount({"move", "S:\\small.bin", "T:\\moved.bin"}, "256k");
     if (!out.cannotSetUp.isEmpty())
         QSKIP(qPrintable(out.cannotSetUp));
     QCOMPARE(out.error, 0);
     QCOMPARE(out.entries, (QStringList{entry("moved.bin", QByteArray(1000, 's'), 65534), entry("old.txt", "old")}));
     QVERIFY(!m_s->exists("small.bin"));
 
-    const Outcome refused = runInTmpfs({"move", "S:\\big.bin", "T:\\old.txt"}, "4m");
+    const Outcome refused = runInFreshMount({"move", "S:\\big.bin", "T:\\old.txt"}, "4m");
     QCOMPARE(refused.error, int(ErrFileExists));
     QCOMPARE(refused.entries, QStringList{entry("old.txt", "old")});
     QVERIFY(m_s->exists("big.bin"));
@@ -150,11 +161,48 @@ void TestFaults::moveAcrossFileSystems()
     chattr.start(QStringLiteral("chattr"), {"+i", QString::fromUtf8(m_s->host("locked.bin"))});
     if (!chattr.waitForFinished(10000) || chattr.exitStatus() != QProcess::NormalExit || chattr.exitCode() != 0)
         QSKIP("chattr +i is not available on this file system");
-    const Outcome stuck = runInTmpfs({"move", "S:\\locked.bin", "T:\\locked.bin"}, "4m");
+    const Outcome stuck = runInFreshMount({"move", "S:\\locked.bin", "T:\\locked.bin"}, "4m");
     QProcess::execute(QStringLiteral("chattr"), {"-i", QString::fromUtf8(m_s->host("locked.bin"))});
     QCOMPARE(stuck.error, int(ErrPermissionDenied));
     QCOMPARE(stuck.entries, QStringList{entry("old.txt", "old")});
     QCOMPARE(m_s->content("locked.bin"), QByteArray("locked"));
+}
+
+void TestFaults::moveKeepsMetadata_data()
+{
+    QTest::addColumn<QString>("fileSystem");
+    QTest::addColumn<bool>("holdsAttributes");
+    QTest::newRow("into tmpfs") << "tmpfs" << true;
+    // ramfs refuses every attribute: the move goes on without them.
+    QTest::newRow("into ramfs") << "ramfs" << false;
+}
+
+void TestFaults::moveKeepsMetadata()
+{
+    QFETCH(QString, fileSystem);
+    QFETCH(bool, holdsAttributes);
+    if (fileSystem == QLatin1String("tmpfs")
+        && QVersionNumber::fromString(QSysInfo::kernelVersion()) < QVersionNumber(6, 6))
+        QSKIP("tmpfs holds user.* attributes from Linux 6.6 on");
+    const QByteArray source = m_s->host("sparse.bin");
+    QVERIFY(makeSparseFile(source, 8 << 20, {0, 1 << 20}));
+    QVERIFY(setHostAttribute(source, "user.xdg.origin.url", "https://example.org/sparse.bin"));
+    QVERIFY(setHostAttribute(source, "trusted.quorvane", "t"));
+    QVERIFY(setHostAttribute(source, "system.posix_acl_access",
+                             aclBytes({{1, 6}, {2, 6, 4242}, {4, 4}, {0x10, 6}, {0x20, 0}})));
+    const QStringList attributes = hostAttributes(source);
+    const QByteArray content = m_s->content("sparse.bin");
+    // Written whole, the file would not fit.
+    const Outcome out = runInFreshMount({"move", "S:\\sparse.bin", "T:\\moved.bin"}, "1m", fileSystem);
+    if (!out.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(out.cannotSetUp));
+    QCOMPARE(out.error, 0);
+    QCOMPARE(out.entries, (QStringList{entry("moved.bin", content), entry("old.txt", "old")}));
+    QVERIFY(!m_s->exists("sparse.bin"));
+    const QStringList meta =
+        out.metas.filter(QRegularExpression(QStringLiteral("^moved.bin "))).value(0).split(' ', Qt::SkipEmptyParts);
+    QVERIFY2(meta.size() >= 2 && meta.at(1).toLongLong() <= 64, qPrintable(meta.join(' ')));
+    QCOMPARE(meta.mid(2), holdsAttributes ? attributes : QStringList());
 }
 
 void TestFaults::injectedFailures_data()

@@ -1,5 +1,6 @@
 // Copy, move, staged output and whole-file writes on a scratch folder mapped as T:.
 #include "scratch.h"
+#include "support/hostmetadata.h"
 
 #include <QTest>
 
@@ -165,6 +166,13 @@ void TestHostFileOps::replacingKeepsOwnerAndMode()
     QVERIFY(m_t->dir("real") && m_t->file("real/file.txt", "old", 0640) && m_t->link("real/file.txt", "link.txt"));
     QCOMPARE(::chown(m_t->host("real/file.txt").constData(), 65534, 65534), 0);
     QVERIFY(m_t->file("src.txt", "new", 0644));
+    // Who may read it stays with the place; what describes the content comes with the content.
+    const QByteArray placeAcl = aclBytes({{1, 6}, {2, 4, 4242}, {4, 0}, {0x10, 4}, {0x20, 0}});
+    QVERIFY(setHostAttribute(m_t->host("real/file.txt"), "system.posix_acl_access", placeAcl));
+    QVERIFY(setHostAttribute(m_t->host("real/file.txt"), "user.old", "describes the old content"));
+    QVERIFY(setHostAttribute(m_t->host("src.txt"), "system.posix_acl_access",
+                             aclBytes({{1, 6}, {2, 6, 4343}, {4, 6}, {0x10, 6}, {0x20, 4}})));
+    QVERIFY(setHostAttribute(m_t->host("src.txt"), "user.new", "n"));
     const QString target = QStringLiteral("T:\\link.txt");
     if (how == QLatin1String("replace")) {
         QCOMPARE(fs.replaceFile(target, "new").error, 0);
@@ -181,6 +189,11 @@ void TestHostFileOps::replacingKeepsOwnerAndMode()
     QCOMPARE(st.st_uid, uid_t(65534));
     QCOMPARE(st.st_gid, gid_t(65534));
     QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    QStringList attributes{QStringLiteral("system.posix_acl_access=") + QString::fromLatin1(placeAcl.toHex())};
+    if (how == QLatin1String("copy"))
+        attributes.prepend(QStringLiteral("user.new=") + QString::fromLatin1(QByteArray("n").toHex()));
+    attributes.sort();
+    QCOMPARE(hostAttributes(m_t->host("real/file.txt")), attributes);
     QVERIFY(::lstat(m_t->host("link.txt").constData(), &st) == 0 && S_ISLNK(st.st_mode));
     QCOMPARE(m_t->names("real"), QList<QByteArray>{"file.txt"});
     noTemporaries();

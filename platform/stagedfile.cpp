@@ -1,6 +1,7 @@
 #include "stagedfile.h"
 
 #include "hosterrors.h"
+#include "stopsignals.h"
 
 #include <QRandomGenerator>
 
@@ -204,6 +205,8 @@ Status StagedFile::appendFrom(int sourceFd, qint64 size)
     qint64 remaining = size;
     bool kernelCopy = true;
     while (remaining > 0) {
+        if (stopRequested())
+            return stoppedFailure(m_display);
         if (kernelCopy) {
             const ssize_t n =
                 ::copy_file_range(sourceFd, nullptr, m_fd, nullptr, size_t(std::min(remaining, CopyChunk)), 0);

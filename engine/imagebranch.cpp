@@ -9,6 +9,7 @@
 #include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 #include <algorithm>
 
@@ -47,6 +48,8 @@ void mirrorStructure(RunContext &run, const QString &targetBase, RunBounds &boun
     progress.total = folders.size();
     KnownFolders known;
     for (const QString &folder : std::as_const(folders)) {
+        if (platform::stopRequested())
+            break;
         const platform::Status made = known.ensure(targetBase + folder, bounds);
         if (made.ok()) {
             ++run.summary.dirsMirrored;
@@ -105,6 +108,8 @@ void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entri
     RunProgress &progress = progressRecord();
     YieldPacer pacer(ImageBatchEntries, ImageBatchMilliseconds);
     for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (platform::stopRequested())
+            break;
         switch (placer.place(entries.at(i))) {
         case Placement::Placed:
             ++run.summary.imaged;

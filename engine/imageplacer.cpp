@@ -7,6 +7,7 @@
 #include "platform/fslog.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 namespace quorvane {
 
@@ -163,6 +164,8 @@ Status ImagePlacer::carryOut(const Step &step, const std::function<Status()> &pl
             m_bounds.written(place);
         return Status::success();
     }
+    // A second signal waits until a file placed here is in the journal.
+    const platform::ForcedEndHold hold;
     const Status done = placement();
     if (!done.ok())
         return done;

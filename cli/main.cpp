@@ -13,6 +13,7 @@
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 #include <QCoreApplication>
 
@@ -144,11 +145,30 @@ std::optional<int> prepareJob(const cli::Arguments &args, Job &job)
     return std::nullopt;
 }
 
+// A run or an undo that a signal stopped ends the way a shell reports a
+// process ended by that signal: 128 + its number.
+int endCode(int code)
+{
+    const int signal = platform::stopSignal();
+    return signal != 0 ? 128 + signal : code;
+}
+
+void reportStop(const cli::Arguments &args, const RunSummary &summary)
+{
+    if (summary.stopSignal != 0 && !args.json)
+        say(cli::stopLine(summary.stopSignal, summary.stoppedIn));
+}
+
 int reportList(const cli::Arguments &args, const Job &job, const RunSummary &summary, cli::ListOutput &view,
                cli::StandardOutput &out)
 {
     int code = reportUnreadable(args.json) ? ExitSkipped : ExitDone;
-    const platform::Status written = view.finish();
+    // A list a signal may have cut short is not put in place: the output's
+    // destructor drops it.
+    const bool dropped = summary.stopSignal != 0 && !job.listFile.isEmpty();
+    const platform::Status written = dropped ? platform::Status::success() : view.finish();
+    if (dropped)
+        say(QStringLiteral("Die Liste %1 wurde nicht angelegt.").arg(args.outputFile));
     if (!written.ok()) {
         say(listFileFailure(args.outputFile, written));
         code = ExitSkipped;
@@ -157,6 +177,7 @@ int reportList(const cli::Arguments &args, const Job &job, const RunSummary &sum
         out.write(cli::summaryJson(summary, job.options));
     else
         say(QStringLiteral("gefunden %1").arg(summary.found));
+    reportStop(args, summary);
     return code;
 }
 
@@ -185,13 +206,16 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
     }
     if (options.StructureOnly) {
         if (!args.json)
-            say(QStringLiteral("Verzeichnisse angelegt oder vorhanden %1, fehlgeschlagen %2")
+            say(QStringLiteral("Verzeichnisse angelegt oder vorhanden %1, fehlgeschlagen %2%3")
                     .arg(summary.dirsMirrored)
-                    .arg(summary.dirsFailed));
+                    .arg(summary.dirsFailed)
+                    .arg(cli::notReachedNote(summary.stopSignal, summary.notReached)));
+        reportStop(args, summary);
         return summary.dirsFailed > 0 || unreadable ? ExitSkipped : ExitDone;
     }
     if (!args.json)
         say(cli::totalsLine(summary, options));
+    reportStop(args, summary);
     return failed ? ExitSkipped : ExitDone;
 }
 
@@ -215,8 +239,10 @@ int runScan(const cli::Arguments &args, cli::StandardOutput &out)
     }
 
     const JobOptions options = job.options;
-    const RunSummary summary = RunJob([&options] { return options; }, listing ? &view : nullptr);
+    RunSummary summary = RunJob([&options] { return options; }, listing ? &view : nullptr);
     toolkit.clearLine();
+    // Also one that came after the run's last look: the exit code tells of it.
+    summary.stopSignal = platform::stopSignal();
     if (!summary.ran)
         return ExitBadArguments; // no file type: the run has said so
     return listing ? reportList(args, job, summary, view, out) : reportImage(args, options, summary, out);
@@ -240,7 +266,15 @@ int runUndo(const cli::Arguments &args)
     const UndoSummary summary = undoJournal(journal);
     for (const UndoFailure &failure : summary.failures)
         say(cli::undoFailureLine(failure));
-    say(QStringLiteral("rückgängig gemacht %1, nicht rückgängig %2").arg(summary.undone).arg(summary.failures.size()));
+    const int stopped = platform::stopSignal();
+    say(QStringLiteral("rückgängig gemacht %1, nicht rückgängig %2%3")
+            .arg(summary.undone)
+            .arg(summary.failures.size())
+            .arg(cli::notReachedNote(stopped, summary.notReached)));
+    if (stopped != 0)
+        say(cli::stopLine(stopped, RunStage::Idle)
+            + (summary.notReached > 0 ? QStringLiteral("; undo mit demselben Protokoll macht den Rest rückgängig")
+                                      : QString()));
     return summary.failures.isEmpty() ? ExitDone : ExitSkipped;
 }
 
@@ -265,12 +299,13 @@ int runCommand(const cli::Arguments &args, cli::StandardOutput &out)
     case cli::Command::None:
         return badArguments(args.error);
     case cli::Command::Undo:
-        return runUndo(args);
     case cli::Command::List:
     case cli::Command::Image:
         break;
     }
-    return runScan(args, out);
+    // From here on a signal stops the work between two files, not inside one.
+    platform::installStopSignals("quorvane-cli");
+    return endCode(args.command == cli::Command::Undo ? runUndo(args) : runScan(args, out));
 }
 
 } // namespace

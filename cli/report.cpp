@@ -6,6 +6,7 @@
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -57,7 +58,67 @@ QJsonArray planJson(const RunSummary &summary)
     return plan;
 }
 
+// The stage a stop was seen in, as the machine-readable summary names it.
+QString stageKey(RunStage stage)
+{
+    switch (stage) {
+    case RunStage::Scanning:
+        return QStringLiteral("scan");
+    case RunStage::Listing:
+        return QStringLiteral("list");
+    case RunStage::Imaging:
+        return QStringLiteral("image");
+    case RunStage::Mirroring:
+        return QStringLiteral("folders");
+    case RunStage::Cleaning:
+        return QStringLiteral("cleanup");
+    case RunStage::Idle:
+        break;
+    }
+    return QStringLiteral("after");
+}
+
+QString stagePhrase(RunStage stage)
+{
+    switch (stage) {
+    case RunStage::Scanning:
+        return QStringLiteral(" während der Suche");
+    case RunStage::Listing:
+        return QStringLiteral(" während der Ausgabe der Liste");
+    case RunStage::Imaging:
+        return QStringLiteral(" während des Abbildens");
+    case RunStage::Mirroring:
+        return QStringLiteral(" während des Anlegens der Verzeichnisse");
+    case RunStage::Cleaning:
+        return QStringLiteral(" während des Entfernens leerer Quell-Verzeichnisse");
+    case RunStage::Idle:
+        break;
+    }
+    return {};
+}
+
+void putStop(QJsonObject &out, const RunSummary &summary)
+{
+    if (summary.stopSignal == 0) {
+        out.insert(QStringLiteral("stopped_by_signal"), QJsonValue::Null);
+        return;
+    }
+    out.insert(QStringLiteral("stopped_by_signal"), QLatin1String(platform::signalName(summary.stopSignal)));
+    out.insert(QStringLiteral("stopped_during"), stageKey(summary.stoppedIn));
+}
+
 } // namespace
+
+QString notReachedNote(int signal, qsizetype notReached)
+{
+    return signal != 0 ? QStringLiteral(", nicht erreicht %1").arg(notReached) : QString();
+}
+
+QString stopLine(int signal, RunStage stage)
+{
+    return QStringLiteral("abgebrochen durch Signal %1%2")
+        .arg(QLatin1String(platform::signalName(signal)), stagePhrase(stage));
+}
 
 QString hostForm(const QString &drivePath)
 {
@@ -94,6 +155,7 @@ QString totalsLine(const RunSummary &summary, const JobOptions &options)
         line += QStringLiteral(", schon vorhanden %1").arg(summary.alreadyThere);
     if (summary.leftOut > 0)
         line += QStringLiteral(", im Ziel liegend und ausgelassen %1").arg(summary.leftOut);
+    line += notReachedNote(summary.stopSignal, summary.notReached);
     if (options.DryRun)
         line.prepend(QStringLiteral("Probelauf, nichts geschrieben: "));
     return line;
@@ -112,11 +174,13 @@ QByteArray summaryJson(const RunSummary &summary, const JobOptions &options)
     for (const UnreadableFolder &folder : unreadableFolders())
         unreadable.append(pathAndReason(folder.path, folder.reason));
     out.insert(QStringLiteral("unreadable"), unreadable);
+    putStop(out, summary);
     if (!options.TextListing) {
         out.insert(QStringLiteral("imaged"), summary.imaged);
         out.insert(QStringLiteral("skipped"), summary.skipped);
         out.insert(QStringLiteral("already_there"), summary.alreadyThere);
         out.insert(QStringLiteral("left_out"), summary.leftOut);
+        out.insert(QStringLiteral("not_reached"), summary.notReached);
         out.insert(QStringLiteral("skipped_files"), skippedJson(summary));
         out.insert(QStringLiteral("dry_run"), options.DryRun);
         if (options.DryRun)

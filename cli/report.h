@@ -25,6 +25,14 @@ QString plannedLine(const PlannedFile &planned);
 // "gefunden 3, abgebildet 2, übersprungen 1" and what the options add.
 QString totalsLine(const RunSummary &summary, const JobOptions &options);
 
+// ", nicht erreicht N" after the counts of a run or an undo a stop signal
+// ended early (signal not 0); nothing otherwise.
+QString notReachedNote(int signal, qsizetype notReached);
+
+// "abgebrochen durch Signal SIGTERM während des Abbildens": the last line of
+// a run a stop signal ended early; stage Idle names no stage.
+QString stopLine(int signal, RunStage stage);
+
 // "nicht rückgängig: PATH: Grund".
 QString undoFailureLine(const UndoFailure &failure);
 

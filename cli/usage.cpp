@@ -104,13 +104,23 @@ QString usageText()
         "(übersprungen: PFAD: Grund). Ein Zeilenumbruch in einem Namen erscheint in\n"
         "Zeilenausgabe und Liste als \"?\".\n"
         "\n"
+        "SIGINT (Strg+C), SIGTERM und SIGHUP halten einen Lauf oder ein undo an: die\n"
+        "Datei, an der er gerade ist, wird fertig oder zurückgenommen (eine halbe\n"
+        "Kopie bekommt nie ihren Namen), das Protokoll wird abgeschlossen, die\n"
+        "Zusammenfassung nennt die nicht erreichten Dateien und endet mit\n"
+        "\"abgebrochen durch Signal SIGTERM\" (--json: stopped_by_signal); eine\n"
+        "mit -o begonnene Liste wird nicht angelegt. Ein zweites Signal beendet\n"
+        "das Programm sofort, ohne Zusammenfassung (eine Verschiebung kommt noch\n"
+        "ins Protokoll; ein drittes wartet auch darauf nicht).\n"
+        "\n"
         "Rückgabewert: 0 jede Datei wurde abgebildet (bzw. die Liste ausgegeben,\n"
         "                alles rückgängig gemacht; --dry-run: nichts würde übersprungen),\n"
         "              1 Dateien wurden übersprungen, ein Verzeichnis war nicht lesbar\n"
         "                (\"nicht lesbar: PFAD: GRUND\"), die Liste, die Ausgabe oder das\n"
         "                Protokoll nicht (vollständig) geschrieben oder etwas nicht\n"
         "                rückgängig gemacht,\n"
-        "              2 fehlerhafter Aufruf (auch: kein Dateityp angegeben).\n");
+        "              2 fehlerhafter Aufruf (auch: kein Dateityp angegeben),\n"
+        "              129, 130, 143 durch SIGHUP, SIGINT bzw. SIGTERM angehalten.\n");
 }
 
 QString versionText()

@@ -7,6 +7,7 @@
 #include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 #include <algorithm>
 
@@ -61,6 +62,8 @@ void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &
     progress.stage = RunStage::Mirroring;
     progress.total = folders.size();
     for (const QString &folder : std::as_const(folders)) {
+        if (platform::stopRequested())
+            break;
         const platform::Status made = trees.ok() ? trees.value()->reachFolder(folder, true) : trees.status();
         if (made.ok()) {
             ++run.summary.dirsMirrored;
@@ -126,6 +129,8 @@ void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entri
     RunProgress &progress = progressRecord();
     YieldPacer pacer(ImageBatchEntries, ImageBatchMilliseconds);
     for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (platform::stopRequested())
+            break;
         switch (placer.place(entries.at(i))) {
         case Placement::Placed:
             ++run.summary.imaged;

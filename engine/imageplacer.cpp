@@ -5,6 +5,7 @@
 #include "platform/fslog.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 #include "platform/wildcard.h"
 
 namespace quorvane {
@@ -272,6 +273,8 @@ Status ImagePlacer::carryOut(Step &step, const Placing &placement)
             m_plannedTargets.insert(platform::foldName(step.targetRelative), step.entry);
         return Status::success();
     }
+    // A second signal waits until a file placed here is in the journal.
+    const platform::ForcedEndHold hold;
     const platform::Result<PlacedFile> done = placement();
     if (!done.ok())
         return done.status();

@@ -5,6 +5,7 @@
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 namespace quorvane {
 
@@ -29,6 +30,22 @@ public:
     ActiveRun(const ActiveRun &) = delete;
     ActiveRun &operator=(const ActiveRun &) = delete;
 };
+
+// What a stopped run did not come to, and the stage where the stop was
+// seen: a branch's main loop leaves its progress record at the entry it
+// stopped before, also when the clean-up of moved-out folders follows.
+void noteStop(RunSummary &summary)
+{
+    summary.stopSignal = platform::stopSignal();
+    if (summary.stopSignal == 0)
+        return;
+    const RunProgress &progress = s_progress;
+    const RunStage stage = progress.stage;
+    if (stage == RunStage::Imaging || stage == RunStage::Mirroring || stage == RunStage::Cleaning)
+        summary.notReached = progress.total - progress.done;
+    if (summary.stoppedIn == RunStage::Idle)
+        summary.stoppedIn = stage == RunStage::Cleaning && summary.notReached > 0 ? RunStage::Imaging : stage;
+}
 
 void endRun()
 {
@@ -85,15 +102,20 @@ RunSummary RunJob(const JobReader &readOptions, ListingView *view)
     QString sourceBase = readOptions().SourceDir;
     AddBackslash(sourceBase);
     scanSource(run, sourceBase);
+    if (platform::stopRequested())
+        run.summary.stoppedIn = RunStage::Scanning;
     run.summary.found = lists.lstFoundFiles.count();
     run.summary.unreadable = qsizetype(unreadableFolders().size());
     s_progress.summary = run.summary;
     fillFoundLists(run.scanBase);
 
+    // Also after a stopped scan: the branch stops before its first entry,
+    // and a journal asked for is there, telling that nothing was placed.
     if (readOptions().TextListing)
         runListingBranch(run);
     else
         runImageBranch(run);
+    noteStop(run.summary);
 
     endRun();
     return run.summary;

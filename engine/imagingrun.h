@@ -13,6 +13,9 @@ namespace quorvane {
 // Reads the job as the window holds it at this moment; called at every point of use.
 using JobReader = std::function<JobOptions()>;
 
+// Where a run stands, for a progress display that reads it while the run yields.
+enum class RunStage { Idle, Scanning, Listing, Imaging, Mirroring, Cleaning };
+
 // What a run did, for callers that report it (the command-line driver).
 struct RunSummary {
     qsizetype found = 0;             // files the scan found
@@ -30,10 +33,15 @@ struct RunSummary {
     qsizetype dirsFailed = 0;   // directories of a structure image that could not be created
     qsizetype unreadable = 0;   // folders the scan could not read (unreadableFolders() names them)
     bool ran = false;           // false when the run ended before the scan or was ignored
+    // A stop signal ended the run early (platform/stopsignals.h): which one,
+    // in which stage it was seen, and how many files (or folders of a
+    // structure image) the run did not come to; those are neither imaged nor
+    // skipped. A scan stopped early found only part of the files.
+    int stopSignal = 0;
+    RunStage stoppedIn = RunStage::Idle;
+    qsizetype notReached = 0;
 };
 
-// Where a run stands, for a progress display that reads it while the run yields.
-enum class RunStage { Idle, Scanning, Listing, Imaging, Mirroring, Cleaning };
 struct RunProgress {
     RunStage stage = RunStage::Idle;
     qsizetype done = 0;  // entries handled in this stage

@@ -7,6 +7,7 @@
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 #include <functional>
 
@@ -162,6 +163,10 @@ UndoSummary undoJournal(const QString &journalDrivePath)
     for (qsizetype i = lines.size() - 1; i >= 0; --i) {
         if (lines.at(i).trimmed().isEmpty())
             continue;
+        if (platform::stopRequested()) {
+            ++summary.notReached;
+            continue;
+        }
         const std::optional<JournalEntry> entry = parseJournalLine(lines.at(i));
         if (!entry) {
             summary.failures.append({QStringLiteral("Zeile %1").arg(i + 1),

@@ -15,6 +15,9 @@ struct UndoFailure {
 struct UndoSummary {
     qsizetype undone = 0;
     QList<UndoFailure> failures;
+    // Journal lines a stop signal left untouched; undoing the same journal
+    // again finishes the work.
+    qsizetype notReached = 0;
 };
 
 // Undoes the placements a journal names, the last first. A moved file goes
@@ -22,6 +25,7 @@ struct UndoSummary {
 // is there now; a source removed as identical comes back as a new copy of
 // the target's bytes, if those are unchanged; a copy or a dummy is removed
 // only while its size and modification time are still those of the journal.
+// A stop signal ends it between two lines.
 UndoSummary undoJournal(const QString &journalDrivePath);
 
 } // namespace quorvane

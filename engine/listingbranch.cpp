@@ -3,6 +3,7 @@
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 namespace quorvane {
 
@@ -79,7 +80,7 @@ void runListingBranch(RunContext &run)
     progress.total = fileCount + dirCount;
 
     PaneFeeder files(run.view, &ListingView::appendToFilePane);
-    for (qsizetype i = 0; i < fileCount; ++i) {
+    for (qsizetype i = 0; i < fileCount && !platform::stopRequested(); ++i) {
         files.add(lists.lstFoundFiles.item(i));
         progress.done = i + 1;
         files.entryDone();
@@ -89,7 +90,7 @@ void runListingBranch(RunContext &run)
     // The user may switch away from the listing while it is written; the
     // directory pane then gets no further entries.
     PaneFeeder dirs(run.view, &ListingView::appendToDirPane);
-    for (qsizetype i = 0; i < dirCount; ++i) {
+    for (qsizetype i = 0; i < dirCount && !platform::stopRequested(); ++i) {
         if (run.read().TextListing)
             dirs.add(lists.lstFoundDirs.item(i));
         progress.done = fileCount + i + 1;

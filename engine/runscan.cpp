@@ -4,6 +4,7 @@
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 #include <QSet>
 
@@ -68,7 +69,7 @@ void scanTopLevel(QString &path, QString &patterns)
 
     ScanActive = true;
     platform::toolkit().yield();
-    if (!ScanActive)
+    if (!ScanActive || platform::stopRequested())
         return;
     addFolderFiles(dirs, files, *FoundFilesList);
 }

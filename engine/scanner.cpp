@@ -5,6 +5,7 @@
 #include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
+#include "platform/stopsignals.h"
 
 namespace quorvane {
 
@@ -97,6 +98,9 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
     ScanActive = true;
     bool abandoned = false;
     platform::toolkit().yield();
+    // A stop signal ends the walk as a run's end does, at every level.
+    if (platform::stopRequested())
+        ScanActive = false;
     if (!ScanActive)
         return true;
 

@@ -55,6 +55,8 @@ QString errorText(int number)
         return {};
     case ErrInvalidCall:
         return QStringLiteral("Unzulässiger Prozeduraufruf oder ungültiges Argument");
+    case ErrUserInterrupt:
+        return QStringLiteral("Benutzerunterbrechung aufgetreten");
     case ErrBadFileNameOrNumber:
         return QStringLiteral("Dateiname oder -nummer falsch");
     case ErrFileNotFound:

@@ -14,6 +14,7 @@ namespace quorvane::platform {
 enum ErrorNumber : int {
     ErrNone = 0,
     ErrInvalidCall = 5,
+    ErrUserInterrupt = 18,
     ErrBadFileNameOrNumber = 52,
     ErrFileNotFound = 53,
     ErrBadFileMode = 54,

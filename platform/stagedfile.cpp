@@ -1,6 +1,7 @@
 #include "stagedfile.h"
 
 #include "hosterrors.h"
+#include "stopsignals.h"
 
 #include <QRandomGenerator>
 
@@ -261,6 +262,9 @@ Status StagedFile::copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCo
 {
     loff_t at = from;
     while (at < to) {
+        // A stop gives the file up between two steps: nothing of it is named.
+        if (stopRequested())
+            return stoppedFailure(m_display);
         if (kernelCopy) {
             const ssize_t n = ::copy_file_range(sourceFd, &at, m_fd, nullptr, size_t(std::min(to - at, CopyChunk)), 0);
             if (n > 0) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -145,6 +146,14 @@ public:
     virtual Result<std::uint32_t> attributes(const QString &path) = 0;
     virtual Status setAttributes(const QString &path, std::uint32_t attributes) = 0;
 
+    // Removes a folder with everything in it that the listings of the
+    // platform the program was made for admit: files of every attribute,
+    // folders that are not hidden, read-only marks cleared first. Below the
+    // folder named, everything goes through handles and no link is
+    // followed; a link named as the folder is removed as a link. perFolder
+    // runs once for every folder emptied, before it is removed. What cannot
+    // go stays, and so do the folders above it.
+    virtual Status removeTree(const QString &path, const std::function<void()> &perFolder) = 0;
     virtual Status makeDirectory(const QString &path) = 0;   // 75 when it exists
     virtual Status removeDirectory(const QString &path) = 0; // only an empty one; a link is removed as a link
 

@@ -7,6 +7,8 @@
 
 #include <QList>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -115,6 +117,7 @@ public:
     Status makeDirectory(const QString &path, const Anchor &at) const;
     Status removeDirectory(const QString &path, const Anchor &at) const;
     Result<QByteArray> readFile(const QString &path, qint64 maxBytes, const Anchor &at) const;
+    Status removeTree(const QString &path, const std::function<void()> &perFolder, const Anchor &at) const;
     Result<std::unique_ptr<ImageTrees>> openImageTrees(const QString &sourceBase, const QString &targetBase,
                                                        bool planOnly, const Anchor &at) const;
 

@@ -208,6 +208,11 @@ Result<bool> HostFileSystem::sameFile(const QString &a, const QString &b)
     return m_core.sameFile(a, b, anchor());
 }
 
+Status HostFileSystem::removeTree(const QString &path, const std::function<void()> &perFolder)
+{
+    return m_core.removeTree(path, perFolder, anchor());
+}
+
 Result<std::unique_ptr<ImageTrees>> HostFileSystem::openImageTrees(const QString &sourceBase, const QString &targetBase,
                                                                    bool planOnly)
 {

@@ -79,6 +79,7 @@ public:
     Result<std::uint32_t> attributes(const QString &path) override;
     Status setAttributes(const QString &path, std::uint32_t attributes) override;
 
+    Status removeTree(const QString &path, const std::function<void()> &perFolder) override;
     Status makeDirectory(const QString &path) override;
     Status removeDirectory(const QString &path) override;
 

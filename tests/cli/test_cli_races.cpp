@@ -4,6 +4,7 @@
 // strace: nothing outside may be read into the image, moved, written or
 // removed, and nothing inside may be lost.
 #include "clichild.h"
+#include "support/exchangeloop.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,11 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <atomic>
 #include <fcntl.h>
-#include <linux/fs.h>
 #include <sys/syscall.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -25,45 +23,6 @@ using Files = QMap<QString, QByteArray>; // relative path -> content
 
 constexpr int FilesPerFolder = 600;
 constexpr int Rounds = 3;
-
-bool exchange(const QByteArray &a, const QByteArray &b)
-{
-    return ::syscall(SYS_renameat2, AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE) == 0;
-}
-
-// Swaps two names as fast as it can until told to stop; leaves them as it found them.
-class ExchangeLoop {
-public:
-    ExchangeLoop(const QString &a, const QString &b) : m_a(QFile::encodeName(a)), m_b(QFile::encodeName(b))
-    {
-        m_thread = std::thread([this] {
-            bool swapped = false;
-            while (!m_stop.load()) {
-                if (exchange(m_a, m_b)) {
-                    swapped = !swapped;
-                    ++m_swaps;
-                }
-            }
-            if (swapped)
-                exchange(m_a, m_b);
-        });
-    }
-    ~ExchangeLoop() { stop(); }
-    int stop()
-    {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-        return m_swaps;
-    }
-
-private:
-    QByteArray m_a;
-    QByteArray m_b;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_swaps{0};
-    std::thread m_thread;
-};
 
 Files filesBelow(const QString &root)
 {
@@ -132,7 +91,7 @@ void TestCliRaces::sourceFolderSwapped()
         const Files outsideBefore = filesBelow(dir.filePath("outside"));
         const QMap<QByteArray, int> insideBefore = contents(filesBelow(source));
 
-        ExchangeLoop swapping(source + "/d2", source + "/lnk");
+        quorvane::testsupport::ExchangeLoop swapping(source + "/d2", source + "/lnk");
         const ChildRun o =
             quorvane::testsupport::runCli(QStringList{"image", source, dir.filePath("T"), "--all"} + options);
         const int swaps = swapping.stop();
@@ -176,7 +135,7 @@ void TestCliRaces::targetFolderSwapped()
         QStringList arguments{"image", dir.filePath("S"), dir.filePath("T"), "--all", "--recursive"};
         if (!option.isEmpty())
             arguments.append(option);
-        ExchangeLoop swapping(dir.filePath("T/d2"), dir.filePath("T/lnk"));
+        quorvane::testsupport::ExchangeLoop swapping(dir.filePath("T/d2"), dir.filePath("T/lnk"));
         const ChildRun o = quorvane::testsupport::runCli(arguments);
         QVERIFY(swapping.stop() > 0);
         QVERIFY2(o.exitCode == 0 || o.exitCode == 1, o.errors.constData());
@@ -209,7 +168,7 @@ void TestCliRaces::swapWhileTheMoveIsHeld()
         quorvane::testsupport::traced({"-e", "inject=renameat2:delay_enter=600000:when=1"}),
         {"image", source, dir.filePath("T"), "--all", "--move"});
     const bool held = child.inSyscall({SYS_renameat2});
-    const bool swapped = held && exchange(QFile::encodeName(source + "/d2"), QFile::encodeName(source + "/lnk"));
+    const bool swapped = held && quorvane::testsupport::exchange(QFile::encodeName(source + "/d2"), QFile::encodeName(source + "/lnk"));
     const ChildRun o = child.finish();
     if (!o.cannotSetUp.isEmpty())
         QSKIP(qPrintable(o.cannotSetUp));

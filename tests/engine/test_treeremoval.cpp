@@ -1,7 +1,9 @@
 #include "runfixture.h"
 
 #include "engine/treeremoval.h"
+#include "support/exchangeloop.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
@@ -92,6 +94,28 @@ private slots:
         struct stat st {};
         QCOMPARE(::stat(QFile::encodeName(drive.host("Draussen/nur-lesen.txt")).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0444);
+    }
+
+    // Another program swaps a folder of the tree for a link to a folder
+    // outside, again and again, while the tree goes: nothing outside goes.
+    void folderSwappedForLinkMeanwhile()
+    {
+        for (int round = 0; round < 5; ++round) {
+            EngineDrive drive;
+            for (int i = 0; i < 200; ++i) {
+                const QString name = QStringLiteral("f%1.txt").arg(i);
+                QVERIFY(drive.makeFile(QStringLiteral("Alt/sub/") + name, "inside"));
+                QVERIFY(drive.makeFile(QStringLiteral("Draussen/") + name, "outside"));
+            }
+            QVERIFY(drive.makeDir("Neben"));
+            QVERIFY(QFile::link(drive.host("Draussen"), drive.host("Neben/lnk")));
+            {
+                quorvane::testsupport::ExchangeLoop swapping(drive.host("Alt/sub"), drive.host("Neben/lnk"));
+                DeleteTree(QStringLiteral("D:\\Alt"));
+            }
+            QCOMPARE(QDir(drive.host("Draussen")).entryList(QDir::Files).size(), 200);
+            QCOMPARE(contentOf(drive.host("Draussen/f199.txt")), QByteArray("outside"));
+        }
     }
 
     void linkAsTheGivenPathIsRemovedAsLink()

@@ -97,6 +97,8 @@ private slots:
     void cleanup();
     void planIsCarriedOut_data();
     void planIsCarriedOut();
+    void planPredictsEverySkip_data();
+    void planPredictsEverySkip();
     void identicalFiles_data();
     void identicalFiles();
     void undoRestoresMovedFiles_data();
@@ -188,6 +190,94 @@ void TestCliPlans::planIsCarriedOut()
         QVERIFY(plan.output.contains("/README -> " + m_tgt + "/README\n"));
         QVERIFY(plan.output.toLower().contains(m_tgt.toLower() + (targetThere ? "/x[4].txt" : "/x[3].txt")));
     }
+}
+
+namespace {
+
+// "a/b=bytes" a file (",ro" after the bytes: read-only), "a/" a folder, "a->b" a link.
+bool build(const QByteArray &root, const QByteArray &item)
+{
+    const QByteArray path = root + '/' + item.left(item.indexOf(item.contains("->") ? "->" : "="));
+    if (item.endsWith('/'))
+        return QDir().mkpath(QFile::decodeName(root + '/' + item));
+    if (item.contains("->")) {
+        QDir().mkpath(QFile::decodeName(path.left(path.lastIndexOf('/'))));
+        return ::symlink(item.mid(item.indexOf("->") + 2).constData(), path.constData()) == 0;
+    }
+    QByteArray content = item.mid(item.indexOf('=') + 1);
+    const bool readOnly = content.endsWith(",ro");
+    if (readOnly)
+        content.chop(3);
+    return makeFile(path, content) && (!readOnly || ::chmod(path.constData(), 0444) == 0);
+}
+
+// The lines of a run that name skipped files, and its totals without the
+// plan's prefix. Lower case: a target the plan names as asked, the run
+// names as the disk spells it.
+QList<QByteArray> skipsAndTotals(const ChildRun &run)
+{
+    QList<QByteArray> out;
+    for (const QByteArray &line : run.errors.split('\n')) {
+        const qsizetype found = line.indexOf("gefunden ");
+        if (line.contains("übersprungen: "))
+            out.append(line.toLower());
+        else if (found >= 0)
+            out.append(line.mid(found));
+    }
+    return out;
+}
+
+} // namespace
+
+void TestCliPlans::planPredictsEverySkip_data()
+{
+    QTest::addColumn<QList<QByteArray>>("tree"); // below the test folder
+    QTest::addColumn<QList<QByteArray>>("options");
+    QTest::addColumn<int>("skipped");
+
+    const QList<QByteArray> recursive{"--recursive"};
+    QTest::newRow("recursive move onto a file") << QList<QByteArray>{"src/a.txt=new", "tgt/a.txt=old"}
+                                                << QList<QByteArray>{"--recursive", "--move"} << 1;
+    QTest::newRow("recursive move onto a folder") << QList<QByteArray>{"src/a.txt=new", "tgt/a.txt/"}
+                                                  << QList<QByteArray>{"--recursive", "--move"} << 1;
+    QTest::newRow("copy onto a folder") << QList<QByteArray>{"src/a.txt=new", "tgt/a.txt/"} << recursive << 1;
+    QTest::newRow("dummy onto a folder") << QList<QByteArray>{"src/a.txt=new", "tgt/a.txt/"}
+                                         << QList<QByteArray>{"--recursive", "--null-byte"} << 1;
+    QTest::newRow("copy onto a read-only file") << QList<QByteArray>{"src/a.txt=new", "tgt/a.txt=old,ro"}
+                                                << recursive << 1;
+    QTest::newRow("copy onto a link") << QList<QByteArray>{"src/a.txt=new", "tgt/a.txt->../elsewhere.txt",
+                                                           "elsewhere.txt=keep"}
+                                      << recursive << 1;
+    QTest::newRow("a file where a folder must go") << QList<QByteArray>{"src/d/a.txt=new", "tgt/d=file"}
+                                                   << recursive << 1;
+    QTest::newRow("a folder link leading out") << QList<QByteArray>{"src/d/a.txt=new", "tgt/d->../outside",
+                                                                    "outside/"}
+                                               << recursive << 1;
+    QTest::newRow("two sources for one name") << QList<QByteArray>{"src/A.txt=upper", "src/a.txt=lower", "tgt/"}
+                                              << recursive << 1;
+    QTest::newRow("a source link leading out") << QList<QByteArray>{"src/l.txt->../outside.txt", "outside.txt=x",
+                                                                    "tgt/"}
+                                               << QList<QByteArray>{} << 1;
+    QTest::newRow("nothing to skip") << QList<QByteArray>{"src/a.txt=new", "tgt/b.txt=old"} << recursive << 0;
+}
+
+void TestCliPlans::planPredictsEverySkip()
+{
+    QFETCH(QList<QByteArray>, tree);
+    QFETCH(QList<QByteArray>, options);
+    QFETCH(int, skipped);
+    const QByteArray root = QFile::encodeName(m_dir->path());
+    for (const QByteArray &item : std::as_const(tree))
+        QVERIFY2(build(root, item), item.constData());
+    const QMap<QByteArray, QByteArray> before = treeOf(root);
+
+    const ChildRun plan = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all", "--dry-run"} + options);
+    QCOMPARE(treeOf(root), before);
+    const ChildRun run = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all"} + options);
+    QCOMPARE(plan.exitCode, run.exitCode);
+    QCOMPARE(run.exitCode, skipped > 0 ? 1 : 0);
+    QCOMPARE(skipsAndTotals(plan), skipsAndTotals(run));
+    QCOMPARE(skipsAndTotals(run).size(), skipped + 1);
 }
 
 void TestCliPlans::identicalFiles_data()

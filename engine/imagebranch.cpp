@@ -190,6 +190,10 @@ void runImageBranch(RunContext &run)
     if (!prepareJournal(atStart, journal, run.summary))
         return;
 
+    // A journal tells each placed file from any other later on: by its stamp
+    // as it stands under its name.
+    if (journal.wanted())
+        trees.value()->keepExactStamps();
     RunProgress &progress = progressRecord();
     progress.stage = RunStage::Imaging;
     progress.total = entries.size();

@@ -45,6 +45,8 @@ public:
     // skipped.
     [[nodiscard]] Status writeAcl(int fd, mode_t mode, bool required, const QString &display) const;
 
+    bool hasAcl() const { return m_hasAcl; }
+
 private:
     QList<QPair<QByteArray, QByteArray>> m_attributes; // name, value
     QByteArray m_acl;

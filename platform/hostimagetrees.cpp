@@ -163,8 +163,8 @@ Descriptor HostImageTrees::openSource(const QString &entry, struct stat &st, Sta
         why = sourceFailure(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, entry);
         return Descriptor();
     }
-    // A pipe was refused above without waiting; the file itself reads normally.
-    ::fcntl(in.get(), F_SETFL, 0);
+    // Opened without waiting, so that a pipe is refused above; to a regular
+    // file that flag means nothing.
     return in;
 }
 

@@ -17,6 +17,8 @@
 
 namespace quorvane::platform {
 
+class StagedFile;
+
 // ImageTrees on this host. The roots are opened once by their host paths
 // (they come from the user); everything below them through descriptors:
 // folders with openat2(RESOLVE_BENEATH), source folders without passing
@@ -42,6 +44,7 @@ public:
     QString sourceLocation() const override { return m_sourceLocation; }
     QString targetLocation() const override { return m_targetLocation; }
 
+    void keepExactStamps() override { m_exactStamps = true; }
     bool rootsAreOne() const override;
     bool isTargetRoot(const QString &relativeSourceFolder) override;
 
@@ -81,6 +84,9 @@ private:
         // The stored name that answers to name: exact first, else another letter case.
         std::optional<QByteArray> find(const QString &name);
         bool list();
+        // Whether a new file here may take an ACL over from the folder.
+        bool inheritsAcl();
+        int defaultAcl = -1; // unknown, or 0 / 1
     };
     using TargetFolderPtr = std::shared_ptr<TargetFolder>;
 
@@ -119,6 +125,7 @@ private:
     void remember(const TargetFolderPtr &folder);
 
     // Placements (hostplacements.cpp).
+    void prepare(StagedFile &staged, TargetFolder &folder) const;
     Result<PlacedFile> placed(TargetFolder &folder, const QByteArray &name, const struct stat &st);
     Status mayReplace(const Existing &there, const FileStamp *replacing, const QString &display) const;
     Result<PlacedFile> moveByCopy(const QString &entry, int from, const QByteArray &fromName,
@@ -140,6 +147,7 @@ private:
     QString m_targetLocation;
     QByteArray m_sourcePlace; // the source root's host path as the kernel has it
     bool m_planOnly = false;
+    bool m_exactStamps = false;
     FolderNameCache &m_names;
     std::vector<SourceFolder> m_sourceFolders; // most recent first
     std::vector<TargetFolderPtr> m_targetFolders;

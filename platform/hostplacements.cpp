@@ -47,6 +47,14 @@ void removeIfStill(int folder, const QByteArray &name, const struct stat &copy)
 
 } // namespace
 
+void HostImageTrees::prepare(StagedFile &staged, TargetFolder &folder) const
+{
+    if (!folder.inheritsAcl())
+        staged.folderHasNoDefaultAcl();
+    if (m_exactStamps)
+        staged.stampAfterNaming();
+}
+
 Result<PlacedFile> HostImageTrees::placed(TargetFolder &folder, const QByteArray &name, const struct stat &st)
 {
     folder.add(name);
@@ -100,8 +108,9 @@ Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &tar
     // A replaced file keeps what its user set; a new one takes the source's bits.
     Status result = staged.createIn(folder->fd.get(), there.name,
                                     there.exists ? there.st.st_mode & 07777 : st.st_mode & 0777, display);
+    prepare(staged, *folder);
     if (result.ok() && st.st_size > 0)
-        result = staged.appendFrom(in.get(), st.st_size);
+        result = staged.appendWhole(in.get(), st);
     if (result.ok())
         result = staged.keepMetadataOf(in.get());
     if (!result.ok())
@@ -140,6 +149,7 @@ Result<PlacedFile> HostImageTrees::makeEmpty(const QString &target, const FileSt
                                     there.exists ? there.st.st_mode & 07777 : 0666 & ~processUmask(), display);
     if (!result.ok())
         return R::failure(result);
+    prepare(staged, *folder);
     if (there.exists)
         staged.setOwner(there.st.st_uid, there.st.st_gid, true);
     struct stat made {};
@@ -185,7 +195,7 @@ Result<PlacedFile> HostImageTrees::move(const QString &entry, const QString &tar
     const int err = renameNoReplaceAt(from, fromName, to->fd.get(), toName);
     if (err == 0) {
         struct stat moved {};
-        if (::fstatat(to->fd.get(), toName.constData(), &moved, AT_SYMLINK_NOFOLLOW) != 0)
+        if (!m_exactStamps || ::fstatat(to->fd.get(), toName.constData(), &moved, AT_SYMLINK_NOFOLLOW) != 0)
             moved = own;
         m_names.removed(joinHost(m_sourceHost, hostRelative(parentOf(entry))), fromName);
         return placed(*to, toName, moved);
@@ -213,8 +223,9 @@ Result<PlacedFile> HostImageTrees::moveByCopy(const QString &entry, int from, co
         return R::failure(why);
     StagedFile staged;
     Status result = staged.createIn(to.fd.get(), toName, before.st_mode & 07777, display);
+    prepare(staged, to);
     if (result.ok() && before.st_size > 0)
-        result = staged.appendFrom(in.get(), before.st_size);
+        result = staged.appendWhole(in.get(), before);
     if (result.ok())
         result = staged.keepMetadataOf(in.get());
     if (!result.ok())
@@ -286,7 +297,6 @@ Result<bool> HostImageTrees::sameBytes(const QString &entry, const QString &targ
         return R::success(false);
     if (targetStamp)
         *targetStamp = stampOf(targetStat);
-    ::fcntl(there.get(), F_SETFL, 0);
     return sameOpenBytes(in.get(), st, sourceDisplay(entry), there.get(), targetStat, targetDisplay(target));
 }
 

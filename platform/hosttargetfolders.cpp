@@ -11,6 +11,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <cstdio>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace quorvane::platform {
@@ -111,6 +113,19 @@ std::optional<QByteArray> HostImageTrees::TargetFolder::find(const QString &name
     if (other != folded.constEnd())
         return *other;
     return std::nullopt;
+}
+
+bool HostImageTrees::TargetFolder::inheritsAcl()
+{
+    if (defaultAcl < 0) {
+        // Asked once per folder through its handle; where the answer is
+        // unclear, an inherited ACL is assumed and taken away as needed.
+        char path[40];
+        std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd.get());
+        const ssize_t size = ::getxattr(path, "system.posix_acl_default", nullptr, 0);
+        defaultAcl = size >= 0 || (errno != ENODATA && errno != ENOTSUP) ? 1 : 0;
+    }
+    return defaultAcl == 1;
 }
 
 Status HostImageTrees::targetFailure(int err, const QString &display) const

@@ -52,6 +52,10 @@ public:
     virtual QString sourceLocation() const = 0;
     virtual QString targetLocation() const = 0;
 
+    // Placed files are stamped once they have their names, change time
+    // included (one more look per file): for a journal that must tell them
+    // apart from any other file later.
+    virtual void keepExactStamps() = 0;
     // Whether the two roots are one folder (also through two names for it).
     virtual bool rootsAreOne() const = 0;
     // Whether the source folder relative (exact names) is the target root.

@@ -137,6 +137,7 @@ Status StagedFile::open(int folderFd, bool ownsFolder)
     m_keepTimes = false;
     m_keepOwner = false;
     m_keepMetadata = false;
+    m_mayInheritAcl = true;
     if (unnamedFilesUsable()) {
         const int fd = ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, m_mode & 0777);
         if (fd >= 0) {
@@ -197,6 +198,18 @@ Status StagedFile::write(const char *data, qint64 size)
         m_size += n;
     }
     return Status::success();
+}
+
+Status StagedFile::appendWhole(int sourceFd, const struct stat &st)
+{
+    if (m_fd < 0)
+        return failureFor(ErrBadFileNameOrNumber, m_display);
+    if (qint64(st.st_blocks) * 512 < qint64(st.st_size))
+        return appendFrom(sourceFd, st.st_size);
+    // Blocks for every byte: no hole. A source that shrinks meanwhile ends
+    // the copy early, which copyData tells.
+    bool kernelCopy = true;
+    return copyData(sourceFd, 0, st.st_size, kernelCopy);
 }
 
 Status StagedFile::appendFrom(int sourceFd, qint64 size)
@@ -360,7 +373,11 @@ Status StagedFile::keepPermissions(bool replace)
         const Status read = old.readAclAt(m_folderFd, m_name, m_display);
         return read.ok() ? old.writeAcl(m_fd, m_mode, true, m_display) : read;
     }
-    return m_keepMetadata ? m_metadata.writeAcl(m_fd, m_mode, false, m_display) : Status::success();
+    // Without an ACL of the source, one inherited from the folder must go;
+    // where the folder gives none, there is nothing to take away.
+    if (!m_keepMetadata || (!m_mayInheritAcl && !m_metadata.hasAcl()))
+        return Status::success();
+    return m_metadata.writeAcl(m_fd, m_mode, false, m_display);
 }
 
 int StagedFile::linkAs(const QByteArray &name)
@@ -429,9 +446,10 @@ Status StagedFile::commit(bool replace, bool durable, struct stat *placed)
         return err == EEXIST && !replace ? failureFor(ErrFileExists, m_display) : errnoFailure(err, m_display);
     }
     m_tempName.clear();
-    // Naming it changed its change time: the stamp is taken now.
-    if (placed)
-        ::fstat(m_fd, placed);
+    // Naming it changed its change time: where that counts, the stamp is
+    // taken again; else the one before naming tells all but the change time.
+    if (placed && (!m_stampAfterNaming || ::fstat(m_fd, placed) != 0))
+        *placed = st;
 
     const int fd = m_fd;
     m_fd = -1;

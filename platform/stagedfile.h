@@ -45,6 +45,12 @@ public:
     // its holes stay holes here, a hole at the end included. A source that
     // holds fewer bytes by now is a failure.
     Status appendFrom(int sourceFd, qint64 size);
+    // The same for a source just opened, whose stat is st: a file with every
+    // block in place has no holes to look for.
+    Status appendWhole(int sourceFd, const struct stat &st);
+    // The target's folder has no default ACL, so the new file inherits
+    // none that would have to go again.
+    void folderHasNoDefaultAcl() { m_mayInheritAcl = false; }
     // Keeps the extended attributes and the ACL of a source open for reading
     // (see FileMetadata): read now, written at the commit after owner and
     // mode. A replacement takes the attributes from the source, which
@@ -62,8 +68,11 @@ public:
     // durable: the bytes reach the disk (fsync) before the name does. Needed
     // wherever an old file or a source goes once the commit is done; a new
     // copy beside an untouched source loses nothing without it.
-    // placed receives the file's stat once it has its name.
+    // placed receives the file's stat: taken once it has its name where
+    // stampAfterNaming was asked, else just before (the change time is then
+    // the only thing that differs).
     Status commit(bool replace, bool durable = true, struct stat *placed = nullptr);
+    void stampAfterNaming() { m_stampAfterNaming = true; }
     void abort();
 
     // The open file, for a final look (fstat) before the commit.
@@ -95,6 +104,8 @@ private:
     bool m_keepOwner = false;
     bool m_ownerRequired = false;
     bool m_keepMetadata = false;
+    bool m_mayInheritAcl = true;
+    bool m_stampAfterNaming = false;
     FileMetadata m_metadata;
     mode_t m_mode = 0;
     uid_t m_user = 0;

@@ -11,16 +11,11 @@ namespace quorvane {
 
 using platform::EntryKind;
 using platform::FileStamp;
+using platform::parentOfEntry;
 using platform::PlacedFile;
 using platform::Status;
 
 namespace {
-
-QString parentOf(const QString &relative)
-{
-    const qsizetype cut = relative.lastIndexOf(QLatin1Char('\\'));
-    return cut < 0 ? QString() : relative.left(cut);
-}
 
 // What stands under a name where only a regular file may be replaced.
 QString notRegular(EntryKind kind)
@@ -97,7 +92,7 @@ Placement ImagePlacer::place(const QString &entry)
 
 bool ImagePlacer::inTargetFolder(const QString &entry)
 {
-    const QString folder = parentOf(entry);
+    const QString folder = parentOfEntry(entry);
     const auto known = m_targetFolderAnswers.constFind(folder);
     if (known != m_targetFolderAnswers.constEnd())
         return *known;
@@ -111,7 +106,7 @@ Status ImagePlacer::placeRecursive(Step &step)
     step.targetRelative = step.entry;
     step.target = m_targetBase + step.entry;
     // A plan makes no folder; it only asks whether the run could.
-    const Status folder = m_trees.reachFolder(parentOf(step.entry), !m_choices.dryRun);
+    const Status folder = m_trees.reachFolder(parentOfEntry(step.entry), !m_choices.dryRun);
     if (!folder.ok())
         return folder;
     // Onto its own source every file would be put onto itself.
@@ -208,7 +203,7 @@ Status ImagePlacer::placeAt(Step &step, bool replace)
         });
     case ImageAction::Move:
         return carryOut(step, [&] {
-            auto moved = m_trees.move(step.entry, step.targetRelative);
+            auto moved = m_trees.move(step.entry, step.targetRelative, nullptr);
             if (moved.ok())
                 m_emptied.noteMoved(step.entry);
             return moved;
@@ -217,7 +212,7 @@ Status ImagePlacer::placeAt(Step &step, bool replace)
     case ImageAction::MakeFolder:
         break;
     }
-    return carryOut(step, [&] { return m_trees.copy(step.entry, step.targetRelative, replacing); });
+    return carryOut(step, [&] { return m_trees.copy(step.entry, step.targetRelative, replacing, nullptr); });
 }
 
 Status ImagePlacer::mayPlace(const Step &step, const platform::TargetEntry &there, bool replace,

@@ -252,10 +252,20 @@ void TestCliPlans::undoRestoresMovedFiles()
         cli(QList<QByteArray>{"image", m_src, m_tgt, "--all", "--move", "--journal", journal} + options);
     QCOMPARE(moved.exitCode, 0);
     QCOMPARE(treeOf(m_src).keys(), QList<QByteArray>{"empty/"});
+    // The header, then each move announced before it happened and closed after it.
     const QList<QByteArray> lines = contentOf(journal).trimmed().split('\n');
-    QCOMPARE(lines.size(), 5);
-    for (const QByteArray &line : lines)
-        QCOMPARE(QJsonDocument::fromJson(line).object().value("operation").toString(), QStringLiteral("move"));
+    QCOMPARE(lines.size(), 11);
+    const QJsonObject header = QJsonDocument::fromJson(lines.at(0)).object();
+    QCOMPARE(header.value("format").toString(), QStringLiteral("quorvane-journal"));
+    QCOMPARE(header.value("source_root").toString(), QFile::decodeName(m_src));
+    for (qsizetype i = 1; i < lines.size(); i += 2) {
+        const QJsonObject intent = QJsonDocument::fromJson(lines.at(i)).object();
+        const QJsonObject done = QJsonDocument::fromJson(lines.at(i + 1)).object();
+        QCOMPARE(intent.value("operation").toString(), QStringLiteral("move"));
+        QCOMPARE(intent.value("intent").toInteger(), i / 2 + 1);
+        QCOMPARE(done.value("done").toInteger(), i / 2 + 1);
+        QCOMPARE(done.value("inode"), intent.value("inode"));
+    }
 
     const ChildRun undone = cli({"undo", journal});
     QCOMPARE(undone.exitCode, 0);
@@ -305,17 +315,21 @@ void TestCliPlans::journalThatFailsStopsTheRun()
     for (const char *name : {"/f1.txt", "/f2.txt", "/f3.txt", "/f4.txt"})
         QVERIFY(makeFile(m_src + name, name));
     const QByteArray journal = QFile::encodeName(m_dir->filePath("run.jsonl"));
-    // Moves write nothing themselves: the first journal line is written, every later write fails.
+    // Moves write nothing themselves: the header and two moves' intents and
+    // the first one's done line are written, every later write fails.
     const ChildRun o = cli({"image", m_src, m_tgt, "--all", "--move", "--journal", journal},
                            {"strace", "-f", "-o", "/dev/null", "-P", QFile::decodeName(journal), "-e", "trace=write",
-                            "-e", "inject=write:error=ENOSPC:when=2+"});
+                            "-e", "inject=write:error=ENOSPC:when=5+"});
     if (!o.cannotSetUp.isEmpty())
         QSKIP(qPrintable(o.cannotSetUp));
     QCOMPARE(o.exitCode, 1);
-    QCOMPARE(contentOf(journal).count('\n'), 1);
-    // The one move its line could not tell of is the last one made.
+    QCOMPARE(contentOf(journal).count('\n'), 4);
+    // The move whose done line failed is the last one made; its intent names it.
     QCOMPARE(treeOf(m_tgt).keys(), (QList<QByteArray>{"f1.txt", "f2.txt"}));
     QCOMPARE(treeOf(m_src).keys(), (QList<QByteArray>{"f3.txt", "f4.txt"}));
+    const ChildRun undone = cli({"undo", journal});
+    QCOMPARE(undone.exitCode, 0);
+    QCOMPARE(treeOf(m_src).keys(), (QList<QByteArray>{"f1.txt", "f2.txt", "f3.txt", "f4.txt"}));
 }
 
 void TestCliPlans::jsonSummary()

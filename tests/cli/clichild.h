@@ -1,6 +1,16 @@
 #pragma once
 
 #include "support/childrun.h"
+#include "support/hostfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorvane::testsupport {
 
@@ -17,5 +27,88 @@ inline ChildRun runCli(const QStringList &arguments, const QStringList &mechanis
 {
     return runUnder(mechanism, {}, {}, QStringLiteral(QUORVANE_CLI), arguments, cliEnvironment());
 }
+
+inline bool haveStrace()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty();
+}
+
+// strace as a mechanism, with its -e injections.
+inline QStringList traced(const QStringList &injections)
+{
+    return QStringList{"strace", "-f", "-o", "/dev/null"} + injections;
+}
+
+// Another file system beside the temporary folder, for moves that must copy.
+inline QString otherFileSystem()
+{
+    struct stat shm {};
+    struct stat tmp {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(QFile::encodeName(QDir::tempPath()).constData(), &tmp) != 0
+        || shm.st_dev == tmp.st_dev || ::access("/dev/shm", W_OK) != 0)
+        return {};
+    return QStringLiteral("/dev/shm");
+}
+
+// quorvane-cli as a child under a mechanism, left running; it writes its
+// process id first, so that the test can look into it and kill it.
+class CliChild {
+public:
+    CliChild(const QString &pidFile, const QStringList &mechanism, const QStringList &arguments)
+        : m_pidFile(pidFile),
+          m_run(mechanism, QStringLiteral("echo $$ > \"$1\""), {pidFile}, QStringLiteral(QUORVANE_CLI), arguments,
+                cliEnvironment())
+    {
+    }
+
+    pid_t pid()
+    {
+        for (int i = 0; i < 500 && m_pid <= 0; ++i) {
+            m_pid = readHostFile(m_pidFile).trimmed().toInt();
+            if (m_pid <= 0)
+                QThread::msleep(10);
+        }
+        return m_pid;
+    }
+
+    // Waits until the child holds an unnamed file with at least one byte in it:
+    // a copy that has begun and not ended.
+    bool copying(int timeoutMs = 20000)
+    {
+        for (int waited = 0; waited < timeoutMs; waited += 10) {
+            const QString fds = QStringLiteral("/proc/%1/fd").arg(pid());
+            for (const QString &fd : QDir(fds).entryList(QDir::Files | QDir::System)) {
+                const QString path = fds + QLatin1Char('/') + fd;
+                struct stat st {};
+                if (QFile::symLinkTarget(path).contains(QStringLiteral("/#"))
+                    && ::stat(QFile::encodeName(path).constData(), &st) == 0 && st.st_size > 0)
+                    return true;
+            }
+            QThread::msleep(10);
+        }
+        return false;
+    }
+
+    void kill()
+    {
+        if (pid() > 0)
+            ::kill(pid(), SIGKILL);
+    }
+
+    ChildRun finish()
+    {
+        ChildRun run = m_run.finish();
+        // A kill may land before the start line: once the id is written, the
+        // mechanism is known to work.
+        if (m_pid > 0 || readHostFile(m_pidFile).trimmed().toInt() > 0)
+            run.cannotSetUp.clear();
+        return run;
+    }
+
+private:
+    QString m_pidFile;
+    ChildUnder m_run;
+    pid_t m_pid = 0;
+};
 
 } // namespace quorvane::testsupport

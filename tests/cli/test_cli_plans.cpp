@@ -2,6 +2,7 @@
 // target recognised by their bytes, the journal of a run and its undo, and
 // the summary for scripts.
 #include "clichild.h"
+#include "clifiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,10 @@
 namespace {
 
 using quorvane::testsupport::ChildRun;
+using quorvane::testsupport::contentOf;
+using quorvane::testsupport::exists;
+using quorvane::testsupport::makeFile;
+using quorvane::testsupport::treeOf;
 
 // Byte names pass through as the program gets them.
 ChildRun cli(const QList<QByteArray> &arguments, const QStringList &mechanism = {})
@@ -30,61 +35,6 @@ ChildRun cli(const QList<QByteArray> &arguments, const QStringList &mechanism = 
     for (const QByteArray &a : arguments)
         args.append(QFile::decodeName(a));
     return quorvane::testsupport::runCli(args, mechanism);
-}
-
-bool exists(const QByteArray &path)
-{
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
-}
-
-bool makeFile(const QByteArray &path, const QByteArray &content)
-{
-    QDir().mkpath(QFile::decodeName(path.left(path.lastIndexOf('/'))));
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const bool ok = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    if (fd >= 0)
-        ::close(fd);
-    return ok;
-}
-
-QByteArray contentOf(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY);
-    if (fd < 0)
-        return "<missing>";
-    QByteArray out;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        out.append(buffer, n);
-    ::close(fd);
-    return out;
-}
-
-// Every file and folder below folder with its content ("/" ends a folder),
-// names as bytes.
-QMap<QByteArray, QByteArray> treeOf(const QByteArray &folder, const QByteArray &prefix = {})
-{
-    QMap<QByteArray, QByteArray> out;
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return out;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray path = folder + '/' + name;
-        struct stat st {};
-        ::lstat(path.constData(), &st);
-        if (S_ISDIR(st.st_mode)) {
-            out.insert(prefix + name + '/', {});
-            out.insert(treeOf(path, prefix + name + '/'));
-        } else {
-            out.insert(prefix + name, contentOf(path));
-        }
-    }
-    ::closedir(dir);
-    return out;
 }
 
 } // namespace

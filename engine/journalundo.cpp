@@ -120,9 +120,8 @@ UndoSummary undoJournal(const QString &journalDrivePath)
     const JournalReading reading = readJournal(content.value());
     if (!reading.header) {
         summary.failures.append({journal,
-                                 QStringLiteral("Ohne Kopfzeile eines Protokolls der Version %1: "
-                                                "nichts wird angefasst")
-                                     .arg(JournalVersion)});
+                                 QStringLiteral("Ohne Kopfzeile: ein Protokoll einer älteren Version oder keines "
+                                                "dieses Programms; nichts wird angefasst")});
         return summary;
     }
     const JournalHeader &header = *reading.header;

@@ -22,12 +22,12 @@ struct RunSummary {
     PlannedFiles planned;            // a dry run: every file it would place, in order
     QString journal;                 // drive path of the journal written, if any
     platform::Status journalFailure; // the journal could not be written: why
-    SkippedFiles skippedFiles;  // each of them (and each folder not mirrored), with its reason
-    qsizetype leftOut = 0;      // found files inside the target, not imaged on purpose
-    qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image
-    qsizetype dirsFailed = 0;   // directories of a structure image that could not be created
-    qsizetype unreadable = 0;   // folders the scan could not read (unreadableFolders() names them)
-    bool ran = false;           // false when the run ended before the scan or was ignored
+    SkippedFiles skippedFiles;       // each of them (and each folder not mirrored), with its reason
+    qsizetype leftOut = 0;           // found files inside the target, not imaged on purpose
+    qsizetype dirsMirrored = 0;      // directories that exist in the target after a structure image
+    qsizetype dirsFailed = 0;        // directories of a structure image that could not be created
+    qsizetype unreadable = 0;        // folders the scan could not read (unreadableFolders() names them)
+    bool ran = false;                // false when the run ended before the scan or was ignored
 };
 
 // Where a run stands, for a progress display that reads it while the run yields.

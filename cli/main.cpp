@@ -189,9 +189,6 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
     if (!summary.journalFailure.ok()) {
         say(QStringLiteral("Das Protokoll %1 konnte nicht geschrieben werden: %2")
                 .arg(cli::hostForm(summary.journal), platform::reasonOf(summary.journalFailure)));
-        if (!summary.unjournaledTarget.isEmpty())
-            say(QStringLiteral("nicht im Protokoll: %1 -> %2")
-                    .arg(cli::hostForm(summary.unjournaledSource), cli::hostForm(summary.unjournaledTarget)));
         failed = true;
     }
     if (args.json) {

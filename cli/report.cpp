@@ -1,7 +1,7 @@
 #include "cli/report.h"
 
 #include "cli/listoutput.h"
-#include "engine/runjournal.h"
+#include "engine/journallines.h"
 #include "engine/scanner.h"
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"

@@ -187,6 +187,7 @@ void runImageBranch(RunContext &run)
         return;
     }
     RunJournal journal;
+    journal.describeRun(trees.value()->sourceRootHost(), trees.value()->targetRootHost());
     if (!prepareJournal(atStart, journal, run.summary))
         return;
 

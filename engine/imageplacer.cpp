@@ -12,16 +12,11 @@ namespace quorvane {
 
 using platform::EntryKind;
 using platform::FileStamp;
+using platform::parentOfEntry;
 using platform::PlacedFile;
 using platform::Status;
 
 namespace {
-
-QString parentOf(const QString &relative)
-{
-    const qsizetype cut = relative.lastIndexOf(QLatin1Char('\\'));
-    return cut < 0 ? QString() : relative.left(cut);
-}
 
 // What stands under a name where only a regular file may be replaced.
 QString notRegular(EntryKind kind)
@@ -98,7 +93,7 @@ Placement ImagePlacer::place(const QString &entry)
 
 bool ImagePlacer::inTargetFolder(const QString &entry)
 {
-    const QString folder = parentOf(entry);
+    const QString folder = parentOfEntry(entry);
     const auto known = m_targetFolderAnswers.constFind(folder);
     if (known != m_targetFolderAnswers.constEnd())
         return *known;
@@ -112,7 +107,7 @@ Status ImagePlacer::placeRecursive(Step &step)
     step.targetRelative = step.entry;
     step.target = m_targetBase + step.entry;
     // A plan makes no folder; it only asks whether the run could.
-    const Status folder = m_trees.reachFolder(parentOf(step.entry), !m_choices.dryRun);
+    const Status folder = m_trees.reachFolder(parentOfEntry(step.entry), !m_choices.dryRun);
     if (!folder.ok())
         return folder;
     // Onto its own source every file would be put onto itself.
@@ -199,6 +194,8 @@ Status ImagePlacer::placeAt(Step &step, bool replace)
     const Status allowed = mayPlace(step, there.value(), replace, replacing);
     if (!allowed.ok())
         return allowed;
+    if (replacing)
+        step.replacing = *replacing;
     switch (step.action) {
     case ImageAction::Dummy:
         return carryOut(step, [&] {
@@ -209,7 +206,7 @@ Status ImagePlacer::placeAt(Step &step, bool replace)
         });
     case ImageAction::Move:
         return carryOut(step, [&] {
-            auto moved = m_trees.move(step.entry, step.targetRelative);
+            auto moved = m_trees.move(step.entry, step.targetRelative, nullptr);
             if (moved.ok())
                 m_emptied.noteMoved(step.entry);
             return moved;
@@ -218,7 +215,7 @@ Status ImagePlacer::placeAt(Step &step, bool replace)
     case ImageAction::MakeFolder:
         break;
     }
-    return carryOut(step, [&] { return m_trees.copy(step.entry, step.targetRelative, replacing); });
+    return carryOut(step, [&] { return m_trees.copy(step.entry, step.targetRelative, replacing, nullptr); });
 }
 
 Status ImagePlacer::mayPlace(const Step &step, const platform::TargetEntry &there, bool replace,
@@ -273,15 +270,17 @@ Status ImagePlacer::carryOut(Step &step, const Placing &placement)
             m_plannedTargets.insert(platform::foldName(step.targetRelative), step.entry);
         return Status::success();
     }
+    qint64 intent = 0;
+    if (!announce(step, intent))
+        return refused(QStringLiteral("Das Protokoll lässt sich nicht weiterschreiben"), m_choices.journal->file());
     // A second signal waits until a file placed here is in the journal.
     const platform::ForcedEndHold hold;
     const platform::Result<PlacedFile> done = placement();
+    closeIntent(intent, done);
     if (!done.ok())
         return done.status();
     if (!step.alreadyThere)
         m_protected.written(done.value().stamp);
-    if (m_choices.journal)
-        noteInJournal(step, done.value());
     return Status::success();
 }
 
@@ -290,35 +289,74 @@ bool ImagePlacer::journalBroken() const
     return m_choices.journal && m_choices.journal->named() && !m_run.summary.journalFailure.ok();
 }
 
-void ImagePlacer::noteInJournal(const Step &step, const PlacedFile &placed)
+bool ImagePlacer::announce(const Step &step, qint64 &intent)
 {
-    RunJournal &journal = *m_choices.journal;
+    intent = 0;
     const bool moved = step.action == ImageAction::Move;
-    // A file left as it was changed nothing.
-    if (step.alreadyThere && !moved)
-        return;
+    // A file left as it was changes nothing.
+    if (!m_choices.journal || (step.alreadyThere && !moved))
+        return true;
+    RunJournal &journal = *m_choices.journal;
     RunSummary &summary = m_run.summary;
+    // The window's journal is kept by habit: without it the run goes on.
+    if (!summary.journalFailure.ok())
+        return !journal.named();
     if (!journal.isOpen()) {
         // A journal kept for moves begins with the run's first move, and is tried once.
-        if (!moved || !summary.journalFailure.ok())
-            return;
+        if (!moved)
+            return true;
         summary.journalFailure = journal.open();
         summary.journal = journal.file();
         if (!summary.journalFailure.ok()) {
             platform::logFailure(summary.journalFailure, QStringLiteral("das Protokoll der Verschiebungen anlegen"));
-            return;
+            return true;
         }
+        if (const platform::Result<FileStamp> own = journal.stamp(); own.ok())
+            m_protected.journal(own.value());
     }
-    const Status written =
-        journal.record(step.action, step.alreadyThere, m_trees.sourceHost(step.entry), placed.host, placed.stamp);
-    if (!written.ok() && summary.journalFailure.ok()) {
-        summary.journalFailure = written;
-        summary.unjournaledSource = step.source;
-        summary.unjournaledTarget = step.target;
-        // A caller that named the journal reports it; the window's journal has only the log.
-        if (!journal.named())
-            platform::logFailure(written, QStringLiteral("das Protokoll der Verschiebungen schreiben"));
+    const Status written = journal.intend(intentOf(step), intent);
+    if (!written.ok())
+        journalFailed(written);
+    return written.ok() || !journal.named();
+}
+
+JournalIntent ImagePlacer::intentOf(const Step &step)
+{
+    JournalIntent intent;
+    intent.action = step.action;
+    intent.identical = step.alreadyThere;
+    intent.source = m_trees.sourceHost(step.entry);
+    intent.target = m_trees.targetHost(step.targetRelative);
+    if (step.alreadyThere) {
+        intent.sourceFile = step.sourceStamp;
+        intent.existing = step.targetStamp;
+        return intent;
     }
+    // What undo needs to recognise the file, should the run end before the placement's next line.
+    const platform::Result<FileStamp> source = m_trees.sourceStamp(step.entry);
+    if (source.ok())
+        intent.sourceFile = source.value();
+    intent.existing = step.replacing;
+    return intent;
+}
+
+void ImagePlacer::closeIntent(qint64 intent, const platform::Result<PlacedFile> &result)
+{
+    if (intent == 0)
+        return;
+    RunJournal &journal = *m_choices.journal;
+    const Status written = result.ok() ? journal.done(intent, result.value().host, result.value().stamp)
+                                       : journal.failed(intent, platform::reasonOf(result.status()));
+    if (!written.ok() && m_run.summary.journalFailure.ok())
+        journalFailed(written);
+}
+
+void ImagePlacer::journalFailed(const Status &why)
+{
+    m_run.summary.journalFailure = why;
+    // A caller that named the journal reports it; the window's journal has only the log.
+    if (!m_choices.journal->named())
+        platform::logFailure(why, QStringLiteral("das Protokoll der Verschiebungen schreiben"));
 }
 
 Status ImagePlacer::refused(const QString &reason, const QString &subject) const

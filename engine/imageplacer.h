@@ -15,6 +15,7 @@
 namespace quorvane {
 
 class RunJournal;
+struct JournalIntent;
 
 // What became of one entry.
 enum class Placement { Placed, AlreadyThere, Skipped };
@@ -61,6 +62,7 @@ private:
         QString target;
         platform::FileStamp sourceStamp; // as compared, for an identical source
         platform::FileStamp targetStamp;
+        std::optional<platform::FileStamp> replacing; // the file a placement replaces
     };
     using Placing = std::function<platform::Result<platform::PlacedFile>()>;
 
@@ -80,7 +82,14 @@ private:
                               const platform::FileStamp *&replacing);
     // A placement is decided: carried out, or in a dry run noted.
     platform::Status carryOut(Step &step, const Placing &placement);
-    void noteInJournal(const Step &step, const platform::PlacedFile &placed);
+    // The journal's line before a placement; false where a journal the
+    // caller named cannot take it, and the placement must not happen.
+    // intent receives its number, 0 for none.
+    bool announce(const Step &step, qint64 &intent);
+    JournalIntent intentOf(const Step &step);
+    // The journal's line after it.
+    void closeIntent(qint64 intent, const platform::Result<platform::PlacedFile> &result);
+    void journalFailed(const platform::Status &why);
     bool journalBroken() const;
     void record(const Step &step, const platform::Status &failure);
     platform::Status refused(const QString &reason, const QString &subject) const;

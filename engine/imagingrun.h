@@ -25,8 +25,6 @@ struct RunSummary {
     PlannedFiles planned;            // a dry run: every file it would place, in order
     QString journal;                 // drive path of the journal written, if any
     platform::Status journalFailure; // the journal could not be written: why
-    QString unjournaledSource;       // a file placed whose line the journal lacks (drive paths)
-    QString unjournaledTarget;
     SkippedFiles skippedFiles;  // each of them (and each folder not mirrored), with its reason
     qsizetype leftOut = 0;      // found files inside the target, not imaged on purpose
     qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image

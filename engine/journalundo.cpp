@@ -1,184 +1,151 @@
 #include "engine/journalundo.h"
 
-#include "engine/pathcreation.h"
-#include "engine/runjournal.h"
-#include "paths/pathhelpers.h"
-#include "platform/fslog.h"
+#include "engine/journalreading.h"
+#include "engine/placementreversal.h"
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
 
-#include <functional>
+#include <memory>
 
 namespace quorvane {
 
 namespace {
 
-using platform::Status;
+using Trees = std::unique_ptr<platform::ImageTrees>;
 
 constexpr qint64 LargestJournal = qint64(1) << 32;
 
-// One line of the journal on its way back.
-class Reversal {
-public:
-    explicit Reversal(const JournalEntry &entry) : m_entry(entry) {}
+QString shown(const QByteArray &host)
+{
+    return platform::decodeText(host);
+}
 
-    // Empty reason: done.
-    UndoFailure run()
-    {
-        if (!toDrive(m_entry.source, m_source) || !toDrive(m_entry.target, m_target))
-            return m_failure;
-        if (m_entry.identical)
-            return restoreIdentical();
-        if (m_entry.action == ImageAction::Move)
-            return moveBack();
-        return removePlaced();
-    }
+QString journalShown(const QString &drivePath)
+{
+    const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(drivePath);
+    return host.ok() ? shown(host.value()) : drivePath;
+}
 
-private:
-    bool toDrive(const QByteArray &host, QString &drivePath)
-    {
-        const platform::Result<QString> mapped = platform::fileSystem().drivePath(platform::decodeName(host));
-        drivePath = mapped.value();
-        if (!mapped.ok())
-            m_failure = {platform::decodeText(host), QStringLiteral("Liegt auf keinem Laufwerk")};
-        return mapped.ok();
+// Why the header's roots cannot be acted below; empty when they can.
+UndoFailure rootsRefused(const JournalHeader &header, const QString &journal)
+{
+    if (header.version != JournalVersion)
+        return {journal,
+                QStringLiteral("Protokoll-Version %1 ist unbekannt; nichts wird angefasst").arg(header.version)};
+    for (const QByteArray *root : {&header.sourceRoot, &header.targetRoot}) {
+        if (!platform::isPlainHostPath(*root, true))
+            return {shown(*root),
+                    QStringLiteral("Kein Verzeichnis, unter dem ein Lauf gehandelt haben kann; "
+                                   "nichts wird angefasst")};
     }
+    return {};
+}
 
-    UndoFailure failed(const QString &drivePath, const QString &reason) const
-    {
-        const QByteArray &host = drivePath == m_source ? m_entry.source : m_entry.target;
-        return {platform::decodeText(host), reason};
+// The run's trees turned round: files are taken from its target root and
+// go back below its source root.
+Trees openRunTrees(const JournalHeader &header, UndoFailure &failure)
+{
+    platform::FileSystem &fs = platform::fileSystem();
+    const platform::Result<QString> source = fs.drivePath(platform::decodeName(header.sourceRoot));
+    const platform::Result<QString> target = fs.drivePath(platform::decodeName(header.targetRoot));
+    if (!source.ok() || !target.ok()) {
+        failure = {shown(source.ok() ? header.targetRoot : header.sourceRoot),
+                   QStringLiteral("Liegt auf keinem Laufwerk")};
+        return nullptr;
     }
-    UndoFailure failed(const QString &drivePath, const Status &why) const
-    {
-        return failed(drivePath, platform::reasonOf(why));
+    auto trees = fs.openImageTrees(target.value(), source.value(), false);
+    if (!trees.ok()) {
+        failure = {shown(header.targetRoot), platform::reasonOf(trees.status())};
+        return nullptr;
     }
+    Trees opened = std::move(trees).value();
+    // Opened by exactly the names the run had, not by another spelling of them.
+    if (opened->sourceRootHost() != header.targetRoot || opened->targetRootHost() != header.sourceRoot) {
+        failure = {shown(header.targetRoot), QStringLiteral("Lässt sich nicht unter genau diesem Namen öffnen")};
+        return nullptr;
+    }
+    return opened;
+}
 
-    bool unchangedTarget(UndoFailure &failure) const
-    {
-        const platform::Result<platform::FileStamp> now = platform::fileStamp(m_target);
-        if (!now.ok()) {
-            failure = failed(m_target, now.status());
-            return false;
+UndoFailure outside(const QByteArray &path, const QString &tree, const QByteArray &root)
+{
+    return {shown(path),
+            QStringLiteral("Liegt nicht unter dem %1 des Laufs (%2); nichts wird angefasst").arg(tree, shown(root))};
+}
+
+// Where a placement's files lie below the run's roots; nothing, with
+// failure set, where one of its paths lies elsewhere.
+std::optional<PlacementReversal::Places> placesOf(const JournalPlacement &placement, const JournalHeader &header,
+                                                  UndoFailure &failure)
+{
+    const JournalIntent &intent = placement.intent;
+    const QByteArray &target =
+        placement.done && !placement.done->target.isEmpty() ? placement.done->target : intent.target;
+    const std::optional<QString> back = platform::relativeBelow(header.sourceRoot, intent.source);
+    if (!back) {
+        failure = outside(intent.source, QStringLiteral("Quell-Verzeichnis"), header.sourceRoot);
+        return std::nullopt;
+    }
+    std::optional<QString> from;
+    for (const QByteArray *path : {&intent.target, &target}) {
+        from = platform::relativeBelow(header.targetRoot, *path);
+        if (!from) {
+            failure = outside(*path, QStringLiteral("Ziel-Verzeichnis"), header.targetRoot);
+            return std::nullopt;
         }
-        if (now.value().size != m_entry.size || now.value().modifiedNs != m_entry.modifiedNs) {
-            failure = failed(m_target, QStringLiteral("Seit dem Lauf geändert; bleibt"));
-            return false;
-        }
-        return true;
     }
+    return PlacementReversal::Places{*from, *back, target, intent.source};
+}
 
-    // The folder the source stood in, made again where it is gone.
-    bool sourceFolder(UndoFailure &failure) const
-    {
-        const QString folder = GetParentPath(m_source);
-        QString create = folder;
-        if (DirExists(folder) || CreatePath(create))
-            return true;
-        failure = failed(m_source, QStringLiteral("Der Ordner %1 lässt sich nicht wieder anlegen").arg(folder));
-        return false;
-    }
-
-    // The file at path has the size and time the journal gave the placed one.
-    bool asJournaled(const QString &path) const
-    {
-        const platform::Result<platform::FileStamp> now = platform::fileStamp(path);
-        return now.ok() && now.value().size == m_entry.size && now.value().modifiedNs == m_entry.modifiedNs;
-    }
-
-    static bool gone(const platform::Status &why)
-    {
-        return why.error == platform::ErrFileNotFound || why.error == platform::ErrPathNotFound;
-    }
-
-    UndoFailure moveBack()
-    {
-        // Undone before: the file is back and its place in the target empty.
-        if (!FileExists(m_target) && asJournaled(m_source))
-            return {};
-        return backToSource(false, [this] { return platform::fileSystem().moveFile(m_target, m_source); });
-    }
-
-    UndoFailure restoreIdentical()
-    {
-        return backToSource(true, [this] { return platform::fileSystem().copyToNewFile(m_target, m_source); });
-    }
-
-    // Puts the file back at its source place through put, which never replaces what is there.
-    UndoFailure backToSource(bool unchangedOnly, const std::function<Status()> &put) const
-    {
-        const UndoFailure occupied =
-            failed(m_source, QStringLiteral("An ihrem alten Platz liegt inzwischen eine andere Datei"));
-        UndoFailure failure;
-        if (FileExists(m_source))
-            return occupied;
-        if ((unchangedOnly && !unchangedTarget(failure)) || !sourceFolder(failure))
-            return failure;
-        const Status done = put();
-        if (done.error == platform::ErrFileExists)
-            return occupied;
-        if (done.ok())
-            return {};
-        return failed(done.subject.compare(m_source, Qt::CaseInsensitive) == 0 ? m_source : m_target, done);
-    }
-
-    UndoFailure removePlaced()
-    {
-        UndoFailure failure;
-        const platform::Result<platform::FileStamp> now = platform::fileStamp(m_target);
-        if (!now.ok() && gone(now.status()))
-            return {}; // nothing left to remove
-        if (!unchangedTarget(failure))
-            return failure;
-        platform::FileSystem &fs = platform::fileSystem();
-        // A copy of a read-only source is read-only as well; the run made it, so it may go.
-        const Status cleared = fs.setAttributes(m_target, platform::AttrNormal);
-        if (!cleared.ok())
-            platform::logFailure(cleared, QStringLiteral("die Attribute einer Kopie löschen"));
-        const Status removed = fs.deleteFile(m_target);
-        return removed.ok() ? UndoFailure{} : failed(m_target, removed);
-    }
-
-    const JournalEntry &m_entry;
-    QString m_source;
-    QString m_target;
-    UndoFailure m_failure;
-};
+void note(UndoSummary &summary, const UndoFailure &failure)
+{
+    if (failure.reason.isEmpty())
+        ++summary.undone;
+    else
+        summary.failures.append(failure);
+}
 
 } // namespace
 
 UndoSummary undoJournal(const QString &journalDrivePath)
 {
     UndoSummary summary;
+    const QString journal = journalShown(journalDrivePath);
     const platform::Result<QByteArray> content = platform::fileSystem().readFile(journalDrivePath, LargestJournal);
     if (!content.ok()) {
-        const platform::Result<QByteArray> host = platform::fileSystem().hostBytes(journalDrivePath);
-        summary.failures.append(
-            {host.ok() ? platform::decodeText(host.value()) : journalDrivePath, platform::reasonOf(content.status())});
+        summary.failures.append({journal, platform::reasonOf(content.status())});
         return summary;
     }
-    const QList<QByteArray> lines = content.value().split('\n');
-    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
-        if (lines.at(i).trimmed().isEmpty())
-            continue;
-        if (platform::stopRequested()) {
-            ++summary.notReached;
-            continue;
-        }
-        const std::optional<JournalEntry> entry = parseJournalLine(lines.at(i));
-        if (!entry) {
-            summary.failures.append({QStringLiteral("Zeile %1").arg(i + 1),
-                                     QStringLiteral("Lässt sich nicht lesen; was sie nennt, bleibt, wie es ist")});
-            continue;
-        }
-        const UndoFailure failure = Reversal(*entry).run();
-        if (failure.reason.isEmpty())
-            ++summary.undone;
-        else
-            summary.failures.append(failure);
+    const JournalReading reading = readJournal(content.value());
+    if (!reading.header) {
+        summary.failures.append({journal,
+                                 QStringLiteral("Ohne Kopfzeile: ein Protokoll einer älteren Version oder keines "
+                                                "dieses Programms; nichts wird angefasst")});
+        return summary;
     }
+    const JournalHeader &header = *reading.header;
+    UndoFailure failure = rootsRefused(header, journal);
+    if (failure.reason.isEmpty() && !reading.placements.isEmpty()) {
+        const Trees trees = openRunTrees(header, failure);
+        for (qsizetype i = reading.placements.size() - 1; trees && i >= 0; --i) {
+            const JournalPlacement &placement = reading.placements.at(i);
+            if (placement.failed)
+                continue;
+            // A stop ends it between two lines: what is left, a second undo takes back.
+            if (platform::stopRequested()) {
+                ++summary.notReached;
+                continue;
+            }
+            UndoFailure refused;
+            const std::optional<PlacementReversal::Places> places = placesOf(placement, header, refused);
+            note(summary, places ? PlacementReversal(*trees, placement, *places).run() : refused);
+        }
+    }
+    if (!failure.reason.isEmpty())
+        summary.failures.append(failure);
+    summary.failures.append(reading.unreadable);
     return summary;
 }
 

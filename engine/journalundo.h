@@ -20,11 +20,17 @@ struct UndoSummary {
     qsizetype notReached = 0;
 };
 
-// Undoes the placements a journal names, the last first. A moved file goes
-// back to its source place, its folders made again, never over a file that
-// is there now; a source removed as identical comes back as a new copy of
-// the target's bytes, if those are unchanged; a copy or a dummy is removed
-// only while its size and modification time are still those of the journal.
+// Undoes the placements a journal names, the last first, trusting none of
+// its lines: it acts only below the two roots its header names, through
+// folder handles held from them, and refuses every line whose paths lie
+// elsewhere. A file goes back or away only while it is the very file the
+// journal's done line describes (device, inode, size, both times); a moved
+// file goes back to its source place, its folders made again below the
+// source root, never over a file that is there now; a source removed as
+// identical comes back as a new copy of the target's bytes. A placement the
+// run announced and never closed is looked at in both places: what the run
+// began is finished or taken back, what cannot be told apart is named.
+// A file without a header is refused as a whole.
 // A stop signal ends it between two lines.
 UndoSummary undoJournal(const QString &journalDrivePath);
 

@@ -9,8 +9,6 @@
 #include "platform/userfolders.h"
 
 #include <QDateTime>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <algorithm>
 
@@ -23,22 +21,6 @@ constexpr qsizetype StateJournalsKept = 20;
 const QString StatePrefix = QStringLiteral("move-");
 const QString StateSuffix = QStringLiteral(".jsonl");
 
-std::optional<QByteArray> takePath(const QJsonObject &line, const QString &key)
-{
-    const QJsonValue exact = line.value(key + QStringLiteral("_base64"));
-    if (exact.isString()) {
-        const auto decoded =
-            QByteArray::fromBase64Encoding(exact.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded)
-            return std::nullopt;
-        return *decoded;
-    }
-    const QJsonValue text = line.value(key);
-    if (!text.isString() || text.toString().isEmpty())
-        return std::nullopt;
-    return text.toString().toUtf8();
-}
-
 QString stateFolder()
 {
     const QString host = platform::userStateFolder();
@@ -50,76 +32,6 @@ QString stateFolder()
 }
 
 } // namespace
-
-QString operationName(ImageAction action, bool identical)
-{
-    if (identical)
-        return QStringLiteral("identical");
-    switch (action) {
-    case ImageAction::Move:
-        return QStringLiteral("move");
-    case ImageAction::Dummy:
-        return QStringLiteral("dummy");
-    case ImageAction::MakeFolder:
-        return QStringLiteral("folder");
-    case ImageAction::Copy:
-        break;
-    }
-    return QStringLiteral("copy");
-}
-
-void putHostPath(QJsonObject &object, const QString &key, const QByteArray &bytes)
-{
-    const QString text = platform::decodeText(bytes);
-    if (!platform::hasEscapes(text)) {
-        object.insert(key, text);
-        return;
-    }
-    object.insert(key, platform::displayName(text));
-    object.insert(key + QStringLiteral("_base64"), QString::fromLatin1(bytes.toBase64()));
-}
-
-QByteArray journalLine(const JournalEntry &entry)
-{
-    QJsonObject line;
-    line.insert(QStringLiteral("operation"), operationName(entry.action, entry.identical));
-    putHostPath(line, QStringLiteral("source"), entry.source);
-    putHostPath(line, QStringLiteral("target"), entry.target);
-    line.insert(QStringLiteral("size"), entry.size);
-    line.insert(QStringLiteral("mtime_ns"), entry.modifiedNs);
-    return QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
-}
-
-std::optional<JournalEntry> parseJournalLine(const QByteArray &text)
-{
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    const QJsonObject line = document.object();
-    JournalEntry entry;
-    const QString operation = line.value(QStringLiteral("operation")).toString();
-    if (operation == u"move")
-        entry.action = ImageAction::Move;
-    else if (operation == u"dummy")
-        entry.action = ImageAction::Dummy;
-    else if (operation == u"identical") {
-        entry.action = ImageAction::Move;
-        entry.identical = true;
-    } else if (operation != u"copy")
-        return std::nullopt;
-    const auto source = takePath(line, QStringLiteral("source"));
-    const auto target = takePath(line, QStringLiteral("target"));
-    const QJsonValue size = line.value(QStringLiteral("size"));
-    const QJsonValue modified = line.value(QStringLiteral("mtime_ns"));
-    if (!source || !target || !size.isDouble() || !modified.isDouble())
-        return std::nullopt;
-    entry.source = *source;
-    entry.target = *target;
-    entry.size = size.toInteger(-1);
-    entry.modifiedNs = modified.toInteger();
-    return entry;
-}
 
 QStringList stateJournals(QString *folder)
 {
@@ -145,13 +57,19 @@ QStringList stateJournals(QString *folder)
     return names;
 }
 
+void RunJournal::describeRun(const QByteArray &sourceRoot, const QByteArray &targetRoot)
+{
+    m_header.sourceRoot = sourceRoot;
+    m_header.targetRoot = targetRoot;
+    m_header.started = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+}
+
 platform::Status RunJournal::open()
 {
     if (m_out.isOpen())
         return platform::Status::success();
-    if (m_stateFolder && m_file.isEmpty())
-        return openInStateFolder();
-    return m_out.create(m_file);
+    const platform::Status opened = m_stateFolder && m_file.isEmpty() ? openInStateFolder() : m_out.create(m_file);
+    return opened.ok() ? write(m_header) : opened;
 }
 
 platform::Status RunJournal::openInStateFolder()
@@ -189,22 +107,35 @@ platform::Status RunJournal::openInStateFolder()
     return opened;
 }
 
-platform::Status RunJournal::record(ImageAction action, bool identical, const QByteArray &source,
-                                    const QByteArray &target, const platform::FileStamp &placed)
+platform::Status RunJournal::write(const JournalLine &line)
 {
-    JournalEntry entry;
-    entry.action = action;
-    entry.identical = identical;
-    entry.source = source;
-    entry.target = target;
-    entry.size = placed.size;
-    entry.modifiedNs = placed.modifiedNs;
-    platform::Status written = m_out.append(journalLine(entry));
+    platform::Status written = m_out.append(journalLine(line));
     if (written.ok() && ++m_unsynced >= SyncEvery) {
         m_unsynced = 0;
         written = m_out.sync();
     }
     return written;
+}
+
+platform::Status RunJournal::intend(JournalIntent intent, qint64 &number)
+{
+    intent.number = m_intents + 1;
+    const platform::Status written = write(intent);
+    if (written.ok()) {
+        number = ++m_intents;
+        m_intendedTarget = intent.target;
+    }
+    return written;
+}
+
+platform::Status RunJournal::done(qint64 intent, const QByteArray &placedHost, const platform::FileStamp &placed)
+{
+    return write(JournalDone{intent, placed, placedHost == m_intendedTarget ? QByteArray() : placedHost});
+}
+
+platform::Status RunJournal::failed(qint64 intent, const QString &reason)
+{
+    return write(JournalFailed{intent, reason});
 }
 
 platform::Status RunJournal::finish()

@@ -1,48 +1,19 @@
 #pragma once
 
-#include "engine/skippedfile.h"
+#include "engine/journallines.h"
 #include "platform/filecompare.h"
 #include "platform/result.h"
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QString>
-
-#include <optional>
 
 namespace quorvane {
 
-// One completed placement as a journal line holds it. Paths are the host's
-// bytes. A line is one JSON object:
-//   {"operation":"move","source":"/a/b.jpg","target":"/t/b.jpg","size":12,"mtime_ns":1700000000123456789}
-// "operation" is copy, move, dummy, or identical (a source removed by a move
-// because the target held its bytes already under "target"). A path whose
-// bytes are UTF-8 is written as that text alone; otherwise "source" and
-// "target" show it with U+FFFD in place of the foreign bytes, and
-// "source_base64" / "target_base64" carry the exact bytes (RFC 4648 base64).
-// size and mtime_ns describe the target right after the placement.
-struct JournalEntry {
-    ImageAction action = ImageAction::Copy;
-    bool identical = false; // the source was removed, its bytes kept in target
-    QByteArray source;
-    QByteArray target;
-    qint64 size = -1;
-    qint64 modifiedNs = 0;
-};
-
-QByteArray journalLine(const JournalEntry &entry); // ends in "\n"
-
-// The name of an operation in a journal line or a summary: copy, move,
-// dummy, identical; folder for a folder a structure image makes.
-QString operationName(ImageAction action, bool identical = false);
-
-// Puts a host path under key the way a journal line does (see above).
-void putHostPath(QJsonObject &object, const QString &key, const QByteArray &bytes);
-std::optional<JournalEntry> parseJournalLine(const QByteArray &line);
-
-// The journal of one run: created at the first placement it records, never
-// over an existing file, appended line by line and synced every few hundred
-// lines and at the end.
+// The journal of one run (see journallines.h): created before the first
+// placement it records, never over an existing file, its header first. Each
+// line goes to the kernel (write) before the step it tells of, so that a
+// process killed at any moment leaves the journal naming everything it
+// began; the lines reach the disk every few hundred lines and at the end.
 class RunJournal {
 public:
     // file: a drive path. A state-folder journal is named when it is opened.
@@ -51,12 +22,18 @@ public:
     // The caller named the file: the journal was asked for, not kept by habit.
     bool named() const { return !m_stateFolder; }
     bool wanted() const { return !m_file.isEmpty() || m_stateFolder; }
+    // The run's roots as host paths, and its start, for the header.
+    void describeRun(const QByteArray &sourceRoot, const QByteArray &targetRoot);
 
-    // Creates the file; for the state folder, a new one beside the last few.
+    // Creates the file with its header; for the state folder, a new one
+    // beside the last few.
     platform::Status open();
-    // source and target are host paths; placed is the target as it stands now.
-    platform::Status record(ImageAction action, bool identical, const QByteArray &source, const QByteArray &target,
-                            const platform::FileStamp &placed);
+    // The line before a placement; number receives the intent's number.
+    platform::Status intend(JournalIntent intent, qint64 &number);
+    // The line after it: placed is the file under its name (host path) now.
+    platform::Status done(qint64 intent, const QByteArray &placedHost, const platform::FileStamp &placed);
+    // The line after a placement that changed nothing.
+    platform::Status failed(qint64 intent, const QString &reason);
     // The journal file itself, so that the run never places anything onto it.
     platform::Result<platform::FileStamp> stamp() const { return m_out.stamp(); }
     platform::Status finish();
@@ -65,11 +42,15 @@ public:
 
 private:
     platform::Status openInStateFolder();
+    platform::Status write(const JournalLine &line);
 
     QString m_file;
     bool m_stateFolder = false;
+    JournalHeader m_header;
     platform::AppendFile m_out;
     int m_unsynced = 0;
+    qint64 m_intents = 0;
+    QByteArray m_intendedTarget; // of the latest intent
 };
 
 // The state folder's journals, as drive paths, oldest first; the folder

@@ -22,17 +22,6 @@ constexpr std::size_t SourceFoldersKept = 8;
 
 const QString LeadsOutOfSource = QStringLiteral("Führt aus dem Quell-Verzeichnis hinaus");
 
-QString parentOf(const QString &relative)
-{
-    const qsizetype cut = relative.lastIndexOf(QLatin1Char('\\'));
-    return cut < 0 ? QString() : relative.left(cut);
-}
-
-QString lastNameOf(const QString &relative)
-{
-    return relative.mid(relative.lastIndexOf(QLatin1Char('\\')) + 1);
-}
-
 int openRoot(const QByteArray &host)
 {
     return ::open(host.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -148,10 +137,10 @@ int HostImageTrees::openLinkedSource(const QString &entry, int folder, const QBy
 
 Descriptor HostImageTrees::openSource(const QString &entry, struct stat &st, Status &why)
 {
-    const int folder = sourceFolder(parentOf(entry), why);
+    const int folder = sourceFolder(parentOfEntry(entry), why);
     if (folder < 0)
         return Descriptor();
-    const QByteArray name = encodeName(lastNameOf(entry));
+    const QByteArray name = encodeName(lastNameOfEntry(entry));
     Descriptor in(::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!in && errno == ELOOP)
         in.reset(openLinkedSource(entry, folder, name));
@@ -222,12 +211,12 @@ Status HostImageTrees::removeSourceFolder(const QString &relative)
     if (relative.isEmpty())
         return failureFor(ErrPathFileAccess, sourceDisplay(relative));
     Status why;
-    const int parent = sourceFolder(parentOf(relative), why);
+    const int parent = sourceFolder(parentOfEntry(relative), why);
     if (parent < 0)
         return why;
     // rmdir removes only an empty folder and never follows a link: whatever
     // is in it by now keeps it.
-    if (::unlinkat(parent, encodeName(lastNameOf(relative)).constData(), AT_REMOVEDIR) != 0) {
+    if (::unlinkat(parent, encodeName(lastNameOfEntry(relative)).constData(), AT_REMOVEDIR) != 0) {
         const int err = errno;
         if (err == ENOTEMPTY || err == EEXIST)
             return failureFor(ErrPathFileAccess, sourceDisplay(relative), QStringLiteral("nicht leer"));
@@ -246,10 +235,10 @@ Status HostImageTrees::removeSource(const QString &entry, const FileStamp &compa
     const Status changed = failureFor(ErrPathFileAccess, display,
                                       QStringLiteral("Die Quelle wurde beim Vergleichen geändert; sie bleibt"));
     Status why;
-    const int folder = sourceFolder(parentOf(entry), why);
+    const int folder = sourceFolder(parentOfEntry(entry), why);
     if (folder < 0)
         return why;
-    const QByteArray name = encodeName(lastNameOf(entry));
+    const QByteArray name = encodeName(lastNameOfEntry(entry));
     struct stat own {};
     if (::fstatat(folder, name.constData(), &own, AT_SYMLINK_NOFOLLOW) != 0)
         return errnoFailure(errno, display);

@@ -43,6 +43,8 @@ public:
 
     QString sourceLocation() const override { return m_sourceLocation; }
     QString targetLocation() const override { return m_targetLocation; }
+    QByteArray sourceRootHost() const override { return m_sourceHost; }
+    QByteArray targetRootHost() const override { return m_targetHost; }
 
     void keepExactStamps() override { m_exactStamps = true; }
     bool rootsAreOne() const override;
@@ -59,9 +61,10 @@ public:
     Result<QStringList> folderNames(const QString &relative) override;
     QByteArray targetHost(const QString &relative) override;
 
-    Result<PlacedFile> copy(const QString &entry, const QString &target, const FileStamp *replacing) override;
+    Result<PlacedFile> copy(const QString &entry, const QString &target, const FileStamp *replacing,
+                            const FileStamp *expected) override;
     Result<PlacedFile> makeEmpty(const QString &target, const FileStamp *replacing) override;
-    Result<PlacedFile> move(const QString &entry, const QString &target) override;
+    Result<PlacedFile> move(const QString &entry, const QString &target, const FileStamp *expected) override;
     Result<bool> sameBytes(const QString &entry, const QString &target, FileStamp *sourceStamp,
                            FileStamp *targetStamp) override;
 
@@ -128,6 +131,8 @@ private:
     void prepare(StagedFile &staged, TargetFolder &folder) const;
     Result<PlacedFile> placed(TargetFolder &folder, const QByteArray &name, const struct stat &st);
     Status mayReplace(const Existing &there, const FileStamp *replacing, const QString &display) const;
+    // Success where nothing is expected of entry, or st is the very file expected.
+    Status asExpected(const QString &entry, const struct stat &st, const FileStamp *expected) const;
     Result<PlacedFile> moveByCopy(const QString &entry, int from, const QByteArray &fromName,
                                   const struct stat &linkStat, TargetFolder &to, const QByteArray &toName,
                                   const QString &display);

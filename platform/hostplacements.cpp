@@ -15,17 +15,6 @@ namespace quorvane::platform {
 
 namespace {
 
-QString parentOf(const QString &relative)
-{
-    const qsizetype cut = relative.lastIndexOf(QLatin1Char('\\'));
-    return cut < 0 ? QString() : relative.left(cut);
-}
-
-QString lastNameOf(const QString &relative)
-{
-    return relative.mid(relative.lastIndexOf(QLatin1Char('\\')) + 1);
-}
-
 bool sameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -79,7 +68,16 @@ Status HostImageTrees::mayReplace(const Existing &there, const FileStamp *replac
     return Status::success();
 }
 
-Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &target, const FileStamp *replacing)
+Status HostImageTrees::asExpected(const QString &entry, const struct stat &st, const FileStamp *expected) const
+{
+    if (!expected || (S_ISREG(st.st_mode) && stampOf(st).sameState(*expected)))
+        return Status::success();
+    return failureFor(ErrPathFileAccess, sourceDisplay(entry),
+                      QStringLiteral("Wurde inzwischen geändert oder ersetzt; bleibt"));
+}
+
+Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &target, const FileStamp *replacing,
+                                        const FileStamp *expected)
 {
     using R = Result<PlacedFile>;
     const QString display = targetDisplay(target);
@@ -87,7 +85,7 @@ Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &tar
     const TargetFolderPtr folder = placementFolder(target, why);
     if (!folder)
         return R::failure(why);
-    const Result<Existing> looked = existing(*folder, lastNameOf(target), display);
+    const Result<Existing> looked = existing(*folder, lastNameOfEntry(target), display);
     if (!looked.ok())
         return R::failure(looked.status());
     const Existing &there = looked.value();
@@ -100,6 +98,8 @@ Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &tar
     const Descriptor in = openSource(entry, st, why);
     if (!in)
         return R::failure(why);
+    if (const Status checked = asExpected(entry, st, expected); !checked.ok())
+        return R::failure(checked);
     if (there.exists && sameFile(there.st, st))
         return R::failure(
             failureFor(ErrPathFileAccess, display, QStringLiteral("Quelle und Ziel sind dieselbe Datei")));
@@ -135,7 +135,7 @@ Result<PlacedFile> HostImageTrees::makeEmpty(const QString &target, const FileSt
     const TargetFolderPtr folder = placementFolder(target, why);
     if (!folder)
         return R::failure(why);
-    const Result<Existing> looked = existing(*folder, lastNameOf(target), display);
+    const Result<Existing> looked = existing(*folder, lastNameOfEntry(target), display);
     if (!looked.ok())
         return R::failure(looked.status());
     const Existing &there = looked.value();
@@ -159,24 +159,26 @@ Result<PlacedFile> HostImageTrees::makeEmpty(const QString &target, const FileSt
     return placed(*folder, there.name, made);
 }
 
-Result<PlacedFile> HostImageTrees::move(const QString &entry, const QString &target)
+Result<PlacedFile> HostImageTrees::move(const QString &entry, const QString &target, const FileStamp *expected)
 {
     using R = Result<PlacedFile>;
     const QString display = targetDisplay(target);
     Status why;
-    const int from = sourceFolder(parentOf(entry), why);
+    const int from = sourceFolder(parentOfEntry(entry), why);
     if (from < 0)
         return R::failure(why);
-    const QByteArray fromName = encodeName(lastNameOf(entry));
+    const QByteArray fromName = encodeName(lastNameOfEntry(entry));
     struct stat own {};
     if (::fstatat(from, fromName.constData(), &own, AT_SYMLINK_NOFOLLOW) != 0)
         return R::failure(sourceFailure(errno, entry));
     if (S_ISDIR(own.st_mode))
         return R::failure(sourceFailure(EISDIR, entry));
+    if (const Status checked = asExpected(entry, own, expected); !checked.ok())
+        return R::failure(checked);
     const TargetFolderPtr to = placementFolder(target, why);
     if (!to)
         return R::failure(why);
-    const Result<Existing> looked = existing(*to, lastNameOf(target), display);
+    const Result<Existing> looked = existing(*to, lastNameOfEntry(target), display);
     if (!looked.ok())
         return R::failure(looked.status());
     if (looked.value().exists)
@@ -197,7 +199,7 @@ Result<PlacedFile> HostImageTrees::move(const QString &entry, const QString &tar
         struct stat moved {};
         if (!m_exactStamps || ::fstatat(to->fd.get(), toName.constData(), &moved, AT_SYMLINK_NOFOLLOW) != 0)
             moved = own;
-        m_names.removed(joinHost(m_sourceHost, hostRelative(parentOf(entry))), fromName);
+        m_names.removed(joinHost(m_sourceHost, hostRelative(parentOfEntry(entry))), fromName);
         return placed(*to, toName, moved);
     }
     Result<PlacedFile> result =
@@ -256,14 +258,14 @@ bool HostImageTrees::stillCopied(const QString &entry, int in, const struct stat
                                  const QByteArray &fromName, const struct stat &linkStat)
 {
     // The same entry under the name, the file not written to meanwhile, and
-    // a link still leading to that file.
+    // a link still leading to that file; a file itself is the one copied.
     struct stat after {};
     struct stat nameNow {};
     if (::fstat(in, &after) != 0 || !sameContentState(before, after)
         || ::fstatat(from, fromName.constData(), &nameNow, AT_SYMLINK_NOFOLLOW) != 0 || !sameFile(nameNow, linkStat))
         return false;
     if (!S_ISLNK(linkStat.st_mode))
-        return true;
+        return sameFile(before, linkStat);
     const Result<FileStamp> leadsTo = sourceStamp(entry);
     return leadsTo.ok() && leadsTo.value().device == std::uint64_t(before.st_dev)
         && leadsTo.value().inode == std::uint64_t(before.st_ino);
@@ -280,10 +282,10 @@ Result<bool> HostImageTrees::sameBytes(const QString &entry, const QString &targ
         return R::failure(why);
     if (sourceStamp)
         *sourceStamp = stampOf(st);
-    const TargetFolderPtr folder = targetFolder(parentOf(target), false, why);
+    const TargetFolderPtr folder = targetFolder(parentOfEntry(target), false, why);
     if (!folder)
         return why.ok() ? R::success(false) : R::failure(why);
-    const std::optional<QByteArray> name = folder->find(lastNameOf(target));
+    const std::optional<QByteArray> name = folder->find(lastNameOfEntry(target));
     if (!name)
         return R::success(false);
     // A file elsewhere, behind a link in the target, does not keep the bytes in the image.

@@ -23,17 +23,6 @@ namespace {
 // the folders above them.
 constexpr std::size_t TargetFoldersKept = 16;
 
-QString parentOf(const QString &relative)
-{
-    const qsizetype cut = relative.lastIndexOf(QLatin1Char('\\'));
-    return cut < 0 ? QString() : relative.left(cut);
-}
-
-QString lastNameOf(const QString &relative)
-{
-    return relative.mid(relative.lastIndexOf(QLatin1Char('\\')) + 1);
-}
-
 QByteArray below(const QByteArray &folder, const QByteArray &name)
 {
     return folder.isEmpty() ? name : folder + '/' + name;
@@ -205,7 +194,7 @@ HostImageTrees::TargetFolderPtr HostImageTrees::targetFolder(const QString &rela
         why = *failed;
         return nullptr;
     }
-    const TargetFolderPtr parent = targetFolder(parentOf(relative), make, why);
+    const TargetFolderPtr parent = targetFolder(parentOfEntry(relative), make, why);
     if (!parent)
         return nullptr;
     TargetFolderPtr child = childFolder(parent, key, relative, make, why);
@@ -217,7 +206,7 @@ HostImageTrees::TargetFolderPtr HostImageTrees::targetFolder(const QString &rela
 HostImageTrees::TargetFolderPtr HostImageTrees::childFolder(const TargetFolderPtr &parent, const QString &key,
                                                             const QString &relative, bool make, Status &why)
 {
-    const QString name = lastNameOf(relative);
+    const QString name = lastNameOfEntry(relative);
     const QString display = targetDisplay(relative);
     auto child = std::make_shared<TargetFolder>();
     child->key = key;
@@ -269,7 +258,7 @@ HostImageTrees::TargetFolderPtr HostImageTrees::childFolder(const TargetFolderPt
 
 HostImageTrees::TargetFolderPtr HostImageTrees::placementFolder(const QString &target, Status &why)
 {
-    TargetFolderPtr folder = targetFolder(parentOf(target), false, why);
+    TargetFolderPtr folder = targetFolder(parentOfEntry(target), false, why);
     if (!folder && why.ok())
         why = failureFor(ErrPathNotFound, targetDisplay(target));
     return folder;
@@ -301,9 +290,9 @@ Result<TargetEntry> HostImageTrees::lookUp(const QString &relative)
 {
     using R = Result<TargetEntry>;
     TargetEntry entry;
-    entry.name = lastNameOf(relative);
+    entry.name = lastNameOfEntry(relative);
     Status why;
-    const TargetFolderPtr folder = targetFolder(parentOf(relative), false, why);
+    const TargetFolderPtr folder = targetFolder(parentOfEntry(relative), false, why);
     if (!folder)
         return why.ok() ? R::success(entry) : R::failure(why);
     const Result<Existing> there = existing(*folder, entry.name, targetDisplay(relative));
@@ -347,11 +336,11 @@ Result<QStringList> HostImageTrees::folderNames(const QString &relative)
 QByteArray HostImageTrees::targetHost(const QString &relative)
 {
     Status why;
-    const TargetFolderPtr folder = targetFolder(parentOf(relative), false, why);
+    const TargetFolderPtr folder = targetFolder(parentOfEntry(relative), false, why);
     if (!folder)
         return joinHost(m_targetHost, hostRelative(relative));
-    const Result<Existing> there = existing(*folder, lastNameOf(relative), targetDisplay(relative));
-    const QByteArray name = there.ok() ? there.value().name : encodeName(lastNameOf(relative));
+    const Result<Existing> there = existing(*folder, lastNameOfEntry(relative), targetDisplay(relative));
+    const QByteArray name = there.ok() ? there.value().name : encodeName(lastNameOfEntry(relative));
     return joinHost(targetFolderHost(*folder), name);
 }
 

@@ -9,6 +9,19 @@
 
 namespace quorvane::platform {
 
+// The folder of a relative entry ("a\b" for "a\b\c.txt", empty at the root)
+// and its last name.
+inline QString parentOfEntry(const QString &relative)
+{
+    const qsizetype cut = relative.lastIndexOf(QLatin1Char('\\'));
+    return cut < 0 ? QString() : relative.left(cut);
+}
+
+inline QString lastNameOfEntry(const QString &relative)
+{
+    return relative.mid(relative.lastIndexOf(QLatin1Char('\\')) + 1);
+}
+
 // What stands under a name in the target tree.
 enum class EntryKind { Missing, File, Folder, Link, Other };
 
@@ -51,6 +64,9 @@ public:
     // paths. The target's are empty while it does not exist yet.
     virtual QString sourceLocation() const = 0;
     virtual QString targetLocation() const = 0;
+    // The roots' host paths as given: what sourceHost and targetHost begin with.
+    virtual QByteArray sourceRootHost() const = 0;
+    virtual QByteArray targetRootHost() const = 0;
 
     // Placed files are stamped once they have their names, change time
     // included (one more look per file): for a journal that must tell them
@@ -95,13 +111,17 @@ public:
     // and nothing is written; replacing names the regular file that was
     // looked at, which goes only once the new one is complete and keeps its
     // owner and mode. A new file appears under its name only when complete.
-    virtual Result<PlacedFile> copy(const QString &entry, const QString &target, const FileStamp *replacing) = 0;
+    // expected, where given, is the regular file entry must still be, every
+    // field of its stamp: anything else under the name fails and stays.
+    virtual Result<PlacedFile> copy(const QString &entry, const QString &target, const FileStamp *replacing,
+                                    const FileStamp *expected) = 0;
     virtual Result<PlacedFile> makeEmpty(const QString &target, const FileStamp *replacing) = 0;
     // Never replaces. Clears the source's read-only mark first and gives it
     // back where the move fails. Across file systems the file is copied
     // from the handle that was checked and the source goes only while it is
-    // still that file, unchanged.
-    virtual Result<PlacedFile> move(const QString &entry, const QString &target) = 0;
+    // still that file, unchanged. expected as for copy, checked right
+    // before the rename.
+    virtual Result<PlacedFile> move(const QString &entry, const QString &target, const FileStamp *expected) = 0;
     // Whether target holds entry's bytes (a link there does not count, nor
     // the same file under a second name); the stamps receive both files' as
     // compared.

@@ -1,5 +1,8 @@
 #include "namecodec.h"
 
+#include <QList>
+#include <QStringList>
+
 namespace quorvane::platform {
 
 namespace {
@@ -158,6 +161,25 @@ namespace {
 
 // Index of the first surrogate at or after from that is not part of a
 // proper pair, or -1.
+// The names of a plain host path; nothing where it is not plain.
+std::optional<QList<QByteArray>> namesOf(const QByteArray &path, bool folder)
+{
+    if (!path.startsWith('/'))
+        return std::nullopt;
+    QByteArray rest = path.mid(1);
+    if (folder && rest.endsWith('/'))
+        rest.chop(1);
+    QList<QByteArray> names;
+    if (rest.isEmpty())
+        return names;
+    for (const QByteArray &name : rest.split('/')) {
+        if (name.isEmpty() || name == "." || name == ".." || name.contains('\0'))
+            return std::nullopt;
+        names.append(name);
+    }
+    return names;
+}
+
 qsizetype nextLoneSurrogate(const QString &text, qsizetype from)
 {
     const qsizetype n = text.size();
@@ -185,6 +207,27 @@ QString displayName(const QString &name)
 bool hasEscapes(const QString &name)
 {
     return nextLoneSurrogate(name, 0) >= 0;
+}
+
+bool isPlainHostPath(const QByteArray &path, bool folder)
+{
+    return namesOf(path, folder).has_value();
+}
+
+std::optional<QString> relativeBelow(const QByteArray &root, const QByteArray &path)
+{
+    const std::optional<QList<QByteArray>> above = namesOf(root, true);
+    const std::optional<QList<QByteArray>> names = namesOf(path, false);
+    if (!above || !names || names->size() <= above->size())
+        return std::nullopt;
+    QStringList entry;
+    for (qsizetype i = 0; i < names->size(); ++i) {
+        if (i < above->size() && names->at(i) != above->at(i))
+            return std::nullopt;
+        if (i >= above->size())
+            entry.append(decodeName(names->at(i)));
+    }
+    return entry.join(QLatin1Char('\\'));
 }
 
 } // namespace quorvane::platform

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace quorvane::platform {
 
 // Host names are bytes; the program's names are 16-bit strings. Valid UTF-8
@@ -39,5 +41,14 @@ QString displayName(const QString &name);
 
 // True when the name holds an escaped byte or another lone surrogate.
 bool hasEscapes(const QString &name);
+
+// Host paths read from a file another program may have written are checked
+// name by name on their bytes: absolute, and no name empty, ".", ".." or
+// holding a NUL (a folder may end in "/").
+bool isPlainHostPath(const QByteArray &path, bool folder = false);
+// The entry a plain host path names below the plain folder root, as a
+// relative drive path ("a\b.txt", names decoded as listed ones); nothing
+// where it does not lie below root.
+std::optional<QString> relativeBelow(const QByteArray &root, const QByteArray &path);
 
 } // namespace quorvane::platform

@@ -1,6 +1,16 @@
 #pragma once
 
 #include "support/childrun.h"
+#include "support/hostfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>

@@ -2,6 +2,7 @@
 // target recognised by their bytes, the journal of a run and its undo, and
 // the summary for scripts.
 #include "clichild.h"
+#include "clifiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,10 @@
 namespace {
 
 using quorvane::testsupport::ChildRun;
+using quorvane::testsupport::contentOf;
+using quorvane::testsupport::exists;
+using quorvane::testsupport::makeFile;
+using quorvane::testsupport::treeOf;
 
 // Byte names pass through as the program gets them.
 ChildRun cli(const QList<QByteArray> &arguments, const QStringList &mechanism = {})
@@ -30,61 +35,6 @@ ChildRun cli(const QList<QByteArray> &arguments, const QStringList &mechanism = 
     for (const QByteArray &a : arguments)
         args.append(QFile::decodeName(a));
     return quorvane::testsupport::runCli(args, mechanism);
-}
-
-bool exists(const QByteArray &path)
-{
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
-}
-
-bool makeFile(const QByteArray &path, const QByteArray &content)
-{
-    QDir().mkpath(QFile::decodeName(path.left(path.lastIndexOf('/'))));
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const bool ok = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    if (fd >= 0)
-        ::close(fd);
-    return ok;
-}
-
-QByteArray contentOf(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY);
-    if (fd < 0)
-        return "<missing>";
-    QByteArray out;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        out.append(buffer, n);
-    ::close(fd);
-    return out;
-}
-
-// Every file and folder below folder with its content ("/" ends a folder),
-// names as bytes.
-QMap<QByteArray, QByteArray> treeOf(const QByteArray &folder, const QByteArray &prefix = {})
-{
-    QMap<QByteArray, QByteArray> out;
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return out;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray path = folder + '/' + name;
-        struct stat st {};
-        ::lstat(path.constData(), &st);
-        if (S_ISDIR(st.st_mode)) {
-            out.insert(prefix + name + '/', {});
-            out.insert(treeOf(path, prefix + name + '/'));
-        } else {
-            out.insert(prefix + name, contentOf(path));
-        }
-    }
-    ::closedir(dir);
-    return out;
 }
 
 } // namespace
@@ -342,10 +292,20 @@ void TestCliPlans::undoRestoresMovedFiles()
         cli(QList<QByteArray>{"image", m_src, m_tgt, "--all", "--move", "--journal", journal} + options);
     QCOMPARE(moved.exitCode, 0);
     QCOMPARE(treeOf(m_src).keys(), QList<QByteArray>{"empty/"});
+    // The header, then each move announced before it happened and closed after it.
     const QList<QByteArray> lines = contentOf(journal).trimmed().split('\n');
-    QCOMPARE(lines.size(), 5);
-    for (const QByteArray &line : lines)
-        QCOMPARE(QJsonDocument::fromJson(line).object().value("operation").toString(), QStringLiteral("move"));
+    QCOMPARE(lines.size(), 11);
+    const QJsonObject header = QJsonDocument::fromJson(lines.at(0)).object();
+    QCOMPARE(header.value("format").toString(), QStringLiteral("quorvane-journal"));
+    QCOMPARE(header.value("source_root").toString(), QFile::decodeName(m_src));
+    for (qsizetype i = 1; i < lines.size(); i += 2) {
+        const QJsonObject intent = QJsonDocument::fromJson(lines.at(i)).object();
+        const QJsonObject done = QJsonDocument::fromJson(lines.at(i + 1)).object();
+        QCOMPARE(intent.value("operation").toString(), QStringLiteral("move"));
+        QCOMPARE(intent.value("intent").toInteger(), i / 2 + 1);
+        QCOMPARE(done.value("done").toInteger(), i / 2 + 1);
+        QCOMPARE(done.value("inode"), intent.value("inode"));
+    }
 
     const ChildRun undone = cli({"undo", journal});
     QCOMPARE(undone.exitCode, 0);
@@ -395,17 +355,21 @@ void TestCliPlans::journalThatFailsStopsTheRun()
     for (const char *name : {"/f1.txt", "/f2.txt", "/f3.txt", "/f4.txt"})
         QVERIFY(makeFile(m_src + name, name));
     const QByteArray journal = QFile::encodeName(m_dir->filePath("run.jsonl"));
-    // Moves write nothing themselves: the first journal line is written, every later write fails.
+    // Moves write nothing themselves: the header and two moves' intents and
+    // the first one's done line are written, every later write fails.
     const ChildRun o = cli({"image", m_src, m_tgt, "--all", "--move", "--journal", journal},
                            {"strace", "-f", "-o", "/dev/null", "-P", QFile::decodeName(journal), "-e", "trace=write",
-                            "-e", "inject=write:error=ENOSPC:when=2+"});
+                            "-e", "inject=write:error=ENOSPC:when=5+"});
     if (!o.cannotSetUp.isEmpty())
         QSKIP(qPrintable(o.cannotSetUp));
     QCOMPARE(o.exitCode, 1);
-    QCOMPARE(contentOf(journal).count('\n'), 1);
-    // The one move its line could not tell of is the last one made.
+    QCOMPARE(contentOf(journal).count('\n'), 4);
+    // The move whose done line failed is the last one made; its intent names it.
     QCOMPARE(treeOf(m_tgt).keys(), (QList<QByteArray>{"f1.txt", "f2.txt"}));
     QCOMPARE(treeOf(m_src).keys(), (QList<QByteArray>{"f3.txt", "f4.txt"}));
+    const ChildRun undone = cli({"undo", journal});
+    QCOMPARE(undone.exitCode, 0);
+    QCOMPARE(treeOf(m_src).keys(), (QList<QByteArray>{"f1.txt", "f2.txt", "f3.txt", "f4.txt"}));
 }
 
 void TestCliPlans::jsonSummary()

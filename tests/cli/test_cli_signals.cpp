@@ -57,15 +57,19 @@ QStringList filesBelow(const QString &folder)
     return found;
 }
 
-// source -> target of each move line.
+// source -> target of each move the journal says was done.
 QMap<QString, QString> journaledMoves(const QString &journal)
 {
+    QMap<qint64, QJsonObject> intents;
     QMap<QString, QString> moves;
     for (const QByteArray &line : content(journal).split('\n')) {
         const QJsonObject entry = QJsonDocument::fromJson(line).object();
         if (entry.value(QStringLiteral("operation")).toString() == QLatin1String("move"))
-            moves.insert(entry.value(QStringLiteral("source")).toString(),
-                         entry.value(QStringLiteral("target")).toString());
+            intents.insert(entry.value(QStringLiteral("intent")).toInteger(), entry);
+        const auto done = intents.constFind(entry.value(QStringLiteral("done")).toInteger(-1));
+        if (done != intents.constEnd())
+            moves.insert(done->value(QStringLiteral("source")).toString(),
+                         done->value(QStringLiteral("target")).toString());
     }
     return moves;
 }

@@ -3,6 +3,7 @@
 // folders left after a move.
 #include "runfixture.h"
 
+#include "engine/journalundo.h"
 #include "platform/services.h"
 #include "support/childrun.h"
 
@@ -311,9 +312,17 @@ void TestImagingMends::windowMovesKeepTheirJournals()
     QFile newest(journals + QLatin1Char('/') + names.last());
     QVERIFY(newest.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = newest.readAll().split('\n');
-    QCOMPARE(lines.size(), 2); // the last run's one move, then the end of its line
-    QVERIFY(lines.at(0).contains("\"operation\":\"move\""));
-    QVERIFY(lines.at(0).contains(QFile::encodeName(drive.host("src/sub/moved20.txt"))));
+    QCOMPARE(lines.size(), 4); // the header, the last run's one move announced and done, the end of its line
+    QVERIFY(lines.at(0).contains("\"format\":\"quorvane-journal\""));
+    QVERIFY(lines.at(1).contains("\"operation\":\"move\""));
+    QVERIFY(lines.at(1).contains(QFile::encodeName(drive.host("src/sub/moved20.txt"))));
+    QVERIFY(lines.at(2).contains("\"done\":1"));
+    // Undo takes the newest back.
+    const UndoSummary undone = undoJournal(QStringLiteral("D:\\state\\quorvane\\") + names.last());
+    QCOMPARE(undone.undone, 1);
+    QVERIFY(undone.failures.isEmpty());
+    QVERIFY(QFileInfo::exists(drive.host("src/sub/moved20.txt")));
+    QVERIFY(!QFileInfo::exists(drive.host("tgt20/sub/moved20.txt")));
 }
 
 void TestImagingMends::moveToAnotherFileSystem()

@@ -77,7 +77,7 @@ void TestFileMetadata::copiesKeepAttributes()
     if (how == QLatin1String("tree copy")) {
         auto trees = m_t->fs->openImageTrees(QStringLiteral("T:\\src"), QStringLiteral("T:\\dst"), false);
         QVERIFY(trees.ok());
-        const auto placed = trees.value()->copy(QStringLiteral("file.bin"), QStringLiteral("file.bin"), nullptr);
+        const auto placed = trees.value()->copy(QStringLiteral("file.bin"), QStringLiteral("file.bin"), nullptr, nullptr);
         QCOMPARE(placed.error, 0);
     } else {
         const QString from = QStringLiteral("T:\\src\\file.bin");

@@ -16,6 +16,8 @@ private slots:
     void codecDecode();
     void codecEncodesStrings_data();
     void codecEncodesStrings();
+    void pathBelowRoot_data();
+    void pathBelowRoot();
     void driveMap_data();
     void driveMap();
     void driveOf_data();
@@ -102,6 +104,40 @@ static QString describe(const DriveMap &map)
     for (QChar letter : map.letters())
         parts << QString(letter) + QLatin1Char('=') + QString::fromUtf8(map.hostFolder(letter));
     return parts.join(QLatin1Char(';'));
+}
+
+void TestNames::pathBelowRoot_data()
+{
+    QTest::addColumn<QByteArray>("root");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QString>("entry"); // "-": not below
+    const QString no = QStringLiteral("-");
+    QTest::newRow("one folder down") << QByteArray("/t") << QByteArray("/t/a/b.txt") << QStringLiteral("a\\b.txt");
+    QTest::newRow("root ending in a slash") << QByteArray("/t/") << QByteArray("/t/b.txt") << QStringLiteral("b.txt");
+    QTest::newRow("the root /") << QByteArray("/") << QByteArray("/etc/x") << QStringLiteral("etc\\x");
+    QTest::newRow("name not UTF-8") << QByteArray("/t") << QByteArray("/t/caf\xe9")
+                                    << (QStringLiteral("caf") + QChar(0xDCE9));
+    QTest::newRow("backslash in a name") << QByteArray("/t") << QByteArray("/t/a\\b")
+                                         << (QStringLiteral("a") + QChar(BackslashInName) + QLatin1Char('b'));
+    QTest::newRow("the root itself") << QByteArray("/t") << QByteArray("/t") << no;
+    QTest::newRow("a sibling sharing its start") << QByteArray("/t") << QByteArray("/t2/x") << no;
+    QTest::newRow("letter case differs") << QByteArray("/t") << QByteArray("/T/x") << no;
+    QTest::newRow("up and out") << QByteArray("/t") << QByteArray("/t/../etc/passwd") << no;
+    QTest::newRow("up and back in") << QByteArray("/t") << QByteArray("/t/a/../b") << no;
+    QTest::newRow("a dot") << QByteArray("/t") << QByteArray("/t/./b") << no;
+    QTest::newRow("an empty name") << QByteArray("/t") << QByteArray("/t//b") << no;
+    QTest::newRow("a NUL") << QByteArray("/t") << QByteArray("/t/a\0b", 6) << no;
+    QTest::newRow("relative") << QByteArray("t") << QByteArray("t/b") << no;
+    QTest::newRow("root with ..") << QByteArray("/t/..") << QByteArray("/t/../b") << no;
+}
+
+void TestNames::pathBelowRoot()
+{
+    QFETCH(QByteArray, root);
+    QFETCH(QByteArray, path);
+    QFETCH(QString, entry);
+    const std::optional<QString> below = relativeBelow(root, path);
+    QCOMPARE(below.value_or(QStringLiteral("-")), entry);
 }
 
 void TestNames::driveMap_data()

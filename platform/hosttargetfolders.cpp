@@ -217,7 +217,7 @@ HostImageTrees::TargetFolderPtr HostImageTrees::childFolder(const TargetFolderPt
             child->host = below(parent->host, *stored);
             // From the root, so that a link inside the target may lead
             // anywhere inside it, and nowhere else.
-            child->fd.reset(openBeneath(m_target.get(), child->host, O_PATH | O_DIRECTORY, LinksInside));
+            child->fd = openBeneath(m_target.get(), child->host, O_PATH | O_DIRECTORY, LinksInside);
             if (child->fd) {
                 remember(child);
                 return child;

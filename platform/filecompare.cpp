@@ -48,18 +48,11 @@ public:
         }
         int err = 0;
         fd = openRegular(host.value(), st, err);
-        if (fd < 0)
+        if (!fd)
             failure = openFailure(err, drivePath);
     }
-    ~OpenFile()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    OpenFile(const OpenFile &) = delete;
-    OpenFile &operator=(const OpenFile &) = delete;
 
-    int fd = -1;
+    Descriptor fd;
     struct stat st {};
     Status failure;
 };
@@ -94,7 +87,7 @@ bool unchangedSince(int fd, const struct stat &then)
 Result<FileStamp> fileStamp(const QString &drivePath)
 {
     const OpenFile file(drivePath);
-    if (file.fd < 0)
+    if (!file.fd)
         return Result<FileStamp>::failure(file.failure);
     return Result<FileStamp>::success(stampOf(file.st));
 }
@@ -102,16 +95,16 @@ Result<FileStamp> fileStamp(const QString &drivePath)
 Result<bool> sameBytes(const QString &a, const QString &b, FileStamp *stampOfA)
 {
     const OpenFile first(a);
-    if (first.fd < 0)
+    if (!first.fd)
         return Result<bool>::failure(first.failure);
     if (stampOfA)
         *stampOfA = stampOf(first.st);
     const OpenFile second(b);
-    if (second.fd < 0)
+    if (!second.fd)
         return Result<bool>::failure(second.failure);
     if (first.st.st_dev == second.st.st_dev && first.st.st_ino == second.st.st_ino)
         return Result<bool>::success(true);
-    return sameOpenBytes(first.fd, first.st, a, second.fd, second.st, b);
+    return sameOpenBytes(first.fd.get(), first.st, a, second.fd.get(), second.st, b);
 }
 
 Result<bool> sameOpenBytes(int a, const struct stat &statA, const QString &displayA, int b, const struct stat &statB,

@@ -186,12 +186,11 @@ void HostFileSystem::endListing()
 
 namespace {
 
-// Everything an open folder holds but "." and ".."; takes the descriptor.
+// Everything an open folder holds but "." and "..".
 Result<std::vector<DirEntry>> readOpenFolder(int fd, const QString &shownPath)
 {
     std::vector<DirEntry> out;
     const int err = readFolderEntries(fd, out);
-    ::close(fd);
     if (err != 0)
         return Result<std::vector<DirEntry>>::failure(errnoFailure(err, shownPath));
     return Result<std::vector<DirEntry>>::success(std::move(out));
@@ -203,21 +202,21 @@ Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
 {
     using R = Result<std::vector<DirEntry>>;
     // Fast path: the folder exists as written, so one open does it.
-    int fd = m_core.openExactFolder(path, anchor());
-    if (fd >= 0)
-        return readOpenFolder(fd, path);
+    Descriptor fd = m_core.openExactFolder(path, anchor());
+    if (fd)
+        return readOpenFolder(fd.get(), path);
     const Result<Resolved> r = m_core.resolve(path, anchor());
     if (!r.ok())
         return R::failure(r.error, r.message);
     const QString display = r.value().display();
     if (!r.value().exists())
         return R::failure(failureFor(ErrPathNotFound, display));
-    fd = ::open(r.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    fd = Descriptor(::open(r.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) {
         const int err = errno;
         return R::failure(err == ENOTDIR ? failureFor(ErrPathNotFound, display) : errnoFailure(err, display));
     }
-    return readOpenFolder(fd, display);
+    return readOpenFolder(fd.get(), display);
 }
 
 } // namespace quorvane::platform

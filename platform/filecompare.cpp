@@ -132,17 +132,15 @@ Status AppendFile::create(const QString &drivePath)
     if (!host.ok())
         return host.status();
     m_display = drivePath;
-    m_fd = ::open(host.value().constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
-    if (m_fd < 0)
+    m_fd = Descriptor(::open(host.value().constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600));
+    if (!m_fd)
         return errnoFailure(errno, drivePath);
     // Its name must outlast a crash as well as its lines.
     const qsizetype cut = host.value().lastIndexOf('/');
     const QByteArray folder = cut <= 0 ? QByteArray("/") : host.value().left(cut);
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = folderFd >= 0 && ::fsync(folderFd) == 0;
+    const Descriptor folderFd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const bool synced = folderFd && ::fsync(folderFd.get()) == 0;
     const int err = errno;
-    if (folderFd >= 0)
-        ::close(folderFd);
     if (!synced)
         return errnoFailure(err, drivePath);
     return Status::success();
@@ -152,7 +150,7 @@ Status AppendFile::append(const QByteArray &bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n = ::write(m_fd.get(), bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -165,26 +163,25 @@ Status AppendFile::append(const QByteArray &bytes)
 Result<FileStamp> AppendFile::stamp() const
 {
     struct stat st {};
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
-        return Result<FileStamp>::failure(errnoFailure(m_fd < 0 ? EBADF : errno, m_display));
+    if (!m_fd || ::fstat(m_fd.get(), &st) != 0)
+        return Result<FileStamp>::failure(errnoFailure(!m_fd ? EBADF : errno, m_display));
     return Result<FileStamp>::success(stampOf(st));
 }
 
 Status AppendFile::sync()
 {
-    if (m_fd >= 0 && ::fdatasync(m_fd) != 0)
+    if (m_fd && ::fdatasync(m_fd.get()) != 0)
         return errnoFailure(errno, m_display);
     return Status::success();
 }
 
 Status AppendFile::close()
 {
-    if (m_fd < 0)
+    if (!m_fd)
         return Status::success();
     Status synced = sync();
-    if (::close(m_fd) != 0 && synced.ok())
+    if (!m_fd.close() && synced.ok())
         synced = errnoFailure(errno, m_display);
-    m_fd = -1;
     return synced;
 }
 

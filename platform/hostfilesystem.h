@@ -124,7 +124,7 @@ private:
         bool output = false;
         bool replace = true;                // output: the file found at open is replaced at close
         bool existed = false;               // output: a file stood under the name at open
-        int fd = -1;                        // input
+        Descriptor fd;                      // input
         std::unique_ptr<StagedFile> staged; // output
         QByteArray buffer;
         QByteArray host;

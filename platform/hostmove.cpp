@@ -26,11 +26,8 @@ bool sameContentState(const struct stat &a, const struct stat &b)
 // 0, or the errno of making the folder's entries reach the disk.
 int syncFolder(const QByteArray &folder)
 {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const int err = fd < 0 || ::fsync(fd) != 0 ? errno : 0;
-    if (fd >= 0)
-        ::close(fd);
-    return err;
+    const Descriptor fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return !fd || ::fsync(fd.get()) != 0 ? errno : 0;
 }
 
 // Whether the source is still what was copied: the same file under the same

@@ -1,6 +1,7 @@
 #include "cli/console.h"
 
 #include "engine/imagingrun.h"
+#include "platform/descriptor.h"
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 
@@ -46,9 +47,9 @@ void holdClosedStandardStreams()
             continue;
         // Opened for the other direction, so that a use fails with EBADF as
         // on the closed descriptor.
-        const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
-        if (held >= 0 && held != fd)
-            ::close(held);
+        platform::Descriptor held(::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY));
+        if (held.get() == fd)
+            held.release(); // stands in for the stream as long as the program runs
     }
 }
 

@@ -21,31 +21,31 @@ namespace {
 // says so with EAGAIN, and the lookup is simply tried again.
 constexpr int RaceRetries = 8;
 
-int openNameByName(int root, const QByteArray &relative, int flags)
+Descriptor openNameByName(int root, const QByteArray &relative, int flags)
 {
     if (relative.isEmpty())
-        return ::openat(root, ".", flags | O_CLOEXEC);
+        return Descriptor(::openat(root, ".", flags | O_CLOEXEC));
     const QList<QByteArray> names = relative.split('/');
     Descriptor at;
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QByteArray &name = names[i];
         if (name.isEmpty() || name == "." || name == "..") {
             errno = EXDEV;
-            return -1;
+            return Descriptor();
         }
         const bool last = i + 1 == names.size();
         const int stepFlags = last ? flags | O_NOFOLLOW : O_PATH | O_DIRECTORY | O_NOFOLLOW;
         const int next = ::openat(at ? at.get() : root, name.constData(), stepFlags | O_CLOEXEC);
         if (next < 0)
-            return -1;
+            return Descriptor();
         at.reset(next);
     }
-    return at.release();
+    return at;
 }
 
 } // namespace
 
-int openBeneath(int root, const QByteArray &relative, int flags, BeneathRule rule)
+Descriptor openBeneath(int root, const QByteArray &relative, int flags, BeneathRule rule)
 {
     open_how how{};
     how.flags = std::uint64_t(flags | O_CLOEXEC);
@@ -54,13 +54,13 @@ int openBeneath(int root, const QByteArray &relative, int flags, BeneathRule rul
     for (int attempt = 0; attempt < RaceRetries; ++attempt) {
         const long fd = ::syscall(SYS_openat2, root, path, &how, sizeof how);
         if (fd >= 0)
-            return int(fd);
+            return Descriptor(int(fd));
         if (errno == ENOSYS)
             return openNameByName(root, relative, flags);
         if (errno != EAGAIN)
-            return -1;
+            return Descriptor();
     }
-    return -1;
+    return Descriptor();
 }
 
 QByteArray hostRelative(const QString &relativeDrivePath)
@@ -101,17 +101,11 @@ FileStamp stampOf(const struct stat &st)
 namespace {
 
 // Opens name in folder as a handle of that very entry, never through a link.
-int openEntry(int folder, const QByteArray &name, struct stat &st)
+Descriptor openEntry(int folder, const QByteArray &name, struct stat &st)
 {
-    const int fd = ::openat(folder, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        errno = err;
-        return -1;
-    }
+    Descriptor fd(::openat(folder, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (fd && ::fstat(fd.get(), &st) != 0)
+        fd.reset();
     return fd;
 }
 
@@ -127,7 +121,7 @@ int chmodHandle(int fd, mode_t mode)
 int changeMode(int folder, const QByteArray &name, struct stat *before, mode_t set, bool addWrite)
 {
     struct stat st {};
-    const Descriptor file(openEntry(folder, name, st));
+    const Descriptor file = openEntry(folder, name, st);
     if (!file)
         return errno;
     if (before)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "descriptor.h"
 #include "filecompare.h"
 
 #include <QByteArray>
@@ -21,10 +22,10 @@ enum BeneathRule : std::uint64_t {
 // Opens relative ("a/b/c", host names) below the folder root with flags,
 // never leaving it: ".." above it, an absolute link or one that leads out
 // fails with EXDEV, a magic /proc link with ELOOP, and with NoLinks every
-// link with ELOOP. Returns the descriptor or -1 with errno set. Where the
-// kernel lacks openat2, the names are opened one by one without following
-// any link, the stricter of the two rules.
-int openBeneath(int root, const QByteArray &relative, int flags, BeneathRule rule);
+// link with ELOOP. Returns the descriptor, or an invalid one with errno set.
+// Where the kernel lacks openat2, the names are opened one by one without
+// following any link, the stricter of the two rules.
+Descriptor openBeneath(int root, const QByteArray &relative, int flags, BeneathRule rule);
 
 // A relative drive path ("a\b\c.txt", names as stored) as host names
 // joined by "/". Empty for an empty path.

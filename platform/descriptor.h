@@ -1,7 +1,9 @@
 #pragma once
 
+#include <dirent.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 namespace quorvane::platform {
@@ -29,10 +31,15 @@ public:
 
     // Gives the descriptor up without closing it.
     int release() { return std::exchange(m_fd, -1); }
+    // Keeps errno: a failure that made a function give up is read after its
+    // descriptors went, and an unchecked close must not overwrite it.
     void reset(int fd = -1)
     {
-        if (m_fd >= 0)
+        if (m_fd >= 0) {
+            const int saved = errno;
             ::close(m_fd);
+            errno = saved;
+        }
         m_fd = fd;
     }
     // Closes now and tells whether the close went well: for a written file
@@ -41,6 +48,51 @@ public:
 
 private:
     int m_fd = -1;
+};
+
+// Owns a folder stream made of a descriptor: fdopendir takes the descriptor
+// over, and from then on only closedir may close it.
+class FolderStream {
+public:
+    FolderStream() = default;
+    // Takes folder over. Where no stream can be made of it, it is closed and
+    // errno tells why; an invalid folder keeps the errno of its open.
+    explicit FolderStream(Descriptor folder)
+    {
+        if (folder)
+            m_dir = ::fdopendir(folder.get());
+        if (m_dir)
+            folder.release();
+    }
+    ~FolderStream() { reset(); }
+    FolderStream(FolderStream &&other) noexcept : m_dir(std::exchange(other.m_dir, nullptr)) {}
+    FolderStream &operator=(FolderStream &&other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_dir = std::exchange(other.m_dir, nullptr);
+        }
+        return *this;
+    }
+    FolderStream(const FolderStream &) = delete;
+    FolderStream &operator=(const FolderStream &) = delete;
+
+    DIR *get() const { return m_dir; }
+    explicit operator bool() const { return m_dir != nullptr; }
+
+    // Keeps errno, as Descriptor::reset does: it may hold a failed readdir's.
+    void reset()
+    {
+        if (m_dir) {
+            const int saved = errno;
+            ::closedir(m_dir);
+            errno = saved;
+        }
+        m_dir = nullptr;
+    }
+
+private:
+    DIR *m_dir = nullptr;
 };
 
 } // namespace quorvane::platform

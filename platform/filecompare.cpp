@@ -48,18 +48,11 @@ public:
         }
         int err = 0;
         fd = openRegular(host.value(), st, err);
-        if (fd < 0)
+        if (!fd)
             failure = openFailure(err, drivePath);
     }
-    ~OpenFile()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    OpenFile(const OpenFile &) = delete;
-    OpenFile &operator=(const OpenFile &) = delete;
 
-    int fd = -1;
+    Descriptor fd;
     struct stat st {};
     Status failure;
 };
@@ -94,7 +87,7 @@ bool unchangedSince(int fd, const struct stat &then)
 Result<FileStamp> fileStamp(const QString &drivePath)
 {
     const OpenFile file(drivePath);
-    if (file.fd < 0)
+    if (!file.fd)
         return Result<FileStamp>::failure(file.failure);
     return Result<FileStamp>::success(stampOf(file.st));
 }
@@ -102,16 +95,16 @@ Result<FileStamp> fileStamp(const QString &drivePath)
 Result<bool> sameBytes(const QString &a, const QString &b, FileStamp *stampOfA)
 {
     const OpenFile first(a);
-    if (first.fd < 0)
+    if (!first.fd)
         return Result<bool>::failure(first.failure);
     if (stampOfA)
         *stampOfA = stampOf(first.st);
     const OpenFile second(b);
-    if (second.fd < 0)
+    if (!second.fd)
         return Result<bool>::failure(second.failure);
     if (first.st.st_dev == second.st.st_dev && first.st.st_ino == second.st.st_ino)
         return Result<bool>::success(true);
-    return sameOpenBytes(first.fd, first.st, a, second.fd, second.st, b);
+    return sameOpenBytes(first.fd.get(), first.st, a, second.fd.get(), second.st, b);
 }
 
 Result<bool> sameOpenBytes(int a, const struct stat &statA, const QString &displayA, int b, const struct stat &statB,
@@ -139,17 +132,15 @@ Status AppendFile::create(const QString &drivePath)
     if (!host.ok())
         return host.status();
     m_display = drivePath;
-    m_fd = ::open(host.value().constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
-    if (m_fd < 0)
+    m_fd = Descriptor(::open(host.value().constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600));
+    if (!m_fd)
         return errnoFailure(errno, drivePath);
     // Its name must outlast a crash as well as its lines.
     const qsizetype cut = host.value().lastIndexOf('/');
     const QByteArray folder = cut <= 0 ? QByteArray("/") : host.value().left(cut);
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = folderFd >= 0 && ::fsync(folderFd) == 0;
+    const Descriptor folderFd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const bool synced = folderFd && ::fsync(folderFd.get()) == 0;
     const int err = errno;
-    if (folderFd >= 0)
-        ::close(folderFd);
     if (!synced)
         return errnoFailure(err, drivePath);
     return Status::success();
@@ -159,7 +150,7 @@ Status AppendFile::append(const QByteArray &bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n = ::write(m_fd.get(), bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -172,26 +163,25 @@ Status AppendFile::append(const QByteArray &bytes)
 Result<FileStamp> AppendFile::stamp() const
 {
     struct stat st {};
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
-        return Result<FileStamp>::failure(errnoFailure(m_fd < 0 ? EBADF : errno, m_display));
+    if (!m_fd || ::fstat(m_fd.get(), &st) != 0)
+        return Result<FileStamp>::failure(errnoFailure(!m_fd ? EBADF : errno, m_display));
     return Result<FileStamp>::success(stampOf(st));
 }
 
 Status AppendFile::sync()
 {
-    if (m_fd >= 0 && ::fdatasync(m_fd) != 0)
+    if (m_fd && ::fdatasync(m_fd.get()) != 0)
         return errnoFailure(errno, m_display);
     return Status::success();
 }
 
 Status AppendFile::close()
 {
-    if (m_fd < 0)
+    if (!m_fd)
         return Status::success();
     Status synced = sync();
-    if (::close(m_fd) != 0 && synced.ok())
+    if (!m_fd.close() && synced.ok())
         synced = errnoFailure(errno, m_display);
-    m_fd = -1;
     return synced;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "descriptor.h"
 #include "result.h"
 
 #include <QByteArray>
@@ -55,12 +56,12 @@ public:
     Status append(const QByteArray &bytes);
     Status sync();
     Status close();
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd.valid(); }
     // The file as it stands now.
     Result<FileStamp> stamp() const;
 
 private:
-    int m_fd = -1;
+    Descriptor m_fd;
     QString m_display;
 };
 

@@ -17,16 +17,16 @@ QStringList HostCore::drives() const
     return out;
 }
 
-int HostCore::openExactFolder(const QString &path, const Anchor &at) const
+Descriptor HostCore::openExactFolder(const QString &path, const Anchor &at) const
 {
     // Spelled like every other path, so a NUL or an unmapped drive never
     // reaches the host as a shorter path.
     const Result<Resolved> spelled = spell(path, at);
     if (!spelled.ok()) {
         errno = EINVAL;
-        return -1;
+        return Descriptor();
     }
-    return ::open(spelled.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return Descriptor(::open(spelled.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 } // namespace quorvane::platform

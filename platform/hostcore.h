@@ -1,5 +1,6 @@
 #pragma once
 
+#include "descriptor.h"
 #include "drivemap.h"
 #include "drivepath.h"
 #include "filesystem.h"
@@ -131,10 +132,10 @@ public:
     // Refuses a missing folder (76), a read-only file and anything but a
     // regular file (75): a folder, a device, a pipe, a socket.
     Result<Target> prepareTarget(const QString &path, const Anchor &at) const;
-    // Opens a folder spelled exactly as stored; -1 with errno set when it is
-    // not there so.
-    int openExactFolder(const QString &path, const Anchor &at) const;
-    int openExactFolder(const QString &path) const { return openExactFolder(path, {}); }
+    // Opens a folder spelled exactly as stored; invalid with errno set when
+    // it is not there so.
+    Descriptor openExactFolder(const QString &path, const Anchor &at) const;
+    Descriptor openExactFolder(const QString &path) const { return openExactFolder(path, {}); }
     // A name this program put into a host folder, so later lookups know it.
     void nameAdded(const QByteArray &folder, const QByteArray &name) const { m_names.added(folder, name); }
 

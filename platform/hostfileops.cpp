@@ -1,5 +1,6 @@
 #include "hostcore.h"
 
+#include "descriptor.h"
 #include "hosterrors.h"
 #include "hostfolders.h"
 #include "hostimagetrees.h"
@@ -96,15 +97,13 @@ Status HostCore::copyTo(const QString &source, const QString &target, bool repla
         return s.status();
     struct stat st {};
     int err = 0;
-    const int in = openRegular(s.value().host(), st, err);
-    if (in < 0)
+    Descriptor in = openRegular(s.value().host(), st, err);
+    if (!in)
         return openFailure(err, s.value().display());
 
     const Result<Target> t = prepareTarget(target, at);
-    if (!t.ok()) {
-        ::close(in);
+    if (!t.ok())
         return t.status();
-    }
     const Target &to = t.value();
     Status result = Status::success();
     if (to.exists && !replace)
@@ -116,10 +115,10 @@ Status HostCore::copyTo(const QString &source, const QString &target, bool repla
     if (result.ok())
         result = staged.create(to.folder, to.name, to.exists ? to.mode : st.st_mode & 0777, to.display);
     if (result.ok())
-        result = staged.appendFrom(in, st.st_size);
+        result = staged.appendFrom(in.get(), st.st_size);
     if (result.ok())
-        result = staged.keepMetadataOf(in);
-    ::close(in);
+        result = staged.keepMetadataOf(in.get());
+    in.reset();
     if (!result.ok())
         return result;
     staged.setTimes(st.st_atim, st.st_mtim);
@@ -267,29 +266,23 @@ Result<QByteArray> HostCore::readFile(const QString &path, qint64 maxBytes, cons
         return R::failure(r.status());
     struct stat st {};
     int err = 0;
-    const int fd = openRegular(r.value().host(), st, err);
-    if (fd < 0)
+    const Descriptor fd = openRegular(r.value().host(), st, err);
+    if (!fd)
         return R::failure(openFailure(err, r.value().display()));
     QByteArray out;
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            const int readErr = errno;
-            ::close(fd);
-            return R::failure(errnoFailure(readErr, r.value().display()));
-        }
+        if (n < 0)
+            return R::failure(errnoFailure(errno, r.value().display()));
         if (n == 0)
             break;
         out.append(buffer, n);
-        if (out.size() > maxBytes) {
-            ::close(fd);
+        if (out.size() > maxBytes)
             return R::failure(failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("Datei zu groß")));
-        }
     }
-    ::close(fd);
     return R::success(out);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "descriptor.h"
 #include "drivemap.h"
 #include "drivepath.h"
 #include "filesystem.h"
@@ -8,8 +9,6 @@
 #include "wildcard.h"
 
 #include <QList>
-
-#include <dirent.h>
 
 #include <sys/types.h>
 
@@ -125,7 +124,7 @@ private:
         bool output = false;
         bool replace = true;                // output: the file found at open is replaced at close
         bool existed = false;               // output: a file stood under the name at open
-        int fd = -1;                        // input
+        Descriptor fd;                      // input
         std::unique_ptr<StagedFile> staged; // output
         QByteArray buffer;
         QByteArray host;
@@ -153,11 +152,12 @@ private:
     // The one name of a listing without wildcards, when the mask admits it.
     void listOneName(const Resolved &folder, const QString &name, int dirFd, int mask);
     // Reads the open folder as the names are fetched; takes the descriptor.
-    Result<QString> startReading(int dirFd, const Wildcard &pattern, bool withDots, int mask, const QString &display);
+    Result<QString> startReading(Descriptor dirFd, const Wildcard &pattern, bool withDots, int mask,
+                                 const QString &display);
 
     std::vector<QString> m_listing; // names decided up front: "." and "..", or the one name asked for
     size_t m_listingNext = 0;
-    DIR *m_listingDir = nullptr; // the rest, read as they are fetched
+    FolderStream m_listingDir; // the rest, read as they are fetched
     std::optional<Wildcard> m_listingPattern;
     int m_listingMask = 0;
     bool m_listingActive = false;

@@ -2,6 +2,7 @@
 
 #include "hostcore.h"
 
+#include "descriptor.h"
 #include "hosterrors.h"
 #include "namecodec.h"
 
@@ -19,14 +20,11 @@ namespace {
 
 class HostFolderHandle final : public FolderHandle {
 public:
-    explicit HostFolderHandle(int fd) : m_fd(fd) {}
-    ~HostFolderHandle() override { ::close(m_fd); }
-    HostFolderHandle(const HostFolderHandle &) = delete;
-    HostFolderHandle &operator=(const HostFolderHandle &) = delete;
-    int fd() const { return m_fd; }
+    explicit HostFolderHandle(Descriptor fd) : m_fd(std::move(fd)) {}
+    int fd() const { return m_fd.get(); }
 
 private:
-    int m_fd;
+    Descriptor m_fd;
 };
 
 // Large enough that most folders come in one call; one per reading thread.
@@ -58,19 +56,15 @@ Result<FolderContents> failedWith(int err)
     return Result<FolderContents>::failure(errorFromErrno(err), hostReason(err));
 }
 
-// Reads an open folder and keeps or closes it; takes the descriptor.
-Result<FolderContents> contentsOf(int fd, bool keepOpen)
+// Reads an open folder and keeps or closes it.
+Result<FolderContents> contentsOf(Descriptor fd, bool keepOpen)
 {
     FolderContents contents;
-    const int err = readFolderEntries(fd, contents.entries);
-    if (err != 0) {
-        ::close(fd);
+    const int err = readFolderEntries(fd.get(), contents.entries);
+    if (err != 0)
         return failedWith(err);
-    }
     if (keepOpen)
-        contents.handle = std::make_shared<HostFolderHandle>(fd);
-    else
-        ::close(fd);
+        contents.handle = std::make_shared<HostFolderHandle>(std::move(fd));
     return Result<FolderContents>::success(std::move(contents));
 }
 
@@ -108,10 +102,10 @@ int readFolderEntries(int fd, std::vector<DirEntry> &out)
 Result<FolderContents> HostCore::readFolder(const QString &absolutePath, bool keepOpen) const
 {
     errno = 0;
-    const int fd = openExactFolder(absolutePath);
-    if (fd < 0)
+    Descriptor fd = openExactFolder(absolutePath);
+    if (!fd)
         return failedWith(errno != 0 ? errno : ENOENT);
-    return contentsOf(fd, keepOpen);
+    return contentsOf(std::move(fd), keepOpen);
 }
 
 Result<FolderContents> HostCore::readFolderAt(const FolderHandle &parent, const QString &name, bool keepOpen) const
@@ -124,10 +118,10 @@ Result<FolderContents> HostCore::readFolderAt(const FolderHandle &parent, const 
     if (bytes.isEmpty() || bytes == "." || bytes == ".." || bytes.contains('/') || bytes.contains('\0'))
         return failedWith(EINVAL);
     // A folder replaced by a link since it was listed is not followed.
-    const int fd = ::openat(folder->fd(), bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    Descriptor fd(::openat(folder->fd(), bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd)
         return failedWith(errno);
-    return contentsOf(fd, keepOpen);
+    return contentsOf(std::move(fd), keepOpen);
 }
 
 } // namespace quorvane::platform

@@ -22,9 +22,9 @@ constexpr std::size_t SourceFoldersKept = 8;
 
 const QString LeadsOutOfSource = QStringLiteral("Führt aus dem Quell-Verzeichnis hinaus");
 
-int openRoot(const QByteArray &host)
+Descriptor openRoot(const QByteArray &host)
 {
-    return ::open(host.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return Descriptor(::open(host.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
 }
 
 } // namespace
@@ -45,13 +45,13 @@ Result<std::unique_ptr<HostImageTrees>> HostImageTrees::open(const Roots &roots,
 {
     using R = Result<std::unique_ptr<HostImageTrees>>;
     std::unique_ptr<HostImageTrees> trees(new HostImageTrees(roots, names));
-    trees->m_source.reset(openRoot(roots.sourceHost));
+    trees->m_source = openRoot(roots.sourceHost);
     if (!trees->m_source)
         return R::failure(errnoFailure(errno, roots.sourceDisplay));
     trees->m_sourcePlace = pathOfDescriptor(trees->m_source.get());
     trees->m_sourceLocation = decodeName(trees->m_sourcePlace);
 
-    trees->m_target.reset(openRoot(roots.targetHost));
+    trees->m_target = openRoot(roots.targetHost);
     if (trees->m_target) {
         trees->m_targetLocation = decodeName(pathOfDescriptor(trees->m_target.get()));
         return R::success(std::move(trees));
@@ -67,7 +67,7 @@ Result<std::unique_ptr<HostImageTrees>> HostImageTrees::open(const Roots &roots,
             return R::failure(failureFor(ErrPathNotFound, roots.targetDisplay));
         trees->m_missingRoot.prepend(above.mid(cut + 1));
         above = cut == 0 ? QByteArray("/") : above.left(cut);
-        trees->m_targetAnchor.reset(openRoot(above));
+        trees->m_targetAnchor = openRoot(above);
         if (!trees->m_targetAnchor && errno != ENOENT)
             return R::failure(errnoFailure(errno, roots.targetDisplay));
     }
@@ -97,7 +97,7 @@ int HostImageTrees::sourceFolder(const QString &relative, Status &why)
     SourceFolder folder;
     folder.key = relative;
     // The walk enters no link: a folder that is one now was swapped in since.
-    folder.fd.reset(openBeneath(m_source.get(), hostRelative(relative), O_PATH | O_DIRECTORY, NoLinks));
+    folder.fd = openBeneath(m_source.get(), hostRelative(relative), O_PATH | O_DIRECTORY, NoLinks);
     if (!folder.fd)
         folder.failure = sourceFailure(errno, relative);
     if (m_sourceFolders.size() >= SourceFoldersKept)
@@ -107,11 +107,11 @@ int HostImageTrees::sourceFolder(const QString &relative, Status &why)
     return m_sourceFolders.front().fd.get();
 }
 
-int HostImageTrees::openLinkedSource(const QString &entry, int folder, const QByteArray &name)
+Descriptor HostImageTrees::openLinkedSource(const QString &entry, int folder, const QByteArray &name)
 {
     constexpr int Flags = O_RDONLY | O_NONBLOCK | O_NOCTTY;
-    const int fd = openBeneath(m_source.get(), hostRelative(entry), Flags, LinksInside);
-    if (fd >= 0 || errno != EXDEV)
+    Descriptor fd = openBeneath(m_source.get(), hostRelative(entry), Flags, LinksInside);
+    if (fd || errno != EXDEV)
         return fd;
     // An absolute link may still lead into the tree: where it ends on the
     // disk decides, and the file is then opened below the root, link-free,
@@ -120,17 +120,17 @@ int HostImageTrees::openLinkedSource(const QString &entry, int folder, const QBy
     const ssize_t n = ::readlinkat(folder, name.constData(), target, sizeof target - 1);
     if (n <= 0 || target[0] != '/') {
         errno = EXDEV;
-        return -1;
+        return Descriptor();
     }
     target[n] = 0;
     char real[PATH_MAX];
     if (!::realpath(target, real))
-        return -1;
+        return Descriptor();
     const QByteArray place(real);
     const QByteArray root = m_sourcePlace.endsWith('/') ? m_sourcePlace : m_sourcePlace + '/';
     if (m_sourcePlace.isEmpty() || !place.startsWith(root) || place.size() == root.size()) {
         errno = EXDEV;
-        return -1;
+        return Descriptor();
     }
     return openBeneath(m_source.get(), place.mid(root.size()), Flags, NoLinks);
 }
@@ -143,7 +143,7 @@ Descriptor HostImageTrees::openSource(const QString &entry, struct stat &st, Sta
     const QByteArray name = encodeName(lastNameOfEntry(entry));
     Descriptor in(::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!in && errno == ELOOP)
-        in.reset(openLinkedSource(entry, folder, name));
+        in = openLinkedSource(entry, folder, name);
     if (!in) {
         why = sourceFailure(errno, entry);
         return in;

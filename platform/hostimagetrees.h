@@ -107,7 +107,7 @@ private:
     // entry open for reading, a link followed only inside the tree; st gets
     // its stat. Invalid with why set on failure.
     Descriptor openSource(const QString &entry, struct stat &st, Status &why);
-    int openLinkedSource(const QString &entry, int folder, const QByteArray &name);
+    Descriptor openLinkedSource(const QString &entry, int folder, const QByteArray &name);
     Status sourceFailure(int err, const QString &entry) const;
     QString sourceDisplay(const QString &entry) const { return m_sourceDisplay + entry; }
 

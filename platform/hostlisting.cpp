@@ -93,9 +93,9 @@ Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
     if (!r.value().exists())
         return Result<QString>::success({}); // a folder that is not there holds nothing
 
-    const int dirFd = ::open(r.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    m_listingActive = dirFd >= 0;
-    if (dirFd < 0) {
+    Descriptor dirFd(::open(r.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    m_listingActive = dirFd.valid();
+    if (!dirFd) {
         if (errno == ENOTDIR || errno == ENOENT)
             return Result<QString>::success({});
         const int err = errno;
@@ -109,11 +109,10 @@ Result<QString> HostFileSystem::dirFirst(const QString &pattern, int mask)
         if (withDots)
             m_listing.push_back(name);
     } else if (!hasWildcards(name)) {
-        listOneName(r.value(), name, dirFd, mask);
+        listOneName(r.value(), name, dirFd.get(), mask);
     } else {
-        return startReading(dirFd, Wildcard(name), withDots, mask, r.value().display());
+        return startReading(std::move(dirFd), Wildcard(name), withDots, mask, r.value().display());
     }
-    ::close(dirFd);
     return dirNext();
 }
 
@@ -128,7 +127,7 @@ void HostFileSystem::listOneName(const Resolved &folder, const QString &name, in
     }
 }
 
-Result<QString> HostFileSystem::startReading(int dirFd, const Wildcard &pattern, bool withDots, int mask,
+Result<QString> HostFileSystem::startReading(Descriptor dirFd, const Wildcard &pattern, bool withDots, int mask,
                                              const QString &display)
 {
     if (withDots) {
@@ -139,10 +138,9 @@ Result<QString> HostFileSystem::startReading(int dirFd, const Wildcard &pattern,
     }
     // Read as the names are fetched: a listing that stops at its first
     // name (the existence tests) costs one read, not the whole folder.
-    m_listingDir = ::fdopendir(dirFd);
+    m_listingDir = FolderStream(std::move(dirFd));
     if (!m_listingDir) {
         const int err = errno;
-        ::close(dirFd);
         endListing();
         return Result<QString>::failure(errnoFailure(err, display));
     }
@@ -158,7 +156,7 @@ Result<QString> HostFileSystem::dirNext()
     if (m_listingNext < m_listing.size())
         return Result<QString>::success(m_listing[m_listingNext++]);
     while (m_listingDir) {
-        const dirent *entry = ::readdir(m_listingDir);
+        const dirent *entry = ::readdir(m_listingDir.get());
         if (!entry)
             break;
         const char *raw = entry->d_name;
@@ -166,7 +164,7 @@ Result<QString> HostFileSystem::dirNext()
             continue;
         const QString decoded = decodeName(raw, qsizetype(std::strlen(raw)));
         if (m_listingPattern->matches(decoded)
-            && admitted(listingClass(entry->d_type, ::dirfd(m_listingDir), raw), m_listingMask))
+            && admitted(listingClass(entry->d_type, ::dirfd(m_listingDir.get()), raw), m_listingMask))
             return Result<QString>::success(decoded);
     }
     endListing();
@@ -175,9 +173,7 @@ Result<QString> HostFileSystem::dirNext()
 
 void HostFileSystem::endListing()
 {
-    if (m_listingDir)
-        ::closedir(m_listingDir);
-    m_listingDir = nullptr;
+    m_listingDir.reset();
     m_listing.clear();
     m_listingNext = 0;
     m_listingActive = false;
@@ -186,12 +182,11 @@ void HostFileSystem::endListing()
 
 namespace {
 
-// Everything an open folder holds but "." and ".."; takes the descriptor.
+// Everything an open folder holds but "." and "..".
 Result<std::vector<DirEntry>> readOpenFolder(int fd, const QString &shownPath)
 {
     std::vector<DirEntry> out;
     const int err = readFolderEntries(fd, out);
-    ::close(fd);
     if (err != 0)
         return Result<std::vector<DirEntry>>::failure(errnoFailure(err, shownPath));
     return Result<std::vector<DirEntry>>::success(std::move(out));
@@ -203,21 +198,21 @@ Result<std::vector<DirEntry>> HostFileSystem::readDirectory(const QString &path)
 {
     using R = Result<std::vector<DirEntry>>;
     // Fast path: the folder exists as written, so one open does it.
-    int fd = m_core.openExactFolder(path, anchor());
-    if (fd >= 0)
-        return readOpenFolder(fd, path);
+    Descriptor fd = m_core.openExactFolder(path, anchor());
+    if (fd)
+        return readOpenFolder(fd.get(), path);
     const Result<Resolved> r = m_core.resolve(path, anchor());
     if (!r.ok())
         return R::failure(r.error, r.message);
     const QString display = r.value().display();
     if (!r.value().exists())
         return R::failure(failureFor(ErrPathNotFound, display));
-    fd = ::open(r.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    fd = Descriptor(::open(r.value().host().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) {
         const int err = errno;
         return R::failure(err == ENOTDIR ? failureFor(ErrPathNotFound, display) : errnoFailure(err, display));
     }
-    return readOpenFolder(fd, display);
+    return readOpenFolder(fd.get(), display);
 }
 
 } // namespace quorvane::platform

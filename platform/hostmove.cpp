@@ -1,5 +1,6 @@
 #include "hostcore.h"
 
+#include "descriptor.h"
 #include "hosterrors.h"
 #include "hostfolders.h"
 #include "namecodec.h"
@@ -25,11 +26,8 @@ bool sameContentState(const struct stat &a, const struct stat &b)
 // 0, or the errno of making the folder's entries reach the disk.
 int syncFolder(const QByteArray &folder)
 {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const int err = fd < 0 || ::fsync(fd) != 0 ? errno : 0;
-    if (fd >= 0)
-        ::close(fd);
-    return err;
+    const Descriptor fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return !fd || ::fsync(fd.get()) != 0 ? errno : 0;
 }
 
 // Whether the source is still what was copied: the same file under the same
@@ -133,22 +131,20 @@ Status HostCore::moveByCopy(const Resolved &from, const struct stat &linkStat, c
     const QByteArray fromHost = from.host();
     struct stat before {};
     int openErr = 0;
-    const int in = openRegular(fromHost, before, openErr);
-    if (in < 0)
+    Descriptor in = openRegular(fromHost, before, openErr);
+    if (!in)
         return openFailure(openErr, from.display());
     StagedFile staged;
     Status result = staged.create(toFolder, toName, before.st_mode & 07777, toDisplay);
     if (result.ok())
-        result = staged.appendFrom(in, before.st_size);
+        result = staged.appendFrom(in.get(), before.st_size);
     if (result.ok())
-        result = staged.keepMetadataOf(in);
+        result = staged.keepMetadataOf(in.get());
     struct stat copy {};
     if (result.ok() && ::fstat(staged.fd(), &copy) != 0)
         result = errnoFailure(errno, toDisplay);
-    if (!result.ok()) {
-        ::close(in);
+    if (!result.ok())
         return result;
-    }
     staged.setTimes(before.st_atim, before.st_mtim);
     staged.setOwner(before.st_uid, before.st_gid, false);
     result = staged.commit(false);
@@ -158,11 +154,13 @@ Status HostCore::moveByCopy(const Resolved &from, const struct stat &linkStat, c
             result = errnoFailure(err, toDisplay);
     }
     // The source goes only if it is still what was copied.
-    if (result.ok() && !sourceUnchanged(in, fromHost, before, linkStat))
+    if (result.ok() && !sourceUnchanged(in.get(), fromHost, before, linkStat))
         result = failureFor(
             ErrPathFileAccess, from.display(),
             QStringLiteral("Die Quelle wurde beim Verschieben geändert; sie bleibt, die Kopie ist entfernt"));
-    ::close(in);
+    // Closed before its name goes: a network file system keeps a removed
+    // file that is still open under a hidden name of its own.
+    in.reset();
     const QByteArray to = joinHost(toFolder, toName);
     if (!result.ok()) {
         if (result.error != ErrFileExists)

@@ -1,5 +1,6 @@
 #include "hostcore.h"
 
+#include "descriptor.h"
 #include "hosterrors.h"
 #include "hostfolders.h"
 #include "namecodec.h"
@@ -37,14 +38,13 @@ QByteArray cleanHostPath(const QByteArray &path)
 // lookup instead of one per component as realpath makes.
 bool canonicalHost(const QByteArray &host, QByteArray &out)
 {
-    const int fd = ::open(host.constData(), O_PATH | O_CLOEXEC);
-    if (fd < 0)
+    const Descriptor fd(::open(host.constData(), O_PATH | O_CLOEXEC));
+    if (!fd)
         return false;
     char link[40];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd.get());
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink(link, buffer, sizeof buffer);
-    ::close(fd);
     if (n > 0 && n < ssize_t(sizeof buffer) && buffer[0] == '/') {
         out = QByteArray(buffer, n);
         return true;

@@ -56,16 +56,14 @@ Status HostFileSystem::openForInput(int number, const QString &path)
     if (!r.ok())
         return r.status();
     const QByteArray host = r.value().host();
-    const int fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    Descriptor fd(::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd)
         return errnoFailure(errno, r.value().display());
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode))
         return failureFor(ErrPathFileAccess, r.value().display(), QStringLiteral("ein Verzeichnis"));
-    }
     OpenFile file;
-    file.fd = fd;
+    file.fd = std::move(fd);
     file.host = host;
     file.display = r.value().display();
     m_files.emplace(number, std::move(file));
@@ -142,10 +140,8 @@ Status HostFileSystem::closeFile(int number)
         return failureFor(ErrBadFileNameOrNumber, QString::number(number));
     OpenFile file = std::move(it->second);
     m_files.erase(it);
-    if (!file.output) {
-        ::close(file.fd);
+    if (!file.output)
         return Status::success();
-    }
     const Status flushed = flushBuffer(file);
     if (!flushed.ok()) {
         file.staged->abort();

@@ -65,24 +65,18 @@ bool HostImageTrees::TargetFolder::list()
 {
     exact.clear();
     folded.clear();
-    const int readable = ::openat(fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (readable < 0)
+    const FolderStream dir(Descriptor(::openat(fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+    if (!dir)
         return false;
-    DIR *dir = ::fdopendir(readable);
-    if (!dir) {
-        ::close(readable);
-        return false;
-    }
     listed = true;
     errno = 0;
-    while (const dirent *e = ::readdir(dir)) {
+    while (const dirent *e = ::readdir(dir.get())) {
         const char *n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
         add(QByteArray(n, qsizetype(std::strlen(n))));
     }
     listed = errno == 0;
-    ::closedir(dir);
     return listed;
 }
 
@@ -217,7 +211,7 @@ HostImageTrees::TargetFolderPtr HostImageTrees::childFolder(const TargetFolderPt
             child->host = below(parent->host, *stored);
             // From the root, so that a link inside the target may lead
             // anywhere inside it, and nowhere else.
-            child->fd.reset(openBeneath(m_target.get(), child->host, O_PATH | O_DIRECTORY, LinksInside));
+            child->fd = openBeneath(m_target.get(), child->host, O_PATH | O_DIRECTORY, LinksInside);
             if (child->fd) {
                 remember(child);
                 return child;

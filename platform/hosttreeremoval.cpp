@@ -27,16 +27,11 @@ struct Name {
 // changes, with what each entry is (not followed).
 bool namesIn(int folder, std::vector<Name> &out)
 {
-    const int readable = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (readable < 0)
+    const FolderStream dir(Descriptor(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+    if (!dir)
         return false;
-    DIR *dir = ::fdopendir(readable);
-    if (!dir) {
-        ::close(readable);
-        return false;
-    }
     errno = 0;
-    while (const dirent *e = ::readdir(dir)) {
+    while (const dirent *e = ::readdir(dir.get())) {
         const char *n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
@@ -47,9 +42,7 @@ bool namesIn(int folder, std::vector<Name> &out)
         }
         out.push_back(std::move(name));
     }
-    const bool complete = errno == 0;
-    ::closedir(dir);
-    return complete;
+    return errno == 0;
 }
 
 // Empties the folder held open as folder, the way the one-shot listings of

@@ -8,19 +8,18 @@
 
 namespace quorvane::platform {
 
-int openRegular(const QByteArray &host, struct stat &st, int &err)
+Descriptor openRegular(const QByteArray &host, struct stat &st, int &err)
 {
-    const int fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    Descriptor fd(::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd) {
         err = errno;
-        return -1;
+        return fd;
     }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        return -1;
+        return Descriptor();
     }
-    ::fcntl(fd, F_SETFL, 0);
+    ::fcntl(fd.get(), F_SETFL, 0);
     return fd;
 }
 

@@ -113,10 +113,10 @@ Status StagedFile::create(const QByteArray &folder, const QByteArray &name, mode
     m_name = name;
     m_display = displayPath;
     m_mode = mode & 07777;
-    const int folderFd = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
+    m_ownFolder = Descriptor(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!m_ownFolder)
         return errnoFailure(errno == ENOENT ? ENOTDIR : errno, displayPath);
-    return open(folderFd, true);
+    return open(m_ownFolder.get());
 }
 
 Status StagedFile::createIn(int folderFd, const QByteArray &name, mode_t mode, const QString &displayPath)
@@ -126,25 +126,23 @@ Status StagedFile::createIn(int folderFd, const QByteArray &name, mode_t mode, c
     m_name = name;
     m_display = displayPath;
     m_mode = mode & 07777;
-    return open(folderFd, false);
+    return open(folderFd);
 }
 
-Status StagedFile::open(int folderFd, bool ownsFolder)
+Status StagedFile::open(int folderFd)
 {
     m_folderFd = folderFd;
-    m_ownsFolder = ownsFolder;
     m_size = 0;
     m_keepTimes = false;
     m_keepOwner = false;
     m_keepMetadata = false;
     m_mayInheritAcl = true;
     if (unnamedFilesUsable()) {
-        const int fd = ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, m_mode & 0777);
-        if (fd >= 0) {
-            m_fd = fd;
+        m_fd = Descriptor(::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, m_mode & 0777));
+        if (m_fd) {
             m_unnamed = true;
             // The mode asked for is cut by the umask; set-id bits need their own call.
-            if (((m_mode & processUmask()) != 0 || (m_mode & 07000) != 0) && ::fchmod(fd, m_mode) != 0)
+            if (((m_mode & processUmask()) != 0 || (m_mode & 07000) != 0) && ::fchmod(m_fd.get(), m_mode) != 0)
                 return fail(errno);
             return Status::success();
         }
@@ -161,11 +159,10 @@ Status StagedFile::openNamed()
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray temp = temporaryName(m_name);
         // Private until complete; the mode follows below, unaffected by the umask.
-        const int fd = ::openat(m_folderFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            m_fd = fd;
+        m_fd = Descriptor(::openat(m_folderFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (m_fd) {
             m_tempName = temp;
-            if (::fchmod(fd, m_mode) != 0)
+            if (::fchmod(m_fd.get(), m_mode) != 0)
                 return fail(errno);
             return Status::success();
         }
@@ -184,10 +181,10 @@ Status StagedFile::fail(int err)
 
 Status StagedFile::write(const char *data, qint64 size)
 {
-    if (m_fd < 0)
+    if (!m_fd)
         return failureFor(ErrBadFileNameOrNumber, m_display);
     while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(size));
+        const ssize_t n = ::write(m_fd.get(), data, size_t(size));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -202,7 +199,7 @@ Status StagedFile::write(const char *data, qint64 size)
 
 Status StagedFile::appendWhole(int sourceFd, const struct stat &st)
 {
-    if (m_fd < 0)
+    if (!m_fd)
         return failureFor(ErrBadFileNameOrNumber, m_display);
     if (qint64(st.st_blocks) * 512 < qint64(st.st_size))
         return appendFrom(sourceFd, st.st_size);
@@ -214,7 +211,7 @@ Status StagedFile::appendWhole(int sourceFd, const struct stat &st)
 
 Status StagedFile::appendFrom(int sourceFd, qint64 size)
 {
-    if (m_fd < 0)
+    if (!m_fd)
         return failureFor(ErrBadFileNameOrNumber, m_display);
     const off_t start = ::lseek(sourceFd, 0, SEEK_CUR);
     if (start < 0)
@@ -249,8 +246,8 @@ Status StagedFile::appendFrom(int sourceFd, qint64 size)
         return failureFor(ErrDeviceIo, m_display, QStringLiteral("Die Quelle hat sich beim Kopieren geändert"));
     // A hole at the end is no write: the size says where the file ends.
     if (endsInHole) {
-        const off_t written = ::lseek(m_fd, 0, SEEK_CUR);
-        if (written < 0 || ::ftruncate(m_fd, written) != 0)
+        const off_t written = ::lseek(m_fd.get(), 0, SEEK_CUR);
+        if (written < 0 || ::ftruncate(m_fd.get(), written) != 0)
             return errnoFailure(errno, m_display);
     }
     ::lseek(sourceFd, end, SEEK_SET);
@@ -263,7 +260,7 @@ Status StagedFile::skipHole(qint64 length)
         return Status::success();
     // Relative to where the last write ended, so that a write that claimed
     // more than it wrote still leaves the file short for the commit to see.
-    if (::lseek(m_fd, off_t(length), SEEK_CUR) < 0)
+    if (::lseek(m_fd.get(), off_t(length), SEEK_CUR) < 0)
         return errnoFailure(errno, m_display);
     m_size += length;
     return Status::success();
@@ -279,7 +276,8 @@ Status StagedFile::copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCo
         if (stopRequested())
             return stoppedFailure(m_display);
         if (kernelCopy) {
-            const ssize_t n = ::copy_file_range(sourceFd, &at, m_fd, nullptr, size_t(std::min(to - at, CopyChunk)), 0);
+            const ssize_t n =
+                ::copy_file_range(sourceFd, &at, m_fd.get(), nullptr, size_t(std::min(to - at, CopyChunk)), 0);
             if (n > 0) {
                 m_size += n;
                 continue;
@@ -315,7 +313,7 @@ Status StagedFile::copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCo
 
 Status StagedFile::keepMetadataOf(int sourceFd)
 {
-    if (m_fd < 0)
+    if (!m_fd)
         return failureFor(ErrBadFileNameOrNumber, m_display);
     const Status read = m_metadata.readFrom(sourceFd, m_display);
     m_keepMetadata = read.ok();
@@ -340,13 +338,13 @@ void StagedFile::setTimes(const struct timespec &accessed, const struct timespec
 Status StagedFile::keepMetadata(bool replace)
 {
     if (m_keepOwner) {
-        if (::fchown(m_fd, m_user, m_group) == 0) {
+        if (::fchown(m_fd.get(), m_user, m_group) == 0) {
             if ((m_mode & 06000) != 0)
-                ::fchmod(m_fd, m_mode); // a change of owner clears the set-id bits
+                ::fchmod(m_fd.get(), m_mode); // a change of owner clears the set-id bits
         } else if (m_ownerRequired) {
             // Refused, but perhaps nothing needed changing.
             struct stat st {};
-            if (::fstat(m_fd, &st) != 0 || st.st_uid != m_user || st.st_gid != m_group)
+            if (::fstat(m_fd.get(), &st) != 0 || st.st_uid != m_user || st.st_gid != m_group)
                 return failureFor(ErrPermissionDenied, m_display,
                                   QStringLiteral("Besitzer und Gruppe der Datei lassen sich nicht erhalten"));
         }
@@ -354,11 +352,11 @@ Status StagedFile::keepMetadata(bool replace)
     Status s = keepPermissions(replace);
     // After the change of owner, which drops a file's capabilities (security.capability).
     if (s.ok() && m_keepMetadata)
-        s = m_metadata.writeAttributes(m_fd, m_display);
+        s = m_metadata.writeAttributes(m_fd.get(), m_display);
     if (!s.ok())
         return s;
     if (m_keepTimes)
-        ::futimens(m_fd, m_times);
+        ::futimens(m_fd.get(), m_times);
     return Status::success();
 }
 
@@ -371,19 +369,19 @@ Status StagedFile::keepPermissions(bool replace)
         // (the ACL's mask) would let the owning group in where the ACL did not.
         FileMetadata old;
         const Status read = old.readAclAt(m_folderFd, m_name, m_display);
-        return read.ok() ? old.writeAcl(m_fd, m_mode, true, m_display) : read;
+        return read.ok() ? old.writeAcl(m_fd.get(), m_mode, true, m_display) : read;
     }
     // Without an ACL of the source, one inherited from the folder must go;
     // where the folder gives none, there is nothing to take away.
     if (!m_keepMetadata || (!m_mayInheritAcl && !m_metadata.hasAcl()))
         return Status::success();
-    return m_metadata.writeAcl(m_fd, m_mode, false, m_display);
+    return m_metadata.writeAcl(m_fd.get(), m_mode, false, m_display);
 }
 
 int StagedFile::linkAs(const QByteArray &name)
 {
     if (s_linkMethod.load() != LinkProc) {
-        if (::linkat(m_fd, "", m_folderFd, name.constData(), AT_EMPTY_PATH) == 0) {
+        if (::linkat(m_fd.get(), "", m_folderFd, name.constData(), AT_EMPTY_PATH) == 0) {
             s_linkMethod = LinkEmptyPath;
             return 0;
         }
@@ -392,7 +390,7 @@ int StagedFile::linkAs(const QByteArray &name)
             return err;
     }
     char path[40];
-    std::snprintf(path, sizeof path, "/proc/self/fd/%d", m_fd);
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", m_fd.get());
     if (::linkat(AT_FDCWD, path, m_folderFd, name.constData(), AT_SYMLINK_FOLLOW) != 0)
         return errno;
     s_linkMethod = LinkProc;
@@ -401,20 +399,20 @@ int StagedFile::linkAs(const QByteArray &name)
 
 Status StagedFile::commit(bool replace, bool durable, struct stat *placed)
 {
-    if (m_fd < 0)
+    if (!m_fd)
         return failureFor(ErrBadFileNameOrNumber, m_display);
     const Status kept = keepMetadata(replace);
     if (!kept.ok()) {
         abort();
         return kept;
     }
-    if (durable && ::fsync(m_fd) != 0)
+    if (durable && ::fsync(m_fd.get()) != 0)
         return fail(errno);
     // Every byte counted, written or a hole, must be in the file: a write
     // that reported more than it wrote, or a named file touched by others
     // meanwhile, is refused.
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || st.st_size != m_size) {
+    if (::fstat(m_fd.get(), &st) != 0 || st.st_size != m_size) {
         abort();
         return failureFor(ErrDeviceIo, m_display, QStringLiteral("Größe stimmt nicht"));
     }
@@ -448,12 +446,10 @@ Status StagedFile::commit(bool replace, bool durable, struct stat *placed)
     m_tempName.clear();
     // Naming it changed its change time: where that counts, the stamp is
     // taken again; else the one before naming tells all but the change time.
-    if (placed && (!m_stampAfterNaming || ::fstat(m_fd, placed) != 0))
+    if (placed && (!m_stampAfterNaming || ::fstat(m_fd.get(), placed) != 0))
         *placed = st;
 
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) {
+    if (!m_fd.close()) {
         const int closeErr = errno;
         // Bytes not on the disk after all: a new file that may be short goes
         // again; a replacement was synced before it took the name.
@@ -468,18 +464,13 @@ Status StagedFile::commit(bool replace, bool durable, struct stat *placed)
 
 void StagedFile::abort()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    m_fd.reset();
     if (!m_tempName.isEmpty()) {
         ::unlinkat(m_folderFd, m_tempName.constData(), 0);
         m_tempName.clear();
     }
-    if (m_ownsFolder && m_folderFd >= 0)
-        ::close(m_folderFd);
+    m_ownFolder.reset();
     m_folderFd = -1;
-    m_ownsFolder = false;
     m_unnamed = false;
 }
 

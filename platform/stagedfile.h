@@ -1,5 +1,6 @@
 #pragma once
 
+#include "descriptor.h"
 #include "filemetadata.h"
 #include "result.h"
 
@@ -76,12 +77,12 @@ public:
     void abort();
 
     // The open file, for a final look (fstat) before the commit.
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
     const QByteArray &folder() const { return m_folder; }
     const QByteArray &name() const { return m_name; }
 
 private:
-    Status open(int folderFd, bool ownsFolder);
+    Status open(int folderFd);
     Status openNamed();
     Status copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCopy);
     Status skipHole(qint64 length);
@@ -91,9 +92,9 @@ private:
     int linkAs(const QByteArray &name);
     Status fail(int err);
 
-    int m_fd = -1;
-    int m_folderFd = -1;
-    bool m_ownsFolder = false;
+    Descriptor m_fd;
+    Descriptor m_ownFolder; // the folder when create opened it
+    int m_folderFd = -1;    // m_ownFolder's, or the caller's
     QByteArray m_folder;
     QByteArray m_name;
     QByteArray m_tempName; // the temporary name in the folder, while one exists

@@ -39,6 +39,8 @@ bool namesIn(int folder, std::vector<Name> &out)
         if (e->d_type == DT_UNKNOWN) {
             struct stat st {};
             name.folder = ::fstatat(folder, n, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+            // An entry gone meanwhile is no failure of the reading, which errno tells.
+            errno = 0;
         }
         out.push_back(std::move(name));
     }

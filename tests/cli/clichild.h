@@ -63,10 +63,11 @@ inline QString otherFileSystem()
 // process id first, so that the test can look into it and signal it.
 class Child {
 public:
-    Child(const QString &pidFile, const QStringList &mechanism, const QStringList &arguments)
+    Child(const QString &pidFile, const QStringList &mechanism, const QStringList &arguments,
+          const QProcessEnvironment &environment = cliEnvironment())
         : m_pidFile(pidFile),
           m_run(mechanism, QStringLiteral("echo $$ > \"$1\""), {pidFile}, QStringLiteral(QUORVANE_CLI), arguments,
-                cliEnvironment())
+                environment)
     {
     }
 

@@ -2,13 +2,12 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 
-#include <atomic>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/syscall.h>
-#include <thread>
 #include <unistd.h>
 
 namespace quorvane::testsupport {
@@ -20,38 +19,38 @@ inline bool exchange(const QByteArray &a, const QByteArray &b)
     return ::syscall(SYS_renameat2, AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE) == 0;
 }
 
-// Swaps two names as fast as it can until told to stop; leaves them as it found them.
+// Another process that swaps two names as fast as it can until stopped, and
+// leaves them as it found them. A process, not a thread: it races the
+// program the way another program would, and the test process stays free
+// to start children.
 class ExchangeLoop {
 public:
-    ExchangeLoop(const QString &a, const QString &b) : m_a(QFile::encodeName(a)), m_b(QFile::encodeName(b))
+    ExchangeLoop(const QString &a, const QString &b)
     {
-        m_thread = std::thread([this] {
-            bool swapped = false;
-            while (!m_stop.load()) {
-                if (exchange(m_a, m_b)) {
-                    swapped = !swapped;
-                    ++m_swaps;
-                }
-            }
-            if (swapped)
-                exchange(m_a, m_b);
-        });
+        m_process.start(QStringLiteral(QUORVANE_EXCHANGE_LOOP), {a, b});
+        m_ready = m_process.waitForReadyRead(10000) && m_process.readLine().startsWith("swapping");
     }
     ~ExchangeLoop() { stop(); }
-    int stop()
+    ExchangeLoop(const ExchangeLoop &) = delete;
+    ExchangeLoop &operator=(const ExchangeLoop &) = delete;
+
+    // How often it swapped; 0 where it never ran.
+    long stop()
     {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
+        if (!m_ready)
+            return 0;
+        m_ready = false;
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            return 0;
+        m_swaps = m_process.readAll().trimmed().toLong();
         return m_swaps;
     }
 
 private:
-    QByteArray m_a;
-    QByteArray m_b;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_swaps{0};
-    std::thread m_thread;
+    QProcess m_process;
+    bool m_ready = false;
+    long m_swaps = 0;
 };
 
 } // namespace quorvane::testsupport

@@ -33,7 +33,10 @@ void putStamp(QJsonObject &object, const platform::FileStamp &stamp)
     object.insert(QStringLiteral("inode"), qint64(stamp.inode));
     object.insert(QStringLiteral("size"), stamp.size);
     object.insert(QStringLiteral("mtime_ns"), stamp.modifiedNs);
-    object.insert(QStringLiteral("ctime_ns"), stamp.changedNs);
+    // null: a disk that settles the change time after the file is closed.
+    object.insert(QStringLiteral("ctime_ns"), stamp.changedNs == platform::FileStamp::UnknownTime
+                                                  ? QJsonValue(QJsonValue::Null)
+                                                  : QJsonValue(stamp.changedNs));
 }
 
 std::optional<platform::FileStamp> takeStamp(const QJsonObject &object)
@@ -41,7 +44,7 @@ std::optional<platform::FileStamp> takeStamp(const QJsonObject &object)
     const QStringList keys{QStringLiteral("device"), QStringLiteral("inode"), QStringLiteral("size"),
                            QStringLiteral("mtime_ns"), QStringLiteral("ctime_ns")};
     for (const QString &key : keys) {
-        if (!object.value(key).isDouble())
+        if (!object.value(key).isDouble() && !(key == keys.last() && object.value(key).isNull()))
             return std::nullopt;
     }
     platform::FileStamp stamp;
@@ -49,7 +52,8 @@ std::optional<platform::FileStamp> takeStamp(const QJsonObject &object)
     stamp.inode = std::uint64_t(object.value(keys.at(1)).toInteger());
     stamp.size = object.value(keys.at(2)).toInteger(-1);
     stamp.modifiedNs = object.value(keys.at(3)).toInteger();
-    stamp.changedNs = object.value(keys.at(4)).toInteger();
+    stamp.changedNs = object.value(keys.at(4)).isNull() ? platform::FileStamp::UnknownTime
+                                                        : object.value(keys.at(4)).toInteger();
     return stamp;
 }
 

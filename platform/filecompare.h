@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 #include <sys/stat.h>
 
 namespace quorvane::platform {
@@ -14,17 +15,24 @@ namespace quorvane::platform {
 // What tells a file apart from itself at another moment: where it lives
 // (device and inode), its size and its modification and change times.
 struct FileStamp {
+    // A change time that cannot be relied on: some file systems (FUSE
+    // programs such as ntfs-3g) set it once more after the file is closed.
+    static constexpr qint64 UnknownTime = std::numeric_limits<qint64>::min();
+
     qint64 size = -1;
     qint64 modifiedNs = 0; // since 1970, in nanoseconds
     qint64 changedNs = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
 
-    // Same file, not written to since: every field equal.
+    // Same file, not written to since: every field equal (a change time
+    // that is not known on either side is not compared).
     bool sameState(const FileStamp &other) const
     {
-        return size == other.size && modifiedNs == other.modifiedNs && changedNs == other.changedNs
-            && device == other.device && inode == other.inode;
+        const bool changeTimes =
+            changedNs == UnknownTime || other.changedNs == UnknownTime || changedNs == other.changedNs;
+        return size == other.size && modifiedNs == other.modifiedNs && changeTimes && device == other.device
+            && inode == other.inode;
     }
 };
 

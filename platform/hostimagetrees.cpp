@@ -157,6 +157,19 @@ Descriptor HostImageTrees::openSource(const QString &entry, struct stat &st, Sta
     return in;
 }
 
+Volume HostImageTrees::targetVolume()
+{
+    if (!m_targetVolume)
+        m_targetVolume = volumeOf(m_target ? m_target.get() : m_targetAnchor.get());
+    return *m_targetVolume;
+}
+
+bool HostImageTrees::targetSettlesTimesLate()
+{
+    // A FUSE program may set a file's change time once more as it lets go of it.
+    return targetVolume().viaFuse;
+}
+
 bool HostImageTrees::rootsAreOne() const
 {
     struct stat source {};

@@ -47,6 +47,7 @@ public:
     QByteArray targetRootHost() const override { return m_targetHost; }
 
     void keepExactStamps() override { m_exactStamps = true; }
+    Volume targetVolume() override;
     bool rootsAreOne() const override;
     bool isTargetRoot(const QString &relativeSourceFolder) override;
 
@@ -129,6 +130,7 @@ private:
 
     // Placements (hostplacements.cpp).
     void prepare(StagedFile &staged, TargetFolder &folder) const;
+    bool targetSettlesTimesLate();
     Result<PlacedFile> placed(TargetFolder &folder, const QByteArray &name, const struct stat &st);
     Status mayReplace(const Existing &there, const FileStamp *replacing, const QString &display) const;
     // Success where nothing is expected of entry, or st is the very file expected.
@@ -153,6 +155,7 @@ private:
     QByteArray m_sourcePlace; // the source root's host path as the kernel has it
     bool m_planOnly = false;
     bool m_exactStamps = false;
+    std::optional<Volume> m_targetVolume;
     FolderNameCache &m_names;
     std::vector<SourceFolder> m_sourceFolders; // most recent first
     std::vector<TargetFolderPtr> m_targetFolders;

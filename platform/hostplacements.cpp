@@ -49,7 +49,10 @@ Result<PlacedFile> HostImageTrees::placed(TargetFolder &folder, const QByteArray
     folder.add(name);
     const QByteArray host = targetFolderHost(folder);
     m_names.added(host, name);
-    return Result<PlacedFile>::success({stampOf(st), joinHost(host, name)});
+    FileStamp stamp = stampOf(st);
+    if (targetSettlesTimesLate())
+        stamp.changedNs = FileStamp::UnknownTime;
+    return Result<PlacedFile>::success({stamp, joinHost(host, name)});
 }
 
 Status HostImageTrees::mayReplace(const Existing &there, const FileStamp *replacing, const QString &display) const

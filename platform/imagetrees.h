@@ -2,6 +2,7 @@
 
 #include "filecompare.h"
 #include "result.h"
+#include "volume.h"
 
 #include <QByteArray>
 #include <QString>
@@ -72,6 +73,9 @@ public:
     // included (one more look per file): for a journal that must tell them
     // apart from any other file later.
     virtual void keepExactStamps() = 0;
+    // The kind of disk the target lies on (of the folder that will hold it,
+    // while it does not exist yet).
+    virtual Volume targetVolume() = 0;
     // Whether the two roots are one folder (also through two names for it).
     virtual bool rootsAreOne() const = 0;
     // Whether the source folder relative (exact names) is the target root.

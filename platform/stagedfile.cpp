@@ -34,6 +34,13 @@ bool unnamedFilesUsable()
     return usable;
 }
 
+// A file system that has no permission bits of its own (FAT, exFAT)
+// refuses to change them, or cannot at all; its files carry the mount's.
+bool keepsNoModes(int err)
+{
+    return err == ENOSYS || err == EOPNOTSUPP || err == EPERM;
+}
+
 bool isContinuationByte(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -78,6 +85,46 @@ QByteArray temporaryName(const QByteArray &name)
     return prefix + kept + '-' + random + suffix;
 }
 
+namespace {
+
+// The one way left where a file system has neither RENAME_NOREPLACE nor
+// hard links (FAT and exFAT through FUSE): the name is taken first by an
+// empty file of this program's own (O_EXCL refuses a name that is there, in
+// any letter case where the disk ignores case), then the file is renamed
+// over that empty file, and over nothing else. Killed in between, an empty
+// file is left under the name, never a part of the file.
+int renameOverReservation(int fromFolder, const QByteArray &from, int toFolder, const QByteArray &to)
+{
+    struct stat mine {};
+    {
+        const Descriptor reserved(::openat(toFolder, to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!reserved || ::fstat(reserved.get(), &mine) != 0)
+            return errno;
+    }
+    const auto stillMine = [&] {
+        struct stat there {};
+        return ::fstatat(toFolder, to.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 && there.st_dev == mine.st_dev
+            && there.st_ino == mine.st_ino && there.st_size == 0;
+    };
+    // Whatever another program put there meanwhile stays.
+    if (!stillMine())
+        return EEXIST;
+    if (::renameat(fromFolder, from.constData(), toFolder, to.constData()) != 0) {
+        const int err = errno;
+        if (stillMine())
+            ::unlinkat(toFolder, to.constData(), 0);
+        return err;
+    }
+    return 0;
+}
+
+bool linksRefused(int err)
+{
+    return err == EPERM || err == EOPNOTSUPP || err == ENOSYS || err == EMLINK;
+}
+
+} // namespace
+
 int renameNoReplaceAt(int fromFolder, const QByteArray &from, int toFolder, const QByteArray &to)
 {
     if (::renameat2(fromFolder, from.constData(), toFolder, to.constData(), RENAME_NOREPLACE) == 0)
@@ -86,8 +133,10 @@ int renameNoReplaceAt(int fromFolder, const QByteArray &from, int toFolder, cons
     if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP)
         return err;
     // No RENAME_NOREPLACE here: link refuses an existing name just the same.
-    if (::linkat(fromFolder, from.constData(), toFolder, to.constData(), 0) != 0)
-        return errno;
+    if (::linkat(fromFolder, from.constData(), toFolder, to.constData(), 0) != 0) {
+        const int linkErr = errno;
+        return linksRefused(linkErr) ? renameOverReservation(fromFolder, from, toFolder, to) : linkErr;
+    }
     if (::unlinkat(fromFolder, from.constData(), 0) != 0) {
         const int unlinkErr = errno;
         ::unlinkat(toFolder, to.constData(), 0);
@@ -162,7 +211,7 @@ Status StagedFile::openNamed()
         m_fd = Descriptor(::openat(m_folderFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (m_fd) {
             m_tempName = temp;
-            if (::fchmod(m_fd.get(), m_mode) != 0)
+            if (::fchmod(m_fd.get(), m_mode) != 0 && !keepsNoModes(errno))
                 return fail(errno);
             return Status::success();
         }

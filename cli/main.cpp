@@ -198,6 +198,8 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
             out.write(cli::plannedLine(planned) + QLatin1Char('\n'));
         // The plan comes before what follows it on standard error, also in one stream.
         out.flush();
+        for (const RenamedFile &renamed : summary.renamed)
+            say(cli::renamedLine(renamed));
         for (const SkippedFile &skipped : summary.skippedFiles)
             say(cli::skippedLine(skipped));
     }

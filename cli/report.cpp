@@ -44,6 +44,18 @@ QJsonArray skippedJson(const RunSummary &summary)
     return skipped;
 }
 
+QJsonArray renamedJson(const RunSummary &summary)
+{
+    QJsonArray renamed;
+    for (const RenamedFile &file : summary.renamed) {
+        QJsonObject item;
+        putHostPath(item, QStringLiteral("source"), hostBytes(file.source));
+        putHostPath(item, QStringLiteral("target"), hostBytes(file.target));
+        renamed.append(item);
+    }
+    return renamed;
+}
+
 QJsonArray planJson(const RunSummary &summary)
 {
     QJsonArray plan;
@@ -138,6 +150,11 @@ QString skippedLine(const SkippedFile &skipped)
     return QStringLiteral("übersprungen: %1: %2%3").arg(hostForm(skipped.source), where, oneLine(skipped.reason));
 }
 
+QString renamedLine(const RenamedFile &renamed)
+{
+    return QStringLiteral("umbenannt: %1 -> %2").arg(hostForm(renamed.source), hostForm(renamed.target));
+}
+
 QString plannedLine(const PlannedFile &planned)
 {
     if (planned.alreadyThere)
@@ -182,6 +199,7 @@ QByteArray summaryJson(const RunSummary &summary, const JobOptions &options)
         out.insert(QStringLiteral("left_out"), summary.leftOut);
         out.insert(QStringLiteral("not_reached"), summary.notReached);
         out.insert(QStringLiteral("skipped_files"), skippedJson(summary));
+        out.insert(QStringLiteral("renamed"), renamedJson(summary));
         out.insert(QStringLiteral("dry_run"), options.DryRun);
         if (options.DryRun)
             out.insert(QStringLiteral("plan"), planJson(summary));

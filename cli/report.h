@@ -18,6 +18,10 @@ QString hostForm(const QString &drivePath);
 // there; for a folder of a structure image "nicht angelegt: PATH: Grund".
 QString skippedLine(const SkippedFile &skipped);
 
+// A file the target's disk could not take under its name:
+// "umbenannt: SOURCE -> TARGET".
+QString renamedLine(const RenamedFile &renamed);
+
 // One line of a plan: "SOURCE -> TARGET", or for a file whose bytes the
 // target holds already "schon vorhanden: SOURCE = TARGET".
 QString plannedLine(const PlannedFile &planned);

@@ -2,6 +2,7 @@
 
 #include "engine/runjournal.h"
 #include "paths/pathhelpers.h"
+#include "paths/portablename.h"
 #include "platform/fslog.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
@@ -54,6 +55,9 @@ ImagePlacer::ImagePlacer(RunContext &run, platform::ImageTrees &trees, const QSt
       m_protected(trees, entries)
 {
     m_ontoItself = m_trees.rootsAreOne();
+    const platform::Volume volume = m_trees.targetVolume();
+    m_portableNames = volume.restrictsNames();
+    m_nameRule = volume.asciiNames ? NameRule::Ascii : NameRule::LookAlikes;
 }
 
 ImagePlacer::~ImagePlacer() = default;
@@ -104,10 +108,11 @@ bool ImagePlacer::inTargetFolder(const QString &entry)
 
 Status ImagePlacer::placeRecursive(Step &step)
 {
-    step.targetRelative = step.entry;
-    step.target = m_targetBase + step.entry;
+    step.targetRelative = m_portableNames ? portablePath(step.entry, m_nameRule) : step.entry;
+    step.renamed = step.targetRelative != step.entry;
+    step.target = m_targetBase + step.targetRelative;
     // A plan makes no folder; it only asks whether the run could.
-    const Status folder = m_trees.reachFolder(parentOfEntry(step.entry), !m_choices.dryRun);
+    const Status folder = m_trees.reachFolder(parentOfEntry(step.targetRelative), !m_choices.dryRun);
     if (!folder.ok())
         return folder;
     // Onto its own source every file would be put onto itself.
@@ -129,7 +134,9 @@ Status ImagePlacer::placeFlat(Step &step)
             return !there.ok() || there.value().kind != EntryKind::Missing;
         });
     }
-    const QString name = GetFileName(step.entry);
+    const QString original = GetFileName(step.entry);
+    const QString name = m_portableNames ? portableName(original, m_nameRule) : original;
+    step.renamed = name != original;
     if (m_choices.skipIdentical) {
         for (const QString &existing : m_flatNames->takenFamily(name)) {
             step.targetRelative = existing;
@@ -268,6 +275,7 @@ Status ImagePlacer::carryOut(Step &step, const Placing &placement)
         m_run.summary.planned.append({step.action, step.source, step.target, step.alreadyThere});
         if (!step.alreadyThere)
             m_plannedTargets.insert(platform::foldName(step.targetRelative), step.entry);
+        noteRenamed(step);
         return Status::success();
     }
     qint64 intent = 0;
@@ -281,7 +289,14 @@ Status ImagePlacer::carryOut(Step &step, const Placing &placement)
         return done.status();
     if (!step.alreadyThere)
         m_protected.written(done.value().stamp);
+    noteRenamed(step);
     return Status::success();
+}
+
+void ImagePlacer::noteRenamed(const Step &step)
+{
+    if (step.renamed && !step.alreadyThere)
+        m_run.summary.renamed.append({step.source, step.target});
 }
 
 bool ImagePlacer::journalBroken() const

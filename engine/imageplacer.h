@@ -5,6 +5,7 @@
 #include "engine/runsteps.h"
 #include "engine/skippedfile.h"
 #include "engine/sourcecleanup.h"
+#include "paths/portablename.h"
 #include "platform/imagetrees.h"
 
 #include <QHash>
@@ -60,6 +61,7 @@ private:
         QString targetRelative;    // relative to the target root
         QString source;            // drive paths, for reports
         QString target;
+        bool renamed = false;      // the target's disk cannot hold the source's name
         platform::FileStamp sourceStamp; // as compared, for an identical source
         platform::FileStamp targetStamp;
         std::optional<platform::FileStamp> replacing; // the file a placement replaces
@@ -82,6 +84,7 @@ private:
                               const platform::FileStamp *&replacing);
     // A placement is decided: carried out, or in a dry run noted.
     platform::Status carryOut(Step &step, const Placing &placement);
+    void noteRenamed(const Step &step);
     // The journal's line before a placement; false where a journal the
     // caller named cannot take it, and the placement must not happen.
     // intent receives its number, 0 for none.
@@ -103,6 +106,8 @@ private:
     QHash<QString, QString> m_plannedTargets;   // dry run: folded target -> source entry
     QHash<QString, bool> m_targetFolderAnswers; // source folder -> is the target root
     bool m_ontoItself = false;
+    bool m_portableNames = false; // the target's disk takes only portable names
+    NameRule m_nameRule = NameRule::LookAlikes;
     std::optional<FlatTargetNames> m_flatNames;
     EmptiedSourceDirs m_emptied;
 };

@@ -26,6 +26,7 @@ struct RunSummary {
     QString journal;                 // drive path of the journal written, if any
     platform::Status journalFailure; // the journal could not be written: why
     SkippedFiles skippedFiles;  // each of them (and each folder not mirrored), with its reason
+    RenamedFiles renamed;       // files placed (or planned) under a name the target can hold
     qsizetype leftOut = 0;      // found files inside the target, not imaged on purpose
     qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image
     qsizetype dirsFailed = 0;   // directories of a structure image that could not be created

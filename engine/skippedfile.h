@@ -33,4 +33,13 @@ struct PlannedFile {
 
 using PlannedFiles = QList<PlannedFile>;
 
+// A file whose name the target's disk cannot hold, and the name it got
+// there instead (see portablename.h); drive paths.
+struct RenamedFile {
+    QString source;
+    QString target;
+};
+
+using RenamedFiles = QList<RenamedFile>;
+
 } // namespace quorvane

@@ -1,12 +1,15 @@
 #include "volume.h"
 
 #include "descriptor.h"
+#include "fusedisk.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QList>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -107,6 +110,91 @@ Volume::Family familyOf(long magic, const Mount &mount, QString &name)
     return Volume::Family::Other;
 }
 
+quint32 littleEndian(const unsigned char *at, int bytes)
+{
+    quint32 value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = value << 8 | at[i];
+    return value;
+}
+
+// Where a FAT keeps its table of clusters, from the boot sector's figures.
+struct FatLayout {
+    qint64 clusterBytes = 0;
+    qint64 tableOffset = 0; // of the first copy of the table
+    qint64 clusters = 0;
+    int entryBytes = 0; // 2 (FAT16) or 4 (FAT32); FAT12 is not counted
+};
+
+std::optional<FatLayout> fatLayout(const unsigned char *sector)
+{
+    const qint64 bytesPerSector = littleEndian(sector + 11, 2);
+    const qint64 perCluster = sector[13];
+    const qint64 reserved = littleEndian(sector + 14, 2);
+    const qint64 tables = sector[16];
+    const qint64 rootSectors = (qint64(littleEndian(sector + 17, 2)) * 32 + bytesPerSector - 1)
+        / std::max<qint64>(bytesPerSector, 1);
+    const qint64 total = littleEndian(sector + 19, 2) ? littleEndian(sector + 19, 2) : littleEndian(sector + 32, 4);
+    const qint64 tableSectors = littleEndian(sector + 22, 2) ? littleEndian(sector + 22, 2)
+                                                             : littleEndian(sector + 36, 4);
+    const bool sane = bytesPerSector >= 512 && bytesPerSector <= 4096 && (bytesPerSector & (bytesPerSector - 1)) == 0
+        && perCluster > 0 && (perCluster & (perCluster - 1)) == 0 && tables > 0 && reserved > 0;
+    const qint64 data = total - reserved - tables * tableSectors - rootSectors;
+    if (!sane || data <= 0)
+        return std::nullopt;
+    FatLayout layout;
+    layout.clusterBytes = bytesPerSector * perCluster;
+    layout.tableOffset = reserved * bytesPerSector;
+    layout.clusters = data / perCluster;
+    layout.entryBytes = layout.clusters < 4085 ? 0 : layout.clusters < 65525 ? 2 : 4;
+    if (layout.entryBytes == 0)
+        return std::nullopt;
+    return layout;
+}
+
+// The clusters the table marks free, or -1 where it cannot be read.
+qint64 freeClusters(int disk, const FatLayout &layout)
+{
+    const qint64 first = layout.tableOffset + 2 * layout.entryBytes; // entries 0 and 1 are no clusters
+    const qint64 length = layout.clusters * layout.entryBytes;
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    qint64 free = 0;
+    for (qint64 done = 0; done < length;) {
+        const qint64 want = std::min<qint64>(chunk.size(), length - done);
+        const ssize_t got = ::pread(disk, chunk.data(), size_t(want), first + done);
+        if (got <= 0 || got % layout.entryBytes != 0)
+            return -1;
+        const auto *at = reinterpret_cast<const unsigned char *>(chunk.constData());
+        for (qint64 i = 0; i < got; i += layout.entryBytes) {
+            const quint32 entry = littleEndian(at + i, layout.entryBytes);
+            free += (layout.entryBytes == 4 ? entry & 0x0FFFFFFF : entry) == 0;
+        }
+        done += got;
+    }
+    return free;
+}
+
+// A FUSE program that tells no figures (fusefat): the kind of FAT and the
+// room are read from the disk's own table, which that program keeps up to
+// date as it writes.
+void measureFatDisk(const Mount &mount, dev_t device, Volume &volume)
+{
+    const Descriptor disk = mount.source.startsWith('/')
+        ? Descriptor(::open(mount.source.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
+        : openFuseDisk(device, "fusefat");
+    unsigned char sector[512];
+    if (!disk || ::pread(disk.get(), sector, sizeof sector, 0) != qint64(sizeof sector))
+        return;
+    const std::optional<FatLayout> layout = fatLayout(sector);
+    if (!layout)
+        return;
+    volume.name = layout->entryBytes == 4 ? QStringLiteral("FAT32") : QStringLiteral("FAT16");
+    volume.clusterBytes = layout->clusterBytes;
+    const qint64 free = freeClusters(disk.get(), *layout);
+    if (free >= 0)
+        volume.freeBytes = free * layout->clusterBytes;
+}
+
 } // namespace
 
 Volume volumeOf(int folderFd)
@@ -127,8 +215,13 @@ Volume volumeOf(int folderFd)
     volume.asciiNames = mount.type == "fuse.fusefat";
     struct statvfs space {};
     // A file system that tells no size (some FUSE programs) does not tell its free room either.
-    if (::fstatvfs(folderFd, &space) == 0 && space.f_blocks > 0)
+    if (::fstatvfs(folderFd, &space) == 0 && space.f_blocks > 0) {
         volume.freeBytes = qint64(space.f_bavail) * qint64(space.f_frsize);
+        volume.clusterBytes = std::max<qint64>(qint64(space.f_frsize), 1);
+    } else if (volume.family == Volume::Family::Fat) {
+        measureFatDisk(mount, st.st_dev, volume);
+    }
+    volume.device = st.st_dev;
     return volume;
 }
 

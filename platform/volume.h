@@ -17,6 +17,8 @@ struct Volume {
     QString name;                                          // "FAT32", "exFAT", "NTFS", else the host's type ("ext4")
     qint64 largestFile = std::numeric_limits<qint64>::max(); // bytes one file may hold
     qint64 freeBytes = -1;                                 // -1 where the file system does not say
+    qint64 clusterBytes = 1;                               // the unit a file's room is counted in
+    quint64 device = 0;                                    // st_dev of the folder looked at
     bool viaFuse = false;                                  // mounted by a FUSE program
     bool asciiNames = false;                               // takes no name beyond ASCII (fusefat)
 
@@ -28,5 +30,11 @@ struct Volume {
 // system's type, the mount table, and for a FUSE mount of a disk image or
 // device at the first sector of its source, where that can be read.
 Volume volumeOf(int folderFd);
+
+// Whether the open folder is the host's root or one of its system folders
+// (/bin, /boot, /dev, /etc, /lib*, /proc, /run, /sbin, /sys, /usr, /var),
+// compared as files, not as names: also where a link or a second mount
+// leads there.
+bool isSystemFolder(int folderFd);
 
 } // namespace quorvane::platform

@@ -185,7 +185,8 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
                 cli::StandardOutput &out)
 {
     const bool unreadable = reportUnreadable(args.json);
-    bool failed = unreadable || summary.skipped > 0;
+    // A refusal before the first write has been said as a message already.
+    bool failed = unreadable || summary.skipped > 0 || !summary.preflight.refusal.isEmpty();
     if (!summary.journalFailure.ok()) {
         say(QStringLiteral("Das Protokoll %1 konnte nicht geschrieben werden: %2")
                 .arg(cli::hostForm(summary.journal), platform::reasonOf(summary.journalFailure)));
@@ -198,6 +199,8 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
             out.write(cli::plannedLine(planned) + QLatin1Char('\n'));
         // The plan comes before what follows it on standard error, also in one stream.
         out.flush();
+        if (!summary.preflight.volume.isEmpty() && (options.DryRun || !summary.preflight.refusal.isEmpty()))
+            say(cli::roomLine(summary.preflight));
         for (const RenamedFile &renamed : summary.renamed)
             say(cli::renamedLine(renamed));
         for (const SkippedFile &skipped : summary.skippedFiles)
@@ -210,7 +213,7 @@ int reportImage(const cli::Arguments &args, const JobOptions &options, const Run
                     .arg(summary.dirsFailed)
                     .arg(cli::notReachedNote(summary.stopSignal, summary.notReached)));
         reportStop(args, summary);
-        return summary.dirsFailed > 0 || unreadable ? ExitSkipped : ExitDone;
+        return summary.dirsFailed > 0 || unreadable || !summary.preflight.refusal.isEmpty() ? ExitSkipped : ExitDone;
     }
     if (!args.json)
         say(cli::totalsLine(summary, options));

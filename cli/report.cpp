@@ -9,6 +9,7 @@
 #include "platform/stopsignals.h"
 
 #include <QJsonArray>
+#include <QLocale>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -183,6 +184,28 @@ QString undoFailureLine(const UndoFailure &failure)
     return QStringLiteral("nicht rückgängig: %1: %2").arg(oneLine(failure.path), oneLine(failure.reason));
 }
 
+QJsonObject preflightJson(const PreflightFindings &findings)
+{
+    QJsonObject out;
+    out.insert(QStringLiteral("volume"), findings.volume);
+    out.insert(QStringLiteral("needed_bytes"), findings.neededBytes);
+    out.insert(QStringLiteral("free_bytes"), findings.freeBytes >= 0 ? QJsonValue(findings.freeBytes) : QJsonValue());
+    out.insert(QStringLiteral("largest_file"), findings.largestFile);
+    out.insert(QStringLiteral("too_large"), findings.tooLarge);
+    out.insert(QStringLiteral("refused"),
+               findings.refusal.isEmpty() ? QJsonValue() : QJsonValue(findings.refusal.trimmed()));
+    return out;
+}
+
+QString roomLine(const PreflightFindings &findings)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QString free =
+        findings.freeBytes >= 0 ? german.toString(findings.freeBytes) + QStringLiteral(" Bytes") : QStringLiteral("unbekannt");
+    return QStringLiteral("Platz im Ziel (%1): nötig %2 Bytes, frei %3")
+        .arg(findings.volume, german.toString(findings.neededBytes), free);
+}
+
 QByteArray summaryJson(const RunSummary &summary, const JobOptions &options)
 {
     QJsonObject out;
@@ -200,6 +223,8 @@ QByteArray summaryJson(const RunSummary &summary, const JobOptions &options)
         out.insert(QStringLiteral("not_reached"), summary.notReached);
         out.insert(QStringLiteral("skipped_files"), skippedJson(summary));
         out.insert(QStringLiteral("renamed"), renamedJson(summary));
+        if (summary.preflight.checked || !summary.preflight.refusal.isEmpty())
+            out.insert(QStringLiteral("preflight"), preflightJson(summary.preflight));
         out.insert(QStringLiteral("dry_run"), options.DryRun);
         if (options.DryRun)
             out.insert(QStringLiteral("plan"), planJson(summary));

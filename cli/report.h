@@ -21,6 +21,8 @@ QString skippedLine(const SkippedFile &skipped);
 // A file the target's disk could not take under its name:
 // "umbenannt: SOURCE -> TARGET".
 QString renamedLine(const RenamedFile &renamed);
+// What the run needs of the target's room, and what is left there.
+QString roomLine(const PreflightFindings &findings);
 
 // One line of a plan: "SOURCE -> TARGET", or for a file whose bytes the
 // target holds already "schon vorhanden: SOURCE = TARGET".

@@ -2,6 +2,7 @@
 
 #include "engine/copylist.h"
 #include "engine/imageplacer.h"
+#include "engine/preflight.h"
 #include "engine/runjournal.h"
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
@@ -58,6 +59,13 @@ void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &
               [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
 
     auto trees = platform::fileSystem().openImageTrees(sourceBase, targetBase, false);
+    if (trees.ok()) {
+        run.summary.preflight.refusal = systemFolderRefusal(*trees.value(), targetBase);
+        if (!run.summary.preflight.refusal.isEmpty()) {
+            ShowMessage(run.summary.preflight.refusal, 1);
+            return;
+        }
+    }
     RunProgress &progress = progressRecord();
     progress.stage = RunStage::Mirroring;
     progress.total = folders.size();
@@ -151,6 +159,22 @@ void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entri
         toolkit.yield();
 }
 
+PreflightJob preflightJob(const JobOptions &job, const QString &sourceBase, const QString &targetBase,
+                          platform::ImageTrees &trees)
+{
+    PreflightJob check;
+    check.action = actionOf(job);
+    check.sourceBase = sourceBase;
+    check.targetBase = targetBase;
+    check.skipIdentical = job.SkipIdentical;
+    if (JobOptions::isSet(job.Recursive)) {
+        check.recursiveTarget = [volume = trees.targetVolume()](const QString &entry) {
+            return recursiveTargetOf(entry, volume);
+        };
+    }
+    return check;
+}
+
 void finishJournal(RunJournal &journal, RunSummary &summary)
 {
     const platform::Status closed = journal.finish();
@@ -179,13 +203,17 @@ void runImageBranch(RunContext &run)
         ShowMessage(MsgNoFiles, 1);
         return;
     }
-    const QStringList entries = entriesToImage();
+    QStringList entries = entriesToImage();
     // From here on the run acts only through the handles of its two roots.
     auto trees = platform::fileSystem().openImageTrees(sourceBase, targetBase, atStart.DryRun);
     if (!trees.ok()) {
         skipAll(run, entries, sourceBase, actionOf(atStart), trees.status());
         return;
     }
+    entries = checkBeforeWriting(run, *trees.value(), preflightJob(atStart, sourceBase, targetBase, *trees.value()),
+                                 entries);
+    if (!run.summary.preflight.refusal.isEmpty())
+        return;
     RunJournal journal;
     journal.describeRun(trees.value()->sourceRootHost(), trees.value()->targetRootHost());
     if (!prepareJournal(atStart, journal, run.summary))

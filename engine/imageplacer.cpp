@@ -45,6 +45,13 @@ Status refusedBecause(const QString &reason, const QString &subject)
     return platform::failureFor(platform::ErrPathFileAccess, subject, reason);
 }
 
+QString recursiveTargetOf(const QString &entry, const platform::Volume &volume)
+{
+    if (!volume.restrictsNames())
+        return entry;
+    return portablePath(entry, volume.asciiNames ? NameRule::Ascii : NameRule::LookAlikes);
+}
+
 ImagePlacer::ImagePlacer(RunContext &run, platform::ImageTrees &trees, const QString &sourceBase,
                          const QString &targetBase, const QStringList &entries, Choices choices)
     : m_run(run),
@@ -55,9 +62,9 @@ ImagePlacer::ImagePlacer(RunContext &run, platform::ImageTrees &trees, const QSt
       m_protected(trees, entries)
 {
     m_ontoItself = m_trees.rootsAreOne();
-    const platform::Volume volume = m_trees.targetVolume();
-    m_portableNames = volume.restrictsNames();
-    m_nameRule = volume.asciiNames ? NameRule::Ascii : NameRule::LookAlikes;
+    m_volume = m_trees.targetVolume();
+    m_portableNames = m_volume.restrictsNames();
+    m_nameRule = m_volume.asciiNames ? NameRule::Ascii : NameRule::LookAlikes;
 }
 
 ImagePlacer::~ImagePlacer() = default;
@@ -108,7 +115,7 @@ bool ImagePlacer::inTargetFolder(const QString &entry)
 
 Status ImagePlacer::placeRecursive(Step &step)
 {
-    step.targetRelative = m_portableNames ? portablePath(step.entry, m_nameRule) : step.entry;
+    step.targetRelative = recursiveTargetOf(step.entry, m_volume);
     step.renamed = step.targetRelative != step.entry;
     step.target = m_targetBase + step.targetRelative;
     // A plan makes no folder; it only asks whether the run could.

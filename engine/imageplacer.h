@@ -106,11 +106,16 @@ private:
     QHash<QString, QString> m_plannedTargets;   // dry run: folded target -> source entry
     QHash<QString, bool> m_targetFolderAnswers; // source folder -> is the target root
     bool m_ontoItself = false;
+    platform::Volume m_volume;
     bool m_portableNames = false; // the target's disk takes only portable names
     NameRule m_nameRule = NameRule::LookAlikes;
     std::optional<FlatTargetNames> m_flatNames;
     EmptiedSourceDirs m_emptied;
 };
+
+// Where a recursive run puts entry on the target's disk (relative to the
+// target root): the entry itself, or the name the disk can hold.
+QString recursiveTargetOf(const QString &entry, const platform::Volume &volume);
 
 // A failure that the run decides itself (a path outside its trees, no free
 // name): error 75 with the reason, naming subject.

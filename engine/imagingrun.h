@@ -2,6 +2,7 @@
 
 #include "joboptions.h"
 #include "listingview.h"
+#include "preflight.h"
 #include "skippedfile.h"
 
 #include "platform/result.h"
@@ -27,6 +28,7 @@ struct RunSummary {
     platform::Status journalFailure; // the journal could not be written: why
     SkippedFiles skippedFiles;  // each of them (and each folder not mirrored), with its reason
     RenamedFiles renamed;       // files placed (or planned) under a name the target can hold
+    PreflightFindings preflight; // what the run checked before it wrote anything
     qsizetype leftOut = 0;      // found files inside the target, not imaged on purpose
     qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image
     qsizetype dirsFailed = 0;   // directories of a structure image that could not be created

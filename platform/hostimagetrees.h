@@ -48,6 +48,7 @@ public:
 
     void keepExactStamps() override { m_exactStamps = true; }
     Volume targetVolume() override;
+    bool targetIsSystemFolder() override { return m_target && isSystemFolder(m_target.get()); }
     bool rootsAreOne() const override;
     bool isTargetRoot(const QString &relativeSourceFolder) override;
 

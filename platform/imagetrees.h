@@ -76,6 +76,8 @@ public:
     // The kind of disk the target lies on (of the folder that will hold it,
     // while it does not exist yet).
     virtual Volume targetVolume() = 0;
+    // Whether the target root is the host's root or a system folder.
+    virtual bool targetIsSystemFolder() = 0;
     // Whether the two roots are one folder (also through two names for it).
     virtual bool rootsAreOne() const = 0;
     // Whether the source folder relative (exact names) is the target root.

@@ -74,6 +74,8 @@ private slots:
     void moveToAnotherFileSystem();
     void fullDisk_data();
     void fullDisk();
+    void systemFoldersRefused_data();
+    void systemFoldersRefused();
 };
 
 void TestImagingMends::ontoItself_data()
@@ -348,20 +350,31 @@ void TestImagingMends::moveToAnotherFileSystem()
 void TestImagingMends::fullDisk_data()
 {
     QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("room");    // of the target's tmpfs
+    QTest::addColumn<bool>("fillsMeanwhile"); // the disk fills during the run
     QTest::addColumn<QStringList>("expected"); // name size first-byte, in the full target
     QTest::addColumn<QStringList>("sourceLeft");
 
-    // keep.bin: the old 100 KB target stays whole; new.bin leaves no trace.
+    // Another program fills the disk while the run writes (the first two
+    // copies fail with ENOSPC): keep.bin, the old 100 KB target, stays
+    // whole; new.bin leaves no trace.
     QTest::newRow("copy replacing a file")
-        << "copy-recursive" << QStringList{"summary 1 2", "entry keep.bin 102400 o", "entry small.txt 5 s"}
+        << "copy-recursive" << "4m" << true << QStringList{"summary 1 2", "entry keep.bin 102400 o", "entry small.txt 5 s"}
         << QStringList{"keep.bin", "new.bin", "small.txt"};
     QTest::newRow("move to a full file system")
-        << "move-flat" << QStringList{"summary 1 2", "entry small.txt 5 s"} << QStringList{"keep.bin", "new.bin"};
+        << "move-flat" << "4m" << true << QStringList{"summary 1 2", "entry small.txt 5 s"}
+        << QStringList{"keep.bin", "new.bin"};
+    // Too little room from the start: nothing is written at all.
+    QTest::newRow("refused before writing")
+        << "copy-recursive" << "512k" << false << QStringList{"summary 0 0", "entry keep.bin 102400 o"}
+        << QStringList{"keep.bin", "new.bin", "small.txt"};
 }
 
 void TestImagingMends::fullDisk()
 {
     QFETCH(QString, mode);
+    QFETCH(QString, room);
+    QFETCH(bool, fillsMeanwhile);
     QFETCH(QStringList, expected);
     QFETCH(QStringList, sourceLeft);
 
@@ -377,9 +390,21 @@ void TestImagingMends::fullDisk()
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUORVANE_DRIVES"), QStringLiteral("S=%1;T=%2").arg(source.path(), mountPoint.path()));
+    QString program = QCoreApplication::applicationFilePath();
+    QStringList args{QStringLiteral("--child"), mode, mountPoint.path()};
+    if (fillsMeanwhile) {
+        if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+            QSKIP("strace is not installed");
+        args = QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                           QStringLiteral("-e"), QStringLiteral("trace=copy_file_range"), QStringLiteral("-e"),
+                           QStringLiteral("inject=copy_file_range:error=ENOSPC:when=1..2"), program}
+            + args;
+        program = QStringLiteral("strace");
+        env = testsupport::forTracedChild(env);
+    }
     const testsupport::ChildRun child = testsupport::runUnder(
-        testsupport::privateMounts(), QStringLiteral("mount -t tmpfs -o size=512k tmpfs \"$1\""), {mountPoint.path()},
-        QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode, mountPoint.path()}, env);
+        testsupport::privateMounts(), QStringLiteral("mount -t tmpfs -o size=%1 tmpfs \"$1\"").arg(room),
+        {mountPoint.path()}, program, args, env);
     if (!child.cannotSetUp.isEmpty())
         QSKIP(qPrintable(child.cannotSetUp));
     QVERIFY2(child.exitCode == 0, child.errors.constData());
@@ -390,6 +415,49 @@ void TestImagingMends::fullDisk()
         QCOMPARE(contentOf(source.filePath("keep.bin")), filled(1024 * 1024, 'k'));
     if (sourceLeft.contains(QStringLiteral("new.bin")))
         QCOMPARE(contentOf(source.filePath("new.bin")), filled(1024 * 1024, 'n'));
+}
+
+void TestImagingMends::systemFoldersRefused_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("mode"); // 0 copy, 1 dummy, 2 structure
+    QTest::newRow("copy into the root") << "/" << "R:\\" << 0;
+    QTest::newRow("dummies into /usr") << "/" << "R:\\usr" << 1;
+    QTest::newRow("structure into /etc") << "/" << "R:\\etc" << 2;
+    // Where /lib is a link to /usr/lib the folder is refused by either name.
+    QTest::newRow("library folder by a link") << "/" << "R:\\lib" << 0;
+    QTest::newRow("a drive mapped onto /var") << "/var" << "V:\\" << 0;
+}
+
+void TestImagingMends::systemFoldersRefused()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, target);
+    QFETCH(int, mode);
+    EngineDrive drive;
+    drive.mapExtra(target.at(0).toLatin1(), host);
+    const QString probe = QStringLiteral("qv-refused-%1.txt").arg(::getpid());
+    QVERIFY(drive.makeFile(QStringLiteral("src/deeper/") + probe, "x"));
+    const auto removeStray = qScopeGuard([&] {
+        for (const QString &folder : {QStringLiteral("/"), QStringLiteral("/usr"), QStringLiteral("/etc"),
+                                      QStringLiteral("/lib"), QStringLiteral("/var")}) {
+            QFile::remove(folder + QLatin1Char('/') + probe);
+            QDir(folder).rmdir(QStringLiteral("deeper"));
+        }
+    });
+    JobOptions o = jobOn(QStringLiteral("D:\\src"), target);
+    o.Recursive = Checked;
+    o.NullByte = mode == 1 ? Checked : Unchecked;
+    o.StructureOnly = mode == 2;
+    const RunSummary summary = runWith(o);
+
+    QCOMPARE(summary.imaged, 0);
+    QCOMPARE(summary.dirsMirrored, 0);
+    QVERIFY(summary.preflight.refusal.contains(QStringLiteral("Systemordner")));
+    QCOMPARE(drive.toolkit.boxes().size(), size_t(1));
+    QCOMPARE(drive.toolkit.boxes().front().prompt, summary.preflight.refusal);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/") + probe));
 }
 
 int main(int argc, char **argv)

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -118,6 +119,7 @@ private slots:
     void savingTheFileList();
     void noMatchThenImages();
     void newFolderInTheTarget();
+    void imageIntoTheRootRefused();
     void endingTheProgram();
     void windowsUnderTheWindowManager();
 };
@@ -376,6 +378,31 @@ void TestJourneys::newFolderInTheTarget()
     m_desk.click(m_main, form1::Pictures);
     m_desk.click(m_main, form1::Start);
     QTRY_COMPARE_WITH_TIMEOUT(tree(at("tgt")), (QStringList{"Neu/Straße.jpg=S", "Neu/a.jpg=A", "Neu/c.gif=C"}), 10000);
+    finish();
+}
+
+// The target list starts at the root of C:, the host's root folder: one
+// START there is refused with a box, and nothing lands in /.
+void TestJourneys::imageIntoTheRootRefused()
+{
+    const QStringList strays{QStringLiteral("/a.jpg"), QStringLiteral("/Straße.jpg"), QStringLiteral("/c.gif")};
+    for (const QString &stray : strays)
+        QVERIFY2(!QFileInfo::exists(stray), qPrintable(stray + QStringLiteral(" is there before the journey")));
+    const auto removeStrays = qScopeGuard([&] {
+        for (const QString &stray : strays)
+            QFile::remove(stray);
+    });
+    QVERIFY(launch());
+    m_desk.click(m_main, form1::Pictures);
+    m_desk.click(m_main, form1::Start);
+    const QString box = m_desk.waitForWindow(MainTitle, {m_main});
+    QVERIFY(!box.isEmpty());
+    QVERIFY(m_desk.waitForFocus(box));
+    m_desk.keys({QStringLiteral("Return")});
+    QVERIFY(m_desk.waitUntilGone(box));
+    QVERIFY(m_desk.running());
+    for (const QString &stray : strays)
+        QVERIFY2(!QFileInfo::exists(stray), qPrintable(stray));
     finish();
 }
 

@@ -9,6 +9,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace quorvane {
 
 namespace {
@@ -18,9 +20,13 @@ QString bytes(qint64 count)
     return QLocale(QLocale::German, QLocale::Germany).toString(count);
 }
 
-qint64 wholeClusters(qint64 size, qint64 cluster)
+// The room a copy of the source takes: its holes stay holes where the disk keeps them.
+qint64 roomFor(const platform::FileStamp &source, const platform::Volume &volume)
 {
-    return cluster > 1 ? (size + cluster - 1) / cluster * cluster : size;
+    const qint64 bytes = volume.keepsHoles() && source.allocated >= 0 ? std::min(source.size, source.allocated)
+                                                                       : source.size;
+    const qint64 cluster = volume.clusterBytes;
+    return cluster > 1 ? (bytes + cluster - 1) / cluster * cluster : bytes;
 }
 
 // A move within one disk only renames; a dummy holds nothing.
@@ -107,7 +113,7 @@ QStringList checkBeforeWriting(RunContext &run, platform::ImageTrees &trees, con
             continue;
         }
         if (!likelyThereAlready(trees, job, entry, source.value()))
-            findings.neededBytes += wholeClusters(source.value().size, volume.clusterBytes);
+            findings.neededBytes += roomFor(source.value(), volume);
         fitting.append(entry);
     }
     if (findings.freeBytes >= 0 && findings.neededBytes > findings.freeBytes) {

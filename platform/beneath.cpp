@@ -91,6 +91,7 @@ FileStamp stampOf(const struct stat &st)
 {
     FileStamp stamp;
     stamp.size = st.st_size;
+    stamp.allocated = qint64(st.st_blocks) * 512;
     stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     stamp.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     stamp.device = st.st_dev;

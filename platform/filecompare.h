@@ -20,6 +20,7 @@ struct FileStamp {
     static constexpr qint64 UnknownTime = std::numeric_limits<qint64>::min();
 
     qint64 size = -1;
+    qint64 allocated = -1; // bytes on the disk, less than size where the file has holes; not compared
     qint64 modifiedNs = 0; // since 1970, in nanoseconds
     qint64 changedNs = 0;
     std::uint64_t device = 0;

@@ -22,6 +22,9 @@ struct Volume {
     bool viaFuse = false;                                  // mounted by a FUSE program
     bool asciiNames = false;                               // takes no name beyond ASCII (fusefat)
 
+    // Whether a copy keeps a file's holes there: FAT and exFAT write them out.
+    bool keepsHoles() const { return family == Family::Other || family == Family::Ntfs; }
+
     // Names are those the other system of these disks can open (see portablename.h).
     bool restrictsNames() const { return family != Family::Other; }
 };

@@ -7,7 +7,7 @@
 #include "platform/hosterrors.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
-#include "platform/wildcard.h"
+#include "platform/namefold.h"
 
 namespace quorvane {
 

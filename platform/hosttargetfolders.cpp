@@ -4,7 +4,7 @@
 #include "hosterrors.h"
 #include "hostfolders.h"
 #include "namecodec.h"
-#include "wildcard.h"
+#include "namefold.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -125,6 +125,15 @@ void TestHostileTrees::nothingOutsideChanges_data()
     QTest::newRow("names differing in case only") << QStringList{"s/A.jpg=U", "s/a.jpg=l", "t/"} << "D:\\s"
                                                   << "D:\\t"
                                                   << "copy+r" << QStringList{"t/A.jpg=U"} << 1 << 1;
+    // Deseret capital and small long I: one letter beyond the first 65,536.
+    QTest::newRow("case beyond the BMP, flat numbers")
+        << QStringList{"s/\U00010400.jpg=U", "s/sub/\U00010428.jpg=l", "t/"} << "D:\\s"
+        << "D:\\t"
+        << "copy" << QStringList{"t/\U00010428.jpg=l", "t/\U00010400[1].jpg=U"} << 2 << 0;
+    QTest::newRow("case beyond the BMP, tree meets its folder")
+        << QStringList{"s/\U00010428/a.jpg=n", "t/\U00010400/"} << "D:\\s"
+        << "D:\\t"
+        << "copy+r" << QStringList{"t/\U00010400/a.jpg=n"} << 1 << 0;
     QTest::newRow("flat into its own folder, copy") << QStringList{"s/a.jpg=a", "s/sub/b.jpg=b"} << "D:\\s"
                                                     << "D:\\s"
                                                     << "copy" << QStringList{"s/b.jpg=b"} << 2 << 0;

@@ -144,16 +144,20 @@ void TestCliPlans::planIsCarriedOut()
 
 namespace {
 
-// "a/b=bytes" a file (",ro" after the bytes: read-only), "a/" a folder, "a->b" a link.
+// "a/b=bytes" a file (",ro" after the bytes: read-only), "a/" a folder,
+// "a->b" a link, "a=>b" a second name of the file b (below root).
 bool build(const QByteArray &root, const QByteArray &item)
 {
-    const QByteArray path = root + '/' + item.left(item.indexOf(item.contains("->") ? "->" : "="));
+    const char *mark = item.contains("->") ? "->" : item.contains("=>") ? "=>" : "=";
+    const QByteArray path = root + '/' + item.left(item.indexOf(mark));
     if (item.endsWith('/'))
         return QDir().mkpath(QFile::decodeName(root + '/' + item));
-    if (item.contains("->")) {
+    if (qstrcmp(mark, "=") != 0)
         QDir().mkpath(QFile::decodeName(path.left(path.lastIndexOf('/'))));
+    if (qstrcmp(mark, "->") == 0)
         return ::symlink(item.mid(item.indexOf("->") + 2).constData(), path.constData()) == 0;
-    }
+    if (qstrcmp(mark, "=>") == 0)
+        return ::link((root + '/' + item.mid(item.indexOf("=>") + 2)).constData(), path.constData()) == 0;
     QByteArray content = item.mid(item.indexOf('=') + 1);
     const bool readOnly = content.endsWith(",ro");
     if (readOnly)
@@ -164,6 +168,30 @@ bool build(const QByteArray &root, const QByteArray &item)
 // The lines of a run that name skipped files, and its totals without the
 // plan's prefix. Lower case: a target the plan names as asked, the run
 // names as the disk spells it.
+// Folders that take no new names and let none go (chattr +i) while it
+// lives; the folder tree can be removed again whatever way the test ends.
+class Immutable {
+public:
+    Immutable() = default;
+    Immutable(const Immutable &) = delete;
+    Immutable &operator=(const Immutable &) = delete;
+    ~Immutable()
+    {
+        for (const QByteArray &path : std::as_const(m_paths))
+            QProcess::execute(QStringLiteral("chattr"), {"-i", QFile::decodeName(path)});
+    }
+    bool make(const QByteArray &path)
+    {
+        if (QProcess::execute(QStringLiteral("chattr"), {"+i", QFile::decodeName(path)}) != 0)
+            return false;
+        m_paths.append(path);
+        return true;
+    }
+
+private:
+    QList<QByteArray> m_paths;
+};
+
 QList<QByteArray> skipsAndTotals(const ChildRun &run)
 {
     QList<QByteArray> out;
@@ -208,6 +236,25 @@ void TestCliPlans::planPredictsEverySkip_data()
     QTest::newRow("a source link leading out") << QList<QByteArray>{"src/l.txt->../outside.txt", "outside.txt=x",
                                                                     "tgt/"}
                                                << QList<QByteArray>{} << 1;
+    QTest::newRow("copy onto its own source") << QList<QByteArray>{"src/a.txt=new", "tgt/a.txt=>src/a.txt"}
+                                              << recursive << 1;
+    QTest::newRow("copy onto another source")
+        << QList<QByteArray>{"src/a.txt=new", "src/b.txt=bee", "tgt/a.txt=>src/b.txt"} << recursive << 1;
+    QTest::newRow("flat names taken by files and folders")
+        << QList<QByteArray>{"src/a/x.txt=1", "src/b/X.txt=2", "src/c/x.txt=3", "tgt/x.txt=old", "tgt/x[1].txt/",
+                             "tgt/X[3].TXT=old 3", "tgt/x[4].txt->../elsewhere.txt", "elsewhere.txt=keep"}
+        << QList<QByteArray>{} << 0;
+    // "+i" after a folder: made immutable once the tree stands.
+    QTest::newRow("copy into a folder that takes no new names") << QList<QByteArray>{"src/d/a.txt=new", "tgt/d/+i"}
+                                                                << recursive << 1;
+    QTest::newRow("a folder to make in one that takes no new names")
+        << QList<QByteArray>{"src/d/e/a.txt=new", "tgt/d/+i"} << recursive << 1;
+    QTest::newRow("move out of a folder that lets nothing go")
+        << QList<QByteArray>{"src/d/a.txt=new", "src/d/+i", "tgt/"} << QList<QByteArray>{"--move"} << 1;
+    QTest::newRow("flat into a target that takes no new names") << QList<QByteArray>{"src/a.txt=new", "tgt/+i"}
+                                                                << QList<QByteArray>{} << 1;
+    QTest::newRow("a target to make in a folder that takes no new names")
+        << QList<QByteArray>{"src/a.txt=new", "./+i"} << QList<QByteArray>{} << 1;
     QTest::newRow("nothing to skip") << QList<QByteArray>{"src/a.txt=new", "tgt/b.txt=old"} << recursive << 0;
 }
 
@@ -217,8 +264,13 @@ void TestCliPlans::planPredictsEverySkip()
     QFETCH(QList<QByteArray>, options);
     QFETCH(int, skipped);
     const QByteArray root = QFile::encodeName(m_dir->path());
+    Immutable locked;
     for (const QByteArray &item : std::as_const(tree))
-        QVERIFY2(build(root, item), item.constData());
+        QVERIFY2(build(root, item.endsWith("/+i") ? item.chopped(2) : item), item.constData());
+    for (const QByteArray &item : std::as_const(tree)) {
+        if (item.endsWith("/+i") && !locked.make(root + '/' + item.chopped(3)))
+            QSKIP("chattr +i is not available on this file system");
+    }
     const QMap<QByteArray, QByteArray> before = treeOf(root);
 
     const ChildRun plan = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all", "--dry-run"} + options);
@@ -228,6 +280,27 @@ void TestCliPlans::planPredictsEverySkip()
     QCOMPARE(run.exitCode, skipped > 0 ? 1 : 0);
     QCOMPARE(skipsAndTotals(plan), skipsAndTotals(run));
     QCOMPARE(skipsAndTotals(run).size(), skipped + 1);
+
+    // The run wrote what the plan's lines name and nothing else.
+    const bool moving = options.contains("--move");
+    const bool dummies = options.contains("--null-byte");
+    QMap<QByteArray, QByteArray> expected = before;
+    for (const QByteArray &line : plan.output.split('\n')) {
+        const qsizetype arrow = line.indexOf(" -> ");
+        if (line.isEmpty() || arrow < 0)
+            continue;
+        const QByteArray source = line.left(arrow).mid(root.size() + 1);
+        const QByteArray target = line.mid(arrow + 4).mid(root.size() + 1);
+        expected.insert(target, dummies ? QByteArray() : before.value(source));
+        if (moving)
+            expected.remove(source);
+    }
+    QMap<QByteArray, QByteArray> after = treeOf(root);
+    for (auto it = after.begin(); it != after.end();)
+        it = it.key().endsWith('/') && !before.contains(it.key()) ? after.erase(it) : std::next(it);
+    for (auto it = expected.begin(); it != expected.end();)
+        it = it.key().endsWith('/') && !after.contains(it.key()) ? expected.erase(it) : std::next(it);
+    QCOMPARE(after, expected);
 }
 
 void TestCliPlans::identicalFiles_data()

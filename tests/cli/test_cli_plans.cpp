@@ -55,6 +55,8 @@ private slots:
     void undoRestoresMovedFiles();
     void undoReplacesNothing();
     void journalThatFailsStopsTheRun();
+    void journalThatCannotSyncFails_data();
+    void journalThatCannotSyncFails();
     void jsonSummary();
 
 private:
@@ -443,6 +445,46 @@ void TestCliPlans::journalThatFailsStopsTheRun()
     const ChildRun undone = cli({"undo", journal});
     QCOMPARE(undone.exitCode, 0);
     QCOMPARE(treeOf(m_src).keys(), (QList<QByteArray>{"f1.txt", "f2.txt", "f3.txt", "f4.txt"}));
+}
+
+void TestCliPlans::journalThatCannotSyncFails_data()
+{
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QString>("when"); // which of the journal's data syncs fail
+    QTest::addColumn<int>("moved");
+    // The last sync, as the journal is closed: every move is made, the run still fails.
+    QTest::newRow("as it closes") << 3 << "1+" << 3;
+    // The sync after 256 lines (the header, 127 moves, the 128th's intent):
+    // that move and all after it are not made.
+    QTest::newRow("on the way") << 200 << "1" << 127;
+}
+
+void TestCliPlans::journalThatCannotSyncFails()
+{
+    QFETCH(int, files);
+    QFETCH(QString, when);
+    QFETCH(int, moved);
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed: no way to make the journal's sync fail");
+    for (int i = 0; i < files; ++i)
+        QVERIFY(makeFile(m_src + "/f" + QByteArray::number(1000 + i) + ".txt", QByteArray::number(i)));
+    const QMap<QByteArray, QByteArray> sources = treeOf(m_src);
+    const QByteArray journal = QFile::encodeName(m_dir->filePath("run.jsonl"));
+    const ChildRun o = cli({"image", m_src, m_tgt, "--all", "--move", "--journal", journal},
+                           {"strace", "-f", "-o", "/dev/null", "-e", "trace=fdatasync", "-e",
+                            "inject=fdatasync:error=EIO:when=" + when});
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
+    QCOMPARE(o.exitCode, 1);
+    QVERIFY2(o.errors.contains(moved == files ? "Das Protokoll " + journal + " konnte nicht geschrieben werden: "
+                                              : journal + ": Das Protokoll lässt sich nicht weiterschreiben"),
+             o.errors.constData());
+    QVERIFY2(o.errors.contains(QByteArray("abgebildet ") + QByteArray::number(moved) + ", "), o.errors.constData());
+    QCOMPARE(treeOf(m_tgt).size(), moved);
+    // What the journal holds still takes every move back.
+    const ChildRun undone = cli({"undo", journal});
+    QCOMPARE(undone.exitCode, 0);
+    QCOMPARE(treeOf(m_src), sources);
 }
 
 void TestCliPlans::jsonSummary()

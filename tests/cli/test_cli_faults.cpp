@@ -91,6 +91,8 @@ private slots:
     void listFileOnlyOverRegularFile();
     void everyFailureCounts_data();
     void everyFailureCounts();
+    void linksWithoutOpenat2_data();
+    void linksWithoutOpenat2();
     void everyOutputWriteCounts_data();
     void everyOutputWriteCounts();
 
@@ -355,6 +357,43 @@ void TestCliFaults::everyFailureCounts()
     QCOMPARE(o.exitCode, code);
     QVERIFY2(o.errors.contains(said.toUtf8()), o.errors.constData());
     QVERIFY(!QFileInfo::exists(path(fault == QLatin1String("user") ? "tgt/secret.jpg" : "tgt/a.jpg")));
+}
+
+void TestCliFaults::linksWithoutOpenat2_data()
+{
+    QTest::addColumn<QString>("link");   // below the test folder
+    QTest::addColumn<QString>("leadsTo"); // as written in the link
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("folder link in the target") << "tgt/sub"
+                                               << "../outside" << QStringList{"--recursive"};
+    QTest::newRow("folder link in the target, move") << "tgt/sub"
+                                                     << "../outside" << QStringList{"--recursive", "--move"};
+    QTest::newRow("file link in the source") << "src/sub/secret.jpg"
+                                             << "../../outside/secret.jpg" << QStringList{};
+}
+
+void TestCliFaults::linksWithoutOpenat2()
+{
+    // On a kernel without openat2 the trees are walked name by name: no
+    // link may lead the run out of them there either.
+    QFETCH(QString, link);
+    QFETCH(QString, leadsTo);
+    QFETCH(QStringList, options);
+    if (!haveStrace())
+        QSKIP("strace is not installed");
+    QVERIFY(write(path("outside/secret.jpg"), "outside"));
+    QVERIFY(write(path("src/sub/new.jpg"), "inside"));
+    QVERIFY(QDir().mkpath(path("tgt")));
+    QVERIFY(QFile::link(leadsTo, path(link)));
+    const ChildRun o = quorvane::testsupport::runCli(QStringList{"image", path("src"), path("tgt"), "--all"} + options,
+                                                     traced({"-e", "inject=openat2:error=ENOSYS"}));
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
+    QCOMPARE(o.exitCode, 1);
+    QVERIFY2(o.errors.contains("übersprungen 1\n"), o.errors.constData());
+    QCOMPARE(names(path("outside")), QStringList{"secret.jpg"});
+    QCOMPARE(read(path("outside/secret.jpg")), QByteArray("outside"));
+    QVERIFY(!QFileInfo::exists(path("tgt/secret.jpg")));
 }
 
 void TestCliFaults::everyOutputWriteCounts_data()

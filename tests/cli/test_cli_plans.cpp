@@ -308,42 +308,59 @@ void TestCliPlans::planPredictsEverySkip()
 void TestCliPlans::identicalFiles_data()
 {
     QTest::addColumn<QList<QByteArray>>("options");
+    QTest::addColumn<QByteArray>("source");
     QTest::addColumn<QByteArray>("atName");     // in the target under the source's name
     QTest::addColumn<QByteArray>("atNumbered"); // under x[2].txt (flat) or nothing
     QTest::addColumn<bool>("identical");
 
     const QList<QByteArray> flat{"--skip-identical"};
     const QList<QByteArray> recursive{"--skip-identical", "--recursive"};
-    QTest::newRow("flat, equal bytes") << flat << QByteArray("photo") << QByteArray() << true;
-    QTest::newRow("flat, equal bytes under a number") << flat << QByteArray("other") << QByteArray("photo") << true;
-    QTest::newRow("flat, same size, other bytes") << flat << QByteArray("phono") << QByteArray("phot0") << false;
-    QTest::newRow("recursive, equal bytes") << recursive << QByteArray("photo") << QByteArray() << true;
-    QTest::newRow("recursive, same size, other bytes") << recursive << QByteArray("phono") << QByteArray() << false;
+    const QList<QByteArray> move{"--move"};
+    const QByteArray photo("photo");
+    QTest::newRow("flat, equal bytes") << flat << photo << QByteArray("photo") << QByteArray() << true;
+    QTest::newRow("flat, equal bytes under a number")
+        << flat << photo << QByteArray("other") << QByteArray("photo") << true;
+    QTest::newRow("flat, same size, other bytes") << flat << photo << QByteArray("phono") << QByteArray("phot0") << false;
+    QTest::newRow("recursive, equal bytes") << recursive << photo << QByteArray("photo") << QByteArray() << true;
+    QTest::newRow("recursive, same size, other bytes")
+        << recursive << photo << QByteArray("phono") << QByteArray() << false;
     QTest::newRow("flat move, equal bytes under a number")
-        << (flat + QList<QByteArray>{"--move"}) << QByteArray("other") << QByteArray("photo") << true;
+        << (flat + move) << photo << QByteArray("other") << QByteArray("photo") << true;
+    // Past the first MiB, and past the first read of a large file.
+    const QByteArray large = QByteArray((1 << 20) + 4096, 'p');
+    QTest::newRow("recursive move, other bytes past the first MiB")
+        << (recursive + move) << large + "source" << large + "target" << QByteArray() << false;
+    QTest::newRow("flat move, other bytes past the first MiB")
+        << (flat + move) << large + "source" << large + "target" << QByteArray() << false;
+    QTest::newRow("recursive move, equal large files") << (recursive + move) << large + "same" << large + "same"
+                                                       << QByteArray() << true;
 }
 
 void TestCliPlans::identicalFiles()
 {
     QFETCH(QList<QByteArray>, options);
+    QFETCH(QByteArray, source);
     QFETCH(QByteArray, atName);
     QFETCH(QByteArray, atNumbered);
     QFETCH(bool, identical);
     const bool recursive = options.contains("--recursive");
+    const bool moving = options.contains("--move");
     const QByteArray name = recursive ? "/d/x.jpg" : "/x.jpg";
-    QVERIFY(makeFile(m_src + "/d/x.jpg", "photo"));
+    QVERIFY(makeFile(m_src + "/d/x.jpg", source));
     QVERIFY(makeFile(m_tgt + name, atName));
     if (!atNumbered.isEmpty())
         QVERIFY(makeFile(m_tgt + "/x[2].jpg", atNumbered));
     const QMap<QByteArray, QByteArray> before = treeOf(m_tgt);
 
     const ChildRun o = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all"} + options);
-    QCOMPARE(o.exitCode, 0);
+    // A move never replaces: other bytes under the name keep the source where it is.
+    const bool refused = !identical && recursive && moving;
+    QCOMPARE(o.exitCode, refused ? 1 : 0);
     QVERIFY2(o.errors.contains(identical ? ", schon vorhanden 1" : ", schon vorhanden 0"), o.errors.constData());
-    QCOMPARE(exists(m_src + "/d/x.jpg"), !options.contains("--move"));
+    QCOMPARE(contentOf(m_src + "/d/x.jpg"), moving && !refused ? QByteArray("<missing>") : source);
     QMap<QByteArray, QByteArray> expected = before;
-    if (!identical)
-        expected.insert(recursive ? "d/x.jpg" : "x[1].jpg", "photo");
+    if (!identical && !refused)
+        expected.insert(recursive ? "d/x.jpg" : "x[1].jpg", source);
     QCOMPARE(treeOf(m_tgt), expected);
 }
 

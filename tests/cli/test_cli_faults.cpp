@@ -19,6 +19,7 @@
 #include <csignal>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -87,6 +88,7 @@ private slots:
     void killedAtAnyMoment();
     void flatRaceNeverReplaces();
     void moveKeepsEditedSource();
+    void identicalSourceEditedBeforeRemoval();
     void listFileOnlyOverRegularFile_data();
     void listFileOnlyOverRegularFile();
     void everyFailureCounts_data();
@@ -259,6 +261,33 @@ void TestCliFaults::moveKeepsEditedSource()
              o.errors.constData());
     QCOMPARE(read(path("src/big.jpg")), "EDIT" + content.mid(4));
     QCOMPARE(names(target.path()), QStringList{});
+}
+
+void TestCliFaults::identicalSourceEditedBeforeRemoval()
+{
+    // The source's bytes are found in the target already; once compared,
+    // the run is held as it lets go of the source, and another program
+    // writes into it. What it removes then would be bytes nobody compared.
+    if (!haveStrace())
+        QSKIP("strace is not installed");
+    QVERIFY(write(path("src/x.jpg"), "same bytes"));
+    QVERIFY(write(path("tgt/x.jpg"), "same bytes"));
+    Child child(pidFile(),
+                traced({"-P", path("src/x.jpg"), "-e", "inject=close:delay_enter=1000000:when=1"}),
+                {"image", path("src"), path("tgt"), "--all", "--move", "--skip-identical"});
+    const bool held = child.inSyscall({SYS_close});
+    const bool edited = held && write(path("src/x.jpg"), "new photo!");
+    const ChildRun o = child.finish();
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
+    QVERIFY(held && edited);
+    QCOMPARE(o.exitCode, 1);
+    QVERIFY2(o.errors.contains(
+                 ("übersprungen: " + path("src/x.jpg") + ": Die Quelle wurde beim Vergleichen geändert").toUtf8()),
+             o.errors.constData());
+    QCOMPARE(read(path("src/x.jpg")), QByteArray("new photo!"));
+    QCOMPARE(names(path("tgt")), QStringList{"x.jpg"});
+    QCOMPARE(read(path("tgt/x.jpg")), QByteArray("same bytes"));
 }
 
 void TestCliFaults::listFileOnlyOverRegularFile_data()

@@ -5,6 +5,7 @@
 #include "engine/scanner.h"
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
+#include "platform/namefold.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
 
@@ -143,8 +144,8 @@ QString skippedLine(const SkippedFile &skipped)
     if (skipped.action == ImageAction::MakeFolder)
         return QStringLiteral("nicht angelegt: %1: %2").arg(hostForm(skipped.target), oneLine(skipped.reason));
     QString where;
-    if (!skipped.subject.isEmpty() && skipped.subject.compare(skipped.source, Qt::CaseInsensitive) != 0) {
-        where = skipped.subject.compare(skipped.target, Qt::CaseInsensitive) == 0
+    if (!skipped.subject.isEmpty() && !platform::sameName(skipped.subject, skipped.source)) {
+        where = platform::sameName(skipped.subject, skipped.target)
             ? QStringLiteral("Ziel %1: ").arg(hostForm(skipped.target))
             : hostForm(skipped.subject) + QStringLiteral(": ");
     }

@@ -6,6 +6,7 @@
 #include "paths/pathhelpers.h"
 #include "platform/drivepath.h"
 #include "platform/namecodec.h"
+#include "platform/namefold.h"
 #include "platform/services.h"
 
 #include <QSet>
@@ -39,7 +40,7 @@ QString withSlash(const QString &hostPath)
 
 QString relativeToBase(const QString &fullPath, const QString &base)
 {
-    if (fullPath.size() <= base.size() || !fullPath.startsWith(base, Qt::CaseInsensitive))
+    if (fullPath.size() <= base.size() || !platform::startsWithName(fullPath, base))
         return {};
     return fullPath.mid(base.size());
 }
@@ -83,7 +84,7 @@ std::future<void> s_fullPaths;
 
 bool belowBase(QStringView entry, const QString &scanBase)
 {
-    return entry.size() > scanBase.size() && entry.startsWith(scanBase, Qt::CaseInsensitive);
+    return entry.size() > scanBase.size() && platform::startsWithName(entry, scanBase);
 }
 
 // The host's name of a file below the scan's start is that of the start plus
@@ -173,7 +174,7 @@ qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase, co
     const qsizetype count = lists.lstFoundFiles.count();
     for (qsizetype i = 0; i < count; ++i) {
         const QString relative = relativeToBase(lists.lstFoundFiles.item(i), scanBase);
-        if (relative.isEmpty() || (!inside.isEmpty() && relative.startsWith(inside, Qt::CaseInsensitive))) {
+        if (relative.isEmpty() || (!inside.isEmpty() && platform::startsWithName(relative, inside))) {
             ++leftOut;
             continue;
         }

@@ -1,7 +1,7 @@
 #include "engine/freename.h"
 
 #include "paths/pathhelpers.h"
-#include "platform/wildcard.h"
+#include "platform/namefold.h"
 
 namespace quorvane {
 

@@ -7,6 +7,7 @@
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
+#include "platform/namefold.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
 
@@ -46,7 +47,7 @@ void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &
             relative.chop(1);
         if (relative.isEmpty())
             continue;
-        if (!inside.isEmpty() && (relative + QLatin1Char('\\')).startsWith(inside, Qt::CaseInsensitive))
+        if (!inside.isEmpty() && platform::startsWithName(relative + QLatin1Char('\\'), inside))
             continue;
         folders.append(relative);
     }

@@ -7,7 +7,7 @@
 #include "platform/hosterrors.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
-#include "platform/wildcard.h"
+#include "platform/namefold.h"
 
 namespace quorvane {
 
@@ -132,6 +132,10 @@ Status ImagePlacer::placeRecursive(Step &step)
 
 Status ImagePlacer::placeFlat(Step &step)
 {
+    // A target that cannot be made is named as such, in the plan as in the run.
+    const Status root = m_trees.reachFolder(QString(), !m_choices.dryRun);
+    if (!root.ok())
+        return root;
     if (!m_flatNames) {
         const platform::Result<QStringList> listed = m_trees.folderNames(QString());
         m_flatNames.emplace(listed.ok() ? listed.value() : QStringList(), [this](const QString &name) {
@@ -208,6 +212,12 @@ Status ImagePlacer::placeAt(Step &step, bool replace)
     const Status allowed = mayPlace(step, there.value(), replace, replacing);
     if (!allowed.ok())
         return allowed;
+    // A plan writes nothing: the folders are asked whether the run could.
+    if (m_choices.dryRun) {
+        const Status writable = m_trees.mayWrite(step.entry, step.targetRelative, step.action == ImageAction::Move);
+        if (!writable.ok())
+            return writable;
+    }
     if (replacing)
         step.replacing = *replacing;
     switch (step.action) {

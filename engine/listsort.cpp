@@ -1,6 +1,6 @@
 #include "engine/listsort.h"
 
-#include "platform/wildcard.h"
+#include "platform/namefold.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -90,10 +90,10 @@ private:
 
     std::uint64_t keyAt(const Work &w, qsizetype depth) const
     {
-        const char16_t *p = units(w);
+        const QStringView text(units(w), w.span.size);
         std::uint64_t key = 0;
         for (qsizetype i = depth; i < depth + 4; ++i)
-            key = (key << 16) | (i < w.span.size ? platform::foldNameUnit(p[i]) : 0u);
+            key = (key << 16) | (i < w.span.size ? platform::foldedUnitAt(text, i) : 0u);
         return key;
     }
 
@@ -116,8 +116,10 @@ int compareListUnits(const char16_t *pa, qsizetype na, const char16_t *pb, qsize
         const char16_t cb = pb[i];
         if (ca == cb)
             continue;
-        const char16_t fa = platform::foldNameUnit(ca);
-        const char16_t fb = platform::foldNameUnit(cb);
+        // Units skipped as equal fold equal: no letter's fold changes the
+        // first half of its pair.
+        const char16_t fa = platform::foldedUnitAt(QStringView(pa, na), i);
+        const char16_t fb = platform::foldedUnitAt(QStringView(pb, nb), i);
         if (fa != fb)
             return fa < fb ? -1 : 1;
         if (tie == 0)

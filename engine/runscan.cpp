@@ -3,6 +3,7 @@
 #include "engine/scanner.h"
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
+#include "platform/namefold.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
 
@@ -35,7 +36,7 @@ public:
         if (path == m_last)
             return;
         m_last = path;
-        const QString key = path.toCaseFolded();
+        const QString key = platform::foldName(path);
         if (m_seen.contains(key))
             return;
         m_seen.insert(key);

@@ -1,7 +1,7 @@
 #include "foldernamecache.h"
 
 #include "namecodec.h"
-#include "wildcard.h"
+#include "namefold.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -60,6 +60,7 @@ public:
 
     Result<TargetEntry> lookUp(const QString &relative) override;
     Status reachFolder(const QString &relative, bool make) override;
+    Status mayWrite(const QString &entry, const QString &target, bool moving) override;
     Result<QStringList> folderNames(const QString &relative) override;
     QByteArray targetHost(const QString &relative) override;
 
@@ -123,6 +124,8 @@ private:
                                 Status &why);
     // The target's folder where it must exist for a placement.
     TargetFolderPtr placementFolder(const QString &target, Status &why);
+    // Why the missing folder relative could not be made; success where it could.
+    Status couldMake(const QString &relative);
     Result<Existing> existing(TargetFolder &folder, const QString &name, const QString &display);
     Status targetFailure(int err, const QString &display) const;
     QString targetDisplay(const QString &relative) const { return m_targetDisplay + relative; }

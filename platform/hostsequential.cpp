@@ -3,7 +3,7 @@
 #include "codepage.h"
 #include "hosterrors.h"
 #include "namecodec.h"
-#include "wildcard.h"
+#include "namefold.h"
 
 #include <cerrno>
 #include <fcntl.h>

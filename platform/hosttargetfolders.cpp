@@ -4,7 +4,7 @@
 #include "hosterrors.h"
 #include "hostfolders.h"
 #include "namecodec.h"
-#include "wildcard.h"
+#include "namefold.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -307,9 +307,55 @@ Result<TargetEntry> HostImageTrees::lookUp(const QString &relative)
 Status HostImageTrees::reachFolder(const QString &relative, bool make)
 {
     Status why;
-    // Not made, and nothing in the way: what is missing could be.
-    (void)targetFolder(relative, make, why);
-    return why;
+    const TargetFolderPtr folder = targetFolder(relative, make, why);
+    if (folder || !why.ok() || make)
+        return why;
+    return couldMake(relative);
+}
+
+Status HostImageTrees::couldMake(const QString &relative)
+{
+    // Nothing is in the way: the first missing folder is made in the
+    // nearest one that exists, if that takes new names.
+    Status why;
+    QString missing = relative;
+    TargetFolderPtr above;
+    while (!missing.isEmpty()) {
+        above = targetFolder(parentOfEntry(missing), false, why);
+        if (!why.ok())
+            return why;
+        if (above || parentOfEntry(missing).isEmpty())
+            break;
+        missing = parentOfEntry(missing);
+    }
+    if (!above) {
+        // The target root itself is missing, to be made from its anchor.
+        if (::faccessat(m_targetAnchor.get(), ".", W_OK, AT_EACCESS) != 0)
+            return targetFailure(errno, m_targetDisplay);
+        return Status::success();
+    }
+    if (::faccessat(above->fd.get(), ".", W_OK, AT_EACCESS) != 0)
+        return targetFailure(errno, targetDisplay(missing));
+    return Status::success();
+}
+
+Status HostImageTrees::mayWrite(const QString &entry, const QString &target, bool moving)
+{
+    Status why;
+    const TargetFolderPtr folder = targetFolder(parentOfEntry(target), false, why);
+    if (!why.ok())
+        return why;
+    // A folder still to be made is reachFolder's to judge.
+    if (folder && ::faccessat(folder->fd.get(), ".", W_OK, AT_EACCESS) != 0)
+        return errnoFailure(errno, targetDisplay(target));
+    if (moving) {
+        const int source = sourceFolder(parentOfEntry(entry), why);
+        if (source < 0)
+            return why;
+        if (::faccessat(source, ".", W_OK, AT_EACCESS) != 0)
+            return errnoFailure(errno, targetDisplay(target));
+    }
+    return Status::success();
 }
 
 Result<QStringList> HostImageTrees::folderNames(const QString &relative)

@@ -104,8 +104,13 @@ public:
     virtual Result<TargetEntry> lookUp(const QString &relative) = 0;
     // Makes the folder relative and each missing folder on its way (the
     // root too). With make false nothing is made: success where it exists
-    // or could be made.
+    // or could be made, the nearest folder on its way that exists taking
+    // new names; failing as making it would.
     virtual Status reachFolder(const QString &relative, bool make) = 0;
+    // For a plan, which writes nothing: whether the target's folder, where
+    // it exists, takes new names, and for a move whether entry's source
+    // folder lets it go. Fails as the placement would, naming the target.
+    virtual Status mayWrite(const QString &entry, const QString &target, bool moving) = 0;
     // The stored names in the target folder relative; empty where it does
     // not exist yet.
     virtual Result<QStringList> folderNames(const QString &relative) = 0;

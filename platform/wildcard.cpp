@@ -2,15 +2,6 @@
 
 namespace quorvane::platform {
 
-QString foldName(QStringView text)
-{
-    QString out(text.size(), Qt::Uninitialized);
-    char16_t *o = reinterpret_cast<char16_t *>(out.data());
-    for (qsizetype i = 0; i < text.size(); ++i)
-        o[i] = foldNameUnit(text[i].unicode());
-    return out;
-}
-
 namespace {
 
 // "*" and "?" with one back-tracking point per star: linear in practice,
@@ -24,7 +15,7 @@ bool globMatch(QStringView pattern, QStringView name)
         if (p < np && pattern[p] == u'*') {
             starP = p++;
             starN = n;
-        } else if (p < np && (pattern[p] == u'?' || pattern[p].unicode() == foldNameUnit(name[n].unicode()))) {
+        } else if (p < np && (pattern[p] == u'?' || pattern[p].unicode() == foldedUnitAt(name, n))) {
             ++p;
             ++n;
         } else if (starP >= 0) {
@@ -39,11 +30,12 @@ bool globMatch(QStringView pattern, QStringView name)
     return p == np;
 }
 
-// Whether n units of text, folded, equal the folded units.
-bool sameFolded(const char16_t *text, const char16_t *foldedUnits, qsizetype n)
+// Whether the n units of name from index at, folded, equal the folded units.
+// Folded within the whole name: a pair may begin before at.
+bool sameFolded(QStringView name, qsizetype at, const char16_t *foldedUnits, qsizetype n)
 {
     for (qsizetype i = 0; i < n; ++i) {
-        if (foldNameUnit(text[i]) != foldedUnits[i])
+        if (foldedUnitAt(name, at + i) != foldedUnits[i])
             return false;
     }
     return true;
@@ -71,7 +63,6 @@ bool isEverything(const Wildcard::Shape &shape)
 
 bool anyShapeMatches(const std::vector<Wildcard::Shape> &shapes, QStringView name)
 {
-    const auto *text = reinterpret_cast<const char16_t *>(name.data());
     const qsizetype size = name.size();
     for (const Wildcard::Shape &shape : shapes) {
         const auto *units = reinterpret_cast<const char16_t *>(shape.folded.constData());
@@ -79,10 +70,10 @@ bool anyShapeMatches(const std::vector<Wildcard::Shape> &shapes, QStringView nam
         bool match = false;
         switch (shape.kind) {
         case Wildcard::Shape::Suffix:
-            match = size >= n && sameFolded(text + (size - n), units, n);
+            match = size >= n && sameFolded(name, size - n, units, n);
             break;
         case Wildcard::Shape::Exact:
-            match = size == n && sameFolded(text, units, n);
+            match = size == n && sameFolded(name, 0, units, n);
             break;
         case Wildcard::Shape::Glob:
             match = globMatch(shape.folded, name);

@@ -1,24 +1,13 @@
 #pragma once
 
-#include <QChar>
+#include "namefold.h"
+
 #include <QString>
 #include <QStringView>
 
 #include <vector>
 
 namespace quorvane::platform {
-
-// One UTF-16 unit case-folded, as names and list entries compare: character
-// by character, never a length-changing upper-casing ("ß" stays one unit).
-inline char16_t foldNameUnit(char16_t c)
-{
-    if (c < 0x80)
-        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
-    return QChar::toCaseFolded(c);
-}
-
-// A whole name folded unit by unit: the key under which letter-case variants meet.
-QString foldName(QStringView text);
 
 // One wildcard pattern, compiled once and matched against many names, as the
 // platform the program was made for matches: "*" any run of characters, "?"

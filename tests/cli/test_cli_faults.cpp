@@ -19,6 +19,7 @@
 #include <csignal>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -87,10 +88,13 @@ private slots:
     void killedAtAnyMoment();
     void flatRaceNeverReplaces();
     void moveKeepsEditedSource();
+    void identicalSourceEditedBeforeRemoval();
     void listFileOnlyOverRegularFile_data();
     void listFileOnlyOverRegularFile();
     void everyFailureCounts_data();
     void everyFailureCounts();
+    void linksWithoutOpenat2_data();
+    void linksWithoutOpenat2();
     void everyOutputWriteCounts_data();
     void everyOutputWriteCounts();
 
@@ -259,6 +263,33 @@ void TestCliFaults::moveKeepsEditedSource()
     QCOMPARE(names(target.path()), QStringList{});
 }
 
+void TestCliFaults::identicalSourceEditedBeforeRemoval()
+{
+    // The source's bytes are found in the target already; once compared,
+    // the run is held as it lets go of the source, and another program
+    // writes into it. What it removes then would be bytes nobody compared.
+    if (!haveStrace())
+        QSKIP("strace is not installed");
+    QVERIFY(write(path("src/x.jpg"), "same bytes"));
+    QVERIFY(write(path("tgt/x.jpg"), "same bytes"));
+    Child child(pidFile(),
+                traced({"-P", path("src/x.jpg"), "-e", "inject=close:delay_enter=1000000:when=1"}),
+                {"image", path("src"), path("tgt"), "--all", "--move", "--skip-identical"});
+    const bool held = child.inSyscall({SYS_close});
+    const bool edited = held && write(path("src/x.jpg"), "new photo!");
+    const ChildRun o = child.finish();
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
+    QVERIFY(held && edited);
+    QCOMPARE(o.exitCode, 1);
+    QVERIFY2(o.errors.contains(
+                 ("übersprungen: " + path("src/x.jpg") + ": Die Quelle wurde beim Vergleichen geändert").toUtf8()),
+             o.errors.constData());
+    QCOMPARE(read(path("src/x.jpg")), QByteArray("new photo!"));
+    QCOMPARE(names(path("tgt")), QStringList{"x.jpg"});
+    QCOMPARE(read(path("tgt/x.jpg")), QByteArray("same bytes"));
+}
+
 void TestCliFaults::listFileOnlyOverRegularFile_data()
 {
     QTest::addColumn<QString>("kind");
@@ -355,6 +386,43 @@ void TestCliFaults::everyFailureCounts()
     QCOMPARE(o.exitCode, code);
     QVERIFY2(o.errors.contains(said.toUtf8()), o.errors.constData());
     QVERIFY(!QFileInfo::exists(path(fault == QLatin1String("user") ? "tgt/secret.jpg" : "tgt/a.jpg")));
+}
+
+void TestCliFaults::linksWithoutOpenat2_data()
+{
+    QTest::addColumn<QString>("link");   // below the test folder
+    QTest::addColumn<QString>("leadsTo"); // as written in the link
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("folder link in the target") << "tgt/sub"
+                                               << "../outside" << QStringList{"--recursive"};
+    QTest::newRow("folder link in the target, move") << "tgt/sub"
+                                                     << "../outside" << QStringList{"--recursive", "--move"};
+    QTest::newRow("file link in the source") << "src/sub/secret.jpg"
+                                             << "../../outside/secret.jpg" << QStringList{};
+}
+
+void TestCliFaults::linksWithoutOpenat2()
+{
+    // On a kernel without openat2 the trees are walked name by name: no
+    // link may lead the run out of them there either.
+    QFETCH(QString, link);
+    QFETCH(QString, leadsTo);
+    QFETCH(QStringList, options);
+    if (!haveStrace())
+        QSKIP("strace is not installed");
+    QVERIFY(write(path("outside/secret.jpg"), "outside"));
+    QVERIFY(write(path("src/sub/new.jpg"), "inside"));
+    QVERIFY(QDir().mkpath(path("tgt")));
+    QVERIFY(QFile::link(leadsTo, path(link)));
+    const ChildRun o = quorvane::testsupport::runCli(QStringList{"image", path("src"), path("tgt"), "--all"} + options,
+                                                     traced({"-e", "inject=openat2:error=ENOSYS"}));
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
+    QCOMPARE(o.exitCode, 1);
+    QVERIFY2(o.errors.contains("übersprungen 1\n"), o.errors.constData());
+    QCOMPARE(names(path("outside")), QStringList{"secret.jpg"});
+    QCOMPARE(read(path("outside/secret.jpg")), QByteArray("outside"));
+    QVERIFY(!QFileInfo::exists(path("tgt/secret.jpg")));
 }
 
 void TestCliFaults::everyOutputWriteCounts_data()

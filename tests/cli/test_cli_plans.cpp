@@ -55,6 +55,8 @@ private slots:
     void undoRestoresMovedFiles();
     void undoReplacesNothing();
     void journalThatFailsStopsTheRun();
+    void journalThatCannotSyncFails_data();
+    void journalThatCannotSyncFails();
     void jsonSummary();
 
 private:
@@ -144,16 +146,20 @@ void TestCliPlans::planIsCarriedOut()
 
 namespace {
 
-// "a/b=bytes" a file (",ro" after the bytes: read-only), "a/" a folder, "a->b" a link.
+// "a/b=bytes" a file (",ro" after the bytes: read-only), "a/" a folder,
+// "a->b" a link, "a=>b" a second name of the file b (below root).
 bool build(const QByteArray &root, const QByteArray &item)
 {
-    const QByteArray path = root + '/' + item.left(item.indexOf(item.contains("->") ? "->" : "="));
+    const char *mark = item.contains("->") ? "->" : item.contains("=>") ? "=>" : "=";
+    const QByteArray path = root + '/' + item.left(item.indexOf(mark));
     if (item.endsWith('/'))
         return QDir().mkpath(QFile::decodeName(root + '/' + item));
-    if (item.contains("->")) {
+    if (qstrcmp(mark, "=") != 0)
         QDir().mkpath(QFile::decodeName(path.left(path.lastIndexOf('/'))));
+    if (qstrcmp(mark, "->") == 0)
         return ::symlink(item.mid(item.indexOf("->") + 2).constData(), path.constData()) == 0;
-    }
+    if (qstrcmp(mark, "=>") == 0)
+        return ::link((root + '/' + item.mid(item.indexOf("=>") + 2)).constData(), path.constData()) == 0;
     QByteArray content = item.mid(item.indexOf('=') + 1);
     const bool readOnly = content.endsWith(",ro");
     if (readOnly)
@@ -164,6 +170,30 @@ bool build(const QByteArray &root, const QByteArray &item)
 // The lines of a run that name skipped files, and its totals without the
 // plan's prefix. Lower case: a target the plan names as asked, the run
 // names as the disk spells it.
+// Folders that take no new names and let none go (chattr +i) while it
+// lives; the folder tree can be removed again whatever way the test ends.
+class Immutable {
+public:
+    Immutable() = default;
+    Immutable(const Immutable &) = delete;
+    Immutable &operator=(const Immutable &) = delete;
+    ~Immutable()
+    {
+        for (const QByteArray &path : std::as_const(m_paths))
+            QProcess::execute(QStringLiteral("chattr"), {"-i", QFile::decodeName(path)});
+    }
+    bool make(const QByteArray &path)
+    {
+        if (QProcess::execute(QStringLiteral("chattr"), {"+i", QFile::decodeName(path)}) != 0)
+            return false;
+        m_paths.append(path);
+        return true;
+    }
+
+private:
+    QList<QByteArray> m_paths;
+};
+
 QList<QByteArray> skipsAndTotals(const ChildRun &run)
 {
     QList<QByteArray> out;
@@ -208,6 +238,25 @@ void TestCliPlans::planPredictsEverySkip_data()
     QTest::newRow("a source link leading out") << QList<QByteArray>{"src/l.txt->../outside.txt", "outside.txt=x",
                                                                     "tgt/"}
                                                << QList<QByteArray>{} << 1;
+    QTest::newRow("copy onto its own source") << QList<QByteArray>{"src/a.txt=new", "tgt/a.txt=>src/a.txt"}
+                                              << recursive << 1;
+    QTest::newRow("copy onto another source")
+        << QList<QByteArray>{"src/a.txt=new", "src/b.txt=bee", "tgt/a.txt=>src/b.txt"} << recursive << 1;
+    QTest::newRow("flat names taken by files and folders")
+        << QList<QByteArray>{"src/a/x.txt=1", "src/b/X.txt=2", "src/c/x.txt=3", "tgt/x.txt=old", "tgt/x[1].txt/",
+                             "tgt/X[3].TXT=old 3", "tgt/x[4].txt->../elsewhere.txt", "elsewhere.txt=keep"}
+        << QList<QByteArray>{} << 0;
+    // "+i" after a folder: made immutable once the tree stands.
+    QTest::newRow("copy into a folder that takes no new names") << QList<QByteArray>{"src/d/a.txt=new", "tgt/d/+i"}
+                                                                << recursive << 1;
+    QTest::newRow("a folder to make in one that takes no new names")
+        << QList<QByteArray>{"src/d/e/a.txt=new", "tgt/d/+i"} << recursive << 1;
+    QTest::newRow("move out of a folder that lets nothing go")
+        << QList<QByteArray>{"src/d/a.txt=new", "src/d/+i", "tgt/"} << QList<QByteArray>{"--move"} << 1;
+    QTest::newRow("flat into a target that takes no new names") << QList<QByteArray>{"src/a.txt=new", "tgt/+i"}
+                                                                << QList<QByteArray>{} << 1;
+    QTest::newRow("a target to make in a folder that takes no new names")
+        << QList<QByteArray>{"src/a.txt=new", "./+i"} << QList<QByteArray>{} << 1;
     QTest::newRow("nothing to skip") << QList<QByteArray>{"src/a.txt=new", "tgt/b.txt=old"} << recursive << 0;
 }
 
@@ -217,8 +266,13 @@ void TestCliPlans::planPredictsEverySkip()
     QFETCH(QList<QByteArray>, options);
     QFETCH(int, skipped);
     const QByteArray root = QFile::encodeName(m_dir->path());
+    Immutable locked;
     for (const QByteArray &item : std::as_const(tree))
-        QVERIFY2(build(root, item), item.constData());
+        QVERIFY2(build(root, item.endsWith("/+i") ? item.chopped(2) : item), item.constData());
+    for (const QByteArray &item : std::as_const(tree)) {
+        if (item.endsWith("/+i") && !locked.make(root + '/' + item.chopped(3)))
+            QSKIP("chattr +i is not available on this file system");
+    }
     const QMap<QByteArray, QByteArray> before = treeOf(root);
 
     const ChildRun plan = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all", "--dry-run"} + options);
@@ -228,47 +282,85 @@ void TestCliPlans::planPredictsEverySkip()
     QCOMPARE(run.exitCode, skipped > 0 ? 1 : 0);
     QCOMPARE(skipsAndTotals(plan), skipsAndTotals(run));
     QCOMPARE(skipsAndTotals(run).size(), skipped + 1);
+
+    // The run wrote what the plan's lines name and nothing else.
+    const bool moving = options.contains("--move");
+    const bool dummies = options.contains("--null-byte");
+    QMap<QByteArray, QByteArray> expected = before;
+    for (const QByteArray &line : plan.output.split('\n')) {
+        const qsizetype arrow = line.indexOf(" -> ");
+        if (line.isEmpty() || arrow < 0)
+            continue;
+        const QByteArray source = line.left(arrow).mid(root.size() + 1);
+        const QByteArray target = line.mid(arrow + 4).mid(root.size() + 1);
+        expected.insert(target, dummies ? QByteArray() : before.value(source));
+        if (moving)
+            expected.remove(source);
+    }
+    QMap<QByteArray, QByteArray> after = treeOf(root);
+    for (auto it = after.begin(); it != after.end();)
+        it = it.key().endsWith('/') && !before.contains(it.key()) ? after.erase(it) : std::next(it);
+    for (auto it = expected.begin(); it != expected.end();)
+        it = it.key().endsWith('/') && !after.contains(it.key()) ? expected.erase(it) : std::next(it);
+    QCOMPARE(after, expected);
 }
 
 void TestCliPlans::identicalFiles_data()
 {
     QTest::addColumn<QList<QByteArray>>("options");
+    QTest::addColumn<QByteArray>("source");
     QTest::addColumn<QByteArray>("atName");     // in the target under the source's name
     QTest::addColumn<QByteArray>("atNumbered"); // under x[2].txt (flat) or nothing
     QTest::addColumn<bool>("identical");
 
     const QList<QByteArray> flat{"--skip-identical"};
     const QList<QByteArray> recursive{"--skip-identical", "--recursive"};
-    QTest::newRow("flat, equal bytes") << flat << QByteArray("photo") << QByteArray() << true;
-    QTest::newRow("flat, equal bytes under a number") << flat << QByteArray("other") << QByteArray("photo") << true;
-    QTest::newRow("flat, same size, other bytes") << flat << QByteArray("phono") << QByteArray("phot0") << false;
-    QTest::newRow("recursive, equal bytes") << recursive << QByteArray("photo") << QByteArray() << true;
-    QTest::newRow("recursive, same size, other bytes") << recursive << QByteArray("phono") << QByteArray() << false;
+    const QList<QByteArray> move{"--move"};
+    const QByteArray photo("photo");
+    QTest::newRow("flat, equal bytes") << flat << photo << QByteArray("photo") << QByteArray() << true;
+    QTest::newRow("flat, equal bytes under a number")
+        << flat << photo << QByteArray("other") << QByteArray("photo") << true;
+    QTest::newRow("flat, same size, other bytes") << flat << photo << QByteArray("phono") << QByteArray("phot0") << false;
+    QTest::newRow("recursive, equal bytes") << recursive << photo << QByteArray("photo") << QByteArray() << true;
+    QTest::newRow("recursive, same size, other bytes")
+        << recursive << photo << QByteArray("phono") << QByteArray() << false;
     QTest::newRow("flat move, equal bytes under a number")
-        << (flat + QList<QByteArray>{"--move"}) << QByteArray("other") << QByteArray("photo") << true;
+        << (flat + move) << photo << QByteArray("other") << QByteArray("photo") << true;
+    // Past the first MiB, and past the first read of a large file.
+    const QByteArray large = QByteArray((1 << 20) + 4096, 'p');
+    QTest::newRow("recursive move, other bytes past the first MiB")
+        << (recursive + move) << large + "source" << large + "target" << QByteArray() << false;
+    QTest::newRow("flat move, other bytes past the first MiB")
+        << (flat + move) << large + "source" << large + "target" << QByteArray() << false;
+    QTest::newRow("recursive move, equal large files") << (recursive + move) << large + "same" << large + "same"
+                                                       << QByteArray() << true;
 }
 
 void TestCliPlans::identicalFiles()
 {
     QFETCH(QList<QByteArray>, options);
+    QFETCH(QByteArray, source);
     QFETCH(QByteArray, atName);
     QFETCH(QByteArray, atNumbered);
     QFETCH(bool, identical);
     const bool recursive = options.contains("--recursive");
+    const bool moving = options.contains("--move");
     const QByteArray name = recursive ? "/d/x.jpg" : "/x.jpg";
-    QVERIFY(makeFile(m_src + "/d/x.jpg", "photo"));
+    QVERIFY(makeFile(m_src + "/d/x.jpg", source));
     QVERIFY(makeFile(m_tgt + name, atName));
     if (!atNumbered.isEmpty())
         QVERIFY(makeFile(m_tgt + "/x[2].jpg", atNumbered));
     const QMap<QByteArray, QByteArray> before = treeOf(m_tgt);
 
     const ChildRun o = cli(QList<QByteArray>{"image", m_src, m_tgt, "--all"} + options);
-    QCOMPARE(o.exitCode, 0);
+    // A move never replaces: other bytes under the name keep the source where it is.
+    const bool refused = !identical && recursive && moving;
+    QCOMPARE(o.exitCode, refused ? 1 : 0);
     QVERIFY2(o.errors.contains(identical ? ", schon vorhanden 1" : ", schon vorhanden 0"), o.errors.constData());
-    QCOMPARE(exists(m_src + "/d/x.jpg"), !options.contains("--move"));
+    QCOMPARE(contentOf(m_src + "/d/x.jpg"), moving && !refused ? QByteArray("<missing>") : source);
     QMap<QByteArray, QByteArray> expected = before;
-    if (!identical)
-        expected.insert(recursive ? "d/x.jpg" : "x[1].jpg", "photo");
+    if (!identical && !refused)
+        expected.insert(recursive ? "d/x.jpg" : "x[1].jpg", source);
     QCOMPARE(treeOf(m_tgt), expected);
 }
 
@@ -370,6 +462,46 @@ void TestCliPlans::journalThatFailsStopsTheRun()
     const ChildRun undone = cli({"undo", journal});
     QCOMPARE(undone.exitCode, 0);
     QCOMPARE(treeOf(m_src).keys(), (QList<QByteArray>{"f1.txt", "f2.txt", "f3.txt", "f4.txt"}));
+}
+
+void TestCliPlans::journalThatCannotSyncFails_data()
+{
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QString>("when"); // which of the journal's data syncs fail
+    QTest::addColumn<int>("moved");
+    // The last sync, as the journal is closed: every move is made, the run still fails.
+    QTest::newRow("as it closes") << 3 << "1+" << 3;
+    // The sync after 256 lines (the header, 127 moves, the 128th's intent):
+    // that move and all after it are not made.
+    QTest::newRow("on the way") << 200 << "1" << 127;
+}
+
+void TestCliPlans::journalThatCannotSyncFails()
+{
+    QFETCH(int, files);
+    QFETCH(QString, when);
+    QFETCH(int, moved);
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        QSKIP("strace is not installed: no way to make the journal's sync fail");
+    for (int i = 0; i < files; ++i)
+        QVERIFY(makeFile(m_src + "/f" + QByteArray::number(1000 + i) + ".txt", QByteArray::number(i)));
+    const QMap<QByteArray, QByteArray> sources = treeOf(m_src);
+    const QByteArray journal = QFile::encodeName(m_dir->filePath("run.jsonl"));
+    const ChildRun o = cli({"image", m_src, m_tgt, "--all", "--move", "--journal", journal},
+                           {"strace", "-f", "-o", "/dev/null", "-e", "trace=fdatasync", "-e",
+                            "inject=fdatasync:error=EIO:when=" + when});
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
+    QCOMPARE(o.exitCode, 1);
+    QVERIFY2(o.errors.contains(moved == files ? "Das Protokoll " + journal + " konnte nicht geschrieben werden: "
+                                              : journal + ": Das Protokoll lässt sich nicht weiterschreiben"),
+             o.errors.constData());
+    QVERIFY2(o.errors.contains(QByteArray("abgebildet ") + QByteArray::number(moved) + ", "), o.errors.constData());
+    QCOMPARE(treeOf(m_tgt).size(), moved);
+    // What the journal holds still takes every move back.
+    const ChildRun undone = cli({"undo", journal});
+    QCOMPARE(undone.exitCode, 0);
+    QCOMPARE(treeOf(m_src), sources);
 }
 
 void TestCliPlans::jsonSummary()

@@ -100,6 +100,7 @@ private slots:
     void stopped_data();
     void stopped();
     void undoStopped();
+    void listStopped_data();
     void listStopped();
 
 private:
@@ -264,25 +265,43 @@ void TestCliSignals::undoStopped()
     checkUndone(path("tgt"));
 }
 
+void TestCliSignals::listStopped_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QByteArray>("before"); // the list file's bytes before the run; empty: none
+    QTest::newRow("SIGINT, no list before") << SIGINT << QByteArray();
+    QTest::newRow("SIGTERM, a list before") << SIGTERM << QByteArray("C:\\old\\list.jpg\r\n");
+}
+
 void TestCliSignals::listStopped()
 {
+    QFETCH(int, signal);
+    QFETCH(QByteArray, before);
     writeSources();
+    QStringList entries{"src"};
+    if (!before.isEmpty()) {
+        QFile old(path("list.txt"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(before) == before.size());
+        entries.prepend("list.txt");
+    }
     Child child(m_pids->filePath(QStringLiteral("pid")),
                 quorvane::testsupport::traced(QStringList{"-P", path("src/d2")} + delayed("getdents64", 1)),
                 {"list", path("src"), "--all", "-o", path("list.txt")});
     const bool inCall = child.inSyscall({SYS_getdents64});
-    child.kill(SIGINT);
+    child.kill(signal);
     const ChildRun o = child.finish();
     if (!o.cannotSetUp.isEmpty())
         QSKIP(qPrintable(o.cannotSetUp));
     QVERIFY(inCall);
-    QCOMPARE(o.exitCode, 128 + SIGINT);
+    QCOMPARE(o.exitCode, 128 + signal);
     QVERIFY2(o.errors.contains("Die Liste " + path("list.txt").toUtf8() + " wurde nicht angelegt.\n"),
              o.errors.constData());
-    QVERIFY(o.errors.contains("abgebrochen durch Signal SIGINT während der Suche\n"));
-    // A list that may lack files never appears, under its name or another.
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{"src"});
+    QVERIFY(o.errors.contains("abgebrochen durch Signal " + nameOf(signal) + " während der Suche\n"));
+    // A list that may lack files never appears, under its name or another,
+    // and an older list stays as it was.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), entries);
+    if (!before.isEmpty())
+        QCOMPARE(content(path("list.txt")), before);
 }
 
 void TestCliSignals::checkWhole(const QString &target, QStringList &moved)

@@ -84,6 +84,8 @@ private slots:
     void undoAfterKill();
     void journalInsideTarget_data();
     void journalInsideTarget();
+    void undoIdentical_data();
+    void undoIdentical();
 
 private:
     QByteArray path(const char *relative) const { return QFile::encodeName(m_dir->filePath(relative)); }
@@ -251,6 +253,40 @@ void TestCliUndo::journalInsideTarget()
     QVERIFY(!exists(path("tgt/b.txt")));
     QCOMPARE(contentOf(journal), written);
     QCOMPARE(contentOf(path("src/sub/a.txt")), QByteArray("source a"));
+}
+
+void TestCliUndo::undoIdentical_data()
+{
+    QTest::addColumn<QByteArray>("newcomer"); // put at the source's old place after the run; "" none
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("old place empty: the bytes come back") << QByteArray() << 0;
+    QTest::newRow("another file at the old place stays") << QByteArray("newcomer") << 1;
+}
+
+void TestCliUndo::undoIdentical()
+{
+    // A move that found the source's bytes in the target already removed
+    // the source: undo brings back a copy of the kept file, never over
+    // whatever stands at the old place meanwhile.
+    QFETCH(QByteArray, newcomer);
+    QFETCH(int, exitCode);
+    QVERIFY(makeFile(path("src/d/same.jpg"), "same bytes"));
+    QVERIFY(makeFile(path("tgt/same.jpg"), "same bytes"));
+    const QByteArray journal = path("run.jsonl");
+    const ChildRun run =
+        runCli(args({"image", path("src"), path("tgt"), "--all", "--move", "--skip-identical", "--journal", journal}));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(contentOf(journal).contains("\"operation\":\"identical\""), contentOf(journal).constData());
+    QVERIFY(!exists(path("src/d/same.jpg")));
+    if (!newcomer.isEmpty())
+        QVERIFY(makeFile(path("src/d/same.jpg"), newcomer));
+
+    const ChildRun undone = runCli(args({"undo", journal}));
+    QCOMPARE(undone.exitCode, exitCode);
+    if (exitCode != 0)
+        QVERIFY2(undone.errors.contains("nicht rückgängig: " + path("src/d/same.jpg") + ": "), undone.errors.constData());
+    QCOMPARE(contentOf(path("src/d/same.jpg")), newcomer.isEmpty() ? QByteArray("same bytes") : newcomer);
+    QCOMPARE(contentOf(path("tgt/same.jpg")), QByteArray("same bytes"));
 }
 
 QTEST_GUILESS_MAIN(TestCliUndo)

@@ -41,7 +41,8 @@ DriveState stateOf(const QString &root)
     return state;
 }
 
-// "a/b=bytes" a file, "a/" a folder, "a->b" a link; apply() also knows "-a" (gone).
+// "a/b=bytes" a file, "a/" a folder, "a->b" a link ("a->/b" an absolute
+// link to the drive's b); apply() also knows "-a" (gone).
 bool build(EngineDrive &drive, const QString &item)
 {
     if (item.endsWith(QLatin1Char('/')))
@@ -49,7 +50,8 @@ bool build(EngineDrive &drive, const QString &item)
     const qsizetype arrow = item.indexOf(QLatin1String("->"));
     if (arrow > 0) {
         QDir().mkpath(QFileInfo(drive.host(item.left(arrow))).path());
-        return ::symlink(QFile::encodeName(item.mid(arrow + 2)).constData(),
+        const QString to = item.mid(arrow + 2);
+        return ::symlink(QFile::encodeName(to.startsWith(QLatin1Char('/')) ? drive.host() + to : to).constData(),
                          QFile::encodeName(drive.host(item.left(arrow))).constData())
             == 0;
     }
@@ -125,6 +127,15 @@ void TestHostileTrees::nothingOutsideChanges_data()
     QTest::newRow("names differing in case only") << QStringList{"s/A.jpg=U", "s/a.jpg=l", "t/"} << "D:\\s"
                                                   << "D:\\t"
                                                   << "copy+r" << QStringList{"t/A.jpg=U"} << 1 << 1;
+    // Deseret capital and small long I: one letter beyond the first 65,536.
+    QTest::newRow("case beyond the BMP, flat numbers")
+        << QStringList{"s/\U00010400.jpg=U", "s/sub/\U00010428.jpg=l", "t/"} << "D:\\s"
+        << "D:\\t"
+        << "copy" << QStringList{"t/\U00010428.jpg=l", "t/\U00010400[1].jpg=U"} << 2 << 0;
+    QTest::newRow("case beyond the BMP, tree meets its folder")
+        << QStringList{"s/\U00010428/a.jpg=n", "t/\U00010400/"} << "D:\\s"
+        << "D:\\t"
+        << "copy+r" << QStringList{"t/\U00010400/a.jpg=n"} << 1 << 0;
     QTest::newRow("flat into its own folder, copy") << QStringList{"s/a.jpg=a", "s/sub/b.jpg=b"} << "D:\\s"
                                                     << "D:\\s"
                                                     << "copy" << QStringList{"s/b.jpg=b"} << 2 << 0;
@@ -140,6 +151,18 @@ void TestHostileTrees::nothingOutsideChanges_data()
         << QStringList{"src/l.jpg->../outside/secret.jpg", "outside/secret.jpg=S", "tgt/"} << "D:\\src"
         << "D:\\tgt"
         << "copy" << QStringList{} << 0 << 1;
+    // A sibling whose name extends the source's is outside it all the same.
+    QTest::newRow("absolute links into a sibling sharing its start")
+        << QStringList{"t/src/a.jpg=in", "t/src/l.jpg->/t/src2/l.jpg", "t/src/d->/t/src2", "t/src2/l.jpg=OUT",
+                       "t/src/2/l.jpg=decoy", "t/tgt/"}
+        << "D:\\t\\src"
+        << "D:\\t\\tgt"
+        << "copy+r" << QStringList{"t/tgt/a.jpg=in", "t/tgt/2/", "t/tgt/2/l.jpg=decoy"} << 2 << 1;
+    QTest::newRow("target a sibling sharing the source's start")
+        << QStringList{"t/src/a.jpg=a", "t/src/bak/b.jpg=b"} << "D:\\t\\src"
+        << "D:\\t\\src.bak"
+        << "copy+r" << QStringList{"t/src.bak/", "t/src.bak/a.jpg=a", "t/src.bak/bak/", "t/src.bak/bak/b.jpg=b"} << 2
+        << 0;
     QTest::newRow("start folders named through links")
         << QStringList{"real/a.jpg=a", "real/sub/b.jpg=b", "srclink->real", "tr/", "tgtlink->tr"} << "D:\\srclink"
         << "D:\\tgtlink"

@@ -80,6 +80,8 @@ private slots:
                                                << "x" << true;
         QTest::newRow("umlaut case") << "*.ÄÖ"
                                      << "datei.äö" << true;
+        QTest::newRow("case beyond the BMP") << "\U00010428*.JPG"
+                                             << "\U00010400a.jpg" << true;
         QTest::newRow("sharp s not expanded") << "STRASSE"
                                               << "straße" << false;
         QTest::newRow("undecodable byte in name") << "*.jpg"

@@ -4,6 +4,7 @@
 #include "paths/shared.h"
 #include "platform/fslog.h"
 #include "platform/hosterrors.h"
+#include "platform/namefold.h"
 #include "platform/services.h"
 
 namespace quorvane {
@@ -23,7 +24,7 @@ platform::Result<bool> ordinaryFileExists(FileSystem &fs, const QString &path)
     const QString wanted = GetFileName(path);
     platform::Result<QString> entry = fs.dirFirst(path, platform::MaskNormal);
     while (entry.ok() && !entry.value().isEmpty()) {
-        if (entry.value().compare(wanted, Qt::CaseInsensitive) == 0)
+        if (platform::sameName(entry.value(), wanted))
             return platform::Result<bool>::success(true);
         entry = fs.dirNext();
     }

@@ -102,7 +102,7 @@ QStringList checkBeforeWriting(RunContext &run, platform::ImageTrees &trees, con
     QStringList fitting;
     fitting.reserve(entries.size());
     for (const QString &entry : entries) {
-        const platform::Result<platform::FileStamp> source = trees.sourceStamp(entry);
+        const platform::Result<platform::FileStamp> source = trees.sourceLook(entry);
         // A source that cannot be read now fails at its placement, with its reason.
         if (!source.ok() || !takesRoom(job, source.value(), volume)) {
             fitting.append(entry);

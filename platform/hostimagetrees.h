@@ -53,6 +53,7 @@ public:
     bool isTargetRoot(const QString &relativeSourceFolder) override;
 
     Result<FileStamp> sourceStamp(const QString &entry) override;
+    Result<FileStamp> sourceLook(const QString &entry) override;
     QByteArray sourceHost(const QString &entry) const override;
     Result<bool> sameSourceBytes(const QString &a, const QString &b) override;
     Status removeSourceFolder(const QString &relative) override;

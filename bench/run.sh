@@ -194,6 +194,9 @@ main() {
     if declare -F bench_listing_and_image >/dev/null; then
         bench_listing_and_image
     fi
+    if declare -F bench_fat_image >/dev/null; then
+        bench_fat_image
+    fi
     bench_growth
     echo "load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 }
@@ -325,6 +328,87 @@ bench_listing_and_image() {
     # 1,000 files get names, 1,000 are skipped as the 999 numbers run out.
     echo "flat_clash_2000_s: $(awk -v ms="$flat_ms" 'BEGIN { printf "%.3f", ms / 1000 }')"
     rm -rf "${made_outputs[@]}"
+}
+
+# ---------------------------------------------------------------------------
+# The image onto a FAT32 disk through fusefat (no hard links, no no-replace
+# rename: every file reserves its name first) against cp -r onto a disk of
+# the same kind, same run. Each timed command gets a fresh 64 MB image,
+# mounted in a mount namespace of its own that vanishes with it.
+
+# 2,000 files of 1-4 KB in 40 folders.
+ensure_fat_tree() {
+    fat_tree=""
+    for candidate in "$here"/out/fat-src-*; do
+        if [[ -f "$candidate/.complete" ]]; then fat_tree="$candidate"; break; fi
+    done
+    if [[ -z "$fat_tree" ]]; then
+        fat_tree="$here/out/fat-src-$(date +%Y%m%d-%H%M%S)-$$"
+        echo "generating $fat_tree ..." >&2
+        python3 - "$fat_tree" <<'PY'
+import os, random, sys
+root = sys.argv[1]
+rng = random.Random(11)
+for d in range(40):
+    folder = os.path.join(root, f"d{d:02d}")
+    os.makedirs(folder)
+    for f in range(50):
+        with open(os.path.join(folder, f"f{f:02d}.dat"), "wb") as out:
+            out.write(rng.randbytes(rng.randint(1024, 4096)))
+open(os.path.join(root, ".complete"), "w").close()
+PY
+    fi
+}
+
+# Microseconds of one run of the command $1 (OUT in it stands for a folder
+# on a fresh FAT32 disk); making and mounting the disk is not timed.
+time_on_fresh_fat_us() {
+    local disk="$here/out/fat-$$-$RANDOM"
+    unshare -m --propagation private bash -c '
+        image="$1.img" mnt="$1.mnt"
+        truncate -s 64M "$image" && mkfs.vfat -F 32 "$image" >/dev/null && mkdir -p "$mnt" &&
+            fusefat -o rw+ "$image" "$mnt" >/dev/null 2>&1 || exit 1
+        start=$(date +%s%N)
+        eval "${2//OUT/$mnt/t}" >/dev/null 2>&1
+        end=$(date +%s%N)
+        fusermount -u "$mnt"
+        echo $(((end - start) / 1000))' _ "$disk" "$1"
+    rm -rf "$disk.img" "$disk.mnt"
+}
+
+bench_fat_image() {
+    local tool
+    # mkfs.vfat lives where an ordinary PATH may not look.
+    export PATH="$PATH:/usr/sbin:/sbin"
+    if [[ $(id -u) -ne 0 || ! -c /dev/fuse ]]; then
+        echo "image_vs_cp_fat: left out (mounting a FUSE disk needs root and /dev/fuse)"
+        return
+    fi
+    for tool in mkfs.vfat fusefat fusermount unshare; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "image_vs_cp_fat: left out ($tool is missing)"
+            return
+        fi
+    done
+    cmake --build "$build" --target quorvane-cli -j"$(nproc)" >/dev/null
+    ensure_fat_tree
+    cat "$fat_tree"/*/* >/dev/null
+    local cli i cp_samples=() img_samples=() cp_ms img_ms
+    cli="$(image_cli)"
+    # Taking turns, so that both meet the same load. No warm-up round: every
+    # disk is fresh anyway, and one round takes minutes.
+    for ((i = 0; i < runs; i++)); do
+        cp_samples+=("$(time_on_fresh_fat_us "cp -r '$fat_tree' OUT")")
+        img_samples+=("$(time_on_fresh_fat_us "'$cli' image '$fat_tree' OUT --all --recursive")")
+        if [[ -z "${cp_samples[i]}" || -z "${img_samples[i]}" ]]; then
+            echo "image_vs_cp_fat: left out (a FAT32 image could not be made or mounted)"
+            return
+        fi
+    done
+    cp_ms=$(median_of "${cp_samples[@]}")
+    img_ms=$(median_of "${img_samples[@]}")
+    echo "copy_fat_2000_ms: cp -r $cp_ms, image $img_ms"
+    echo "image_vs_cp_fat: $(ratio "$img_ms" "$cp_ms")"
 }
 
 main "$@"

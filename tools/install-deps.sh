@@ -7,6 +7,10 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6test6 libqt6s
           fonts-liberation2 e2fsprogs util-linux strace findutils)
 # The package test: cpack's dependency list, and the validators of what gets installed.
 packages+=(dpkg-dev file desktop-file-utils appstream groff-base)
+# The disks users carry (FAT32, exFAT, NTFS), made as images and mounted
+# through FUSE: the kernel here has none of their drivers. losetup (mount)
+# gives the exFAT driver the block device it wants.
+packages+=(fuse3 fusefat exfat-fuse exfatprogs ntfs-3g dosfstools mount)
 # The journeys drive the program on a private X display with a window manager.
 packages+=(xvfb xauth openbox xdotool wmctrl x11-utils xclip)
 if [[ "${1:-}" == "--with-display" ]]; then

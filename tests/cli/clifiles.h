@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QStringList>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +14,15 @@
 // Files by their host paths as bytes, for tests of the command line whose
 // names need not be UTF-8.
 namespace quorvane::testsupport {
+
+// Arguments given as bytes reach the program as those bytes.
+inline QStringList cliArgs(const QList<QByteArray> &arguments)
+{
+    QStringList out;
+    for (const QByteArray &a : arguments)
+        out.append(QFile::decodeName(a));
+    return out;
+}
 
 inline bool exists(const QByteArray &path)
 {

@@ -31,10 +31,7 @@ using quorvane::testsupport::treeOf;
 // Byte names pass through as the program gets them.
 ChildRun cli(const QList<QByteArray> &arguments, const QStringList &mechanism = {})
 {
-    QStringList args;
-    for (const QByteArray &a : arguments)
-        args.append(QFile::decodeName(a));
-    return quorvane::testsupport::runCli(args, mechanism);
+    return quorvane::testsupport::runCli(quorvane::testsupport::cliArgs(arguments), mechanism);
 }
 
 } // namespace

@@ -54,14 +54,6 @@ bool replaceInPlace(const QByteArray &path, const QByteArray &bytes)
     return timed;
 }
 
-QStringList args(const QList<QByteArray> &arguments)
-{
-    QStringList out;
-    for (const QByteArray &a : arguments)
-        out.append(QFile::decodeName(a));
-    return out;
-}
-
 // Files (not folders) below folder.
 int filesIn(const QByteArray &folder)
 {
@@ -121,7 +113,7 @@ void TestCliUndo::undoRefuses()
     const QByteArray journal = path("run.jsonl");
     QVERIFY(makeFile(path("src/b.txt"), "bytes of b"));
     QVERIFY(makeFile(path("out/victim.txt"), "precious"));
-    QCOMPARE(runCli(args({"image", path("src"), path("tgt"), "--all", "--journal", journal})).exitCode, 0);
+    QCOMPARE(runCli(cliArgs({"image", path("src"), path("tgt"), "--all", "--journal", journal})).exitCode, 0);
     QByteArray victim = path("out/victim.txt");
     QByteArray expected = "precious";
     const auto intent = [&](const char *operation, const QByteArray &source, const QByteArray &target) {
@@ -155,7 +147,7 @@ void TestCliUndo::undoRefuses()
     }
     QVERIFY(makeFile(journal, contentOf(journal) + appended));
 
-    const ChildRun o = runCli(args({"undo", journal}));
+    const ChildRun o = runCli(cliArgs({"undo", journal}));
     QCOMPARE(o.exitCode, 1);
     const QByteArray subject = named.isEmpty() ? journal : QFile::encodeName(m_dir->path()) + '/' + named;
     QVERIFY2(o.errors.contains("nicht rückgängig: " + subject + ": "), o.errors.constData());
@@ -201,7 +193,7 @@ void TestCliUndo::undoAfterKill()
     const QByteArray journal = path("run.jsonl");
 
     Child child(m_pids->filePath("pid"), traced({"-e", "inject=" + injection + "=1500000:when=2"}),
-                   args({"image", path("src"), target, "--all", "--move", "--journal", journal}));
+                   cliArgs({"image", path("src"), target, "--all", "--move", "--journal", journal}));
     bool held = false;
     for (int waited = 0; waited < 10000 && !held; waited += 10) {
         held = filesIn(target) == inTarget && filesIn(path("src")) == inSource
@@ -218,7 +210,7 @@ void TestCliUndo::undoAfterKill()
     // The second move is announced and never closed.
     QVERIFY2(contentOf(journal).trimmed().split('\n').last().contains("\"intent\":2"), contentOf(journal).constData());
 
-    const ChildRun undone = runCli(args({"undo", journal}));
+    const ChildRun undone = runCli(cliArgs({"undo", journal}));
     QVERIFY2(undone.errors.contains("nicht rückgängig 0\n"), undone.errors.constData());
     QCOMPARE(undone.exitCode, 0);
     QCOMPARE(treeOf(path("src")), sources);
@@ -240,14 +232,14 @@ void TestCliUndo::journalInsideTarget()
     QVERIFY(QDir().mkpath(m_dir->filePath("tgt/sub")));
     // The journal has the name the run gives the first source's image.
     const QByteArray journal = path("tgt/sub/a.txt");
-    const ChildRun run = runCli(args({"image", path("src"), path("tgt"), "--all", "--journal", journal}) + options);
+    const ChildRun run = runCli(cliArgs({"image", path("src"), path("tgt"), "--all", "--journal", journal}) + options);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.errors.contains("Würde das Protokoll dieses Laufs ersetzen"), run.errors.constData());
     const QByteArray written = contentOf(journal);
     QVERIFY2(written.startsWith("{") && written.contains("\"format\":\"quorvane-journal\""), written.constData());
     QVERIFY(exists(path("tgt/b.txt")));
 
-    const ChildRun undone = runCli(args({"undo", journal}));
+    const ChildRun undone = runCli(cliArgs({"undo", journal}));
     QVERIFY2(undone.errors.contains("rückgängig gemacht 1, nicht rückgängig 0"), undone.errors.constData());
     QCOMPARE(undone.exitCode, 0);
     QVERIFY(!exists(path("tgt/b.txt")));

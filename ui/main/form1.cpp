@@ -11,6 +11,7 @@
 #include "platform/widgets/drivelist.h"
 #include "platform/widgets/keyfilter.h"
 #include "platform/widgets/twips.h"
+#include "platform/widgets/windowframe.h"
 #include "startup/settingslocation.h"
 #include "ui/main/centerform.h"
 #include "ui/main/runreport.h"
@@ -186,11 +187,8 @@ void Form1::takeFrame()
 {
     if (!isVisible())
         return;
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                         outer.bottom() - inner.bottom());
-    if (frame != m_frame) {
+    const QMargins frame = platform::knownFrame(*this);
+    if (!frame.isNull() && frame != m_frame) {
         // The load handler centred the window before its frame was known;
         // once it is, the window is centred by its real outer size.
         m_frame = frame;

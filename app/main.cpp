@@ -2,6 +2,7 @@
 #include "platform/namecodec.h"
 #include "platform/processtuning.h"
 #include "platform/services.h"
+#include "platform/widgets/qttexts.h"
 #include "platform/widgets/qttoolkit.h"
 #include "startup/appmodule.h"
 #include "ui/browser/browser.h"
@@ -22,6 +23,8 @@ int main(int argc, char *argv[])
     // start button), never because a viewer, browser or message box closed last.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvane.svg")));
+    // The program speaks German; Qt's own menus and buttons do so where the system does.
+    (void)quorvane::platform::installGermanQtTexts(app);
     quorvane::platform::QtToolkit toolkit;
     quorvane::platform::installToolkit(&toolkit);
     quorvane::InstallSaveAsBrowser(quorvane::viewerHost());

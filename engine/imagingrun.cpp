@@ -111,7 +111,8 @@ RunSummary RunJob(const JobReader &readOptions, ListingView *view)
 
     // Also after a stopped scan: the branch stops before its first entry,
     // and a journal asked for is there, telling that nothing was placed.
-    if (readOptions().TextListing)
+    run.summary.listing = readOptions().TextListing;
+    if (run.summary.listing)
         runListingBranch(run);
     else
         runImageBranch(run);

@@ -34,6 +34,7 @@ struct RunSummary {
     qsizetype dirsFailed = 0;   // directories of a structure image that could not be created
     qsizetype unreadable = 0;   // folders the scan could not read (unreadableFolders() names them)
     bool ran = false;           // false when the run ended before the scan or was ignored
+    bool listing = false;       // the run listed its files rather than imaging them
     // A stop signal ended the run early (platform/stopsignals.h): which one,
     // in which stage it was seen, and how many files (or folders of a
     // structure image) the run did not come to; those are neither imaged nor

@@ -1,12 +1,9 @@
 #include "engine/runjournal.h"
 
-#include "engine/pathcreation.h"
+#include "engine/statefolder.h"
 #include "paths/pathhelpers.h"
 #include "platform/fslog.h"
-#include "platform/hosterrors.h"
-#include "platform/namecodec.h"
 #include "platform/services.h"
-#include "platform/userfolders.h"
 
 #include <QDateTime>
 
@@ -20,16 +17,6 @@ constexpr int SyncEvery = 256;
 constexpr qsizetype StateJournalsKept = 20;
 const QString StatePrefix = QStringLiteral("move-");
 const QString StateSuffix = QStringLiteral(".jsonl");
-
-QString stateFolder()
-{
-    const QString host = platform::userStateFolder();
-    if (host.isEmpty())
-        return {};
-    const platform::Result<QString> drive = platform::fileSystem().drivePath(
-        platform::decodeName(platform::encodeText(host + QStringLiteral("/quorvane"))));
-    return drive.ok() ? drive.value() : QString();
-}
 
 } // namespace
 
@@ -74,15 +61,11 @@ platform::Status RunJournal::open()
 
 platform::Status RunJournal::openInStateFolder()
 {
-    QString folder;
-    const QStringList older = stateJournals(&folder);
-    if (folder.isEmpty())
-        return platform::failureFor(platform::ErrPathNotFound, QString(),
-                                    QStringLiteral("Kein Ordner für den Zustand des Programms bekannt"));
-    QString create = folder;
-    if (!DirExists(folder) && !CreatePath(create))
-        return platform::failureFor(platform::ErrPathNotFound, folder,
-                                    QStringLiteral("Ordner lässt sich nicht anlegen"));
+    const QStringList older = stateJournals();
+    const platform::Result<QString> made = makeStateFolder();
+    if (!made.ok())
+        return made.status();
+    QString folder = made.value();
     AddBackslash(folder);
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
     platform::Status opened;

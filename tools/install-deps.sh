@@ -3,8 +3,8 @@
 # only when something is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6test6 libqt6svg6 fonts-dejavu-core
-          fonts-liberation2 e2fsprogs util-linux strace findutils)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6test6 libqt6svg6 qt6-translations-l10n
+          fonts-dejavu-core fonts-liberation2 e2fsprogs util-linux strace findutils)
 # The package test: cpack's dependency list, and the validators of what gets installed.
 packages+=(dpkg-dev file desktop-file-utils appstream groff-base)
 # The disks users carry (FAT32, exFAT, NTFS), made as images and mounted

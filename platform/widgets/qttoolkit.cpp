@@ -4,9 +4,11 @@
 #include "platform/widgets/twips.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 #include <utility>
 #include <vector>
@@ -113,6 +115,10 @@ int QtToolkit::messageBox(const QString &prompt, int style, const QString &title
         if (buttons[i].second == escapeAnswer)
             box.setEscapeButton(made[i]);
     }
+    // Ctrl+C copies the text, as message boxes on Windows do: a path the box
+    // names can then be pasted where the user wants to open it.
+    const QShortcut copy(QKeySequence::Copy, &box);
+    QObject::connect(&copy, &QShortcut::activated, &box, [prompt] { QGuiApplication::clipboard()->setText(prompt); });
     box.exec();
     for (size_t i = 0; i < made.size(); ++i) {
         if (box.clickedButton() == made[i])

@@ -19,6 +19,7 @@ public:
     // style: icon 16 critical, 32 question, 48 warning, 64 information; buttons
     // style & 7 (0 OK, 1 OK/Cancel, 2 Abort/Retry/Ignore, 3 Yes/No/Cancel,
     // 4 Yes/No, 5 Retry/Cancel); default button 256 second, 512 third, else first.
+    // Ctrl+C in the box puts the prompt on the clipboard.
     int messageBox(const QString &prompt, int style, const QString &title) override;
     QSize screenSizeTwips() const override;
 

@@ -100,7 +100,7 @@ QString Desktop::start()
               .arg(m_env.value(QStringLiteral("DISPLAY")), QString::fromLocal8Bit(m_windowManager.readAll()));
 }
 
-QByteArray Desktop::tool(const QString &program, const QStringList &args, int *exitCode) const
+QByteArray Desktop::tool(const QString &program, const QStringList &args, int *exitCode, bool exact) const
 {
     QProcess process;
     process.setProcessEnvironment(m_env);
@@ -112,15 +112,19 @@ QByteArray Desktop::tool(const QString &program, const QStringList &args, int *e
     }
     if (exitCode)
         *exitCode = ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return process.readAllStandardOutput().trimmed();
+    const QByteArray out = process.readAllStandardOutput();
+    return exact ? out : out.trimmed();
 }
 
-QString Desktop::launch(const QString &appDir, const QString &drives, const QStringList &args, const QString &workDir)
+QString Desktop::launch(const QString &appDir, const QString &drives, const QStringList &args, const QString &workDir,
+                        const QStringList &environment)
 {
     QProcessEnvironment env = m_env;
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("QUORVANE_APP_DIR"), appDir);
     env.insert(QStringLiteral("QUORVANE_DRIVES"), drives);
+    for (const QString &setting : environment)
+        env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
     m_program.setProcessEnvironment(env);
     m_program.setWorkingDirectory(workDir);
     m_program.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -232,7 +236,8 @@ QString Desktop::property(const QString &id, const QString &name) const
 QString Desktop::clipboard() const
 {
     return QString::fromUtf8(tool(QStringLiteral("xclip"),
-                                  {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")}));
+                                  {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")},
+                                  nullptr, true));
 }
 
 QStringList Desktop::programWindows() const

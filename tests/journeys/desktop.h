@@ -28,8 +28,9 @@ public:
     // Starts the program with its own program folder and drive map, in
     // workDir, and waits for its main window to be shown and focused;
     // returns that window, or an empty id.
+    // environment: more "NAME=value" settings for the program alone.
     QString launch(const QString &appDir, const QString &drives, const QStringList &args = {},
-                   const QString &workDir = {});
+                   const QString &workDir = {}, const QStringList &environment = {});
     bool running() const;
     // The exit code once the program has ended by itself; -1 when it is
     // still running after ms, -2 when it crashed.
@@ -57,6 +58,7 @@ public:
     QString waitForNewWindow(const QStringList &before, int ms = 10000) const;
     // One property as xprop prints it.
     QString property(const QString &id, const QString &name) const;
+    // Exactly as the program offers it, blanks at the end included.
     QString clipboard() const;
 
     // A left click at a point of the window's client area given in twips.
@@ -70,7 +72,8 @@ public:
     void xdotool(const QStringList &args) const;
 
 private:
-    QByteArray tool(const QString &program, const QStringList &args, int *exitCode = nullptr) const;
+    // The tool's standard output, without blanks around it unless exact.
+    QByteArray tool(const QString &program, const QStringList &args, int *exitCode = nullptr, bool exact = false) const;
     void stopProcess(QProcess &process);
 
     QProcessEnvironment m_env;

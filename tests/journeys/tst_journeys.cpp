@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -97,12 +98,16 @@ class TestJourneys : public QObject {
 
 private:
     QString at(const QString &relative) const { return m_dir->filePath(relative); }
-    bool launch(const QStringList &args = {});
+    bool launch(const QStringList &args = {}, const QStringList &environment = {});
     void finish();
     QString startListing();
+    QString listPictures();
     QString filePaneText(const QString &viewer);
     void viewerMenu(const QString &viewer, int downs);
     QString openBrowser(const QString &viewer);
+    QString readBox(const QString &box);
+    QString startImage();
+    QPoint viewerOffCentre(const QString &viewer) const;
     void chooseTargetDrive(QChar letter);
     void expectFixedDialog(const QString &id);
 
@@ -122,6 +127,11 @@ private slots:
     void imageIntoTheRootRefused();
     void endingTheProgram();
     void windowsUnderTheWindowManager();
+    void imageIntoAMissingTarget();
+    void imageWithFilesItCannotPlace();
+    void viewerCentredAfterEmptyListings();
+    void qtTextsInGerman();
+    void saveAsTakesTheKeyboard();
 };
 
 void TestJourneys::initTestCase()
@@ -151,10 +161,13 @@ void TestJourneys::cleanup()
 
 // The program on D: = src, T: = tgt, L: = lists, standing in the root of L:,
 // with the root of D: as its source directory (the command line's folder).
-bool TestJourneys::launch(const QStringList &args)
+// Its state folder (where the list of an image's skipped files goes) is the
+// journey's own.
+bool TestJourneys::launch(const QStringList &args, const QStringList &environment)
 {
     const QString drives = QStringLiteral("D=%1;T=%2;L=%3").arg(at("src"), at("tgt"), at("lists"));
-    m_main = m_desk.launch(at("app"), drives, args.isEmpty() ? QStringList{at("src/x")} : args, at("lists"));
+    m_main = m_desk.launch(at("app"), drives, args.isEmpty() ? QStringList{at("src/x")} : args, at("lists"),
+                           QStringList{QStringLiteral("XDG_STATE_HOME=") + at("state")} + environment);
     return !m_main.isEmpty();
 }
 
@@ -170,6 +183,17 @@ QString TestJourneys::startListing()
 {
     m_desk.click(m_main, form1::Start);
     return m_desk.waitForWindow(ViewerTitle);
+}
+
+// A listing of the pictures: its viewer, once the file pane is filled.
+QString TestJourneys::listPictures()
+{
+    m_desk.click(m_main, form1::Pictures);
+    m_desk.click(m_main, form1::TextListing);
+    const QString viewer = startListing();
+    const bool filled = !viewer.isEmpty()
+        && QTest::qWaitFor([&] { return filePaneText(viewer).endsWith(QLatin1String("c.gif")); }, 10000);
+    return filled ? viewer : QString();
 }
 
 QString TestJourneys::filePaneText(const QString &viewer)
@@ -195,6 +219,32 @@ QString TestJourneys::openBrowser(const QString &viewer)
 {
     viewerMenu(viewer, 2);
     return m_desk.waitForWindow(FileListTitle);
+}
+
+// The text of a message box, as Ctrl+C in it puts it on the clipboard.
+QString TestJourneys::readBox(const QString &box)
+{
+    if (!m_desk.waitForFocus(box))
+        return QStringLiteral("<the box has no focus>");
+    m_desk.keys({QStringLiteral("ctrl+c")});
+    QString text;
+    const bool copied = QTest::qWaitFor([&] { return !(text = m_desk.clipboard()).isEmpty(); }, 5000);
+    return copied ? text : QStringLiteral("<nothing copied>");
+}
+
+// START for an image; the box that ends it.
+QString TestJourneys::startImage()
+{
+    m_desk.click(m_main, form1::Start);
+    return m_desk.waitForWindow(MainTitle, {m_main});
+}
+
+// The viewer's place less the centred place (screen / 2 - outer size / 2, in twips).
+QPoint TestJourneys::viewerOffCentre(const QString &viewer) const
+{
+    const QRect outer = m_desk.outerFrame(viewer);
+    return outer.topLeft()
+        - QPoint(qRound((7680 - outer.width() * 15 / 2.0) / 15.0), qRound((5760 - outer.height() * 15 / 2.0) / 15.0));
 }
 
 void TestJourneys::chooseTargetDrive(QChar letter)
@@ -285,11 +335,8 @@ void TestJourneys::viewerClosedAndOpenedAgain()
 void TestJourneys::savingTheFileList()
 {
     QVERIFY(launch());
-    m_desk.click(m_main, form1::Pictures);
-    m_desk.click(m_main, form1::TextListing);
-    const QString viewer = startListing();
+    const QString viewer = listPictures();
     QVERIFY(!viewer.isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(filePaneText(viewer).endsWith(QLatin1String("c.gif")), 10000);
 
     const QString saved = at("lists/liste.txt");
     QString browser = openBrowser(viewer);
@@ -487,25 +534,148 @@ void TestJourneys::windowsUnderTheWindowManager()
     QCOMPARE(m_desk.outerFrame(m_main).topLeft(), expected);
 
     // The viewer's outer frame centred on the screen.
-    m_desk.click(m_main, form1::Pictures);
-    m_desk.click(m_main, form1::TextListing);
-    const QString viewer = startListing();
+    const QString viewer = listPictures();
     QVERIFY(!viewer.isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(filePaneText(viewer).endsWith(QLatin1String("c.gif")), 10000);
-    // Its place less the centred place (screen / 2 - outer size / 2, in twips).
-    const auto offCentre = [&] {
-        const QRect outer = m_desk.outerFrame(viewer);
-        return outer.topLeft()
-            - QPoint(qRound((7680 - outer.width() * 15 / 2.0) / 15.0),
-                     qRound((5760 - outer.height() * 15 / 2.0) / 15.0));
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(offCentre(), QPoint(0, 0), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(viewerOffCentre(viewer), QPoint(0, 0), 5000);
 
     const QString browser = openBrowser(viewer);
     QVERIFY(!browser.isEmpty());
     expectFixedDialog(browser);
     m_desk.click(browser, browser::Cancel);
     QVERIFY(m_desk.waitUntilGone(browser));
+    finish();
+}
+
+// The target drive's folder is gone by the time of START: the run ends
+// with a box that counts, names the reasons and where the whole list is.
+void TestJourneys::imageIntoAMissingTarget()
+{
+    QVERIFY(launch());
+    chooseTargetDrive(u'T');
+    QVERIFY(QDir(at("tgt")).removeRecursively());
+    m_desk.click(m_main, form1::Pictures);
+    const QString box = startImage();
+    QVERIFY(!box.isEmpty());
+    const QString list = at("state/quorvane/skipped.txt");
+    const QString listOnC = QStringLiteral("C:") + QString(list).replace(QLatin1Char('/'), QLatin1Char('\\'));
+    QCOMPARE(readBox(box),
+             QStringLiteral("0 Datei(en) abgebildet, 3 Datei(en) übersprungen.\n\n"
+                            "a.jpg: Gerät nicht verfügbar\n"
+                            "Straße.jpg: Gerät nicht verfügbar\n"
+                            "c.gif: Gerät nicht verfügbar\n\n"
+                            "Die vollständige Liste steht in:\n")
+                 + listOnC + QStringLiteral("   "));
+    m_desk.keys({QStringLiteral("Return")});
+    QVERIFY(m_desk.waitUntilGone(box));
+    QCOMPARE(QString::fromUtf8(readFile(list)),
+             QStringLiteral("D:\\Bilder\\a.jpg: übersprungen: Gerät nicht verfügbar (T:\\)\n"
+                            "D:\\Bilder\\Straße.jpg: übersprungen: Gerät nicht verfügbar (T:\\)\n"
+                            "D:\\Bilder\\Urlaub\\c.gif: übersprungen: Gerät nicht verfügbar (T:\\)\n"));
+    finish();
+}
+
+// A recursive image whose folder in the target is immutable: the file
+// outside it is placed, the three inside are counted as skipped.
+void TestJourneys::imageWithFilesItCannotPlace()
+{
+    QVERIFY(writeFile(at("src/x.png"), "X"));
+    QVERIFY(QDir().mkpath(at("tgt/Bilder")));
+    const auto chattr = [&](const char *flag) {
+        return QProcess::execute(QStringLiteral("chattr"), {QLatin1String(flag), at("tgt/Bilder")});
+    };
+    if (chattr("+i") != 0)
+        QSKIP("chattr +i is not supported on the temporary folder's file system");
+    const auto thaw = qScopeGuard([&] { chattr("-i"); });
+    QVERIFY(launch());
+    chooseTargetDrive(u'T');
+    m_desk.click(m_main, form1::Pictures);
+    m_desk.click(m_main, form1::Recursive);
+    const QString box = startImage();
+    QVERIFY(!box.isEmpty());
+    const QStringList lines = readBox(box).split(QLatin1Char('\n'));
+    QCOMPARE(lines.mid(0, 7),
+             QStringList({"1 Datei(en) abgebildet, 3 Datei(en) übersprungen.", "", "a.jpg: Vorgang nicht erlaubt",
+                          "Straße.jpg: Vorgang nicht erlaubt", "c.gif: Vorgang nicht erlaubt", "",
+                          "Die vollständige Liste steht in:"}));
+    m_desk.keys({QStringLiteral("Return")});
+    QVERIFY(m_desk.waitUntilGone(box));
+    QCOMPARE(tree(at("tgt")), QStringList{"x.png=X"});
+    QCOMPARE(readFile(at("state/quorvane/skipped.txt")).count('\n'), 3);
+    finish();
+}
+
+// Listings that find nothing (a box, no viewer) and listings with files, in
+// turn: each new viewer stands centred by its outer frame.
+void TestJourneys::viewerCentredAfterEmptyListings()
+{
+    QVERIFY(launch());
+    m_desk.click(m_main, form1::TextListing);
+    for (int pair = 0; pair < 10; ++pair) {
+        m_desk.click(m_main, form1::Sounds);
+        m_desk.click(m_main, form1::Start);
+        const QString box = m_desk.waitForWindow(MainTitle, {m_main});
+        QVERIFY(m_desk.waitForFocus(box));
+        m_desk.keys({QStringLiteral("Return")});
+        QVERIFY(m_desk.waitUntilGone(box));
+
+        m_desk.click(m_main, form1::Sounds);
+        m_desk.click(m_main, form1::Pictures);
+        const QString viewer = startListing();
+        QVERIFY(!viewer.isEmpty());
+        QTRY_VERIFY2_WITH_TIMEOUT(viewerOffCentre(viewer).manhattanLength() <= 2,
+                                  qPrintable(QStringLiteral("pair %1: off by %2, %3")
+                                                 .arg(pair)
+                                                 .arg(viewerOffCentre(viewer).x())
+                                                 .arg(viewerOffCentre(viewer).y())),
+                                  5000);
+        m_desk.closeBox(viewer);
+        QVERIFY(m_desk.waitUntilGone(viewer));
+        m_desk.click(m_main, form1::Pictures);
+    }
+    finish();
+}
+
+// On a German system Qt's own texts are German: the pane's context menu
+// holds "&Rückgängig", so R in it takes back what was typed (in English R
+// would be "&Redo", with nothing to redo).
+void TestJourneys::qtTextsInGerman()
+{
+    QVERIFY(launch(
+        {}, {QStringLiteral("LANG=de_DE.UTF-8"), QStringLiteral("LC_ALL=de_DE.UTF-8"), QStringLiteral("LANGUAGE=de")}));
+    const QString viewer = listPictures();
+    QVERIFY(!viewer.isEmpty());
+    const QString listed = filePaneText(viewer);
+
+    m_desk.keys({QStringLiteral("ctrl+End")});
+    m_desk.type(QStringLiteral("xyz"));
+    QTRY_COMPARE_WITH_TIMEOUT(filePaneText(viewer), listed + QStringLiteral("xyz"), 5000);
+    const QStringList before = m_desk.programWindows();
+    m_desk.xdotool(
+        {"mousemove", "--window", viewer, QString::number(FilePane.x()), QString::number(FilePane.y()), "click", "3"});
+    QVERIFY(!m_desk.waitForNewWindow(before).isEmpty());
+    m_desk.keys({QStringLiteral("r")});
+    QTRY_COMPARE_WITH_TIMEOUT(filePaneText(viewer), listed, 5000);
+    finish();
+}
+
+// The save-as window has the keyboard as it opens: Tab to the name, the
+// name, Tab to "Übernehmen", space.
+void TestJourneys::saveAsTakesTheKeyboard()
+{
+    QVERIFY(launch());
+    const QString viewer = listPictures();
+    QVERIFY(!viewer.isEmpty());
+    const QString browser = openBrowser(viewer);
+    QVERIFY(!browser.isEmpty());
+    QVERIFY(m_desk.waitForFocus(browser, 3000));
+    m_desk.keys({QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab")});
+    m_desk.type(QStringLiteral("tasten"));
+    m_desk.keys({QStringLiteral("Tab"), QStringLiteral("space")});
+    QVERIFY(m_desk.waitUntilGone(browser));
+    QCOMPARE(readFile(at("lists/tasten.txt")),
+             QByteArray("D:\\Bilder\\a.jpg\r\nD:\\Bilder\\Stra\xDF"
+                        "e.jpg\r\n"
+                        "D:\\Bilder\\Urlaub\\c.gif\r\n"));
     finish();
 }
 

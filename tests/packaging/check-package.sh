@@ -35,7 +35,7 @@ $(diff <(echo "$expected") <(echo "$actual"))"
 # Qt's platform and SVG icon plugins are loaded at run time and the font is
 # asked for by name; the linker records none of them, so the package must.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6core6 qt6-qpa-plugins libqt6svg6 fonts-liberation2; do
+for package in libqt6widgets6 libqt6core6 qt6-qpa-plugins libqt6svg6 fonts-liberation2 qt6-translations-l10n; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fault "Depends lacks $package: $depends"
 done
 

@@ -178,6 +178,9 @@ Browser *OpenBrowser(frmEditor *viewer)
     auto *browser = new Browser(viewer);
     browser->Form_Load();
     browser->show();
+    // A window manager may leave the keyboard with the viewer, as openbox
+    // does with a tool window: typing would go nowhere until a click.
+    browser->activateWindow();
     return browser;
 }
 

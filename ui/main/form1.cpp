@@ -2,7 +2,6 @@
 
 #include "engine/imagingrun.h"
 #include "engine/pathcreation.h"
-#include "engine/scanner.h"
 #include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "paths/shared.h"
@@ -12,8 +11,10 @@
 #include "platform/widgets/drivelist.h"
 #include "platform/widgets/keyfilter.h"
 #include "platform/widgets/twips.h"
+#include "platform/widgets/windowframe.h"
 #include "startup/settingslocation.h"
 #include "ui/main/centerform.h"
+#include "ui/main/runreport.h"
 #include "ui/viewer/viewerhost.h"
 
 #include <QApplication>
@@ -35,20 +36,6 @@ using platform::pixelsToTwips;
 using platform::twipsToPixels;
 
 constexpr int ClientHeightTwips = 4065;
-
-// The window shows no summary of a run; what it could not do goes to the log,
-// one line per file or folder, as the command line names them.
-void logRunSummary(const RunSummary &summary)
-{
-    if (!summary.ran)
-        return;
-    for (const SkippedFile &skipped : summary.skippedFiles) {
-        const QString &path = skipped.subject.isEmpty() ? skipped.source : skipped.subject;
-        qCWarning(platform::fsLog).noquote() << QStringLiteral("übersprungen: %1: %2").arg(path, skipped.reason);
-    }
-    for (const UnreadableFolder &folder : unreadableFolders())
-        qCWarning(platform::fsLog).noquote() << QStringLiteral("nicht gelesen: %1: %2").arg(folder.path, folder.reason);
-}
 
 int checkValue(const QCheckBox *box)
 {
@@ -200,11 +187,8 @@ void Form1::takeFrame()
 {
     if (!isVisible())
         return;
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                         outer.bottom() - inner.bottom());
-    if (frame != m_frame) {
+    const QMargins frame = platform::knownFrame(*this);
+    if (!frame.isNull() && frame != m_frame) {
         // The load handler centred the window before its frame was known;
         // once it is, the window is centred by its real outer size.
         m_frame = frame;
@@ -270,7 +254,11 @@ void Form1::Command1_Click()
 {
     // The run reads the window at each point of use, so changes made while
     // it yields take effect at the next one.
-    logRunSummary(RunJob([this] { return readJob(); }, &viewerHost()));
+    const RunSummary summary = RunJob([this] { return readJob(); }, &viewerHost());
+    // The folders an image made belong in the target list before the user reads the box.
+    if (summary.ran && !summary.listing)
+        logFailure(Dir2->refresh(), QStringLiteral("Ziel-Verzeichnis auffrischen"));
+    reportRun(summary);
 }
 
 bool Form1::Command1_KeyDown(int keyCode)

@@ -2,6 +2,7 @@
 
 #include "platform/services.h"
 #include "platform/widgets/twips.h"
+#include "platform/widgets/windowframe.h"
 #include "viewerlayout.h"
 
 #include <QElapsedTimer>
@@ -16,13 +17,17 @@ using platform::twipsToPixels;
 
 namespace {
 
+// Places the window itself, inside its frame: Qt's move() would place the
+// frame by the reading Qt keeps, which may be one this does not trust.
 void centreOuterFrame(QWidget &window)
 {
     const QSize screen = platform::toolkit().screenSizeTwips();
-    const QRect outer = window.frameGeometry();
+    const QMargins frame = platform::knownFrame(window);
+    const QRect outer = window.geometry().marginsAdded(frame);
     const TwipsPoint at = centreOnScreen(float(pixelsToTwips(outer.width())), float(pixelsToTwips(outer.height())),
                                          float(screen.width()), float(screen.height()));
-    window.move(twipsToPixels(at.left), twipsToPixels(at.top));
+    const QPoint inside(twipsToPixels(at.left) + frame.left(), twipsToPixels(at.top) + frame.top());
+    window.setGeometry(QRect(inside, window.size()));
 }
 
 // A window manager frames a window only after it is shown, and Qt learns the
@@ -31,7 +36,8 @@ void centreOuterFrame(QWidget &window)
 // after showing and centres the window once more, by its outer size.
 class CentreWhenFramed : public QObject {
 public:
-    explicit CentreWhenFramed(QWidget &window) : QObject(&window), m_window(window)
+    explicit CentreWhenFramed(QWidget &window)
+        : QObject(&window), m_window(window), m_placedAt(window.geometry().topLeft())
     {
         window.installEventFilter(this);
         m_poll.setInterval(20);
@@ -49,23 +55,24 @@ public:
 
 private:
     // Some window managers tell the frame in steps (borders, then the title
-    // bar): the window is centred again while its frame still grows, unless
-    // the user has moved it meanwhile.
+    // bar): the window is centred again while its frame still changes,
+    // unless the user has moved it meanwhile. A frame does not move the
+    // window inside it, so the user's move is the window's own place
+    // changing, not its frame's.
     void look()
     {
-        const QRect outer = m_window.frameGeometry();
-        const bool framed = outer != m_window.geometry();
-        const bool untouched = m_placedAt.isNull() || outer.topLeft() == m_placedAt;
-        if (framed && outer.size() != m_framedSize && untouched) {
+        const QMargins frame = platform::knownFrame(m_window);
+        const bool untouched = m_window.geometry().topLeft() == m_placedAt;
+        if (!frame.isNull() && frame != m_frame && untouched) {
             centreOuterFrame(m_window);
-            m_framedSize = outer.size();
-            m_placedAt = m_window.frameGeometry().topLeft();
+            m_frame = frame;
+            m_placedAt = m_window.geometry().topLeft();
             m_framed.start();
         }
         // Qt reads the frame again only when the window manager confirms a
         // geometry, so a frame told after the last confirmation stays unknown
         // (seen under load). A move there and back asks for a confirmation.
-        if (!framed && m_placedAt.isNull() && m_shown.elapsed() >= m_nextNudgeMs) {
+        if (m_frame.isNull() && frame.isNull() && m_shown.elapsed() >= m_nextNudgeMs) {
             const QPoint at = m_window.pos();
             m_window.move(at + QPoint(1, 0));
             m_window.move(at);
@@ -80,8 +87,8 @@ private:
     QTimer m_poll;
     QElapsedTimer m_shown;
     QElapsedTimer m_framed;
-    QSize m_framedSize;
-    QPoint m_placedAt;
+    QMargins m_frame;  // the frame the window was last centred by
+    QPoint m_placedAt; // the window's place inside its frame, as centred
     static constexpr qint64 NudgeIntervalMs = 250;
     qint64 m_nextNudgeMs = NudgeIntervalMs;
 };
@@ -93,7 +100,7 @@ void placeAtScreenCentre(QWidget &window)
     // The outer size counts the frame, known here when the native window has it already.
     window.winId();
     centreOuterFrame(window);
-    if (window.frameGeometry() == window.geometry())
+    if (platform::knownFrame(window).isNull())
         new CentreWhenFramed(window);
 }
 

@@ -15,6 +15,8 @@
 #include <QtTest>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 
@@ -79,6 +81,16 @@ void addDiskRows(const QList<QPair<const char *, QStringList>> &modes)
     }
 }
 
+// A file whose every byte takes room on its disk (no holes), made at once.
+bool makeAllocated(const QByteArray &path, qint64 size)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool made = fd >= 0 && ::posix_fallocate(fd, 0, size) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return made;
+}
+
 } // namespace
 
 class TestCliMedia : public QObject {
@@ -102,6 +114,9 @@ private slots:
     void skipIdenticalAgain();
     void killedMidCopy_data();
     void killedMidCopy();
+    void notEnoughRoom_data();
+    void notEnoughRoom();
+    void tooLargeForFat();
 
 private:
     QByteArray path(const char *relative) const { return QFile::encodeName(m_dir->filePath(relative)); }
@@ -397,6 +412,54 @@ void TestCliMedia::killedMidCopy()
     QCOMPARE(whole, atRename ? 1 : 0);
     QCOMPARE(reserved, atRename ? 1 : 0);
     QCOMPARE(treeOf(path("src")), sources);
+}
+
+
+void TestCliMedia::notEnoughRoom_data()
+{
+    QTest::addColumn<QString>("disk");
+    QTest::addColumn<QStringList>("options");
+    addDiskRows({{"recursive copy", {"--all", "--recursive"}}, {"plan", {"--all", "--recursive", "--dry-run"}}});
+}
+
+// 70 MB onto a disk of 64: nothing is written, and both figures are named.
+void TestCliMedia::notEnoughRoom()
+{
+    QFETCH(QStringList, options);
+    FRESH_FOLDER_ON_DISK(target);
+    QVERIFY(makeFile(path("src/a.jpg"), "small"));
+    QVERIFY(QDir().mkpath(QFile::decodeName(path("src/sub"))));
+    QVERIFY(makeAllocated(path("src/sub/big.jpg"), 70 * 1024 * 1024));
+
+    const ChildRun run = runCli(cliArgs({"image", path("src"), target, "--json"}) + options);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.errors.contains("Auf dem Ziel ist nicht genug Platz frei: nötig sind 73.40"), run.errors.constData());
+    QVERIFY2(run.errors.contains(" Bytes, frei sind "), run.errors.constData());
+    const QJsonObject preflight = QJsonDocument::fromJson(run.output).object().value("preflight").toObject();
+    QVERIFY2(preflight.value("needed_bytes").toInteger() >= 70 * 1024 * 1024, run.output.constData());
+    QVERIFY(preflight.value("free_bytes").toInteger() > 0);
+    QVERIFY(preflight.value("free_bytes").toInteger() < 64 * 1024 * 1024);
+    QVERIFY(preflight.value("refused").toString().startsWith("Auf dem Ziel ist nicht genug Platz frei"));
+    QCOMPARE(treeOf(target), Tree());
+}
+
+// A file beyond 4 GiB - 1 cannot be on FAT32: named and left out, the rest imaged.
+void TestCliMedia::tooLargeForFat()
+{
+    const QByteArray target = freshFolderOn(QStringLiteral("FAT32"));
+    if (target.isEmpty())
+        QSKIP(qPrintable(whyMissing(QStringLiteral("FAT32"))));
+    QVERIFY(makeFile(path("src/a.jpg"), "small"));
+    QFile big(QFile::decodeName(path("src/film.jpg")));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(5LL * 1024 * 1024 * 1024));
+    big.close();
+
+    const ChildRun run = runCli(cliArgs({"image", path("src"), target, "--all", "--recursive"}));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.errors.contains("übersprungen: " + path("src/film.jpg")
+                                 + ": Datei zu groß für FAT32 (höchstens 4.294.967.295 Bytes)\n"),
+             run.errors.constData());
+    QCOMPARE(filesOf(treeOf(target)), (Tree{{"a.jpg", "small"}}));
 }
 
 QTEST_GUILESS_MAIN(TestCliMedia)

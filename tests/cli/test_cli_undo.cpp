@@ -266,14 +266,14 @@ void TestCliUndo::undoIdentical()
     QVERIFY(makeFile(path("tgt/same.jpg"), "same bytes"));
     const QByteArray journal = path("run.jsonl");
     const ChildRun run =
-        runCli(args({"image", path("src"), path("tgt"), "--all", "--move", "--skip-identical", "--journal", journal}));
+        runCli(cliArgs({"image", path("src"), path("tgt"), "--all", "--move", "--skip-identical", "--journal", journal}));
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(contentOf(journal).contains("\"operation\":\"identical\""), contentOf(journal).constData());
     QVERIFY(!exists(path("src/d/same.jpg")));
     if (!newcomer.isEmpty())
         QVERIFY(makeFile(path("src/d/same.jpg"), newcomer));
 
-    const ChildRun undone = runCli(args({"undo", journal}));
+    const ChildRun undone = runCli(cliArgs({"undo", journal}));
     QCOMPARE(undone.exitCode, exitCode);
     if (exitCode != 0)
         QVERIFY2(undone.errors.contains("nicht rückgängig: " + path("src/d/same.jpg") + ": "), undone.errors.constData());

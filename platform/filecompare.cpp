@@ -128,21 +128,21 @@ AppendFile::~AppendFile()
 
 Status AppendFile::create(const QString &drivePath)
 {
-    const Result<QByteArray> host = fileSystem().hostBytes(drivePath);
-    if (!host.ok())
-        return host.status();
+    const Result<HostPlace> place = fileSystem().hostPlace(drivePath);
+    if (!place.ok())
+        return place.status();
     m_display = drivePath;
-    m_fd = Descriptor(::open(host.value().constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600));
+    // The folder is held first, so that the one synced is the one the file was made in.
+    const Descriptor folder(::open(place.value().folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder)
+        return errnoFailure(errno, drivePath);
+    m_fd = Descriptor(::openat(folder.get(), place.value().name.constData(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600));
     if (!m_fd)
         return errnoFailure(errno, drivePath);
     // Its name must outlast a crash as well as its lines.
-    const qsizetype cut = host.value().lastIndexOf('/');
-    const QByteArray folder = cut <= 0 ? QByteArray("/") : host.value().left(cut);
-    const Descriptor folderFd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const bool synced = folderFd && ::fsync(folderFd.get()) == 0;
-    const int err = errno;
-    if (!synced)
-        return errnoFailure(err, drivePath);
+    if (::fsync(folder.get()) != 0)
+        return errnoFailure(errno, drivePath);
     return Status::success();
 }
 

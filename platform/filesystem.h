@@ -61,6 +61,13 @@ struct FolderContents {
 // 52. Letter case is looked up as in the session (see FileSystem), and what
 // the members do is what the session's members of the same name do, except
 // that the core knows nothing of the session's file numbers.
+// Where a drive path lies on the host: the folder that holds it and its
+// last name there, each as the lookup of the whole path resolved it.
+struct HostPlace {
+    QByteArray folder;
+    QByteArray name;
+};
+
 class FileSystemCore {
 public:
     virtual ~FileSystemCore() = default;
@@ -195,6 +202,9 @@ public:
     // The host's name of a drive path byte for byte, letter case resolved
     // where the names exist: for output that other programs read back.
     virtual Result<QByteArray> hostBytes(const QString &drivePath) = 0;
+    // The same, parted into the folder and the name in it; fails for a
+    // drive's root, which has no name of its own.
+    virtual Result<HostPlace> hostPlace(const QString &drivePath) = 0;
 
     // The two trees of an image run, held open at their roots (see
     // ImageTrees). sourceBase must be a folder; targetBase may not exist yet

@@ -108,6 +108,7 @@ public:
     // The same, with paths taken from at.
     Result<QString> longName(const QString &path, const Anchor &at) const;
     Result<QByteArray> hostBytes(const QString &drivePath, const Anchor &at) const;
+    Result<HostPlace> hostPlace(const QString &drivePath, const Anchor &at) const;
     Result<QString> location(const QString &path, bool followLast, const Anchor &at) const;
     Result<bool> sameFile(const QString &a, const QString &b, const Anchor &at) const;
     Result<std::uint32_t> attributes(const QString &path, const Anchor &at) const;

@@ -110,6 +110,11 @@ Result<QByteArray> HostFileSystem::hostBytes(const QString &drivePath)
     return m_core.hostBytes(drivePath, anchor());
 }
 
+Result<HostPlace> HostFileSystem::hostPlace(const QString &drivePath)
+{
+    return m_core.hostPlace(drivePath, anchor());
+}
+
 Result<QString> HostFileSystem::location(const QString &path, bool followLast)
 {
     return m_core.location(path, followLast, anchor());

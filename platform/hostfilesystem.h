@@ -112,6 +112,7 @@ public:
     Result<bool> sameFile(const QString &a, const QString &b) override;
 
     Result<QByteArray> hostBytes(const QString &drivePath) override;
+    Result<HostPlace> hostPlace(const QString &drivePath) override;
 
     Result<std::unique_ptr<ImageTrees>> openImageTrees(const QString &sourceBase, const QString &targetBase,
                                                        bool planOnly) override;

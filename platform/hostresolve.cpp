@@ -211,6 +211,16 @@ Result<QByteArray> HostCore::hostBytes(const QString &drivePath, const Anchor &a
     return Result<QByteArray>::success(r.value().host());
 }
 
+Result<HostPlace> HostCore::hostPlace(const QString &drivePath, const Anchor &at) const
+{
+    const Result<Resolved> r = resolve(drivePath, at);
+    if (!r.ok())
+        return Result<HostPlace>::failure(r.status());
+    if (r.value().names.isEmpty())
+        return Result<HostPlace>::failure(errnoFailure(EISDIR, drivePath));
+    return Result<HostPlace>::success({r.value().hostParent(), r.value().names.last()});
+}
+
 Result<QString> HostCore::location(const QString &path, bool followLast, const Anchor &at) const
 {
     using R = Result<QString>;

@@ -10,7 +10,6 @@
 #include "platform/stopsignals.h"
 
 #include <QJsonArray>
-#include <QLocale>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -200,11 +199,10 @@ QJsonObject preflightJson(const PreflightFindings &findings)
 
 QString roomLine(const PreflightFindings &findings)
 {
-    const QLocale german(QLocale::German, QLocale::Germany);
     const QString free =
-        findings.freeBytes >= 0 ? german.toString(findings.freeBytes) + QStringLiteral(" Bytes") : QStringLiteral("unbekannt");
+        findings.freeBytes >= 0 ? byteCount(findings.freeBytes) + QStringLiteral(" Bytes") : QStringLiteral("unbekannt");
     return QStringLiteral("Platz im Ziel (%1): nötig %2 Bytes, frei %3")
-        .arg(findings.volume, german.toString(findings.neededBytes), free);
+        .arg(findings.volume, byteCount(findings.neededBytes), free);
 }
 
 QByteArray summaryJson(const RunSummary &summary, const JobOptions &options)

@@ -15,11 +15,6 @@ namespace quorvane {
 
 namespace {
 
-QString bytes(qint64 count)
-{
-    return QLocale(QLocale::German, QLocale::Germany).toString(count);
-}
-
 // The room a copy of the source takes: its holes stay holes where the disk keeps them.
 qint64 roomFor(const platform::FileStamp &source, const platform::Volume &volume)
 {
@@ -57,7 +52,7 @@ void recordTooLarge(RunContext &run, const PreflightJob &job, const QString &ent
     skipped.subject = skipped.source;
     skipped.error = platform::ErrPathFileAccess;
     skipped.reason = QStringLiteral("Datei zu groß für %1 (höchstens %2 Bytes)")
-                         .arg(volume.name, bytes(volume.largestFile));
+                         .arg(volume.name, byteCount(volume.largestFile));
     run.summary.skippedFiles.append(skipped);
     ++run.summary.skipped;
     ++run.summary.preflight.tooLarge;
@@ -65,11 +60,16 @@ void recordTooLarge(RunContext &run, const PreflightJob &job, const QString &ent
 
 } // namespace
 
+QString byteCount(qint64 count)
+{
+    return QLocale(QLocale::German, QLocale::Germany).toString(count);
+}
+
 QString notEnoughRoomMessage(qint64 needed, qint64 free)
 {
     return QStringLiteral("Auf dem Ziel ist nicht genug Platz frei: nötig sind %1 Bytes, frei sind %2 Bytes. "
                           "Es wurde nichts geschrieben.   ")
-        .arg(bytes(needed), bytes(free));
+        .arg(byteCount(needed), byteCount(free));
 }
 
 QString systemFolderMessage(const QString &target)

@@ -48,6 +48,9 @@ QStringList checkBeforeWriting(RunContext &run, platform::ImageTrees &trees, con
 // The refusal for a target that is a system folder, or empty.
 QString systemFolderRefusal(platform::ImageTrees &trees, const QString &targetBase);
 
+// A count of bytes as the messages give it ("4.294.967.295").
+QString byteCount(qint64 count);
+
 // The messages, each ending in three blanks.
 QString notEnoughRoomMessage(qint64 needed, qint64 free);
 QString systemFolderMessage(const QString &target);

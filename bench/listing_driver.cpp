@@ -2,7 +2,7 @@
 // the scan, then both panes filled, on the offscreen platform. The tree is a
 // host folder mapped as drive S:.
 // usage: listing_driver HOSTDIR all|pictures
-#include "engine/imagingrun.h"
+#include "engine/run.h"
 #include "engine/worker.h"
 #include "platform/hostfilesystem.h"
 #include "platform/processtuning.h"
@@ -35,7 +35,6 @@ int main(int argc, char **argv)
     platform::HostFileSystem fs(map);
     platform::QtToolkit toolkit;
     platform::ScopedPlatform scope(&fs, &toolkit);
-    InitFileHandling();
 
     JobOptions options;
     options.SourceDir = QStringLiteral("S:\\");
@@ -45,14 +44,15 @@ int main(int argc, char **argv)
     else
         options.ImageGroup = Checked;
     ViewerHost host;
-    const RunSummary summary = RunJob([&options] { return options; }, &host);
+    Run run;
+    const RunSummary summary = run.RunJob(options, &host);
     // The panes must really hold the listing, not just have been sent it:
     // a line per file, the last file last. (Reading all of the text back, as
     // a save does, is not part of a listing.)
     const QTextDocument *files = host.viewer() ? host.viewer()->pane(Pane::Files).document() : nullptr;
     const qsizetype lines = files ? files->blockCount() : 0;
     const bool endsRight =
-        files && summary.found > 0 && files->lastBlock().text() == FoundFilesList->item(summary.found - 1);
+        files && summary.found > 0 && files->lastBlock().text() == run.lists().lstFoundFiles.item(summary.found - 1);
     host.unloadViewer();
     if (lines != summary.found || !endsRight) {
         std::fprintf(stderr, "file pane holds %lld lines for %lld files\n", (long long)lines, (long long)summary.found);

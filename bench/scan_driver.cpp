@@ -38,26 +38,26 @@ int main(int argc, char **argv)
     platform::HostFileSystem fs(map);
     platform::HeadlessToolkit toolkit;
     platform::ScopedPlatform scope(&fs, &toolkit);
-    InitFileHandling();
+    Begin worker;
     if (const char *readers = std::getenv("QUORVANE_SCAN_READERS"))
-        WalkCache::setReaderCount(std::atoi(readers));
+        worker.walk.readers = std::atoi(readers);
 
     const auto start = std::chrono::steady_clock::now();
     QString path = QStringLiteral("S:\\");
     QString patterns = QString::fromLocal8Bit(argv[2]);
-    ScanTree(path, patterns);
+    ScanTree(worker, path, patterns);
     const auto scanned = std::chrono::steady_clock::now();
 
     // Reading the list settles its order, as a listing run would.
-    const qsizetype n = FoundFilesList->count();
-    (void)FoundFilesList->item(0);
+    const qsizetype n = worker.lstFoundFiles.count();
+    (void)worker.lstFoundFiles.item(0);
     const auto sorted = std::chrono::steady_clock::now();
     // Written as fd and find write theirs: straight into one buffer.
     QStringEncoder utf8(QStringEncoder::Utf8);
     QByteArray out(1 << 20, Qt::Uninitialized);
     char *end = out.data();
     for (qsizetype i = 0; i < n && !quiet; ++i) {
-        const QStringView entry = FoundFilesList->itemView(i);
+        const QStringView entry = worker.lstFoundFiles.itemView(i);
         if (end - out.data() + 3 * entry.size() + 1 > out.size()) {
             std::fwrite(out.constData(), 1, size_t(end - out.data()), stdout);
             end = out.data();

@@ -101,10 +101,14 @@ ProgressToolkit::ProgressToolkit(platform::Toolkit &inner, bool showProgress) : 
 void ProgressToolkit::yield()
 {
     m_inner.yield();
+}
+
+void ProgressToolkit::showProgress(const RunProgress &progress)
+{
     if (!m_show || m_clock.elapsed() < 100)
         return;
     m_clock.restart();
-    const QString text = stageText(CurrentRunProgress());
+    const QString text = stageText(progress);
     if (text.isEmpty())
         return;
     std::fputs("\r\033[K", stderr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/imagingrun.h"
 #include "platform/result.h"
 #include "platform/toolkit.h"
 
@@ -11,8 +12,8 @@
 namespace quorvane::cli {
 
 // The headless toolkit with a progress line on standard error: at most ten
-// times a second, during the run's yields, and only while standard error is
-// a terminal. The line is wiped before anything else is written.
+// times a second, as the run reports its progress, and only while standard
+// error is a terminal. The line is wiped before anything else is written.
 class ProgressToolkit : public platform::Toolkit {
 public:
     ProgressToolkit(platform::Toolkit &inner, bool showProgress);
@@ -23,6 +24,7 @@ public:
     int messageBox(const QString &prompt, int style, const QString &title) override;
     QSize screenSizeTwips() const override { return m_inner.screenSizeTwips(); }
 
+    void showProgress(const RunProgress &progress);
     void clearLine();
 
 private:

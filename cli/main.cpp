@@ -7,7 +7,7 @@
 #include "engine/journalundo.h"
 #include "engine/pathcreation.h"
 #include "engine/runjournal.h"
-#include "engine/scanner.h"
+#include "engine/run.h"
 #include "paths/pathhelpers.h"
 #include "platform/drivepath.h"
 #include "platform/hosterrors.h"
@@ -93,13 +93,13 @@ QString listFileFailure(const QString &name, const platform::Status &why)
 
 // Names every folder the scan could not read; true when there was one, so
 // the run does not count as done.
-bool reportUnreadable(bool quiet)
+bool reportUnreadable(const RunSummary &summary, bool quiet)
 {
-    for (const UnreadableFolder &folder : unreadableFolders()) {
+    for (const UnreadableFolder &folder : summary.unreadableFolders) {
         if (!quiet)
             say(QStringLiteral("nicht lesbar: %1: %2").arg(cli::hostForm(folder.path), folder.reason));
     }
-    return !unreadableFolders().empty();
+    return !summary.unreadableFolders.empty();
 }
 
 // The job with its paths as drive paths, checked before anything is read.
@@ -136,8 +136,7 @@ std::optional<int> prepareJob(const cli::Arguments &args, Job &job)
     }
     // A job without file types ends at the run's first message; it must
     // not leave a new target folder behind, nor must a plan.
-    BuildPatternList(options);
-    if (target == Kind::Missing && FilePatterns != NoTypesMark && !options.DryRun) {
+    if (target == Kind::Missing && BuildPatternList(options) != NoTypesMark && !options.DryRun) {
         QString create = options.TargetDir;
         if (!CreatePath(create))
             say(QStringLiteral("Das Ziel-Verzeichnis %1 lässt sich nicht anlegen.").arg(args.target));
@@ -162,7 +161,7 @@ void reportStop(const cli::Arguments &args, const RunSummary &summary)
 int reportList(const cli::Arguments &args, const Job &job, const RunSummary &summary, cli::ListOutput &view,
                cli::StandardOutput &out)
 {
-    int code = reportUnreadable(args.json) ? ExitSkipped : ExitDone;
+    int code = reportUnreadable(summary, args.json) ? ExitSkipped : ExitDone;
     // A list a signal may have cut short is not put in place: the output's
     // destructor drops it.
     const bool dropped = summary.stopSignal != 0 && !job.listFile.isEmpty();
@@ -184,7 +183,7 @@ int reportList(const cli::Arguments &args, const Job &job, const RunSummary &sum
 int reportImage(const cli::Arguments &args, const JobOptions &options, const RunSummary &summary,
                 cli::StandardOutput &out)
 {
-    const bool unreadable = reportUnreadable(args.json);
+    const bool unreadable = reportUnreadable(summary, args.json);
     // A refusal before the first write has been said as a message already.
     bool failed = unreadable || summary.skipped > 0 || !summary.preflight.refusal.isEmpty();
     if (!summary.journalFailure.ok()) {
@@ -241,7 +240,9 @@ int runScan(const cli::Arguments &args, cli::StandardOutput &out)
     }
 
     const JobOptions options = job.options;
-    RunSummary summary = RunJob([&options] { return options; }, listing ? &view : nullptr);
+    Run run;
+    run.onProgress = [&toolkit](const RunProgress &progress) { toolkit.showProgress(progress); };
+    RunSummary summary = run.RunJob(options, listing ? &view : nullptr);
     toolkit.clearLine();
     // Also one that came after the run's last look: the exit code tells of it.
     summary.stopSignal = platform::stopSignal();

@@ -210,7 +210,7 @@ QByteArray summaryJson(const RunSummary &summary, const JobOptions &options)
     QJsonObject out;
     out.insert(QStringLiteral("found"), summary.found);
     QJsonArray unreadable;
-    for (const UnreadableFolder &folder : unreadableFolders())
+    for (const UnreadableFolder &folder : summary.unreadableFolders)
         unreadable.append(pathAndReason(folder.path, folder.reason));
     out.insert(QStringLiteral("unreadable"), unreadable);
     putStop(out, summary);

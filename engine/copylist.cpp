@@ -2,7 +2,6 @@
 
 #include "engine/confinement.h"
 #include "engine/runsteps.h"
-#include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/drivepath.h"
 #include "platform/namecodec.h"
@@ -11,8 +10,6 @@
 
 #include <QSet>
 
-#include <future>
-#include <system_error>
 
 namespace quorvane {
 
@@ -79,9 +76,6 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
 
 namespace {
 
-// The complete path names of the run's files, filled beside the listing.
-std::future<void> s_fullPaths;
-
 bool belowBase(QStringView entry, const QString &scanBase)
 {
     return entry.size() > scanBase.size() && platform::startsWithName(entry, scanBase);
@@ -106,10 +100,9 @@ void addFullPaths(const StringList &found, StringList &full, const QString &scan
 
 } // namespace
 
-void fillFoundLists(const QString &scanBase)
+void fillFoundLists(Begin &lists, const QString &scanBase)
 {
-    settleFoundLists();
-    Begin &lists = worker();
+    lists.settleFoundLists();
     // Views into the found list, which stays as it is meanwhile: a list of
     // 200,000 entries is read without a copy of each.
     QSet<QString> folders;
@@ -136,14 +129,9 @@ void fillFoundLists(const QString &scanBase)
         && belowBase(lists.lstFoundFiles.itemView(count - 1), scanBase)) {
         // The complete path names are only read by the full-path toggle: they
         // are made on the processor the panes leave idle.
-        auto fill = [&lists, scanBase, prefix = withSlash(hostBase.value())] {
+        lists.fillFullPathsAside([&lists, scanBase, prefix = withSlash(hostBase.value())] {
             addFullPaths(lists.lstFoundFiles, lists.lstFullPathName, scanBase, prefix);
-        };
-        try {
-            s_fullPaths = std::async(std::launch::async, fill);
-        } catch (const std::system_error &) {
-            fill();
-        }
+        });
         return;
     }
     for (qsizetype i = 0; i < count; ++i) {
@@ -160,15 +148,8 @@ void fillFoundLists(const QString &scanBase)
     }
 }
 
-void settleFoundLists()
+qsizetype fillFilesToCopy(Begin &lists, const QString &scanBase, const QString &sourceBase, const QString &targetBase)
 {
-    if (s_fullPaths.valid())
-        s_fullPaths.get();
-}
-
-qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase, const QString &targetBase)
-{
-    Begin &lists = worker();
     const QString inside = targetInsideSource(sourceBase, targetBase);
     qsizetype leftOut = 0;
     const qsizetype count = lists.lstFoundFiles.count();

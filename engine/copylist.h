@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/worker.h"
+
 #include <QString>
 
 namespace quorvane {
@@ -18,6 +20,10 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
 // relative to scanBase. Files inside the target directory are left out, so an
 // image never takes in its own output; so are entries that do not lie below
 // scanBase. Returns the number left out.
-qsizetype fillFilesToCopy(const QString &scanBase, const QString &sourceBase, const QString &targetBase);
+qsizetype fillFilesToCopy(Begin &lists, const QString &scanBase, const QString &sourceBase, const QString &targetBase);
+
+// Fills lstFoundDirs (each found file's folder, once) and lstFullPathName
+// (each found file's host path, beside the run when it can be).
+void fillFoundLists(Begin &lists, const QString &scanBase);
 
 } // namespace quorvane

@@ -119,25 +119,11 @@ bool isChildPath(const QString &path, const QString &parent, const QString &name
         && (separator == 0 || path.at(parent.size()) == QLatin1Char('\\'));
 }
 
-SnapshotPtr loadDirectory(const QString &path)
+SnapshotPtr loadDirectory(WalkState *walk, const QString &path)
 {
-    WalkCache *cache = WalkCache::active();
-    if (!cache)
+    if (!walk || !walk->active)
         return readSnapshot(platform::fileSystem(), path).snapshot;
-    // The file enumerator follows the directory enumerator into every
-    // directory: its request is the one just served, for the same walk.
-    struct LastServed {
-        std::uint64_t generation = 0;
-        QString path;
-        SnapshotPtr snapshot;
-    };
-    thread_local LastServed last;
-    const std::uint64_t generation = WalkCache::generation();
-    if (generation != 0 && generation == last.generation && path == last.path)
-        return last.snapshot;
-    SnapshotPtr snapshot = cache->acquire(path);
-    last = {generation, path, snapshot};
-    return snapshot;
+    return walk->active->load(path);
 }
 
 } // namespace quorvane

@@ -55,7 +55,9 @@ QString childPath(const QString &parent, const QString &name);
 // Whether path is childPath(parent, name), without building it.
 bool isChildPath(const QString &path, const QString &parent, const QString &name);
 
-// The snapshot of a directory, from the walk under way when it has one.
-SnapshotPtr loadDirectory(const QString &path);
+struct WalkState;
+
+// The snapshot of a directory, from the walk under way when there is one.
+SnapshotPtr loadDirectory(WalkState *walk, const QString &path);
 
 } // namespace quorvane

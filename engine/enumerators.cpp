@@ -9,26 +9,24 @@ namespace {
 
 // The walk re-enters the same directory many times; within one walk the
 // snapshot in hand is what the cache would give again.
-SnapshotPtr snapshotFor(const QString &normalized, const QString &currentPath, const SnapshotPtr &current,
-                        std::uint64_t &generation)
+SnapshotPtr snapshotFor(WalkState *walk, const QString &normalized, const QString &currentPath,
+                        const SnapshotPtr &current, std::uint64_t &generation)
 {
-    const std::uint64_t now = WalkCache::generation();
+    const std::uint64_t now = walk ? walk->generation() : 0;
     if (now != 0 && now == generation && current && normalized == currentPath)
         return current;
     generation = now;
-    return loadDirectory(normalized);
+    return loadDirectory(walk, normalized);
 }
-
-// The last path an enumerator entered; it is in the stored spelling.
-QString s_lastEntered;
 
 // A walk hands the enumerators the paths they gave out themselves, which are
 // spelled as stored already; any other path (the start of a walk, a path
 // that was typed) is spelled as the disk stores it, so that every path read
 // back has one spelling ("d:\scan" reads back "D:\Scan", a root "C:\").
-QString storedSpelling(const QString &normalized, const QString &currentPath, const QString &given)
+QString storedSpelling(const QString &normalized, const QString &currentPath, const QString &given,
+                       const QString &lastEntered)
 {
-    if (normalized == currentPath || normalized == given || normalized == s_lastEntered)
+    if (normalized == currentPath || normalized == given || normalized == lastEntered)
         return normalized;
     // A folder above one that is spelled as stored is spelled as stored too.
     if (currentPath.startsWith(normalized)
@@ -41,20 +39,22 @@ QString storedSpelling(const QString &normalized, const QString &currentPath, co
 // Moves an enumerator's position (path, snapshot, cache generation) to a
 // directory; on failure the position stays as it was. handedOut: a path the
 // enumerator itself gave out (empty when none).
-platform::Status enterDirectory(const QString &path, QString &currentPath, SnapshotPtr &current,
+platform::Status enterDirectory(WalkState *walk, const QString &path, QString &currentPath, SnapshotPtr &current,
                                 std::uint64_t &generation, const QString &handedOut = QString())
 {
     if (path.isEmpty())
         return platform::Status::failure(platform::ErrPathNotFound);
-    const QString normalized = storedSpelling(normalizeDirectoryPath(path), currentPath, handedOut);
+    const QString normalized =
+        storedSpelling(normalizeDirectoryPath(path), currentPath, handedOut, walk ? walk->lastEntered : QString());
     std::uint64_t next = generation;
-    SnapshotPtr snapshot = snapshotFor(normalized, currentPath, current, next);
+    SnapshotPtr snapshot = snapshotFor(walk, normalized, currentPath, current, next);
     if (snapshot->error != platform::ErrNone)
         return platform::Status::failure(snapshot->error, snapshot->reason);
     generation = next;
     currentPath = normalized;
     current = std::move(snapshot);
-    s_lastEntered = normalized;
+    if (walk)
+        walk->lastEntered = normalized;
     return platform::Status::success();
 }
 
@@ -67,7 +67,7 @@ QString DirectoryEnumerator::path() const
 
 platform::Status DirectoryEnumerator::setPath(const QString &path)
 {
-    const platform::Status entered = enterDirectory(path, m_path, m_snapshot, m_generation, m_lastItem);
+    const platform::Status entered = enterDirectory(m_walk, path, m_path, m_snapshot, m_generation, m_lastItem);
     if (!entered.ok())
         return entered; // stays where it was
     if (onPathChanged)
@@ -96,7 +96,7 @@ QString FileEnumerator::path() const
 platform::Status FileEnumerator::setPath(const QString &path)
 {
     const SnapshotPtr before = m_snapshot;
-    const platform::Status entered = enterDirectory(path, m_path, m_snapshot, m_generation);
+    const platform::Status entered = enterDirectory(m_walk, path, m_path, m_snapshot, m_generation);
     if (entered.ok() && m_snapshot != before)
         m_filtered = false;
     return entered;

@@ -22,8 +22,11 @@ public:
 
     // Called after every change of path (the worker binds the file enumerator to it).
     std::function<void(const QString &newPath)> onPathChanged;
+    // The walk this enumerator takes its directories from while one is under way.
+    void setWalk(WalkState *walk) { m_walk = walk; }
 
 private:
+    WalkState *m_walk = nullptr;
     QString m_path;
     SnapshotPtr m_snapshot;
     std::uint64_t m_generation = 0; // the walk cache m_snapshot came from
@@ -41,8 +44,10 @@ public:
     void setPattern(const QString &pattern);
     qsizetype count() const;
     QString item(qsizetype index) const; // the name, without directory
+    void setWalk(WalkState *walk) { m_walk = walk; }
 
 private:
+    WalkState *m_walk = nullptr;
     // Indexes of the matching files; only for a pattern that does not admit everything.
     const std::vector<qsizetype> &matches() const;
 

@@ -4,12 +4,10 @@
 #include "engine/imageplacer.h"
 #include "engine/preflight.h"
 #include "engine/runjournal.h"
-#include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
 #include "platform/namefold.h"
 #include "platform/services.h"
-#include "platform/stopsignals.h"
 
 #include <algorithm>
 
@@ -67,11 +65,11 @@ void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &
             return;
         }
     }
-    RunProgress &progress = progressRecord();
+    RunProgress &progress = run.progress();
     progress.stage = RunStage::Mirroring;
     progress.total = folders.size();
     for (const QString &folder : std::as_const(folders)) {
-        if (platform::stopRequested())
+        if (run.stopping())
             break;
         const platform::Status made = trees.ok() ? trees.value()->reachFolder(folder, true) : trees.status();
         if (made.ok()) {
@@ -89,7 +87,7 @@ void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &
         }
         ++progress.done;
         progress.summary = run.summary;
-        platform::toolkit().yield();
+        run.yield();
     }
 }
 
@@ -105,9 +103,8 @@ ImageAction actionOf(const JobOptions &job)
 }
 
 // The entries of the files-to-copy list, taken once.
-QStringList entriesToImage()
+QStringList entriesToImage(const StringList &list)
 {
-    const StringList &list = worker().lstFilesToCopy;
     QStringList entries;
     entries.reserve(list.count());
     for (qsizetype i = 0; i < list.count(); ++i)
@@ -134,11 +131,10 @@ bool prepareJournal(const JobOptions &job, RunJournal &journal, RunSummary &summ
 
 void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entries)
 {
-    platform::Toolkit &toolkit = platform::toolkit();
-    RunProgress &progress = progressRecord();
+    RunProgress &progress = run.progress();
     YieldPacer pacer(ImageBatchEntries, ImageBatchMilliseconds);
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (platform::stopRequested())
+        if (run.stopping())
             break;
         switch (placer.place(entries.at(i))) {
         case Placement::Placed:
@@ -154,10 +150,10 @@ void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entri
         progress.done = i + 1;
         progress.summary = run.summary;
         if (pacer.due())
-            toolkit.yield();
+            run.yield();
     }
     if (pacer.hasPending())
-        toolkit.yield();
+        run.yield();
 }
 
 PreflightJob preflightJob(const JobOptions &job, const QString &sourceBase, const QString &targetBase,
@@ -187,8 +183,7 @@ void finishJournal(RunJournal &journal, RunSummary &summary)
 
 void runImageBranch(RunContext &run)
 {
-    // The source, the target and the run's own choices are read once, as the branch starts.
-    const JobOptions atStart = run.read();
+    const JobOptions &atStart = run.job;
     QString sourceBase = atStart.SourceDir;
     QString targetBase = atStart.TargetDir;
     AddBackslash(sourceBase);
@@ -199,12 +194,12 @@ void runImageBranch(RunContext &run)
         return;
     }
 
-    run.summary.leftOut = fillFilesToCopy(run.scanBase, sourceBase, targetBase);
-    if (worker().lstFilesToCopy.count() == 0) {
+    run.summary.leftOut = fillFilesToCopy(run.lists, run.scanBase, sourceBase, targetBase);
+    if (run.lists.lstFilesToCopy.count() == 0) {
         ShowMessage(MsgNoFiles, 1);
         return;
     }
-    QStringList entries = entriesToImage();
+    QStringList entries = entriesToImage(run.lists.lstFilesToCopy);
     // From here on the run acts only through the handles of its two roots.
     auto trees = platform::fileSystem().openImageTrees(sourceBase, targetBase, atStart.DryRun);
     if (!trees.ok()) {
@@ -224,7 +219,7 @@ void runImageBranch(RunContext &run)
     // as it stands under its name.
     if (journal.wanted())
         trees.value()->keepExactStamps();
-    RunProgress &progress = progressRecord();
+    RunProgress &progress = run.progress();
     progress.stage = RunStage::Imaging;
     progress.total = entries.size();
     ImagePlacer placer(run, *trees.value(), sourceBase, targetBase, entries,

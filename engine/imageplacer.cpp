@@ -71,7 +71,7 @@ ImagePlacer::~ImagePlacer() = default;
 
 Placement ImagePlacer::place(const QString &entry)
 {
-    const JobOptions job = m_run.read();
+    const JobOptions &job = m_run.job;
     Step step;
     step.entry = entry;
     step.source = m_sourceBase + entry;
@@ -225,7 +225,7 @@ Status ImagePlacer::placeAt(Step &step, bool replace)
         return carryOut(step, [&] {
             auto made = m_trees.makeEmpty(step.targetRelative, replacing);
             // The run has always let the window breathe once per dummy.
-            platform::toolkit().yield();
+            m_run.yield();
             return made;
         });
     case ImageAction::Move:

@@ -21,8 +21,8 @@ struct JournalIntent;
 // What became of one entry.
 enum class Placement { Placed, AlreadyThere, Skipped };
 
-// Places the entries of one image run, each the way the job asks at that
-// moment, and records every file it could not place with the reason.
+// Places the entries of one image run, each the way the job asks, and
+// records every file it could not place with the reason.
 //
 // Every file goes through the run's ImageTrees: folder handles held from
 // the two roots down, so that no name, no link and no folder swapped

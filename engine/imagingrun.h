@@ -7,12 +7,10 @@
 
 #include "platform/result.h"
 
-#include <functional>
+#include <vector>
+
 
 namespace quorvane {
-
-// Reads the job as the window holds it at this moment; called at every point of use.
-using JobReader = std::function<JobOptions()>;
 
 // Where a run stands, for a progress display that reads it while the run yields.
 enum class RunStage { Idle, Scanning, Listing, Imaging, Mirroring, Cleaning };
@@ -32,7 +30,7 @@ struct RunSummary {
     qsizetype leftOut = 0;      // found files inside the target, not imaged on purpose
     qsizetype dirsMirrored = 0; // directories that exist in the target after a structure image
     qsizetype dirsFailed = 0;   // directories of a structure image that could not be created
-    qsizetype unreadable = 0;   // folders the scan could not read (unreadableFolders() names them)
+    std::vector<UnreadableFolder> unreadableFolders; // folders the scan could not read, in the order it met them
     bool ran = false;           // false when the run ended before the scan or was ignored
     bool listing = false;       // the run listed its files rather than imaging them
     // A stop signal ended the run early (platform/stopsignals.h): which one,
@@ -50,13 +48,6 @@ struct RunProgress {
     qsizetype total = 0; // entries of this stage (the scan: files found so far)
     RunSummary summary;
 };
-
-// The start button. view may be null for a run without a viewer (image runs,
-// the command-line driver's own listing). A call while a run is active is ignored.
-RunSummary RunJob(const JobReader &readOptions, ListingView *view);
-
-bool RunActive();
-const RunProgress &CurrentRunProgress();
 
 // The run's messages, each ending in three blanks.
 inline const QString MsgNoTypes = QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");

@@ -2,42 +2,39 @@
 
 namespace quorvane {
 
-QString FilePatterns = QStringLiteral("*.exe");
-
 namespace {
 
-void appendGroup(const QString &patterns)
+void appendGroup(QString &list, const QString &patterns)
 {
     // The no-types mark gives way to the first group that contributes.
-    if (FilePatterns == NoTypesMark)
-        FilePatterns.clear();
-    if (FilePatterns.isEmpty())
-        FilePatterns = patterns;
+    if (list == NoTypesMark)
+        list.clear();
+    if (list.isEmpty())
+        list = patterns;
     else
-        FilePatterns += QLatin1Char(';') + patterns;
+        list += QLatin1Char(';') + patterns;
 }
 
 } // namespace
 
-void BuildPatternList(const JobOptions &options)
+QString BuildPatternList(const JobOptions &options)
 {
-    FilePatterns = NoTypesMark;
-    if (JobOptions::isSet(options.AllTypes)) {
-        FilePatterns = QStringLiteral("*.*");
-        return;
-    }
+    if (JobOptions::isSet(options.AllTypes))
+        return QStringLiteral("*.*");
+    QString list = NoTypesMark;
     if (JobOptions::isSet(options.ExeGroup))
-        FilePatterns = QStringLiteral("*.exe");
+        list = QStringLiteral("*.exe");
     if (JobOptions::isSet(options.ImageGroup))
-        appendGroup(QStringLiteral("*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff;*.wmf;*.png"));
+        appendGroup(list, QStringLiteral("*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff;*.wmf;*.png"));
     if (JobOptions::isSet(options.SoundGroup))
-        appendGroup(QStringLiteral("*.mp3;*.wav;*.mid;*.mod;*.snd;*.aif;*.aiff;*.au"));
+        appendGroup(list, QStringLiteral("*.mp3;*.wav;*.mid;*.mod;*.snd;*.aif;*.aiff;*.au"));
     if (JobOptions::isSet(options.VideoGroup))
-        appendGroup(QStringLiteral("*.mpg;*.mpeg;*.avi;*.mov;*.wmv;*.asf;*.flv"));
+        appendGroup(list, QStringLiteral("*.mpg;*.mpeg;*.avi;*.mov;*.wmv;*.asf;*.flv"));
     if (JobOptions::isSet(options.TextGroup))
-        appendGroup(QStringLiteral("*.pdf;*.rtf;*.txt;*.doc"));
+        appendGroup(list, QStringLiteral("*.pdf;*.rtf;*.txt;*.doc"));
     if (JobOptions::isSet(options.UserGroup))
-        appendGroup(options.UserPatterns);
+        appendGroup(list, options.UserPatterns);
+    return list;
 }
 
 } // namespace quorvane

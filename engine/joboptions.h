@@ -37,10 +37,12 @@ struct JobOptions {
     static bool isSet(int state) { return state == Checked; }
 };
 
-// The pattern list of the last run; "*.zzz" marks a job without file types.
-extern QString FilePatterns;
+// "*.zzz" marks a job without file types.
 inline const QString NoTypesMark = QStringLiteral("*.zzz");
+// The pattern list a run starts with before its first job.
+inline const QString FirstPatterns = QStringLiteral("*.exe");
 
-void BuildPatternList(const JobOptions &options);
+// The ";"-separated patterns of the groups the job ticks, in their order.
+QString BuildPatternList(const JobOptions &options);
 
 } // namespace quorvane

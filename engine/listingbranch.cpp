@@ -1,9 +1,7 @@
 #include "engine/runsteps.h"
 
-#include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/services.h"
-#include "platform/stopsignals.h"
 
 namespace quorvane {
 
@@ -20,8 +18,8 @@ class PaneFeeder {
 public:
     using Append = void (ListingView::*)(const QStringList &);
 
-    PaneFeeder(ListingView *view, Append append)
-        : m_view(view), m_append(append), m_pacer(BatchEntries, BatchMilliseconds)
+    PaneFeeder(RunContext &run, Append append)
+        : m_run(run), m_view(run.view), m_append(append), m_pacer(BatchEntries, BatchMilliseconds)
     {
     }
 
@@ -48,11 +46,12 @@ private:
                 (m_view->*m_append)(m_batch);
             m_batch.clear();
         }
-        platform::toolkit().yield();
+        m_run.yield();
         // The next batch is timed from here: the pane's work is not the next batch's.
         m_pacer.restart();
     }
 
+    RunContext &m_run;
     ListingView *m_view;
     Append m_append;
     YieldPacer m_pacer;
@@ -63,7 +62,7 @@ private:
 
 void runListingBranch(RunContext &run)
 {
-    Begin &lists = worker();
+    Begin &lists = run.lists;
     if (lists.lstFoundFiles.count() == 0 && lists.lstFoundDirs.count() == 0) {
         ShowMessage(MsgNothingListed, 1);
         return;
@@ -73,26 +72,23 @@ void runListingBranch(RunContext &run)
         run.view->clearPanes();
     }
 
-    RunProgress &progress = progressRecord();
+    RunProgress &progress = run.progress();
     progress.stage = RunStage::Listing;
     const qsizetype fileCount = lists.lstFoundFiles.count();
     const qsizetype dirCount = lists.lstFoundDirs.count();
     progress.total = fileCount + dirCount;
 
-    PaneFeeder files(run.view, &ListingView::appendToFilePane);
-    for (qsizetype i = 0; i < fileCount && !platform::stopRequested(); ++i) {
+    PaneFeeder files(run, &ListingView::appendToFilePane);
+    for (qsizetype i = 0; i < fileCount && !run.stopping(); ++i) {
         files.add(lists.lstFoundFiles.item(i));
         progress.done = i + 1;
         files.entryDone();
     }
     files.finish();
 
-    // The user may switch away from the listing while it is written; the
-    // directory pane then gets no further entries.
-    PaneFeeder dirs(run.view, &ListingView::appendToDirPane);
-    for (qsizetype i = 0; i < dirCount && !platform::stopRequested(); ++i) {
-        if (run.read().TextListing)
-            dirs.add(lists.lstFoundDirs.item(i));
+    PaneFeeder dirs(run, &ListingView::appendToDirPane);
+    for (qsizetype i = 0; i < dirCount && !run.stopping(); ++i) {
+        dirs.add(lists.lstFoundDirs.item(i));
         progress.done = fileCount + i + 1;
         dirs.entryDone();
     }

@@ -1,7 +1,6 @@
 #include "engine/runsteps.h"
 
 #include "engine/scanner.h"
-#include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/namefold.h"
 #include "platform/services.h"
@@ -41,9 +40,8 @@ public:
             return;
         m_seen.insert(key);
         m_run.enteredDirs.append(path);
-        progressRecord().done = m_run.enteredDirs.size();
-        if (FoundFilesList)
-            progressRecord().total = FoundFilesList->count();
+        m_run.progress().done = m_run.enteredDirs.size();
+        m_run.progress().total = m_run.lists.lstFoundFiles.count();
     }
 
 private:
@@ -56,36 +54,35 @@ private:
 
 // One visit of the start directory alone, with the walk's own rules: the
 // same flag, the same yield, the same entries.
-void scanTopLevel(QString &path, QString &patterns)
+void scanTopLevel(RunContext &run, QString &path, const QString &patterns)
 {
     AddBackslash(path);
-    if (patterns.isEmpty())
-        patterns = QStringLiteral("*.*");
-    DirectoryEnumerator &dirs = *DirListCtl;
-    FileEnumerator &files = *FileListCtl;
-    if (!dirs.setPath(path).ok())
+    Begin &worker = run.lists;
+    if (!worker.dirList.setPath(path).ok())
         return;
-    files.setPattern(patterns);
-    FoundFilesList->clear();
+    worker.filList.setPattern(patterns.isEmpty() ? QStringLiteral("*.*") : patterns);
+    worker.lstFoundFiles.clear();
 
-    ScanActive = true;
-    platform::toolkit().yield();
-    if (!ScanActive || platform::stopRequested())
+    worker.ScanActive = true;
+    run.yield();
+    if (!worker.ScanActive || run.stopping())
         return;
-    addFolderFiles(dirs, files, *FoundFilesList);
+    addFolderFiles(worker, worker.dirList, worker.filList, worker.lstFoundFiles);
 }
 
 } // namespace
 
 void scanSource(RunContext &run, QString &sourceBase)
 {
-    DirectoryEnumerator &dirs = *DirListCtl;
-    FileEnumerator &files = *FileListCtl;
-    progressRecord().stage = RunStage::Scanning;
+    Begin &worker = run.lists;
+    DirectoryEnumerator &dirs = worker.dirList;
+    FileEnumerator &files = worker.filList;
+    run.progress().stage = RunStage::Scanning;
 
-    files.setPattern(FilePatterns);
+    QString patterns = run.owner.FilePatterns();
+    files.setPattern(patterns);
     EnteredDirsRecorder recorder(dirs, run);
-    clearUnreadableFolders();
+    worker.clearUnreadableFolders();
     const platform::Status entered = dirs.setPath(sourceBase);
     // Only a start; every folder's files are listed afresh as it is visited,
     // and one that cannot be listed is named there.
@@ -93,7 +90,7 @@ void scanSource(RunContext &run, QString &sourceBase)
     if (!entered.ok()) {
         // A source that cannot be entered is not scanned at all: the
         // enumerators still stand somewhere else, and that must not be walked.
-        noteUnreadableFolder(sourceBase, entered);
+        worker.noteUnreadableFolder(sourceBase, entered);
         run.scanBase = sourceBase;
         return;
     }
@@ -101,10 +98,10 @@ void scanSource(RunContext &run, QString &sourceBase)
     AddBackslash(run.scanBase);
     recorder.note(dirs.path());
 
-    if (JobOptions::isSet(run.read().TopLevelOnly))
-        scanTopLevel(sourceBase, FilePatterns);
+    if (JobOptions::isSet(run.job.TopLevelOnly))
+        scanTopLevel(run, sourceBase, patterns);
     else
-        ScanTree(sourceBase, FilePatterns);
+        ScanTree(worker, sourceBase, patterns);
 }
 
 } // namespace quorvane

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/imagingrun.h"
+#include "engine/run.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -10,11 +10,18 @@ namespace quorvane {
 
 // What the steps of one run share.
 struct RunContext {
-    const JobReader &read;
+    Run &owner;
+    const JobOptions &job; // as it was at the start
+    Begin &lists;
     ListingView *view = nullptr;
     RunSummary summary;
     QString scanBase;        // the directory the scan started in, ending in "\"
     QStringList enteredDirs; // every directory the walk entered, in order of entry
+
+    RunProgress &progress() { return owner.progressRecord(); }
+    bool stopping() const { return owner.stopping(); }
+    // Shows the progress and hands the window its turn.
+    void yield() { owner.yield(); }
 };
 
 // Decides when a loop yields: at once when an entry was slow, otherwise after a
@@ -57,11 +64,7 @@ private:
 
 // Steps of the run, each in its own file.
 void scanSource(RunContext &run, QString &sourceBase);
-void fillFoundLists(const QString &scanBase);
 void runListingBranch(RunContext &run);
 void runImageBranch(RunContext &run);
-
-// The run's progress record, shown by a caller while the run yields.
-RunProgress &progressRecord();
 
 } // namespace quorvane

@@ -1,7 +1,6 @@
 #include "engine/scanner.h"
 
 #include "engine/walkcache.h"
-#include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
@@ -9,47 +8,39 @@
 
 namespace quorvane {
 
-bool ScanActive = false;
-
 namespace {
-
-std::vector<UnreadableFolder> s_unreadable;
 
 // Tells the walk's cache that a directory's visit is over, on every way out.
 class VisitEnd {
 public:
-    explicit VisitEnd(const QString &path) : m_path(path) {}
+    VisitEnd(WalkState &walk, const QString &path) : m_walk(walk), m_path(path) {}
     ~VisitEnd()
     {
-        if (WalkCache *cache = WalkCache::active())
-            cache->release(m_path);
+        if (m_walk.active)
+            m_walk.active->release(m_path);
     }
 
 private:
+    WalkState &m_walk;
     const QString &m_path;
 };
 
+// Hands the window its turn; true when the walk is to go on.
+bool yieldGoesOn(Begin &worker)
+{
+    if (worker.beforeYield)
+        worker.beforeYield();
+    platform::toolkit().yield();
+    // A stop signal ends the walk as a run's end does, at every level.
+    if (platform::stopRequested())
+        worker.ScanActive = false;
+    return worker.ScanActive;
+}
+
 } // namespace
 
-const std::vector<UnreadableFolder> &unreadableFolders()
+void ScanTree(Begin &worker, QString &path, QString &patterns)
 {
-    return s_unreadable;
-}
-
-void clearUnreadableFolders()
-{
-    s_unreadable.clear();
-}
-
-void noteUnreadableFolder(const QString &path, const platform::Status &why)
-{
-    s_unreadable.push_back({path, why.error, why.message.isEmpty() ? platform::errorText(why.error) : why.message});
-}
-
-void ScanTree(QString &path, QString &patterns)
-{
-    if (!DirListCtl || !FileListCtl || !FoundFilesList)
-        InitFileHandling();
     AddBackslash(path);
     if (patterns.isEmpty())
         patterns = QStringLiteral("*.*");
@@ -57,33 +48,34 @@ void ScanTree(QString &path, QString &patterns)
     // A walk that starts inside another walk's yield may change the tree the
     // outer one has read ahead: the outer one reads afresh what it has not
     // entered yet.
-    WalkCache *outer = WalkCache::active();
+    WalkState &walk = worker.walk;
+    WalkCache *outer = walk.active;
     if (outer)
         outer->disable();
-    WalkCache cache(platform::fileSystem(), WalkCache::readerCount(), patterns);
-    WalkCache::setActive(&cache);
+    WalkCache cache(platform::fileSystem(), walk.readerCount(), ++walk.walks, patterns);
+    walk.active = &cache;
 
-    clearUnreadableFolders();
-    const platform::Status entered = DirListCtl->setPath(path);
-    FileListCtl->setPattern(patterns);
-    FoundFilesList->clear();
+    worker.clearUnreadableFolders();
+    const platform::Status entered = worker.dirList.setPath(path);
+    worker.filList.setPattern(patterns);
+    worker.lstFoundFiles.clear();
     // A start that cannot be entered lists nothing; the enumerators still
     // stand in some other directory, which must not be walked instead.
     if (entered.ok()) {
-        const QString start = DirListCtl->path();
-        (void)ScanDir(start, QString(), *DirListCtl, *FileListCtl,
-                      *FoundFilesList); // whether abandoned: nothing follows either way
+        const QString start = worker.dirList.path();
+        (void)ScanDir(worker, start, QString(), worker.dirList, worker.filList,
+                      worker.lstFoundFiles); // whether abandoned: nothing follows either way
     } else {
-        noteUnreadableFolder(path, entered);
+        worker.noteUnreadableFolder(path, entered);
     }
-    WalkCache::setActive(outer);
+    walk.active = outer;
 }
 
-void addFolderFiles(DirectoryEnumerator &dirs, FileEnumerator &files, StringList &found)
+void addFolderFiles(Begin &worker, DirectoryEnumerator &dirs, FileEnumerator &files, StringList &found)
 {
     const platform::Status listed = files.setPath(dirs.path());
     if (!listed.ok() && listed.error != platform::ErrPathNotFound)
-        noteUnreadableFolder(dirs.path(), listed);
+        worker.noteUnreadableFolder(dirs.path(), listed);
     QString prefix = files.path();
     AddBackslash(prefix);
     const qsizetype n = files.count();
@@ -91,28 +83,24 @@ void addFolderFiles(DirectoryEnumerator &dirs, FileEnumerator &files, StringList
         found.addJoined(prefix, files.item(i));
 }
 
-bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs, FileEnumerator &files,
-             StringList &found)
+bool ScanDir(Begin &worker, const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs,
+             FileEnumerator &files, StringList &found)
 {
-    const VisitEnd visitEnd(newPath);
-    ScanActive = true;
+    const VisitEnd visitEnd(worker.walk, newPath);
+    worker.ScanActive = true;
     bool abandoned = false;
-    platform::toolkit().yield();
-    // A stop signal ends the walk as a run's end does, at every level.
-    if (platform::stopRequested())
-        ScanActive = false;
-    if (!ScanActive)
+    if (!yieldGoesOn(worker))
         return true;
 
     qsizetype k = dirs.count();
     bool reentryNoted = false;
-    while (k > 0 && ScanActive) {
+    while (k > 0 && worker.ScanActive) {
         const QString oldPath = dirs.path();
         // A directory that can no longer be entered is not walked from wherever
         // dirs stands; what it still held below is named as not read.
         const platform::Status reentered = dirs.setPath(newPath);
         if (!reentered.ok() && !reentryNoted && reentered.error != platform::ErrPathNotFound) {
-            noteUnreadableFolder(newPath, reentered);
+            worker.noteUnreadableFolder(newPath, reentered);
             reentryNoted = true;
         }
         if (reentered.ok() && dirs.count() > 0) {
@@ -121,16 +109,16 @@ bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator 
             const QString subdirectory = dirs.item(k - 1);
             const platform::Status entered = dirs.setPath(subdirectory);
             if (entered.ok())
-                abandoned = ScanDir(dirs.path(), oldPath, dirs, files, found);
+                abandoned = ScanDir(worker, dirs.path(), oldPath, dirs, files, found);
             else if (entered.error != platform::ErrPathNotFound)
-                noteUnreadableFolder(subdirectory, entered); // one that is gone since hides nothing
+                worker.noteUnreadableFolder(subdirectory, entered); // one that is gone since hides nothing
         }
         --k;
         if (abandoned)
             return false;
     }
 
-    addFolderFiles(dirs, files, found);
+    addFolderFiles(worker, dirs, files, found);
 
     // The caller enters its own folder afresh before it reads on, and names
     // that folder when it cannot.

@@ -1,39 +1,25 @@
 #pragma once
 
-#include "enumerators.h"
-#include "stringlist.h"
-
-#include "platform/result.h"
+#include "worker.h"
 
 #include <QString>
 
-#include <vector>
-
 namespace quorvane {
 
-// True while a walk is under way; a run that ends clears it, which makes an
-// outer walk that is waiting in its yield give up.
-extern bool ScanActive;
+// Walks the tree below path and puts every file that matches patterns into
+// worker.lstFoundFiles under its full path; "" matches every file. path
+// receives its trailing "\". The enumerators stand in the start afterwards.
+void ScanTree(Begin &worker, QString &path, QString &patterns);
 
-void ScanTree(QString &path, QString &patterns);
 // Adds the files of the folder dirs stands in to found under their full
 // paths; a folder that cannot be read is noted.
-void addFolderFiles(DirectoryEnumerator &dirs, FileEnumerator &files, StringList &found);
-bool ScanDir(const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs, FileEnumerator &files,
-             StringList &found);
+void addFolderFiles(Begin &worker, DirectoryEnumerator &dirs, FileEnumerator &files, StringList &found);
 
-// A folder a walk could not read, and why.
-struct UnreadableFolder {
-    QString path;   // as the walk names it
-    int error = 0;  // the run-time error number
-    QString reason; // the host's reason, in German
-};
-
-// The folders the last walk could not read, in the order it met them. A walk
-// that starts clears them; the window keeps quiet about them, the command
-// line names them.
-const std::vector<UnreadableFolder> &unreadableFolders();
-void clearUnreadableFolders();
-void noteUnreadableFolder(const QString &path, const platform::Status &why);
+// Visits newPath (where dirs stands) and everything below it, then steps dirs
+// back into backUp. Returns true when the walk was abandoned: worker.ScanActive
+// was cleared (the run ended or was stopped) while a visit yielded. Callers
+// return at once then, without reading on.
+bool ScanDir(Begin &worker, const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs,
+             FileEnumerator &files, StringList &found);
 
 } // namespace quorvane

@@ -22,6 +22,13 @@ struct SkippedFile {
 
 using SkippedFiles = QList<SkippedFile>;
 
+// A folder a walk could not read, and why.
+struct UnreadableFolder {
+    QString path;   // as the walk names it
+    int error = 0;  // the run-time error number
+    QString reason; // the host's reason, in German
+};
+
 // One file as a run without placing anything decides it: where it would go,
 // or, when its bytes are there already, which file holds them.
 struct PlannedFile {

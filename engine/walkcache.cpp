@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
-#include <atomic>
 #include <system_error>
 #include <utility>
 
@@ -25,10 +24,6 @@ constexpr int DefaultReaders = 16;
 // busy machine makes readings slow too, without any disk).
 constexpr int ReadersFromCache = 2;
 constexpr qint64 SlowReadMicroseconds = 200;
-
-thread_local WalkCache *t_active = nullptr;
-std::atomic<int> g_readers{-1};
-std::uint64_t g_generations = 0; // walks run on one thread
 
 bool failed(const FolderRead &read)
 {
@@ -55,29 +50,13 @@ bool comesLater(const Entry &a, const Entry &b)
 
 } // namespace
 
-void WalkCache::setReaderCount(int readers)
+int WalkCache::defaultReaderCount()
 {
-    g_readers = readers < 0 ? -1 : readers;
+    return DefaultReaders;
 }
 
-int WalkCache::readerCount()
-{
-    const int chosen = g_readers;
-    return chosen >= 0 ? chosen : DefaultReaders;
-}
-
-WalkCache *WalkCache::active()
-{
-    return t_active;
-}
-
-void WalkCache::setActive(WalkCache *cache)
-{
-    t_active = cache;
-}
-
-WalkCache::WalkCache(platform::FileSystem &fs, int readers, const QString &patterns)
-    : m_fs(fs), m_generation(++g_generations), m_patterns{patterns, platform::WildcardList(patterns)}
+WalkCache::WalkCache(platform::FileSystem &fs, int readers, std::uint64_t generation, const QString &patterns)
+    : m_fs(fs), m_generation(generation), m_patterns{patterns, platform::WildcardList(patterns)}
 {
     if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
         m_matchWith = &m_patterns;
@@ -106,9 +85,19 @@ void WalkCache::stopReaders()
     m_readers.clear();
 }
 
-std::uint64_t WalkCache::generation()
+std::uint64_t WalkCache::generation() const
 {
-    return t_active && !t_active->m_disabled ? t_active->m_generation : 0;
+    return m_disabled ? 0 : m_generation;
+}
+
+SnapshotPtr WalkCache::load(const QString &path)
+{
+    if (!m_disabled && path == m_lastServedPath && m_lastServed)
+        return m_lastServed;
+    SnapshotPtr snapshot = acquire(path);
+    m_lastServedPath = path;
+    m_lastServed = snapshot;
+    return snapshot;
 }
 
 void WalkCache::disable()

@@ -25,7 +25,8 @@ namespace quorvane {
 class WalkCache {
 public:
     // patterns: what the helpers match the files against ("" for none).
-    WalkCache(platform::FileSystem &fs, int readers, const QString &patterns = {});
+    // generation: a number no earlier cache of the same enumerators had.
+    WalkCache(platform::FileSystem &fs, int readers, std::uint64_t generation, const QString &patterns = {});
     ~WalkCache();
     WalkCache(const WalkCache &) = delete;
     WalkCache &operator=(const WalkCache &) = delete;
@@ -38,18 +39,17 @@ public:
     // asks for it; those the walk is in keep their listings.
     void disable();
 
-    // How many helper threads a walk starts (0: the walking thread reads
-    // alone); a negative number restores the default.
-    static void setReaderCount(int readers);
-    static int readerCount();
+    // How many helper threads a walk starts when its owner chose none.
+    static int defaultReaderCount();
 
-    // Names the cache that serves requests now; 0 when none does. A snapshot
+    // Names this cache while it serves requests; 0 once disabled. A snapshot
     // taken under the same non-zero number is still what a request would get.
-    static std::uint64_t generation();
+    std::uint64_t generation() const;
 
-    // The cache of the walk under way on this thread, if any.
-    static WalkCache *active();
-    static void setActive(WalkCache *cache);
+    // The snapshot of a directory for the walking thread. The file
+    // enumerator follows the directory enumerator into every directory: its
+    // request is the one just served.
+    SnapshotPtr load(const QString &path);
 
 private:
     enum class State { Reading, Ready };
@@ -93,6 +93,20 @@ private:
     bool m_stopping = false;
     bool m_disabled = false;
     std::vector<std::thread> m_readers;
+    QString m_lastServedPath; // the walking thread's own
+    SnapshotPtr m_lastServed;
+};
+
+// What the enumerators of one worker share about the walk under way.
+struct WalkState {
+    WalkCache *active = nullptr; // the walk's cache, on the walking thread
+    std::uint64_t walks = 0;     // caches made so far; numbers the next
+    int readers = -1;            // helper threads per walk; negative: the default
+    // The last path an enumerator entered, spelled as stored.
+    QString lastEntered;
+
+    std::uint64_t generation() const { return active ? active->generation() : 0; }
+    int readerCount() const { return readers >= 0 ? readers : WalkCache::defaultReaderCount(); }
 };
 
 } // namespace quorvane

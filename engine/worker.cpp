@@ -1,31 +1,54 @@
 #include "engine/worker.h"
 
-namespace quorvane {
+#include "platform/hosterrors.h"
 
-DirectoryEnumerator *DirListCtl = nullptr;
-FileEnumerator *FileListCtl = nullptr;
-StringList *FoundFilesList = nullptr;
+#include <system_error>
+
+namespace quorvane {
 
 Begin::Begin()
 {
+    dirList.setWalk(&walk);
+    filList.setWalk(&walk);
     // The file enumerator always lists the directory that the directory
     // enumerator stands in. The scan lists each folder's files itself and
     // names one it cannot read, so this following step has nothing to add.
     dirList.onPathChanged = [this](const QString &newPath) { (void)filList.setPath(newPath); };
 }
 
-Begin &worker()
+Begin::~Begin()
 {
-    static Begin instance;
-    return instance;
+    settleFoundLists();
 }
 
-void InitFileHandling()
+void Begin::noteUnreadableFolder(const QString &path, const platform::Status &why)
 {
-    Begin &begin = worker();
-    DirListCtl = &begin.dirList;
-    FileListCtl = &begin.filList;
-    FoundFilesList = &begin.lstFoundFiles;
+    m_unreadable.push_back({path, why.error, why.message.isEmpty() ? platform::errorText(why.error) : why.message});
+}
+
+void Begin::fillFullPathsAside(std::function<void()> fill)
+{
+    settleFoundLists();
+    try {
+        m_fullPaths = std::async(std::launch::async, fill);
+    } catch (const std::system_error &) {
+        fill();
+    }
+}
+
+void Begin::settleFoundLists()
+{
+    if (m_fullPaths.valid())
+        m_fullPaths.get();
+}
+
+void Begin::clearLists()
+{
+    settleFoundLists();
+    lstFoundFiles.clear();
+    lstFullPathName.clear();
+    lstFoundDirs.clear();
+    lstFilesToCopy.clear();
 }
 
 } // namespace quorvane

@@ -1,7 +1,5 @@
 #include "startup/appmodule.h"
 
-#include "engine/joboptions.h"
-#include "engine/worker.h"
 #include "paths/longname.h"
 #include "paths/pathhelpers.h"
 #include "paths/shared.h"
@@ -58,13 +56,11 @@ void InitAppSettings()
 {
     IniFile = SettingsFileFor(AppPath);
     AppTitle = QStringLiteral("Brannick Quorvane");
-    FilePatterns = QStringLiteral("*.exe");
 }
 
 void Main(const QStringList &arguments, const std::function<Form1Port &()> &form1)
 {
     InitSystemPaths();
-    InitFileHandling();
     InitAppSettings();
 
     const QString text = CommandLineText(arguments);

@@ -9,16 +9,16 @@
 
 namespace quorvane {
 
-// The program's start: sets the shared values, binds the worker, applies a
-// path from the command line to the source side of the main window, puts
-// the stored patterns into it and shows it. form1 hands out the main window;
+// The program's start: sets the shared values, applies a path from the
+// command line to the source side of the main window, puts the stored
+// patterns into it and shows it. form1 hands out the main window;
 // it is called at each touch, and the window loads at the first one.
 // arguments: as the process received them, the program's name first.
 void Main(const QStringList &arguments, const std::function<Form1Port &()> &form1);
 
 // AppPath: the program folder in drive form, ending in "\".
 void InitSystemPaths();
-// IniFile, AppTitle and FilePatterns.
+// IniFile and AppTitle.
 void InitAppSettings();
 
 // Where the program folder comes from: a host path such as

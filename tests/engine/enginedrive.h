@@ -6,20 +6,17 @@
 
 #include <QStringList>
 
-// The test drive with the worker's lists bound, noting where the directory
-// enumerator stands at every yield: the scanner yields once per visit, right
-// after entering it.
+// The test drive with a worker of its own, noting where the worker's
+// directory enumerator stands at every yield: the scanner yields once per
+// visit, right after entering it.
 class EngineDrive : public TestDrive {
 public:
     explicit EngineDrive(char letter = 'D', const QString &baseDir = QString())
         : TestDrive(letter, nullptr, {}, baseDir)
     {
-        quorvane::InitFileHandling();
-        toolkit.onYield = [this](int) {
-            if (quorvane::DirListCtl)
-                visits.append(quorvane::DirListCtl->path());
-        };
+        toolkit.onYield = [this](int) { visits.append(worker.dirList.path()); };
     }
 
+    quorvane::Begin worker;
     QStringList visits;
 };

@@ -19,7 +19,6 @@ private slots:
     void secondListingRefillsOpenViewer();
     void listingBatchesAndYields();
     void fullPathsCompleteWhenAskedForDuringListing();
-    void directoryPaneStopsWhenListingIsSwitchedOff();
     void listsForTheViewerAndTheImage();
     void imageOptions_data();
     void imageOptions();
@@ -28,7 +27,8 @@ private slots:
     void topLevelOnly();
     void structureOnly();
     void targetInsideSourceIsLeftOut();
-    void optionsTakeEffectAtTheNextEntry();
+    void jobIsReadOnceAtStart();
+    void progressAndStop();
     void secondClickWhileRunningIsIgnored();
     void busyCursorDuringRun();
 };
@@ -84,7 +84,7 @@ void TestImagingRun::messages()
     QCOMPARE(view.clears, 0);
     QCOMPARE(treeOf(drive.host("tgt")), QStringList());
     QVERIFY(!drive.toolkit.isBusy());
-    QVERIFY(!RunActive());
+    QVERIFY(!testRun().active());
 }
 
 void TestImagingRun::noTypesKeepsPreviousLists()
@@ -95,17 +95,17 @@ void TestImagingRun::noTypesKeepsPreviousLists()
     o.TextListing = true;
     FakeView view;
     QVERIFY(runWith(o, &view).ran);
-    QCOMPARE(worker().lstFoundFiles.count(), 1);
+    QCOMPARE(testRun().lists().lstFoundFiles.count(), 1);
 
-    ScanActive = true; // a run that ends at the first message leaves it alone
+    testRun().lists().ScanActive = true; // a run that ends at the first message leaves it alone
     o.AllTypes = Unchecked;
     const RunSummary second = runWith(o, &view);
     QVERIFY(!second.ran);
-    QCOMPARE(worker().lstFoundFiles.count(), 1);
-    QCOMPARE(worker().lstFoundDirs.count(), 1);
+    QCOMPARE(testRun().lists().lstFoundFiles.count(), 1);
+    QCOMPARE(testRun().lists().lstFoundDirs.count(), 1);
     QCOMPARE(view.filePane, QStringLiteral("D:\\src\\a.jpg"));
-    QVERIFY(ScanActive);
-    ScanActive = false;
+    QVERIFY(testRun().lists().ScanActive);
+    testRun().lists().ScanActive = false;
 }
 
 void TestImagingRun::listingFillsBothPanes()
@@ -127,7 +127,7 @@ void TestImagingRun::listingFillsBothPanes()
     QCOMPARE(view.filePane, QStringLiteral("D:\\src\\A.TXT\r\nD:\\src\\b.txt\r\nD:\\src\\sub\\c.txt"));
     QCOMPARE(view.dirPane, QStringLiteral("D:\\src\r\nD:\\src\\sub"));
     QCOMPARE(treeOf(drive.host()).contains(QStringLiteral("tgt/")), false);
-    QVERIFY(!ScanActive);
+    QVERIFY(!testRun().lists().ScanActive);
 }
 
 void TestImagingRun::secondListingRefillsOpenViewer()
@@ -183,9 +183,9 @@ void TestImagingRun::fullPathsCompleteWhenAskedForDuringListing()
         void appendToFilePane(const QStringList &entries) override
         {
             FakeView::appendToFilePane(entries);
-            settleFoundLists();
+            testRun().lists().settleFoundLists();
             if (seen < 0)
-                seen = worker().lstFullPathName.count();
+                seen = testRun().lists().lstFullPathName.count();
         }
         qsizetype seen = -1;
     };
@@ -197,36 +197,7 @@ void TestImagingRun::fullPathsCompleteWhenAskedForDuringListing()
     AskingView view;
     runWith(o, &view);
     QCOMPARE(view.seen, qsizetype(300));
-    QCOMPARE(worker().lstFullPathName.item(0), drive.host("src/d0/f.txt0"));
-}
-
-void TestImagingRun::directoryPaneStopsWhenListingIsSwitchedOff()
-{
-    EngineDrive drive;
-    for (const char *dir : {"a", "b", "c", "d"})
-        QVERIFY(drive.makeFile(QStringLiteral("src/%1/x.txt").arg(QLatin1String(dir))));
-    JobOptions o = jobOn();
-    o.TextListing = true;
-    // The option is read at step 9 and before each directory entry; the
-    // user switches to "Verzeichnis" after the second directory entry.
-    int reads = 0;
-    int readsBeforeDirs = -1;
-    FakeView view;
-    RunJob(
-        [&] {
-            ++reads;
-            JobOptions now = o;
-            if (readsBeforeDirs < 0 && !view.filePane.isEmpty())
-                readsBeforeDirs = reads - 1;
-            if (readsBeforeDirs >= 0 && reads > readsBeforeDirs + 2)
-                now.TextListing = false;
-            return now;
-        },
-        &view);
-
-    QCOMPARE(view.filePane.count(QStringLiteral("\r\n")), 3);
-    QCOMPARE(view.dirPane, QStringLiteral("D:\\src\\a\r\nD:\\src\\b"));
-    QCOMPARE(reads - readsBeforeDirs, 4); // one read per directory entry
+    QCOMPARE(testRun().lists().lstFullPathName.item(0), drive.host("src/d0/f.txt0"));
 }
 
 void TestImagingRun::listsForTheViewerAndTheImage()
@@ -240,7 +211,7 @@ void TestImagingRun::listsForTheViewerAndTheImage()
     o.NullByte = Checked;
     runWith(o);
 
-    Begin &w = worker();
+    Begin &w = testRun().lists();
     QStringList dirs, hosts, copies;
     for (qsizetype i = 0; i < w.lstFoundDirs.count(); ++i)
         dirs << w.lstFoundDirs.item(i);
@@ -431,30 +402,63 @@ void TestImagingRun::targetInsideSourceIsLeftOut()
     QCOMPARE(contentOf(drive.host("src/out/a[1].txt")), QByteArray("1"));
 }
 
-void TestImagingRun::optionsTakeEffectAtTheNextEntry()
+void TestImagingRun::jobIsReadOnceAtStart()
 {
-    // The user changes options while the image is made; each is read again
-    // for every entry, only when that entry's steps reach it.
+    // The user ticks "Quell-Dateien löschen !" and unticks "Rekursiv" while
+    // the image is made: the run goes on as it started.
     EngineDrive drive;
     QVERIFY(drive.makeFile("src/a/one.txt", "1"));
     QVERIFY(drive.makeFile("src/b/two.txt", "2"));
-    QVERIFY(drive.makeFile("src/c/three.txt", "3"));
     QVERIFY(drive.makeDir("tgt"));
-    const RunSummary summary = RunJob(
-        [&] {
-            JobOptions o = jobOn();
-            const bool firstDone = QFileInfo::exists(drive.host("tgt/a/one.txt"));
-            const bool secondDone = QFileInfo::exists(drive.host("tgt/two.txt"));
-            o.Recursive = firstDone ? Unchecked : Checked;
-            o.NullByte = secondDone ? Checked : Unchecked;
-            return o;
-        },
-        nullptr);
+    JobOptions window = jobOn();
+    window.Recursive = Checked;
+    Run run;
+    run.onProgress = [&](const RunProgress &progress) {
+        if (progress.stage == RunStage::Imaging) {
+            window.DeleteSources = Checked;
+            window.Recursive = Unchecked;
+        }
+    };
+    const RunSummary summary = run.RunJob(window, nullptr);
+    QCOMPARE(summary.imaged, 2);
+    QCOMPARE(treeOf(drive.host("tgt")), QStringList({"a/", "a/one.txt", "b/", "b/two.txt"}));
+    QCOMPARE(treeOf(drive.host("src")), QStringList({"a/", "a/one.txt", "b/", "b/two.txt"}));
+}
 
-    QCOMPARE(summary.imaged, 3);
-    QCOMPARE(treeOf(drive.host("tgt")), QStringList({"a/", "a/one.txt", "three.txt", "two.txt"}));
-    QCOMPARE(contentOf(drive.host("tgt/two.txt")), QByteArray("2"));
-    QCOMPARE(contentOf(drive.host("tgt/three.txt")), QByteArray());
+void TestImagingRun::progressAndStop()
+{
+    EngineDrive drive;
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(drive.makeFile(QStringLiteral("src/d%1/f.txt").arg(i), "x"));
+    QVERIFY(drive.makeDir("tgt"));
+    Run run;
+    qsizetype mostFound = 0;
+    int finished = 0;
+    run.onProgress = [&](const RunProgress &progress) {
+        if (progress.stage == RunStage::Scanning)
+            mostFound = std::max(mostFound, progress.total);
+        // A dummy yields once it is made: stop after the second.
+        if (progress.stage == RunStage::Imaging && progress.done == 1)
+            run.requestStop();
+    };
+    run.onFinished = [&](const RunSummary &) { ++finished; };
+    JobOptions o = jobOn();
+    o.Recursive = Checked;
+    o.NullByte = Checked;
+    const RunSummary stopped = run.RunJob(o, nullptr);
+    QVERIFY(mostFound >= 4); // the last folder's files come after its yield
+    QCOMPARE(stopped.stoppedIn, RunStage::Imaging);
+    QCOMPARE(stopped.imaged, 2);
+    QCOMPARE(stopped.notReached, 3);
+    QCOMPARE(treeOf(drive.host("tgt")).filter(QStringLiteral(".txt")).size(), 2);
+    QCOMPARE(finished, 1);
+
+    // The stop was for that run alone.
+    run.onProgress = nullptr;
+    const RunSummary next = run.RunJob(o, nullptr);
+    QCOMPARE(next.imaged, 5);
+    QCOMPARE(next.notReached, 0);
+    QCOMPARE(finished, 2);
 }
 
 void TestImagingRun::secondClickWhileRunningIsIgnored()
@@ -466,7 +470,7 @@ void TestImagingRun::secondClickWhileRunningIsIgnored()
     RunSummary nested;
     bool activeInside = false;
     drive.toolkit.atYield(2, [&] {
-        activeInside = RunActive();
+        activeInside = testRun().active();
         nested = runWith(jobOn());
     });
     JobOptions o = jobOn();
@@ -478,8 +482,8 @@ void TestImagingRun::secondClickWhileRunningIsIgnored()
     QCOMPARE(outer.found, 2);
     QCOMPARE(outer.imaged, 2);
     QCOMPARE(treeOf(drive.host("tgt")), QStringList({"a/", "a/one.txt", "b/", "b/two.txt"}));
-    QVERIFY(!RunActive());
-    QVERIFY(!ScanActive);
+    QVERIFY(!testRun().active());
+    QVERIFY(!testRun().lists().ScanActive);
 }
 
 void TestImagingRun::busyCursorDuringRun()

@@ -1,4 +1,5 @@
 #include "engine/joboptions.h"
+#include "engine/run.h"
 
 #include <QTest>
 
@@ -18,8 +19,8 @@ class TestPatterns : public QObject {
     Q_OBJECT
 
 private slots:
-    // Runs first: the value a fresh program starts with.
-    void startValue() { QCOMPARE(FilePatterns, QStringLiteral("*.exe")); }
+    // The value a run owner starts with, before its first job.
+    void startValue() { QCOMPARE(Run().FilePatterns(), QStringLiteral("*.exe")); }
 
     void patternList_data()
     {
@@ -63,9 +64,7 @@ private slots:
         options.UserGroup = states[5];
         options.AllTypes = states[6];
         options.UserPatterns = user;
-        FilePatterns = QStringLiteral("left over");
-        BuildPatternList(options);
-        QCOMPARE(FilePatterns, expected);
+        QCOMPARE(BuildPatternList(options), expected);
     }
 };
 

@@ -16,20 +16,20 @@ using namespace quorvane;
 
 namespace {
 
-QStringList foundEntries()
+QStringList foundEntries(Begin &worker)
 {
     QStringList out;
-    for (qsizetype i = 0; i < FoundFilesList->count(); ++i)
-        out << FoundFilesList->item(i);
+    for (qsizetype i = 0; i < worker.lstFoundFiles.count(); ++i)
+        out << worker.lstFoundFiles.item(i);
     return out;
 }
 
-QStringList scan(const QString &start, const QString &patterns)
+QStringList scan(Begin &worker, const QString &start, const QString &patterns)
 {
     QString path = start;
     QString pattern = patterns;
-    ScanTree(path, pattern);
-    return foundEntries();
+    ScanTree(worker, path, pattern);
+    return foundEntries(worker);
 }
 
 } // namespace
@@ -69,13 +69,13 @@ private slots:
         QVERIFY(drive.makeDir(QStringLiteral("Daten/leer/nichts")));
         QString path = QStringLiteral("D:\\Daten");
         QString pattern = patterns;
-        ScanTree(path, pattern);
+        ScanTree(drive.worker, path, pattern);
         QCOMPARE(path, QStringLiteral("D:\\Daten\\"));
         QCOMPARE(pattern, patterns);
-        QCOMPARE(foundEntries(), expected);
+        QCOMPARE(foundEntries(drive.worker), expected);
         // A complete walk leaves both enumerators in the start directory.
-        QCOMPARE(DirListCtl->path(), QStringLiteral("D:\\Daten"));
-        QCOMPARE(FileListCtl->path(), QStringLiteral("D:\\Daten"));
+        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\Daten"));
+        QCOMPARE(drive.worker.filList.path(), QStringLiteral("D:\\Daten"));
     }
 
     // Every path read back has the spelling the disk stores, whatever was typed.
@@ -84,11 +84,11 @@ private slots:
         EngineDrive drive;
         QVERIFY(drive.makeFile("Scan/b.jpg"));
         QVERIFY(drive.makeFile("Scan/Inner/a.jpg"));
-        QCOMPARE(scan("d:\\scan", "*.jpg"), (QStringList{"D:\\Scan\\b.jpg", "D:\\Scan\\Inner\\a.jpg"}));
-        QCOMPARE(DirListCtl->path(), QStringLiteral("D:\\Scan"));
-        QVERIFY(DirListCtl->setPath(QStringLiteral("d:\\")).ok());
-        QCOMPARE(DirListCtl->path(), QStringLiteral("D:\\"));
-        QCOMPARE(FileListCtl->path(), QStringLiteral("D:\\"));
+        QCOMPARE(scan(drive.worker, "d:\\scan", "*.jpg"), (QStringList{"D:\\Scan\\b.jpg", "D:\\Scan\\Inner\\a.jpg"}));
+        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\Scan"));
+        QVERIFY(drive.worker.dirList.setPath(QStringLiteral("d:\\")).ok());
+        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\"));
+        QCOMPARE(drive.worker.filList.path(), QStringLiteral("D:\\"));
     }
 
     void emptyPatternsMeanEverything()
@@ -98,10 +98,10 @@ private slots:
         QVERIFY(drive.makeFile("x/a.b.c"));
         QString path = QStringLiteral("D:\\x");
         QString patterns;
-        ScanTree(path, patterns);
+        ScanTree(drive.worker, path, patterns);
         QCOMPARE(patterns, QStringLiteral("*.*"));
         QCOMPARE(path, QStringLiteral("D:\\x\\"));
-        QCOMPARE(foundEntries(), (QStringList{"D:\\x\\a.b.c", "D:\\x\\README"}));
+        QCOMPARE(foundEntries(drive.worker), (QStringList{"D:\\x\\a.b.c", "D:\\x\\README"}));
     }
 
     void driveRootHasNoDoubledBackslash()
@@ -111,10 +111,10 @@ private slots:
         QVERIFY(drive.makeFile("dos/cmd.bat"));
         QString path = QStringLiteral("E:\\");
         QString patterns = QStringLiteral("*.bat");
-        ScanTree(path, patterns);
+        ScanTree(drive.worker, path, patterns);
         QCOMPARE(path, QStringLiteral("E:\\"));
-        QCOMPARE(foundEntries(), (QStringList{"E:\\autoexec.bat", "E:\\dos\\cmd.bat"}));
-        QCOMPARE(DirListCtl->path(), QStringLiteral("E:\\"));
+        QCOMPARE(foundEntries(drive.worker), (QStringList{"E:\\autoexec.bat", "E:\\dos\\cmd.bat"}));
+        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("E:\\"));
     }
 
     void visitsPostOrderLastSubdirectoryFirst()
@@ -126,8 +126,8 @@ private slots:
         // files come after everything below it.
         QList<qsizetype> sizes;
         for (int n = 1; n <= 6; ++n)
-            drive.toolkit.atYield(n, [&sizes] { sizes << FoundFilesList->count(); });
-        QCOMPARE(scan("D:\\R", "*.txt"),
+            drive.toolkit.atYield(n, [&] { sizes << drive.worker.lstFoundFiles.count(); });
+        QCOMPARE(scan(drive.worker, "D:\\R", "*.txt"),
                  (QStringList{"D:\\R\\A\\a.txt", "D:\\R\\b\\b.txt", "D:\\R\\b\\x\\x.txt", "D:\\R\\b\\y\\y.txt",
                               "D:\\R\\C\\c.txt", "D:\\R\\r.txt"}));
         QCOMPARE(drive.visits,
@@ -141,12 +141,12 @@ private slots:
         EngineDrive drive;
         QVERIFY(drive.makeDir("leer/a/b"));
         QVERIFY(drive.makeDir("leer/c"));
-        FoundFilesList->addItem(QStringLiteral("left over"));
-        QCOMPARE(scan("D:\\leer", "*.*"), QStringList{});
+        drive.worker.lstFoundFiles.addItem(QStringLiteral("left over"));
+        QCOMPARE(scan(drive.worker, "D:\\leer", "*.*"), QStringList{});
         QCOMPARE(drive.toolkit.yieldCount(), 4);
     }
 
-    // A run that starts and ends inside a visit's yield clears ScanActive: the
+    // A run that starts and ends inside a visit's yield clears drive.worker.ScanActive: the
     // outer walk gives up, and its ancestors list whatever directory the
     // enumerators then stand in.
     void nestedRunAbandonsOuterWalk()
@@ -154,32 +154,32 @@ private slots:
         EngineDrive drive;
         for (const char *name : {"R/r.txt", "R/a/a.txt", "R/p/p.txt", "R/p/b/b.txt", "R/p/b/x/x.txt", "N/n.txt"})
             QVERIFY(drive.makeFile(QString::fromLatin1(name)));
-        drive.toolkit.atYield(4, [] {
+        drive.toolkit.atYield(4, [&] {
             QString path = QStringLiteral("D:\\N");
             QString patterns = QStringLiteral("*.txt");
-            ScanTree(path, patterns);
-            ScanActive = false;
+            ScanTree(drive.worker, path, patterns);
+            drive.worker.ScanActive = false;
         });
-        const QStringList found = scan("D:\\R", "*.txt");
+        const QStringList found = scan(drive.worker, "D:\\R", "*.txt");
         QCOMPARE(drive.visits, (QStringList{"D:\\R", "D:\\R\\p", "D:\\R\\p\\b", "D:\\R\\p\\b\\x", "D:\\N"}));
         // N's file from the nested run, again from p (standing in N), then R's own.
         QCOMPARE(found, (QStringList{"D:\\N\\n.txt", "D:\\N\\n.txt", "D:\\R\\r.txt"}));
-        QVERIFY(!ScanActive);
+        QVERIFY(!drive.worker.ScanActive);
     }
 
-    // A nested walk that does not end its run leaves ScanActive set: the
+    // A nested walk that does not end its run leaves drive.worker.ScanActive set: the
     // outer walk goes on from wherever the enumerators then stand.
     void nestedWalkWithoutEndLetsOuterGoOn()
     {
         EngineDrive drive;
         for (const char *name : {"R/r.txt", "R/a/a.txt", "R/b/b.txt", "N/n.txt"})
             QVERIFY(drive.makeFile(QString::fromLatin1(name)));
-        drive.toolkit.atYield(2, [] {
+        drive.toolkit.atYield(2, [&] {
             QString path = QStringLiteral("D:\\N");
             QString patterns = QStringLiteral("*.txt");
-            ScanTree(path, patterns);
+            ScanTree(drive.worker, path, patterns);
         });
-        const QStringList found = scan("D:\\R", "*.txt");
+        const QStringList found = scan(drive.worker, "D:\\R", "*.txt");
         QCOMPARE(drive.visits, (QStringList{"D:\\R", "D:\\R\\b", "D:\\N", "D:\\R\\a"}));
         QCOMPARE(found, (QStringList{"D:\\N\\n.txt", "D:\\N\\n.txt", "D:\\R\\a\\a.txt", "D:\\R\\r.txt"}));
     }
@@ -215,8 +215,8 @@ private slots:
         QFETCH(QString, removeAt);
         QFETCH(QString, removed);
         QFETCH(QStringList, expected);
-        WalkCache::setReaderCount(0); // nothing read ahead of the removal by chance
         EngineDrive drive;
+        drive.worker.walk.readers = 0; // nothing read ahead of the removal by chance
         for (const char *name : {"R/r.txt", "R/a/a.txt", "R/b/b.txt", "R/b/x/x.txt"})
             QVERIFY(drive.makeFile(QString::fromLatin1(name)));
         QVERIFY(drive.makeDir("R/c"));
@@ -224,49 +224,48 @@ private slots:
         const auto noteVisit = drive.toolkit.onYield;
         drive.toolkit.onYield = [&](int n) {
             noteVisit(n);
-            const QString here = DirListCtl->path();
+            const QString here = drive.worker.dirList.path();
             if (nested && here == QLatin1String("D:\\R\\c")) {
                 QString path = QStringLiteral("D:\\N");
                 QString patterns = QStringLiteral("*.txt");
-                ScanTree(path, patterns); // leaves ScanActive set: the outer walk goes on
+                ScanTree(drive.worker, path, patterns); // leaves drive.worker.ScanActive set: the outer walk goes on
             }
             if (here == removeAt)
                 QVERIFY(QDir(drive.host(removed)).removeRecursively());
         };
-        const QStringList found = scan("D:\\R", "*.txt");
-        WalkCache::setReaderCount(-1);
+        const QStringList found = scan(drive.worker, "D:\\R", "*.txt");
         QCOMPARE(found, expected);
-        QVERIFY(unreadableFolders().empty());
+        QVERIFY(drive.worker.unreadableFolders().empty());
     }
 
     void fileEnumeratorFollowsDirectoryEnumerator()
     {
         EngineDrive drive;
         QVERIFY(drive.makeFile("x/y/z.txt"));
-        QVERIFY(worker().dirList.setPath(QStringLiteral("D:\\x\\y\\")).ok());
-        QCOMPARE(worker().dirList.path(), QStringLiteral("D:\\x\\y"));
-        QCOMPARE(worker().filList.path(), QStringLiteral("D:\\x\\y"));
-        worker().filList.setPattern(QStringLiteral("*.TXT"));
-        QCOMPARE(worker().filList.count(), qsizetype(1));
-        QCOMPARE(worker().filList.item(0), QStringLiteral("z.txt"));
+        QVERIFY(drive.worker.dirList.setPath(QStringLiteral("D:\\x\\y\\")).ok());
+        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\x\\y"));
+        QCOMPARE(drive.worker.filList.path(), QStringLiteral("D:\\x\\y"));
+        drive.worker.filList.setPattern(QStringLiteral("*.TXT"));
+        QCOMPARE(drive.worker.filList.count(), qsizetype(1));
+        QCOMPARE(drive.worker.filList.item(0), QStringLiteral("z.txt"));
         // A failed change leaves both where they were.
-        QVERIFY(!worker().dirList.setPath(QStringLiteral("D:\\x\\fehlt")).ok());
-        QCOMPARE(worker().dirList.path(), QStringLiteral("D:\\x\\y"));
-        QCOMPARE(worker().filList.path(), QStringLiteral("D:\\x\\y"));
-        QVERIFY(worker().dirList.setPath(QStringLiteral("D:\\")).ok());
-        QCOMPARE(worker().dirList.path(), QStringLiteral("D:\\"));
-        QCOMPARE(worker().dirList.item(0), QStringLiteral("D:\\x"));
+        QVERIFY(!drive.worker.dirList.setPath(QStringLiteral("D:\\x\\fehlt")).ok());
+        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\x\\y"));
+        QCOMPARE(drive.worker.filList.path(), QStringLiteral("D:\\x\\y"));
+        QVERIFY(drive.worker.dirList.setPath(QStringLiteral("D:\\")).ok());
+        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\"));
+        QCOMPARE(drive.worker.dirList.item(0), QStringLiteral("D:\\x"));
     }
 
     void startThatCannotBeEnteredListsNothing()
     {
         EngineDrive drive;
         QVERIFY(drive.makeFile("other/o.txt"));
-        QVERIFY(DirListCtl->setPath(QStringLiteral("D:\\other")).ok());
-        FoundFilesList->addItem(QStringLiteral("left over"));
-        QCOMPARE(scan("D:\\fehlt", "*.*"), QStringList{});
+        QVERIFY(drive.worker.dirList.setPath(QStringLiteral("D:\\other")).ok());
+        drive.worker.lstFoundFiles.addItem(QStringLiteral("left over"));
+        QCOMPARE(scan(drive.worker, "D:\\fehlt", "*.*"), QStringList{});
         QCOMPARE(drive.toolkit.yieldCount(), 0);
-        QCOMPARE(DirListCtl->path(), QStringLiteral("D:\\other"));
+        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\other"));
     }
 
     // A folder whose host path is longer than the host accepts is reached
@@ -298,20 +297,19 @@ private slots:
         ::close(fd);
 
         for (const int readers : {0, 4}) {
-            WalkCache::setReaderCount(readers);
+            drive.worker.walk.readers = readers;
             drive.visits.clear();
-            QCOMPARE(scan("D:\\R", "*.txt"),
+            QCOMPARE(scan(drive.worker, "D:\\R", "*.txt"),
                      (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\r.txt", deep + "\\tief.txt", "D:\\R\\z\\z.txt"}));
-            QVERIFY(unreadableFolders().empty());
+            QVERIFY(drive.worker.unreadableFolders().empty());
             QCOMPARE(drive.visits.size(), depth + 3);
             QCOMPARE(drive.visits.last(), QStringLiteral("D:\\R\\a"));
         }
-        WalkCache::setReaderCount(-1);
 
-        QCOMPARE(scan(deep, "*.*"), QStringList{});
-        QCOMPARE(unreadableFolders().size(), size_t(1));
-        QCOMPARE(unreadableFolders().front().path, deep + "\\");
-        QCOMPARE(unreadableFolders().front().reason, QStringLiteral("Der Dateiname ist zu lang"));
+        QCOMPARE(scan(drive.worker, deep, "*.*"), QStringList{});
+        QCOMPARE(drive.worker.unreadableFolders().size(), size_t(1));
+        QCOMPARE(drive.worker.unreadableFolders().front().path, deep + "\\");
+        QCOMPARE(drive.worker.unreadableFolders().front().reason, QStringLiteral("Der Dateiname ist zu lang"));
         removeDeepChain(drive.host("R/z"), level, depth);
     }
 
@@ -327,7 +325,7 @@ private slots:
         // Links to files are files; links to directories are neither.
         QCOMPARE(::symlink("../r.txt", QFile::encodeName(drive.host("R/a/verweis.txt")).constData()), 0);
         QCOMPARE(::symlink("fehlt", QFile::encodeName(drive.host("R/a/ins-leere")).constData()), 0);
-        QCOMPARE(scan("D:\\R", "*.*"),
+        QCOMPARE(scan(drive.worker, "D:\\R", "*.*"),
                  (QStringList{"D:\\R\\a\\a.txt", "D:\\R\\a\\ins-leere", "D:\\R\\a\\verweis.txt", "D:\\R\\r.txt"}));
         QCOMPARE(drive.visits, (QStringList{"D:\\R", "D:\\R\\a"}));
     }
@@ -339,7 +337,7 @@ private slots:
         const QByteArray dir = QFile::encodeName(drive.host("R")) + "/b\xe4r";
         QCOMPARE(::mkdir(dir.constData(), 0755), 0);
         ::close(::open((dir + "/f\xfc.jpg").constData(), O_CREAT | O_WRONLY, 0644));
-        const QStringList found = scan("D:\\R", "*.JPG");
+        const QStringList found = scan(drive.worker, "D:\\R", "*.JPG");
         QCOMPARE(found.size(), 1);
         const QString expected = QStringLiteral("D:\\R\\b") + QChar(0xDCE4) + QStringLiteral("r\\f") + QChar(0xDCFC)
             + QStringLiteral(".jpg");
@@ -371,11 +369,11 @@ private slots:
         }
         QString path = QStringLiteral("D:\\viel");
         QString patterns = QStringLiteral("*.jpg");
-        ScanTree(path, patterns);
-        QCOMPARE(FoundFilesList->count(), qsizetype(perDirectory * directories));
-        QCOMPARE(FoundFilesList->item(0), QStringLiteral("D:\\viel\\d0\\f00000.jpg"));
-        QCOMPARE(FoundFilesList->item(32767), QStringLiteral("D:\\viel\\d3\\f02767.jpg"));
-        QCOMPARE(FoundFilesList->item(39999), QStringLiteral("D:\\viel\\d3\\f09999.jpg"));
+        ScanTree(drive.worker, path, patterns);
+        QCOMPARE(drive.worker.lstFoundFiles.count(), qsizetype(perDirectory * directories));
+        QCOMPARE(drive.worker.lstFoundFiles.item(0), QStringLiteral("D:\\viel\\d0\\f00000.jpg"));
+        QCOMPARE(drive.worker.lstFoundFiles.item(32767), QStringLiteral("D:\\viel\\d3\\f02767.jpg"));
+        QCOMPARE(drive.worker.lstFoundFiles.item(39999), QStringLiteral("D:\\viel\\d3\\f09999.jpg"));
     }
 
 private:

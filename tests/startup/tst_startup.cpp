@@ -1,7 +1,5 @@
 #include "startup/appmodule.h"
 
-#include "engine/joboptions.h"
-#include "engine/worker.h"
 #include "paths/shared.h"
 #include "support/hostfiles.h"
 #include "support/testdrive.h"
@@ -63,10 +61,6 @@ private slots:
         AppTitle = QStringLiteral("vorher");
         IniFile = QString();
         CmdLine = QString();
-        FilePatterns = QStringLiteral("*.zzz");
-        DirListCtl = nullptr;
-        FileListCtl = nullptr;
-        FoundFilesList = nullptr;
     }
     void cleanup() { setProgramFolderSource({}); }
 
@@ -97,10 +91,6 @@ private slots:
         QCOMPARE(AppPath, appPath);
         QCOMPARE(IniFile, appPath + QStringLiteral("Quorvane.ini"));
         QCOMPARE(AppTitle, QStringLiteral("Brannick Quorvane"));
-        QCOMPARE(FilePatterns, QStringLiteral("*.exe"));
-        QVERIFY(DirListCtl && FileListCtl && FoundFilesList);
-        QCOMPARE(DirListCtl, &worker().dirList);
-        QCOMPARE(FoundFilesList, &worker().lstFoundFiles);
     }
 
     // A program folder that cannot be had leaves AppPath as it was, still usable.

@@ -2,7 +2,6 @@
 
 #include "engine/imagingrun.h"
 #include "engine/pathcreation.h"
-#include "engine/worker.h"
 #include "paths/pathhelpers.h"
 #include "paths/shared.h"
 #include "platform/fslog.h"
@@ -84,11 +83,16 @@ void Form1::connectHandlers()
     Text2->installEventFilter(this);
 }
 
+Form1::~Form1()
+{
+    // A viewer that outlives the window must not read the lists that go with it.
+    viewerHost().setLists(nullptr);
+}
+
 void Form1::Form_Load()
 {
     // A step that fails leaves its control as it was; the later steps still run.
     setWindowTitle(AppTitle);
-    (void)worker(); // loaded at start-up already; touching it is the whole step
     logFailure(Drive1->setDrive(AppPath.left(2)), QStringLiteral("Quell-Laufwerk wählen"));
     logFailure(Dir1->setPath(AppPath), QStringLiteral("Quell-Verzeichnis wählen"));
     logFailure(Drive2->setDrive(QStringLiteral("c:")), QStringLiteral("Ziel-Laufwerk wählen"));
@@ -252,9 +256,10 @@ void Form1::Drive2_Change()
 
 void Form1::Command1_Click()
 {
-    // The run reads the window at each point of use, so changes made while
-    // it yields take effect at the next one.
-    const RunSummary summary = RunJob([this] { return readJob(); }, &viewerHost());
+    // The job is read once: changes made while the run yields take effect at
+    // the next one.
+    viewerHost().setLists(&m_run.lists());
+    const RunSummary summary = m_run.RunJob(readJob(), &viewerHost());
     // The folders an image made belong in the target list before the user reads the box.
     if (summary.ran && !summary.listing)
         logFailure(Dir2->refresh(), QStringLiteral("Ziel-Verzeichnis auffrischen"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/joboptions.h"
+#include "engine/run.h"
 #include "startup/form1port.h"
 
 #include <QWidget>
@@ -30,6 +31,7 @@ class Form1 : public QWidget, public Form1Port {
 public:
     // The window loads as it is created: the load handler runs here.
     explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
 
     // Form1Port: what start-up sets before the window is shown.
     platform::Status setSourceDrive(const QString &drive) override;
@@ -114,6 +116,7 @@ private:
     bool m_dragged = false; // placed by the user: no more centring
     std::function<void()> m_programEnd;
     std::function<void()> m_immediateEnd;
+    Run m_run; // the window's own runs; the viewer reads their lists
 };
 
 } // namespace quorvane

@@ -123,7 +123,7 @@ QString runReportText(const RunSummary &summary, const std::vector<UnreadableFol
 
 void reportRun(const RunSummary &summary)
 {
-    const std::vector<UnreadableFolder> &unread = unreadableFolders();
+    const std::vector<UnreadableFolder> &unread = summary.unreadableFolders;
     if (!runLeftSomethingUndone(summary, unread))
         return;
     ShowMessage(runReportText(summary, unread, writeUndoneList(summary, unread)), 2);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/imagingrun.h"
-#include "engine/scanner.h"
+#include "engine/worker.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,5 @@
 #include "frmeditor.h"
 
-#include "engine/worker.h"
 #include "panefill.h"
 #include "panetext.h"
 #include "placement.h"
@@ -166,13 +165,13 @@ void frmEditor::mnuKomplett_Click()
 {
     // A second click during a rebuild would start a rebuild inside the
     // first one's yield and leave the pane and the check mark out of step.
-    if (m_rebuilding || m_unloaded)
+    if (m_rebuilding || m_unloaded || !m_lists)
         return;
     m_rebuilding = true;
     QPointer<frmEditor> self(this);
     const bool switchingOff = FullPathShown == 1;
-    settleFoundLists(); // a listing under way may still be filling them
-    Begin &lists = worker();
+    Begin &lists = *m_lists;
+    lists.settleFoundLists(); // a listing under way may still be filling them
     const bool done = refillPane(*m_txtEdit, switchingOff ? lists.lstFoundFiles : lists.lstFullPathName,
                                  [self] { return self && !self->m_unloaded; });
     if (!self)

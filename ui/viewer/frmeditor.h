@@ -2,6 +2,8 @@
 
 #include "viewerlayout.h"
 
+#include "engine/worker.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -25,6 +27,9 @@ public:
     ~frmEditor() override;
 
     QPlainTextEdit *txtEdit() const { return m_txtEdit; }
+    // The lists of the run owner whose listing this shows; the full-path
+    // toggle takes its lines from them. Null: the toggle does nothing.
+    void setLists(Begin *lists) { m_lists = lists; }
     QPlainTextEdit *Text1() const { return m_Text1; }
     QLabel *Label1() const { return m_Label1; }
     QLabel *Label2() const { return m_Label2; }
@@ -79,6 +84,7 @@ private:
     QAction *m_mnuDirlist = nullptr;
 
     ViewerGeometry m_geometry;
+    Begin *m_lists = nullptr;
     bool m_komplettChecked = false;
     bool m_rebuilding = false;
     bool m_unloaded = false;

@@ -16,11 +16,19 @@ frmEditor *ViewerHost::viewer() const
     return m_window && !m_window->isUnloaded() ? m_window.data() : nullptr;
 }
 
+void ViewerHost::setLists(Begin *lists)
+{
+    m_lists = lists;
+    if (m_window)
+        m_window->setLists(lists);
+}
+
 void ViewerHost::showViewer()
 {
     frmEditor *window = viewer();
     if (!window) {
         window = new frmEditor;
+        window->setLists(m_lists);
         m_window = window;
         connect(window, &frmEditor::mnuFileItemClicked, this, &ViewerHost::mnuFileItemClicked);
         connect(window, &frmEditor::mnuDirlistClicked, this, &ViewerHost::mnuDirlistClicked);

@@ -23,6 +23,10 @@ public:
     void appendToFilePane(const QStringList &entries) override;
     void appendToDirPane(const QStringList &entries) override;
 
+    // The lists the viewer's full-path toggle reads, now and in any window
+    // loaded later; their owner takes them back with null before it goes.
+    void setLists(Begin *lists);
+
     // The loaded window, or null.
     frmEditor *viewer() const;
     // Empty when the viewer is not loaded.
@@ -40,6 +44,7 @@ private:
     void append(Pane pane, const QStringList &entries);
 
     QPointer<frmEditor> m_window;
+    Begin *m_lists = nullptr;
 };
 
 // The program's viewer, created on first use.

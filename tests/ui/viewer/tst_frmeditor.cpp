@@ -35,9 +35,16 @@ void flushDeletes()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// The lists of the run owner whose listing the viewer shows.
+Begin &testLists()
+{
+    static Begin lists;
+    return lists;
+}
+
 void fillLists(const QStringList &found, const QStringList &full)
 {
-    Begin &b = worker();
+    Begin &b = testLists();
     b.lstFoundFiles.clear();
     b.lstFullPathName.clear();
     for (const QString &s : found)
@@ -92,6 +99,7 @@ void TestFrmEditor::init()
     m_toolkit->setScreenSizeTwips(QSize(19200, 14400));
     m_platform = std::make_unique<platform::ScopedPlatform>(nullptr, m_toolkit.get());
     m_host = std::make_unique<ViewerHost>();
+    m_host->setLists(&testLists());
     FullPathShown = 0;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/confinement.h"
 #include "engine/runsteps.h"
 #include "paths/pathhelpers.h"
+#include "paths/typedpaths.h"
 #include "platform/drivepath.h"
 #include "platform/namecodec.h"
 #include "platform/namefold.h"
@@ -30,16 +31,24 @@ QStringView folderOf(QStringView fullPath)
 
 QString withSlash(const QString &hostPath)
 {
-    return hostPath.endsWith(QLatin1Char('/')) ? hostPath : hostPath + QLatin1Char('/');
+    return HostPath(hostPath).withSeparator();
+}
+
+// The host part below base, as the names of a relative entry.
+QString relativeEntry(const HostPath &path, const HostPath &base)
+{
+    const std::optional<QString> below = path.relativeTo(base);
+    if (!below || below->isEmpty())
+        return {};
+    return WinPath(QString(*below).replace(QLatin1Char('/'), Backslash)).withSeparator();
 }
 
 } // namespace
 
 QString relativeToBase(const QString &fullPath, const QString &base)
 {
-    if (fullPath.size() <= base.size() || !platform::startsWithName(fullPath, base))
-        return {};
-    return fullPath.mid(base.size());
+    const std::optional<QString> below = WinPath(fullPath).relativeTo(WinPath(base));
+    return below ? *below : QString();
 }
 
 QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
@@ -48,37 +57,29 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
     // letters alike.
     const QString sourcePlace = locationOf(sourceBase, true);
     const QString targetPlace = locationOf(targetBase, true);
-    if (!sourcePlace.isEmpty() && !targetPlace.isEmpty()) {
-        if (!liesBelow(targetPlace, sourcePlace))
-            return {};
-        const qsizetype skip = sourcePlace.endsWith(QLatin1Char('/')) ? sourcePlace.size() : sourcePlace.size() + 1;
-        return targetPlace.mid(skip).replace(QLatin1Char('/'), Backslash) + Backslash;
-    }
+    if (!sourcePlace.isEmpty() && !targetPlace.isEmpty())
+        return relativeEntry(HostPath(targetPlace), HostPath(sourcePlace));
 
     platform::FileSystem &fs = platform::fileSystem();
-    QString source = fs.absolutePath(sourceBase);
-    QString target = fs.absolutePath(targetBase);
-    AddBackslash(source);
-    AddBackslash(target);
-    QString inside = relativeToBase(target, source);
-    if (!inside.isEmpty())
-        return inside;
+    const WinPath source(fs.absolutePath(sourceBase));
+    const WinPath target(fs.absolutePath(targetBase));
+    const std::optional<QString> inside = target.relativeTo(source);
+    if (inside && !inside->isEmpty())
+        return WinPath(*inside).withSeparator();
 
     // Two drive letters may name the same host folder.
-    const platform::Result<QString> hostSource = fs.hostPath(source);
-    const platform::Result<QString> hostTarget = fs.hostPath(target);
+    const platform::Result<QString> hostSource = fs.hostPath(source.text());
+    const platform::Result<QString> hostTarget = fs.hostPath(target.text());
     if (!hostSource.ok() || !hostTarget.ok())
         return {};
-    inside = relativeToBase(withSlash(hostTarget.value()), withSlash(hostSource.value()));
-    inside.replace(QLatin1Char('/'), Backslash);
-    return inside;
+    return relativeEntry(HostPath(hostTarget.value()), HostPath(hostSource.value()));
 }
 
 namespace {
 
 bool belowBase(QStringView entry, const QString &scanBase)
 {
-    return entry.size() > scanBase.size() && platform::startsWithName(entry, scanBase);
+    return belowStart(entry, scanBase, Backslash, NameCase::Ignored) > 0 && entry.size() > scanBase.size();
 }
 
 // The host's name of a file below the scan's start is that of the start plus
@@ -155,7 +156,7 @@ qsizetype fillFilesToCopy(Begin &lists, const QString &scanBase, const QString &
     const qsizetype count = lists.lstFoundFiles.count();
     for (qsizetype i = 0; i < count; ++i) {
         const QString relative = relativeToBase(lists.lstFoundFiles.item(i), scanBase);
-        if (relative.isEmpty() || (!inside.isEmpty() && platform::startsWithName(relative, inside))) {
+        if (relative.isEmpty() || (!inside.isEmpty() && WinPath(relative).isChildOf(WinPath(inside), true))) {
             ++leftOut;
             continue;
         }

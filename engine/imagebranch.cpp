@@ -5,6 +5,7 @@
 #include "engine/preflight.h"
 #include "engine/runjournal.h"
 #include "paths/pathhelpers.h"
+#include "paths/typedpaths.h"
 #include "platform/hosterrors.h"
 #include "platform/namefold.h"
 #include "platform/services.h"
@@ -45,7 +46,7 @@ void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &
             relative.chop(1);
         if (relative.isEmpty())
             continue;
-        if (!inside.isEmpty() && platform::startsWithName(relative + QLatin1Char('\\'), inside))
+        if (!inside.isEmpty() && WinPath(relative).isChildOf(WinPath(inside), true))
             continue;
         folders.append(relative);
     }
@@ -184,10 +185,8 @@ void finishJournal(RunJournal &journal, RunSummary &summary)
 void runImageBranch(RunContext &run)
 {
     const JobOptions &atStart = run.job;
-    QString sourceBase = atStart.SourceDir;
-    QString targetBase = atStart.TargetDir;
-    AddBackslash(sourceBase);
-    AddBackslash(targetBase);
+    const QString sourceBase = WinPath(atStart.SourceDir).withSeparator();
+    const QString targetBase = WinPath(atStart.TargetDir).withSeparator();
 
     if (atStart.StructureOnly) {
         mirrorStructure(run, sourceBase, targetBase);

@@ -1,6 +1,7 @@
 #include "engine/pathcreation.h"
 
 #include "paths/pathhelpers.h"
+#include "paths/typedpaths.h"
 #include "platform/drivepath.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
@@ -14,7 +15,7 @@ bool CreatePath(QString &path)
 
 platform::Status createPathLevels(QString &path)
 {
-    AddBackslash(path);
+    path = WinPath(path).withSeparator();
     // Only "X:\..." is walked level by level; other forms would be created
     // relative to wherever the current directory happens to be.
     if (!platform::startsWithDriveRoot(path))

@@ -4,6 +4,7 @@
 #include "engine/runsteps.h"
 #include "engine/scanner.h"
 #include "paths/pathhelpers.h"
+#include "paths/typedpaths.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
 
@@ -115,8 +116,7 @@ RunSummary Run::runSteps(const JobOptions &job, ListingView *view)
 
     RunContext run{*this, job, m_worker, view, {}, {}, {}};
     run.summary.ran = true;
-    QString sourceBase = job.SourceDir;
-    AddBackslash(sourceBase);
+    QString sourceBase = WinPath(job.SourceDir).withSeparator();
     scanSource(run, sourceBase);
     if (stopping())
         run.summary.stoppedIn = RunStage::Scanning;

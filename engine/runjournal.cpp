@@ -2,6 +2,7 @@
 
 #include "engine/statefolder.h"
 #include "paths/pathhelpers.h"
+#include "paths/typedpaths.h"
 #include "platform/fslog.h"
 #include "platform/services.h"
 
@@ -37,8 +38,7 @@ QStringList stateJournals(QString *folder)
     }
     // The names hold the time of the run, so their order is the runs' order.
     std::sort(names.begin(), names.end());
-    QString prefix = base;
-    AddBackslash(prefix);
+    const QString prefix = WinPath(base).withSeparator();
     for (QString &name : names)
         name.prepend(prefix);
     return names;
@@ -65,8 +65,7 @@ platform::Status RunJournal::openInStateFolder()
     const platform::Result<QString> made = makeStateFolder();
     if (!made.ok())
         return made.status();
-    QString folder = made.value();
-    AddBackslash(folder);
+    const QString folder = WinPath(made.value()).withSeparator();
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
     platform::Status opened;
     // Two runs in one millisecond take the next free number.

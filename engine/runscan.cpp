@@ -2,6 +2,7 @@
 
 #include "engine/scanner.h"
 #include "paths/pathhelpers.h"
+#include "paths/typedpaths.h"
 #include "platform/namefold.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
@@ -56,7 +57,7 @@ private:
 // same flag, the same yield, the same entries.
 void scanTopLevel(RunContext &run, QString &path, const QString &patterns)
 {
-    AddBackslash(path);
+    path = WinPath(path).withSeparator();
     Begin &worker = run.lists;
     if (!worker.dirList.setPath(path).ok())
         return;
@@ -94,8 +95,7 @@ void scanSource(RunContext &run, QString &sourceBase)
         run.scanBase = sourceBase;
         return;
     }
-    run.scanBase = dirs.path();
-    AddBackslash(run.scanBase);
+    run.scanBase = WinPath(dirs.path()).withSeparator();
     recorder.note(dirs.path());
 
     if (JobOptions::isSet(run.job.TopLevelOnly))

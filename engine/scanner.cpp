@@ -2,6 +2,7 @@
 
 #include "engine/walkcache.h"
 #include "paths/pathhelpers.h"
+#include "paths/typedpaths.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
@@ -41,7 +42,7 @@ bool yieldGoesOn(Begin &worker)
 
 void ScanTree(Begin &worker, QString &path, QString &patterns)
 {
-    AddBackslash(path);
+    path = WinPath(path).withSeparator();
     if (patterns.isEmpty())
         patterns = QStringLiteral("*.*");
 
@@ -76,8 +77,7 @@ void addFolderFiles(Begin &worker, DirectoryEnumerator &dirs, FileEnumerator &fi
     const platform::Status listed = files.setPath(dirs.path());
     if (!listed.ok() && listed.error != platform::ErrPathNotFound)
         worker.noteUnreadableFolder(dirs.path(), listed);
-    QString prefix = files.path();
-    AddBackslash(prefix);
+    const QString prefix = WinPath(files.path()).withSeparator();
     const qsizetype n = files.count();
     for (qsizetype i = 0; i < n; ++i)
         found.addJoined(prefix, files.item(i));

@@ -1,4 +1,5 @@
 #include "paths/pathhelpers.h"
+#include "paths/typedpaths.h"
 
 #include <QTest>
 
@@ -129,6 +130,41 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, expected);
         QCOMPARE(GetExtension(name), expected);
+    }
+
+    // Containment name by name: a sibling whose name extends the base's is
+    // not inside it; drive paths ignore case, host paths do not.
+    void containment_data()
+    {
+        QTest::addColumn<bool>("host");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("below"); // "-" for not below
+        QTest::newRow("child") << false << "D:\\src\\a.txt" << "D:\\src" << "a.txt";
+        QTest::newRow("base with separator") << false << "D:\\src\\sub\\a" << "D:\\src\\" << "sub\\a";
+        QTest::newRow("sibling extends name") << false << "D:\\src2\\a" << "D:\\src" << "-";
+        QTest::newRow("case ignored") << false << "d:\\SRC\\a" << "D:\\src" << "a";
+        QTest::newRow("outside BMP folds") << false << "D:\\\U00010400\\a" << "D:\\\U00010428" << "a";
+        QTest::newRow("root") << false << "C:\\x" << "C:\\" << "x";
+        QTest::newRow("itself") << false << "D:\\src\\" << "D:\\src" << "";
+        QTest::newRow("relative entries") << false << "out\\a.txt" << "Out" << "a.txt";
+        QTest::newRow("host child") << true << "/a/src/x" << "/a/src" << "x";
+        QTest::newRow("host sibling") << true << "/a/src2/x" << "/a/src" << "-";
+        QTest::newRow("host case kept") << true << "/a/SRC/x" << "/a/src" << "-";
+        QTest::newRow("host root") << true << "/etc" << "/" << "etc";
+        QTest::newRow("shorter") << true << "/a" << "/a/src" << "-";
+    }
+    void containment()
+    {
+        QFETCH(bool, host);
+        QFETCH(QString, path);
+        QFETCH(QString, base);
+        QFETCH(QString, below);
+        const std::optional<QString> got =
+            host ? HostPath(path).relativeTo(HostPath(base)) : WinPath(path).relativeTo(WinPath(base));
+        QCOMPARE(got.value_or(QStringLiteral("-")), below);
+        const bool child = host ? HostPath(path).isChildOf(HostPath(base)) : WinPath(path).isChildOf(WinPath(base));
+        QCOMPARE(child, below != QStringLiteral("-") && !below.isEmpty());
     }
 };
 

@@ -2,9 +2,9 @@
 // the scan, then both panes filled, on the offscreen platform. The tree is a
 // host folder mapped as drive S:.
 // usage: listing_driver HOSTDIR all|pictures
-#include "engine/run.h"
-#include "engine/worker.h"
-#include "platform/hostfilesystem.h"
+#include "engine/run/run.h"
+#include "engine/scan/worker.h"
+#include "platform/host/hostfilesystem.h"
 #include "platform/processtuning.h"
 #include "platform/services.h"
 #include "platform/widgets/qttoolkit.h"

@@ -5,11 +5,11 @@
 // QUORVANE_SCAN_READERS=N sets the number of read-ahead threads.
 // Prints "found N" and "peak_rss_kb N" to stderr.
 
-#include "engine/scanner.h"
-#include "engine/walkcache.h"
-#include "engine/worker.h"
+#include "engine/scan/scanner.h"
+#include "engine/scan/walkcache.h"
+#include "engine/scan/worker.h"
 #include "platform/headlesstoolkit.h"
-#include "platform/hostfilesystem.h"
+#include "platform/host/hostfilesystem.h"
 #include "platform/processtuning.h"
 #include "platform/services.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/joboptions.h"
+#include "engine/run/joboptions.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "cli/console.h"
 
-#include "engine/imagingrun.h"
-#include "platform/descriptor.h"
+#include "engine/run/imagingrun.h"
+#include "platform/host/descriptor.h"
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/imagingrun.h"
+#include "engine/run/imagingrun.h"
 #include "platform/result.h"
 #include "platform/toolkit.h"
 

@@ -1,6 +1,6 @@
 #include "cli/listoutput.h"
 
-#include "platform/hostfolders.h"
+#include "platform/host/hostfolders.h"
 #include "platform/namecodec.h"
 #include "platform/services.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/console.h"
-#include "engine/listingview.h"
+#include "engine/run/listingview.h"
 #include "platform/result.h"
 
 #include <QByteArray>

@@ -1,8 +1,8 @@
 #include "cli/report.h"
 
 #include "cli/listoutput.h"
-#include "engine/journallines.h"
-#include "engine/scanner.h"
+#include "engine/journal/journallines.h"
+#include "engine/scan/scanner.h"
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
 #include "platform/namefold.h"

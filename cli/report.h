@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/imagingrun.h"
-#include "engine/journalundo.h"
-#include "engine/skippedfile.h"
+#include "engine/run/imagingrun.h"
+#include "engine/journal/journalundo.h"
+#include "engine/placement/skippedfile.h"
 
 #include <QByteArray>
 #include <QString>

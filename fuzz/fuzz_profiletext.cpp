@@ -6,7 +6,7 @@
 #include "fuzz/check.h"
 #include "platform/codepage.h"
 #include "platform/headlesstoolkit.h"
-#include "platform/hostfilesystem.h"
+#include "platform/host/hostfilesystem.h"
 #include "platform/services.h"
 #include "startup/profiletext.h"
 #include "startup/settingsfile.h"

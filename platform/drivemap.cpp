@@ -1,6 +1,6 @@
-#include "drivemap.h"
+#include "platform/drivemap.h"
 
-#include "drivepath.h"
+#include "platform/drivepath.h"
 
 #include <QList>
 #include <QtGlobal>

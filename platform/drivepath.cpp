@@ -1,4 +1,4 @@
-#include "drivepath.h"
+#include "platform/drivepath.h"
 
 namespace quorvane::platform {
 

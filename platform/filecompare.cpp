@@ -1,10 +1,10 @@
-#include "filecompare.h"
+#include "platform/filecompare.h"
 
-#include "beneath.h"
+#include "platform/host/beneath.h"
 
-#include "hosterrors.h"
-#include "regularfile.h"
-#include "services.h"
+#include "platform/hosterrors.h"
+#include "platform/host/regularfile.h"
+#include "platform/services.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "descriptor.h"
-#include "result.h"
+#include "platform/host/descriptor.h"
+#include "platform/result.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "imagetrees.h"
-#include "result.h"
+#include "platform/imagetrees.h"
+#include "platform/result.h"
 
 #include <QByteArray>
 #include <QString>

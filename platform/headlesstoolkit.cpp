@@ -1,4 +1,4 @@
-#include "headlesstoolkit.h"
+#include "platform/headlesstoolkit.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit.h"
+#include "platform/toolkit.h"
 
 namespace quorvane::platform {
 

@@ -1,4 +1,4 @@
-#include "hosterrors.h"
+#include "platform/hosterrors.h"
 
 #include <cerrno>
 #include <cstring>

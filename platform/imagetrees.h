@@ -1,8 +1,8 @@
 #pragma once
 
-#include "filecompare.h"
-#include "result.h"
-#include "volume.h"
+#include "platform/filecompare.h"
+#include "platform/result.h"
+#include "platform/volume.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "largememory.h"
+#include "platform/largememory.h"
 
 #include <cstdint>
 #include <sys/mman.h>

@@ -1,4 +1,4 @@
-#include "namecodec.h"
+#include "platform/namecodec.h"
 
 #include <QList>
 #include <QStringList>

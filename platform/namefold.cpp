@@ -1,4 +1,4 @@
-#include "namefold.h"
+#include "platform/namefold.h"
 
 namespace quorvane::platform {
 

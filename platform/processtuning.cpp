@@ -1,4 +1,4 @@
-#include "processtuning.h"
+#include "platform/processtuning.h"
 
 #include <cstddef> // defines __GLIBC__ where it applies
 

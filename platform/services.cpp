@@ -1,7 +1,7 @@
-#include "services.h"
+#include "platform/services.h"
 
-#include "headlesstoolkit.h"
-#include "hostfilesystem.h"
+#include "platform/headlesstoolkit.h"
+#include "platform/host/hostfilesystem.h"
 
 namespace quorvane::platform {
 

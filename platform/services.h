@@ -1,7 +1,7 @@
 #pragma once
 
-#include "filesystem.h"
-#include "toolkit.h"
+#include "platform/filesystem.h"
+#include "platform/toolkit.h"
 
 namespace quorvane::platform {
 

@@ -1,6 +1,6 @@
-#include "stopsignals.h"
+#include "platform/stopsignals.h"
 
-#include "hosterrors.h"
+#include "platform/hosterrors.h"
 
 #include <atomic>
 #include <csignal>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "result.h"
+#include "platform/result.h"
 
 #include <QString>
 

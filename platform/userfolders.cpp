@@ -1,6 +1,6 @@
-#include "userfolders.h"
+#include "platform/userfolders.h"
 
-#include "namecodec.h"
+#include "platform/namecodec.h"
 
 #include <fcntl.h>
 #include <pwd.h>

@@ -1,7 +1,7 @@
-#include "volume.h"
+#include "platform/volume.h"
 
-#include "descriptor.h"
-#include "fusedisk.h"
+#include "platform/host/descriptor.h"
+#include "platform/host/fusedisk.h"
 
 #include <QByteArray>
 #include <QFile>

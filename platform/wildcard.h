@@ -1,6 +1,6 @@
 #pragma once
 
-#include "namefold.h"
+#include "platform/namefold.h"
 
 #include <QString>
 #include <QStringView>

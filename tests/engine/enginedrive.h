@@ -2,7 +2,7 @@
 
 #include "support/testdrive.h"
 
-#include "engine/worker.h"
+#include "engine/scan/worker.h"
 
 #include <QStringList>
 

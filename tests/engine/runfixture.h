@@ -2,8 +2,8 @@
 
 #include "enginedrive.h"
 
-#include "engine/run.h"
-#include "engine/listingview.h"
+#include "engine/run/run.h"
+#include "engine/run/listingview.h"
 
 #include <QDirIterator>
 #include <QFileInfo>

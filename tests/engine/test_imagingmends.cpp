@@ -3,7 +3,7 @@
 // folders left after a move.
 #include "runfixture.h"
 
-#include "engine/journalundo.h"
+#include "engine/journal/journalundo.h"
 #include "platform/services.h"
 #include "support/childrun.h"
 

@@ -1,7 +1,7 @@
 #include "runfixture.h"
 
-#include "engine/scanner.h"
-#include "engine/worker.h"
+#include "engine/scan/scanner.h"
+#include "engine/scan/worker.h"
 #include "platform/toolkit.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "enginedrive.h"
 
-#include "engine/pathcreation.h"
+#include "engine/placement/pathcreation.h"
 
 #include <QFileInfo>
 #include <QTest>

@@ -1,11 +1,11 @@
 // One table of names and patterns, answered alike by every user of the
 // matcher: the scan's file enumerator, the save-as window's file list and the
 // one-shot listing, each on a real folder that holds the one file.
-#include "engine/enumerators.h"
+#include "engine/scan/enumerators.h"
 #include "platform/drivemap.h"
-#include "platform/hostfilesystem.h"
+#include "platform/host/hostfilesystem.h"
 #include "platform/namecodec.h"
-#include "platform/scriptedtoolkit.h"
+#include "support/scriptedtoolkit.h"
 #include "platform/services.h"
 #include "platform/widgets/filelist.h"
 

@@ -1,5 +1,5 @@
-#include "engine/joboptions.h"
-#include "engine/run.h"
+#include "engine/run/joboptions.h"
+#include "engine/run/run.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "enginedrive.h"
 
-#include "engine/scanner.h"
-#include "engine/walkcache.h"
-#include "engine/worker.h"
+#include "engine/scan/scanner.h"
+#include "engine/scan/walkcache.h"
+#include "engine/scan/worker.h"
 
 #include <QDir>
 #include <QFileInfo>

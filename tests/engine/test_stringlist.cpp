@@ -1,4 +1,4 @@
-#include "engine/stringlist.h"
+#include "engine/scan/stringlist.h"
 
 #include <QRandomGenerator>
 #include <QTest>

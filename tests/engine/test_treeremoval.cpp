@@ -1,6 +1,6 @@
 #include "runfixture.h"
 
-#include "engine/treeremoval.h"
+#include "engine/placement/treeremoval.h"
 #include "support/exchangeloop.h"
 
 #include <QDir>

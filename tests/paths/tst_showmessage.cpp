@@ -1,7 +1,7 @@
 #include "paths/pathhelpers.h"
 
 #include "paths/shared.h"
-#include "platform/scriptedtoolkit.h"
+#include "support/scriptedtoolkit.h"
 #include "platform/services.h"
 
 #include <QTest>

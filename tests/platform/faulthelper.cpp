@@ -3,7 +3,7 @@
 // number, then every file in $QV_CHECK_DIR with size, checksum and owner, and
 // its disk use and extended attributes, since such a mount is gone once this
 // process ends.
-#include "platform/hostfilesystem.h"
+#include "platform/host/hostfilesystem.h"
 #include "support/hostmetadata.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 #include "scratch.h"
 #include "support/hostmetadata.h"
 
-#include "platform/stagedfile.h"
+#include "platform/host/stagedfile.h"
 #include "platform/imagetrees.h"
 
 #include <QTest>

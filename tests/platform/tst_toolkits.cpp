@@ -1,8 +1,8 @@
 // The scripted toolkit that tests drive the engine with, the headless one
 // that serves by default, and the process-wide services.
 #include "platform/headlesstoolkit.h"
-#include "platform/hostfilesystem.h"
-#include "platform/scriptedtoolkit.h"
+#include "platform/host/hostfilesystem.h"
+#include "support/scriptedtoolkit.h"
 #include "platform/services.h"
 
 #include <QTest>

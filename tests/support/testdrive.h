@@ -2,7 +2,7 @@
 
 #include "support/testtoolkit.h"
 
-#include "platform/hostfilesystem.h"
+#include "platform/host/hostfilesystem.h"
 #include "platform/services.h"
 
 #include <QDir>

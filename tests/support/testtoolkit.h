@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/scriptedtoolkit.h"
+#include "support/scriptedtoolkit.h"
 
 #include <QCoreApplication>
 

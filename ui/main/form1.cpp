@@ -1,7 +1,7 @@
 #include "ui/main/form1.h"
 
-#include "engine/imagingrun.h"
-#include "engine/pathcreation.h"
+#include "engine/run/imagingrun.h"
+#include "engine/placement/pathcreation.h"
 #include "paths/pathhelpers.h"
 #include "paths/shared.h"
 #include "platform/fslog.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/joboptions.h"
-#include "engine/run.h"
+#include "engine/run/joboptions.h"
+#include "engine/run/run.h"
 #include "startup/form1port.h"
 
 #include <QWidget>

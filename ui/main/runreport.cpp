@@ -1,6 +1,6 @@
 #include "ui/main/runreport.h"
 
-#include "engine/statefolder.h"
+#include "engine/journal/statefolder.h"
 #include "paths/pathhelpers.h"
 #include "platform/hosterrors.h"
 #include "platform/services.h"

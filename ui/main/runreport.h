@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/imagingrun.h"
-#include "engine/worker.h"
+#include "engine/run/imagingrun.h"
+#include "engine/scan/worker.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "viewerlayout.h"
 
-#include "engine/worker.h"
+#include "engine/scan/worker.h"
 
 #include <QMainWindow>
 

@@ -1,6 +1,6 @@
 #include "panefill.h"
 
-#include "engine/stringlist.h"
+#include "engine/scan/stringlist.h"
 #include "panetext.h"
 #include "platform/services.h"
 

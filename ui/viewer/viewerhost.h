@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/listingview.h"
+#include "engine/run/listingview.h"
 #include "frmeditor.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "ui/browser/browser.h"
 
-#include "platform/scriptedtoolkit.h"
+#include "support/scriptedtoolkit.h"
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
 #include "platform/widgets/filelist.h"

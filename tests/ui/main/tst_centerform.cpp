@@ -1,5 +1,5 @@
 // Placement of a window by CenterForm's arithmetic, and on a real window.
-#include "platform/scriptedtoolkit.h"
+#include "support/scriptedtoolkit.h"
 #include "platform/services.h"
 #include "platform/widgets/twips.h"
 #include "ui/main/centerform.h"

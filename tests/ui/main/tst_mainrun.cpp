@@ -2,9 +2,9 @@
 // clicks: a listing into the viewer and directory images into the target.
 #include "support/testdrive.h"
 
-#include "engine/joboptions.h"
+#include "engine/run/joboptions.h"
 #include "paths/shared.h"
-#include "platform/scriptedtoolkit.h"
+#include "support/scriptedtoolkit.h"
 #include "platform/services.h"
 #include "platform/widgets/dirlist.h"
 #include "startup/appmodule.h"

@@ -1,6 +1,6 @@
 #include "support/testtoolkit.h"
 
-#include "engine/worker.h"
+#include "engine/scan/worker.h"
 #include "platform/services.h"
 #include "ui/viewer/panefill.h"
 #include "ui/viewer/viewerhost.h"

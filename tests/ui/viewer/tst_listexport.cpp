@@ -1,7 +1,7 @@
 #include "ui/viewer/listexport.h"
 
 #include "paths/shared.h"
-#include "platform/scriptedtoolkit.h"
+#include "support/scriptedtoolkit.h"
 #include "support/childrun.h"
 #include "support/hostfiles.h"
 #include "support/testdrive.h"

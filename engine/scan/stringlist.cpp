@@ -1,0 +1,152 @@
+#include "engine/scan/stringlist.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace quorvane {
+
+namespace {
+
+inline const char16_t *unitsOf(const QString &text)
+{
+    return reinterpret_cast<const char16_t *>(text.constData());
+}
+
+} // namespace
+
+int compareListText(const QString &a, const QString &b)
+{
+    return compareListUnits(unitsOf(a), a.size(), unitsOf(b), b.size());
+}
+
+StringList::StringList(bool sorted) : m_sorted(sorted) {}
+
+void StringList::BlockRelease::operator()(char16_t *block) const
+{
+    platform::LargeAllocator<char16_t>().deallocate(block, size_t(units));
+}
+
+namespace {
+
+// A short list stays small; a long one takes its texts in large pages.
+constexpr qsizetype FirstBlockUnits = qsizetype(1) << 15; // 64 KiB
+constexpr qsizetype BlockUnits = qsizetype(platform::LargePageBytes / sizeof(char16_t));
+constexpr qsizetype ChunkSpans = 16384;
+
+} // namespace
+
+void StringList::clear()
+{
+    m_chunks.clear(); // waits for the helpers, which read the blocks
+    m_handedOff = 0;
+    m_blocks.clear();
+    m_blockUsed = 0;
+    m_blockSize = 0;
+    m_spans.clear();
+    m_spans.shrink_to_fit();
+    m_settled = 0;
+}
+
+char16_t *StringList::reserveUnits(qsizetype size)
+{
+    if (m_blocks.empty() || m_blockSize - m_blockUsed < size) {
+        m_blockSize = std::max(m_blocks.empty() ? FirstBlockUnits : BlockUnits, size);
+        char16_t *block = platform::LargeAllocator<char16_t>().allocate(size_t(m_blockSize));
+        m_blocks.emplace_back(block, BlockRelease{m_blockSize});
+        m_blockUsed = 0;
+    }
+    char16_t *at = m_blocks.back().get() + m_blockUsed;
+    m_blockUsed += size;
+    // Only texts already written go to a helper: the one reserved here is
+    // written by the caller after this returns.
+    if (m_sorted && qsizetype(m_spans.size()) - m_handedOff >= ChunkSpans)
+        handOffChunk();
+    m_spans.push_back(TextSpan{at, size});
+    if (!m_sorted)
+        m_settled = m_handedOff = qsizetype(m_spans.size());
+    return at;
+}
+
+void StringList::handOffChunk()
+{
+    // The chunk's texts are written already and the blocks never move, so
+    // the helper reads them while this thread adds more.
+    SortedChunk chunk;
+    chunk.spans.assign(m_spans.begin() + m_handedOff, m_spans.end());
+    TextSpan *first = chunk.spans.data();
+    TextSpan *last = first + chunk.spans.size();
+    try {
+        chunk.done = std::async(std::launch::async, [first, last] { sortListSpans(first, last); });
+    } catch (const std::system_error &) {
+        return; // no thread to be had: the next read sorts these too
+    }
+    m_chunks.push_back(std::move(chunk));
+    m_handedOff = qsizetype(m_spans.size());
+}
+
+void StringList::addItem(const QString &text)
+{
+    std::copy_n(unitsOf(text), text.size(), reserveUnits(text.size()));
+}
+
+void StringList::addJoined(const QString &head, const QString &tail)
+{
+    char16_t *at = reserveUnits(head.size() + tail.size());
+    std::copy_n(unitsOf(tail), tail.size(), std::copy_n(unitsOf(head), head.size(), at));
+}
+
+qsizetype StringList::count() const
+{
+    return qsizetype(m_spans.size());
+}
+
+QString StringList::item(qsizetype index) const
+{
+    if (index < 0 || index >= qsizetype(m_spans.size()))
+        return {};
+    settle();
+    const TextSpan span = m_spans[size_t(index)];
+    return QString(reinterpret_cast<const QChar *>(span.data), span.size);
+}
+
+QStringView StringList::itemView(qsizetype index) const
+{
+    if (index < 0 || index >= qsizetype(m_spans.size()))
+        return {};
+    settle();
+    const TextSpan span = m_spans[size_t(index)];
+    return QStringView(span.data, span.size);
+}
+
+void StringList::settle() const
+{
+    const qsizetype total = qsizetype(m_spans.size());
+    if (m_settled >= total)
+        return;
+    if (m_chunks.empty()) {
+        sortListSpans(m_spans.data() + m_settled, m_spans.data() + total);
+        if (m_settled > 0) {
+            std::inplace_merge(m_spans.begin(), m_spans.begin() + m_settled, m_spans.end(),
+                               [](const TextSpan &x, const TextSpan &y) {
+                                   return compareListUnits(x.data, x.size, y.data, y.size) < 0;
+                               });
+        }
+        m_settled = m_handedOff = total;
+        return;
+    }
+    std::vector<SpanVector> runs;
+    runs.reserve(m_chunks.size() + 2);
+    if (m_settled > 0)
+        runs.emplace_back(m_spans.begin(), m_spans.begin() + m_settled);
+    for (SortedChunk &chunk : m_chunks) {
+        chunk.done.wait();
+        runs.push_back(std::move(chunk.spans));
+    }
+    m_chunks.clear();
+    runs.emplace_back(m_spans.begin() + m_handedOff, m_spans.end());
+    sortListSpans(runs.back().data(), runs.back().data() + runs.back().size());
+    mergeListRuns(runs, m_spans);
+    m_settled = m_handedOff = total;
+}
+
+} // namespace quorvane

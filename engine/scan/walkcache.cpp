@@ -1,0 +1,294 @@
+#include "engine/scan/walkcache.h"
+
+#include "platform/processtuning.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <system_error>
+#include <utility>
+
+namespace quorvane {
+
+namespace {
+
+// Bounds what the helpers read ahead of the walk, and so the memory.
+constexpr int MaxAhead = 4096;
+
+// A cold disk answers many requests at once about as fast as one: the count
+// is chosen for the disk, not for the processors, which mostly wait.
+constexpr int DefaultReaders = 16;
+// From the cache, a few readers keep the walk fed; more only contend for the
+// processors. All of them go to work once one reading waits for the disk:
+// a slow reading during which this thread had blocks read from the disk (a
+// busy machine makes readings slow too, without any disk).
+constexpr int ReadersFromCache = 2;
+constexpr qint64 SlowReadMicroseconds = 200;
+
+bool failed(const FolderRead &read)
+{
+    return read.snapshot->error != platform::ErrNone;
+}
+
+// The walk enters a directory's subdirectories from the last to the first,
+// each with all below it before the next: the order of a directory is its
+// parent's followed by its place in that order, compared byte by byte.
+QByteArray childOrder(const QByteArray &parent, size_t index, size_t count)
+{
+    const auto place = quint32(count - 1 - index);
+    QByteArray order = parent;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        order += char((place >> shift) & 0xff);
+    return order;
+}
+
+template <typename Entry>
+bool comesLater(const Entry &a, const Entry &b)
+{
+    return a.order > b.order;
+}
+
+} // namespace
+
+int WalkCache::defaultReaderCount()
+{
+    return DefaultReaders;
+}
+
+WalkCache::WalkCache(platform::FileSystem &fs, int readers, std::uint64_t generation, const QString &patterns)
+    : m_fs(fs), m_generation(generation), m_patterns{patterns, platform::WildcardList(patterns)}
+{
+    if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
+        m_matchWith = &m_patterns;
+    m_readerTotal = std::max(readers, 0);
+    // Starting a thread costs about a millisecond here: the others start
+    // only when the disk has to be waited for.
+    std::lock_guard lock(m_mutex);
+    startReaders(std::min(m_readerTotal, ReadersFromCache));
+}
+
+WalkCache::~WalkCache()
+{
+    stopReaders();
+}
+
+void WalkCache::stopReaders()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_workChanged.notify_all();
+    // No reader starts once m_stopping is set, so the list stays as it is.
+    for (std::thread &reader : m_readers)
+        reader.join();
+    m_readers.clear();
+}
+
+std::uint64_t WalkCache::generation() const
+{
+    return m_disabled ? 0 : m_generation;
+}
+
+SnapshotPtr WalkCache::load(const QString &path)
+{
+    if (!m_disabled && path == m_lastServedPath && m_lastServed)
+        return m_lastServed;
+    SnapshotPtr snapshot = acquire(path);
+    m_lastServedPath = path;
+    m_lastServed = snapshot;
+    return snapshot;
+}
+
+void WalkCache::disable()
+{
+    stopReaders();
+    std::lock_guard lock(m_mutex);
+    m_disabled = true;
+    // What was read ahead may be out of date by the time the walk gets there.
+    // A directory the walk is in keeps its listing: the walk steps back into
+    // it and counts its subdirectories through that very listing, so one
+    // read afresh would lead it into a sibling twice or into the files of a
+    // subdirectory again.
+    m_slots.removeIf([](const QHash<QString, Slot>::iterator &it) { return !it->taken; });
+    m_aheadCount = 0;
+    m_pending.clear();
+}
+
+FolderRead WalkCache::readPending(const Pending &next, const QString &path) const
+{
+    // Reader threads come here: only the file system's thread-safe core.
+    const platform::FileSystemCore &core = m_fs.core();
+    if (next.folder)
+        return readSnapshotAt(core, *next.folder, next.name, m_matchWith);
+    return readSnapshotExact(core, path, m_matchWith);
+}
+
+bool WalkCache::takePending(const QString &path, Pending &out)
+{
+    // The helpers read in the walk's order: what it asks for is mostly on top.
+    for (size_t i = 0; i < m_pending.size(); ++i) {
+        if (!isChildPath(path, m_pending[i].parent, m_pending[i].name))
+            continue;
+        if (i == 0) {
+            std::pop_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+        } else {
+            std::swap(m_pending[i], m_pending.back());
+        }
+        out = std::move(m_pending.back());
+        m_pending.pop_back();
+        if (i != 0)
+            std::make_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+        return true;
+    }
+    return false;
+}
+
+void WalkCache::wakeReaders(size_t work)
+{
+    // Waking a reader costs a system call; wake no more than can take work.
+    const size_t wake = std::min(work, size_t(m_idle));
+    for (size_t i = 0; i < wake; ++i)
+        m_workChanged.notify_one();
+}
+
+void WalkCache::startReaders(int count)
+{
+    while (int(m_readers.size()) < count && !m_stopping) {
+        try {
+            m_readers.emplace_back([this] { readerLoop(); });
+        } catch (const std::system_error &) {
+            return; // the walk goes on with the readers it has
+        }
+    }
+}
+
+void WalkCache::useAllReaders()
+{
+    startReaders(m_readerTotal);
+}
+
+void WalkCache::publish(const QString &path, FolderRead read, bool taken, const QByteArray &order)
+{
+    Slot &slot = m_slots[path];
+    slot.state = State::Ready;
+    slot.taken = taken;
+    if (!taken)
+        ++m_aheadCount;
+    const std::vector<QString> &subdirs = read.snapshot->subdirs;
+    for (size_t i = 0; i < subdirs.size(); ++i) {
+        m_pending.push_back({path, subdirs[i], read.handle, childOrder(order, i, subdirs.size())});
+        std::push_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+    }
+    wakeReaders(read.snapshot->subdirs.size());
+    slot.snapshot = std::move(read.snapshot);
+}
+
+SnapshotPtr WalkCache::acquire(const QString &path)
+{
+    std::unique_lock lock(m_mutex);
+    auto it = m_slots.find(path);
+    if (it != m_slots.end() && it->state == State::Reading) {
+        m_waitingFor = path;
+        m_readyChanged.wait(lock, [&] {
+            it = m_slots.find(path);
+            return it == m_slots.end() || it->state != State::Reading;
+        });
+        m_waitingFor.clear();
+    }
+    if (it != m_slots.end() && it->state == State::Ready) {
+        if (!it->taken) {
+            it->taken = true;
+            if (m_aheadCount-- == MaxAhead)
+                wakeReaders(m_pending.size());
+        }
+        return it->snapshot;
+    }
+    // Not read yet: reading it here beats waiting for a helper to get to it.
+    Pending pending;
+    const bool known = takePending(path, pending);
+    m_slots.insert(path, Slot{});
+    lock.unlock();
+    FolderRead read;
+    if (known)
+        read = readPending(pending, path);
+    // The path itself, with every help the file system gives, where no open
+    // parent serves or where the system ran out of open files for a moment.
+    if (!known || (failed(read) && read.snapshot->error == platform::ErrTooManyFiles))
+        read = readSnapshot(m_fs, path, m_matchWith);
+    const QByteArray order = std::move(pending.order);
+    pending = {};
+    SnapshotPtr snapshot = read.snapshot;
+    lock.lock();
+    publish(path, std::move(read), true, order);
+    return snapshot;
+}
+
+void WalkCache::release(const QString &path)
+{
+    // The walk does not come back (an abandoned walk reads afresh), and a
+    // helper that finds no parent knows the walk is past it.
+    std::lock_guard lock(m_mutex);
+    const auto it = m_slots.find(path);
+    if (it == m_slots.end() || it->state != State::Ready)
+        return;
+    const bool wasAhead = !it->taken;
+    m_slots.erase(it);
+    if (wasAhead && m_aheadCount-- == MaxAhead)
+        wakeReaders(m_pending.size());
+}
+
+void WalkCache::readerLoop()
+{
+    long long blocksRead = platform::blocksReadByThisThread();
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (!m_stopping && (m_pending.empty() || m_aheadCount >= MaxAhead)) {
+            ++m_idle;
+            m_workChanged.wait(lock, [&] { return m_stopping || (!m_pending.empty() && m_aheadCount < MaxAhead); });
+            --m_idle;
+        }
+        if (m_stopping)
+            return;
+        if (m_pending.empty() || m_aheadCount >= MaxAhead)
+            continue;
+        std::pop_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+        Pending next = std::move(m_pending.back());
+        m_pending.pop_back();
+        const auto parent = m_slots.constFind(next.parent);
+        if (parent == m_slots.constEnd())
+            continue; // the walk is past this part of the tree
+        QString path = childPath(next.parent, next.name);
+        if (m_slots.contains(path))
+            continue; // the walk got there first
+        m_slots.insert(path, Slot{});
+        const bool watchDisk = int(m_readers.size()) < m_readerTotal;
+        lock.unlock();
+        QElapsedTimer clock;
+        clock.start();
+        FolderRead read = readPending(next, path);
+        bool fromDisk = false;
+        if (watchDisk && clock.nsecsElapsed() / 1000 >= SlowReadMicroseconds) {
+            const long long before = std::exchange(blocksRead, platform::blocksReadByThisThread());
+            fromDisk = blocksRead > before;
+        }
+        const bool byHandle = next.folder != nullptr;
+        next.folder.reset(); // the parent closes here once its last child is read
+        lock.lock();
+        if (fromDisk)
+            useAllReaders();
+        const auto parentNow = m_slots.constFind(next.parent);
+        if (parentNow == m_slots.constEnd()) {
+            m_slots.remove(path); // the walk went past while this was read
+        } else if (failed(read) && (!byHandle || read.snapshot->error == platform::ErrTooManyFiles)) {
+            // The walking thread asks again with the file system's full help.
+            m_slots.remove(path);
+        } else {
+            publish(path, std::move(read), false, next.order);
+        }
+        if (m_waitingFor == path)
+            m_readyChanged.notify_one();
+    }
+}
+
+} // namespace quorvane

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Benchmarks the scanner, the listing and the image against find, fd and
-# cp -r on generated trees, warm and (as root) cold. The timed sections run
+# Benchmarks the scanner, the listing and the image against find, fd, cp -r
+# and rsync -r (which, like the image, never shows a partly written file
+# under its final name) on generated trees, warm and (as root) cold. The timed sections run
 # in rounds, ours and theirs back to back in each; every figure is the median
 # over the rounds with its spread, every ratio the median of the rounds'
 # ratios. Prints the figures, the load they met and a summary to parse;
@@ -176,8 +177,10 @@ bench_scan() {
 }
 
 bench_copy() {
-    time_fresh cp "cp -r '$image_tree' OUT" image "'$cli' image '$image_tree' OUT --all --recursive"
+    time_fresh cp "cp -r '$image_tree' OUT" rsync "rsync -r '$image_tree/' OUT" \
+        image "'$cli' image '$image_tree' OUT --all --recursive"
     record_ratio image_vs_cp image_ms cp_ms
+    record_ratio image_vs_rsync image_ms rsync_ms
     # Past 1,000 files the 999 numbers run out and the rest are skipped.
     time_fresh flat_image "'$cli' image '$flat_tree' OUT --all"
 }
@@ -227,8 +230,9 @@ report() {
     echo "listing_ms: pictures $(show listing_pictures_ms), everything $(show listing_all_ms)"
     echo "listing_vs_find: $(show listing_vs_find)"
     echo "listing_all_vs_find: $(show listing_all_vs_find)"
-    echo "copy_${image_files}_ms: cp -r $(show cp_ms), image $(show image_ms)"
+    echo "copy_${image_files}_ms: cp -r $(show cp_ms), rsync -r $(show rsync_ms), image $(show image_ms)"
     echo "image_vs_cp: $(show image_vs_cp)"
+    echo "image_vs_rsync: $(show image_vs_rsync)"
     echo "image_syscalls_per_file: $(show image_syscalls_per_file) (cp -r $(show cp_syscalls_per_file))"
     echo "pane_fill_ms: $((pane_entries / 2)) entries $(show pane_half_ms), $pane_entries entries $(show pane_whole_ms)"
     echo "pane_fill_growth: $(show pane_fill_growth)"

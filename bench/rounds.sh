@@ -101,9 +101,32 @@ load_warning() {
         "(the 1-minute average also carries this run's previous round: others_cores tells what others took)"
 }
 
+# --busy: a spin loop on one core beside the bench for the whole of the
+# rounds, to see how the figures hold up on a machine that is not idle. The
+# loop also ends by itself once this run is gone, even killed with -9.
+busy=0 busy_pid=""
+start_busy() {
+    ((busy)) || return 0
+    bash -c 'while kill -0 "$1" 2>/dev/null; do for ((i = 0; i < 100000; i++)); do :; done; done' _ $$ &
+    busy_pid=$!
+    echo "busy: a spin loop (pid $busy_pid) keeps one core busy during all rounds"
+}
+
+stop_busy() {
+    [[ -n $busy_pid ]] || return 0
+    kill "$busy_pid" 2>/dev/null || true
+    wait "$busy_pid" 2>/dev/null || true
+    busy_pid=""
+}
+
+busy_note() {
+    ((busy)) && echo ", ran busy: one core spinning beside the bench"
+    return 0
+}
+
 # Every figure as "name median min max", times in ms unless named otherwise.
 summary() {
     local name
-    echo "summary: figure median min max"
+    echo "summary$(busy_note): figure median min max"
     for name in "${figures[@]}"; do echo "$name $(stats "$name")"; done
 }

@@ -6,7 +6,8 @@
 # over the rounds with its spread, every ratio the median of the rounds'
 # ratios. Prints the figures, the load they met and a summary to parse;
 # never fails on timing.
-# Usage: bench/run.sh [--rounds R] [R]   (R rounds, default 3)
+# Usage: bench/run.sh [--rounds R] [--busy] [R]   (R rounds, default 3)
+# --busy keeps one core spinning beside the bench during all rounds.
 # QUORVANE_BENCH_SMALL=1 uses small trees, so that a whole run takes minutes.
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR
@@ -23,7 +24,7 @@ picture_patterns='*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff;*.wmf;*.png'
 picture_exts=(jpg jpeg gif bmp tif tiff wmf png)
 
 usage() {
-    echo "usage: $0 [--rounds R] [R]"
+    echo "usage: $0 [--rounds R] [--busy] [R]"
 }
 
 parse_args() {
@@ -31,6 +32,7 @@ parse_args() {
         case "$1" in
             --rounds) rounds="${2:-}"; shift $(($# > 1 ? 2 : 1)) ;;
             --rounds=*) rounds="${1#*=}"; shift ;;
+            --busy) busy=1; shift ;;
             -h | --help) usage; exit 0 ;;
             *) rounds="$1"; shift ;; # the old single argument, then runs per figure
         esac
@@ -111,6 +113,13 @@ time_fresh() {
 
 remove_outputs() {
     ((${#made_outputs[@]} == 0)) || rm -rf "${made_outputs[@]}"
+    made_outputs=()
+}
+
+# On every way out, ended by a signal too.
+finish() {
+    stop_busy
+    remove_outputs
 }
 
 # Peak memory in MB of a scan of TREE with PATTERNS.
@@ -213,7 +222,7 @@ run_round() {
 
 report() {
     echo
-    echo "figures: median over $rounds rounds (min–max), ms unless named otherwise"
+    echo "figures: median over $rounds rounds (min–max), ms unless named otherwise$(busy_note)"
     if [[ -n $cold_note ]]; then
         echo "scan_cold_vs_fd: $cold_note"
     else
@@ -249,14 +258,18 @@ report() {
 
 main() {
     parse_args "$@"
-    trap remove_outputs EXIT
+    trap finish EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
     install_tools
     build_release
     ensure_trees
     check_cold
     check_fat
     echo "tree: $tree ($tree_size trees, $(nproc) cores, $rounds rounds)"
+    start_busy
     for ((round = 1; round <= rounds; round++)); do run_round "$round"; done
+    stop_busy
     measure_once
     report
 }

@@ -76,7 +76,7 @@ round_start() {
 
 # Cores' worth of CPU that others took during the round: all busy time less
 # that of this run's commands (a child still running, such as the --busy
-# loop, counts as another's).
+# loop, counts as another's, and so does the FUSE daemon of a FAT32 disk).
 round_end() {
     local seconds others
     seconds=$(awk -v ns=$(($(date +%s%N) - round_began)) 'BEGIN { print ns / 1e9 }')
@@ -127,6 +127,6 @@ busy_note() {
 # Every figure as "name median min max", times in ms unless named otherwise.
 summary() {
     local name
-    echo "summary$(busy_note): figure median min max"
+    echo "summary: figure median min max$(busy_note)"
     for name in "${figures[@]}"; do echo "$name $(stats "$name")"; done
 }

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Benchmarks the scanner, the listing and the image against find, fd, cp -r
 # and rsync -r (which, like the image, never shows a partly written file
-# under its final name) on generated trees, warm and (as root) cold. The timed sections run
-# in rounds, ours and theirs back to back in each; every figure is the median
-# over the rounds with its spread, every ratio the median of the rounds'
-# ratios. Prints the figures, the load they met and a summary to parse;
-# never fails on timing.
+# under its final name) on generated trees, warm and (as root) cold. The
+# timed sections run in rounds, ours and theirs back to back in each; every
+# figure is the median over the rounds with its spread, every ratio the
+# median of the rounds' ratios. Prints the figures, the load they met and a
+# summary to parse; never fails on timing.
 # Usage: bench/run.sh [--rounds R] [--busy] [R]   (R rounds, default 3)
 # --busy keeps one core spinning beside the bench during all rounds.
 # QUORVANE_BENCH_SMALL=1 uses small trees, so that a whole run takes minutes.

@@ -17,8 +17,9 @@ if [[ "${1:-}" == "--with-display" ]]; then
     packages+=(imagemagick)
 fi
 if [[ "${1:-}" == "--with-bench" ]]; then
-    # bench/gentree.py makes the tree the benchmark walks.
-    packages+=(fd-find time python3)
+    # bench/gentree.py makes the tree the benchmark walks; fd and rsync are
+    # what the scan and the image are measured against.
+    packages+=(fd-find time python3 rsync)
 fi
 if [[ "${1:-}" == "--with-fuzz" ]]; then
     # tools/fuzz.sh: clang with libFuzzer and the sanitizer runtimes; the

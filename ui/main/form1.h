@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -17,6 +18,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace quorvane {
+
+class TabRing;
 
 namespace platform {
 class DirList;
@@ -30,6 +33,7 @@ class Form1 : public QWidget, public Form1Port {
 public:
     // The window loads as it is created: the load handler runs here.
     explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
 
     // Form1Port: what start-up sets before the window is shown.
     platform::Status setSourceDrive(const QString &drive) override;
@@ -85,7 +89,9 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void createControls(); // form1controls.cpp
@@ -95,6 +101,7 @@ private:
     void takeFrame();
     void endProgram();
     void abandonOpenOutput();
+    bool optionArrowKey(QRadioButton &option, int key);
 
     void Form_Load();
     void Check1_Click(int index);
@@ -114,6 +121,7 @@ private:
     bool m_dragged = false; // placed by the user: no more centring
     std::function<void()> m_programEnd;
     std::function<void()> m_immediateEnd;
+    std::unique_ptr<TabRing> m_tabRing; // built with the controls
 };
 
 } // namespace quorvane

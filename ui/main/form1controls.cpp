@@ -4,6 +4,7 @@
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
 #include "platform/widgets/twips.h"
+#include "platform/widgets/twipsstyle.h"
 #include "ui/main/tabring.h"
 
 #include <QCheckBox>
@@ -212,6 +213,9 @@ void Form1::createControls()
     // window's surface, so they do not drag the window.
     for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label2, Label3, Frame1, Frame2, Picture1, Check2})
         w->setAttribute(Qt::WA_NoMousePropagation);
+
+    // The table's boxes are lower than the marks of the usual styles.
+    platform::TwipsStyle::applyTo(*this);
 
     QList<QWidget *> ring;
     for (const auto &[tab, w] : tabOrder)

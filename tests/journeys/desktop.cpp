@@ -65,11 +65,14 @@ QString Desktop::start()
     // so suites running side by side never share one. Without -noreset it
     // would reset when a first short-lived client leaves, under the feet of
     // the window manager that is just connecting.
+    // -fbdir keeps the screen in a file: what the user sees, readable without more tools.
+    m_screen = std::make_unique<QTemporaryDir>();
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start(QStringLiteral("Xvfb"),
                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
                     QStringLiteral("1024x768x24"), QStringLiteral("-dpi"), QStringLiteral("96"),
-                    QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset"),
+                    QStringLiteral("-fbdir"), m_screen->path()});
     if (!m_server.waitForStarted(10000))
         return QStringLiteral("Xvfb cannot be started");
     QByteArray number;
@@ -238,6 +241,11 @@ QString Desktop::clipboard() const
     return QString::fromUtf8(tool(QStringLiteral("xclip"),
                                   {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")},
                                   nullptr, true));
+}
+
+QString Desktop::screenFile() const
+{
+    return m_screen ? m_screen->filePath(QStringLiteral("Xvfb_screen0")) : QString();
 }
 
 QStringList Desktop::programWindows() const

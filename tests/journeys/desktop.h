@@ -60,6 +60,8 @@ public:
     QString property(const QString &id, const QString &name) const;
     // Exactly as the program offers it, blanks at the end included.
     QString clipboard() const;
+    // The file in which the X server keeps what the screen shows (XWD).
+    QString screenFile() const;
 
     // A left click at a point of the window's client area given in twips.
     void click(const QString &id, QPoint twips) const;
@@ -81,4 +83,5 @@ private:
     QProcess m_windowManager;
     QProcess m_program;
     std::unique_ptr<QTemporaryDir> m_runtime;
+    std::unique_ptr<QTemporaryDir> m_screen;
 };

@@ -14,6 +14,7 @@
 #include "startup/settingslocation.h"
 #include "ui/main/centerform.h"
 #include "ui/main/runreport.h"
+#include "ui/main/tabring.h"
 #include "ui/viewer/viewerhost.h"
 
 #include <QApplication>
@@ -61,6 +62,8 @@ Form1::Form1(QWidget *parent)
     Form_Load();
 }
 
+Form1::~Form1() = default;
+
 void Form1::connectHandlers()
 {
     for (int i = 0; i < 7; ++i)
@@ -81,6 +84,9 @@ void Form1::connectHandlers()
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     Command1->installEventFilter(this);
     Text2->installEventFilter(this);
+    for (QRadioButton *option : {Option1, Option2, Option3})
+        option->installEventFilter(this);
+    Frame2->installEventFilter(this); // its width decides which options can be seen
 }
 
 Form1::~Form1()
@@ -333,8 +339,54 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             return Command1_KeyDown(key->key());
         if (watched == Text2)
             return Text2_KeyDown(key->key()) || Text2_KeyPress(*key);
+        if (auto *option = qobject_cast<QRadioButton *>(watched))
+            return optionArrowKey(*option, key->key());
     }
+    if (event->type() == QEvent::Resize && watched == Frame2)
+        m_tabRing->fitFocusToView();
     return QWidget::eventFilter(watched, event);
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_tabRing->fitFocusToView();
+}
+
+// Tab, Shift+Tab and the arrows of the check boxes go round the ring of the
+// control table, past every control the user cannot see.
+bool Form1::focusNextPrevChild(bool next)
+{
+    QWidget *stop = m_tabRing->next(focusWidget(), next);
+    if (!stop)
+        return false;
+    stop->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+// Left and right (up and down) move between the option buttons of a frame,
+// and the selection goes along when it was on the one left. Qt would go by
+// position to any button of the frame, the cut-off ones included.
+bool Form1::optionArrowKey(QRadioButton &option, int key)
+{
+    bool forward = true;
+    switch (key) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        forward = false;
+        break;
+    default:
+        return false;
+    }
+    if (QAbstractButton *to = m_tabRing->nextOption(&option, forward)) {
+        to->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        if (option.isChecked())
+            to->click();
+    }
+    return true;
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -18,6 +19,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace quorvane {
+
+class TabRing;
 
 namespace platform {
 class DirList;
@@ -87,7 +90,9 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void createControls(); // form1controls.cpp
@@ -97,6 +102,7 @@ private:
     void takeFrame();
     void endProgram();
     void abandonOpenOutput();
+    bool optionArrowKey(QRadioButton &option, int key);
 
     void Form_Load();
     void Check1_Click(int index);
@@ -117,6 +123,7 @@ private:
     std::function<void()> m_programEnd;
     std::function<void()> m_immediateEnd;
     Run m_run; // the window's own runs; the viewer reads their lists
+    std::unique_ptr<TabRing> m_tabRing; // built with the controls
 };
 
 } // namespace quorvane

@@ -4,6 +4,8 @@
 #include "platform/widgets/dirlist.h"
 #include "platform/widgets/drivelist.h"
 #include "platform/widgets/twips.h"
+#include "platform/widgets/twipsstyle.h"
+#include "ui/main/tabring.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -116,12 +118,11 @@ void createTypeFrame(Form1 &w, TabOrder &tabOrder)
     w.Text1->setEnabled(false);
     tabOrder[10] = w.Text1;
 
-    // Below the client area: the window never shows it, and the keyboard
-    // does not reach it either, so the focus cannot vanish into it.
+    // Below the client area: never seen, so never a stop of the tab ring.
     w.Check2 = new QCheckBox(QStringLiteral("Verzeichnisnamen auflisten"), &w);
     place(w.Check2, 120, 6120, 2355, 255);
     setBackground(w.Check2, QColor(192, 192, 192));
-    w.Check2->setFocusPolicy(Qt::NoFocus);
+    tabOrder[12] = w.Check2;
 }
 
 // The frame "Ziel:": the kind of output and its options.
@@ -213,15 +214,13 @@ void Form1::createControls()
     for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label2, Label3, Frame1, Frame2, Picture1, Check2})
         w->setAttribute(Qt::WA_NoMousePropagation);
 
-    // The folder lists take the focus in their inner view; the chain links
-    // the widgets that really hold it.
-    QWidget *previous = nullptr;
-    for (const auto &[tab, w] : tabOrder) {
-        QWidget *target = w->focusProxy() ? w->focusProxy() : w;
-        if (previous)
-            setTabOrder(previous, target);
-        previous = target;
-    }
+    // The table's boxes are lower than the marks of the usual styles.
+    platform::TwipsStyle::applyTo(*this);
+
+    QList<QWidget *> ring;
+    for (const auto &[tab, w] : tabOrder)
+        ring.append(w);
+    m_tabRing = std::make_unique<TabRing>(*this, ring);
 }
 
 } // namespace quorvane

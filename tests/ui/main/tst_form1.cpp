@@ -83,19 +83,80 @@ private slots:
         QCOMPARE(w.frameGeometry().top(), qRound((4896 - h / 2) / 15.0));
     }
 
-    void tabOrderFollowsTheTable()
+    // The controls Tab visits, in the order of the control table, from the
+    // start button round to the last one.
+    QList<QWidget *> tabStops(bool narrow) const
+    {
+        const Form1 &w = *f->form;
+        QList<QWidget *> stops{w.Command1, w.Drive1, w.Dir1->focusProxy()};
+        for (QCheckBox *box : w.Check1)
+            stops << box;
+        stops << w.Option1 << w.Option2;
+        if (!narrow) {
+            stops << w.Check3 << w.Dir2->focusProxy() << w.Drive2 << w.Command2 << w.Check4 << w.Check5 << w.Option3
+                  << w.Check6;
+        }
+        return stops;
+    }
+
+    void tabRing_data()
+    {
+        QTest::addColumn<bool>("narrow");
+        QTest::addColumn<bool>("forward");
+        QTest::newRow("wide, Tab") << false << true;
+        QTest::newRow("wide, Shift+Tab") << false << false;
+        QTest::newRow("narrow, Tab") << true << true;
+        QTest::newRow("narrow, Shift+Tab") << true << false;
+    }
+
+    // Twice round the ring: the disabled pattern field, the box below the
+    // window and, in the narrow layout, everything the window cuts off are
+    // passed over.
+    void tabRing()
+    {
+        QFETCH(bool, narrow);
+        QFETCH(bool, forward);
+        QVERIFY(f->showWindow());
+        Form1 &w = *f->form;
+        if (narrow)
+            click(w.Option1);
+        w.Command1->setFocus();
+        const QList<QWidget *> stops = tabStops(narrow);
+        for (int step = 1; step <= 2 * stops.size(); ++step) {
+            QTest::keyClick(QApplication::focusWidget(), forward ? Qt::Key_Tab : Qt::Key_Backtab);
+            const int at = forward ? step % stops.size() : (stops.size() - step % stops.size()) % stops.size();
+            QCOMPARE(QApplication::focusWidget(), stops[at]);
+        }
+    }
+
+    // What the narrow layout cuts off takes no keys: a click on the part that
+    // still shows leaves the focus where it was, and the arrows of the
+    // option buttons stop at the last one that can be seen.
+    void keysPassCutOffControls()
     {
         QVERIFY(f->showWindow());
         Form1 &w = *f->form;
-        // Tab from the start button: the source side, then the file-type
-        // boxes; the disabled pattern field is passed over.
-        const QList<QWidget *> expected{w.Drive1,    w.Dir1->focusProxy(), w.Check1[0], w.Check1[1], w.Check1[2],
-                                        w.Check1[3], w.Check1[4],          w.Check1[5], w.Check1[6]};
-        QCOMPARE(QApplication::focusWidget(), w.Command1);
-        for (QWidget *next : expected) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), next);
-        }
+        click(w.Option1);
+        w.Option2->setFocus();
+        QTest::keyClick(w.Option2, Qt::Key_Right);
+        QTest::keyClick(w.Option2, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), w.Option2);
+        click(w.Check6);
+        QVERIFY(w.Check6->isChecked());
+        QCOMPARE(QApplication::focusWidget(), w.Option2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(w.Check6->isChecked());
+        QVERIFY(!w.Option3->isChecked());
+        QVERIFY(w.Option2->isChecked()); // the key went to the option the user sees
+
+        // Wide again: the arrows reach the third option, and the selection goes along.
+        QTest::keyClick(w.Option2, Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), w.Option3);
+        QVERIFY(w.Option3->isChecked());
+        QTest::keyClick(w.Option3, Qt::Key_Left);
+        QTest::keyClick(w.Option2, Qt::Key_Left);
+        QCOMPARE(QApplication::focusWidget(), w.Option1);
+        QVERIFY(w.Option1->isChecked());
     }
 
     void layoutsKeepCheckStates()

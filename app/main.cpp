@@ -5,6 +5,7 @@
 #include "platform/widgets/qttexts.h"
 #include "platform/widgets/qttoolkit.h"
 #include "startup/appmodule.h"
+#include "startup/windowsystem.h"
 #include "ui/browser/browser.h"
 #include "ui/main/form1.h"
 #include "ui/viewer/viewerhost.h"
@@ -18,6 +19,14 @@
 int main(int argc, char *argv[])
 {
     quorvane::platform::keepFreedMemory();
+    // A Wayland compositor ignores where a program puts its windows: on a
+    // Wayland desktop the program is an X client of its XWayland, so that its
+    // windows stand centred and its body drags them. Qt reads this when the
+    // application object is made.
+    const QByteArray platform =
+        quorvane::chosenPlatform(qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"), qgetenv("QT_QPA_PLATFORM"));
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
     // The program ends only through its main window (close box or Esc on the
     // start button), never because a viewer, browser or message box closed last.

@@ -13,6 +13,9 @@ packages+=(dpkg-dev file desktop-file-utils appstream groff-base)
 packages+=(fuse3 fusefat exfat-fuse exfatprogs ntfs-3g dosfstools mount)
 # The journeys drive the program on a private X display with a window manager.
 packages+=(xvfb xauth openbox xdotool wmctrl x11-utils xclip)
+# And on a Wayland desktop: weston with XWayland, and Qt's Wayland platform
+# for the program as a Wayland client.
+packages+=(weston xwayland qt6-wayland)
 if [[ "${1:-}" == "--with-display" ]]; then
     packages+=(imagemagick)
 fi

@@ -1,5 +1,6 @@
 #include "windowframe.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace quorvane::platform {
@@ -12,6 +13,11 @@ QMargins knownFrame(const QWidget &window)
         return {};
     return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
             outer.bottom() - inner.bottom()};
+}
+
+bool compositorPlacesWindows()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 } // namespace quorvane::platform

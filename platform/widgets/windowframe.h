@@ -13,4 +13,9 @@ namespace quorvane::platform {
 // a reading is no frame either.
 QMargins knownFrame(const QWidget &window);
 
+// Whether the window system ignores where the program puts its windows: a
+// Wayland compositor places them itself, and moves one only when asked to
+// follow the pointer.
+bool compositorPlacesWindows();
+
 } // namespace quorvane::platform

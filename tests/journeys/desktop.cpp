@@ -1,6 +1,8 @@
 #include "desktop.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QLibraryInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
@@ -61,6 +63,27 @@ QString Desktop::start()
             return QStringLiteral("%1 is not installed (tools/install-deps.sh installs it)")
                 .arg(QLatin1String(program));
     }
+    const QString why = startServer();
+    if (!why.isEmpty())
+        return why;
+    m_windowManager.setProcessEnvironment(m_env);
+    m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
+    m_windowManager.start(QStringLiteral("openbox"), {});
+    if (!m_windowManager.waitForStarted(10000))
+        return QStringLiteral("openbox cannot be started");
+    const bool managed = waitUntil(15000, [this] {
+        return tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+            .contains("window id");
+    });
+    return managed
+        ? QString()
+        : QStringLiteral("openbox did not take over the display %1: %2")
+              .arg(m_env.value(QStringLiteral("DISPLAY")), QString::fromLocal8Bit(m_windowManager.readAll()));
+}
+
+// Xvfb on a display of its own, with a private runtime and home folder.
+QString Desktop::startServer()
+{
     // The server picks a free display itself and names it on standard output,
     // so suites running side by side never share one. Without -noreset it
     // would reset when a first short-lived client leaves, under the feet of
@@ -88,19 +111,64 @@ QString Desktop::start()
     m_runtime = std::make_unique<QTemporaryDir>();
     m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
     m_env.insert(QStringLiteral("HOME"), m_runtime->path());
+    return {};
+}
+
+QString Desktop::missingForWayland()
+{
+    for (const char *program :
+         {"Xvfb", "weston", "Xwayland", "weston-debug", "xdotool", "xprop", "xwininfo", "xmessage"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
+            return QStringLiteral("%1 is not installed (tools/install-deps.sh installs it)")
+                .arg(QLatin1String(program));
+    }
+    const QDir plugins(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+    if (plugins.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty())
+        return QStringLiteral("Qt's Wayland platform is not installed in %1 (qt6-wayland; tools/install-deps.sh)")
+            .arg(plugins.path());
+    return {};
+}
+
+QString Desktop::startWayland()
+{
+    QString why = startServer();
+    if (!why.isEmpty())
+        return why;
+    m_seatDisplay = m_env.value(QStringLiteral("DISPLAY"));
+    // --debug lets weston-debug read the scene graph; without --idle-time=0
+    // weston locks its screen after five minutes.
     m_windowManager.setProcessEnvironment(m_env);
     m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
-    m_windowManager.start(QStringLiteral("openbox"), {});
+    m_windowManager.start(QStringLiteral("weston"),
+                          {QStringLiteral("--backend=x11-backend.so"), QStringLiteral("--use-pixman"),
+                           QStringLiteral("--width=1024"), QStringLiteral("--height=768"),
+                           QStringLiteral("--socket=wayland-quorvane"), QStringLiteral("--xwayland"),
+                           QStringLiteral("--no-config"), QStringLiteral("--idle-time=0"), QStringLiteral("--debug")});
     if (!m_windowManager.waitForStarted(10000))
-        return QStringLiteral("openbox cannot be started");
-    const bool managed = waitUntil(15000, [this] {
+        return QStringLiteral("weston cannot be started");
+    // weston names the display of its X server once it listens there.
+    const QRegularExpression listening(QStringLiteral("xserver listening on display (:\\d+)"));
+    QString log;
+    QString xDisplay;
+    waitUntil(20000, [&] {
+        m_windowManager.waitForReadyRead(PollMs);
+        log += QString::fromLocal8Bit(m_windowManager.readAll());
+        xDisplay = listening.match(log).captured(1);
+        return !xDisplay.isEmpty() || m_windowManager.state() == QProcess::NotRunning;
+    });
+    if (xDisplay.isEmpty())
+        return QStringLiteral("weston started no X server: ") + log;
+    m_env.insert(QStringLiteral("DISPLAY"), xDisplay);
+    m_env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-quorvane"));
+    m_env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    // XWayland starts at its first client; its window manager comes after.
+    const bool managed = waitUntil(20000, [this] {
         return tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
             .contains("window id");
     });
-    return managed
-        ? QString()
-        : QStringLiteral("openbox did not take over the display %1: %2")
-              .arg(m_env.value(QStringLiteral("DISPLAY")), QString::fromLocal8Bit(m_windowManager.readAll()));
+    return managed ? QString()
+                   : QStringLiteral("XWayland on %1 got no window manager: %2")
+                         .arg(xDisplay, log + QString::fromLocal8Bit(m_windowManager.readAll()));
 }
 
 QByteArray Desktop::tool(const QString &program, const QStringList &args, int *exitCode, bool exact) const
@@ -119,11 +187,15 @@ QByteArray Desktop::tool(const QString &program, const QStringList &args, int *e
     return exact ? out : out.trimmed();
 }
 
-QString Desktop::launch(const QString &appDir, const QString &drives, const QStringList &args, const QString &workDir,
-                        const QStringList &environment)
+bool Desktop::startProgram(const QString &appDir, const QString &drives, const QStringList &args,
+                           const QString &workDir, const QStringList &environment)
 {
     QProcessEnvironment env = m_env;
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    // On a Wayland desktop the program chooses for itself, as a user's would.
+    if (m_seatDisplay.isEmpty())
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    else
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.insert(QStringLiteral("QUORVANE_APP_DIR"), appDir);
     env.insert(QStringLiteral("QUORVANE_DRIVES"), drives);
     for (const QString &setting : environment)
@@ -132,7 +204,13 @@ QString Desktop::launch(const QString &appDir, const QString &drives, const QStr
     m_program.setWorkingDirectory(workDir);
     m_program.setProcessChannelMode(QProcess::ForwardedChannels);
     m_program.start(QStringLiteral(QUORVANE_EXE), args);
-    if (!m_program.waitForStarted(10000))
+    return m_program.waitForStarted(10000);
+}
+
+QString Desktop::launch(const QString &appDir, const QString &drives, const QStringList &args, const QString &workDir,
+                        const QStringList &environment)
+{
+    if (!startProgram(appDir, drives, args, workDir, environment))
         return {};
     const QString main = waitForWindow(QStringLiteral("Brannick Quorvane"));
     if (main.isEmpty() || !waitForFocus(main))
@@ -231,6 +309,39 @@ QRect Desktop::outerFrame(const QString &id) const
                            extents[3].trimmed().toInt());
 }
 
+QPoint Desktop::clientOffset() const
+{
+    const QPoint asked(200, 150);
+    QProcess probe;
+    probe.setProcessEnvironment(m_env);
+    probe.start(QStringLiteral("xmessage"),
+                {QStringLiteral("-name"), QStringLiteral("quorvane-probe"), QStringLiteral("-geometry"),
+                 QStringLiteral("+200+150"), QStringLiteral("probe")});
+    QPoint offset(-1, -1);
+    // A frame lies around the window: until the X display shows the window
+    // where the screen has it, the offset is no frame's.
+    waitUntil(10000, [&] {
+        const QStringList ids =
+            QString::fromLatin1(tool(QStringLiteral("xdotool"),
+                                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--classname"), QStringLiteral("^quorvane-probe$")}))
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (ids.isEmpty())
+            return false;
+        const QPoint now = clientArea(ids.first()).topLeft() - asked;
+        if (now.x() < 0 || now.y() < 0 || now.x() > 100 || now.y() > 100)
+            return false;
+        offset = now;
+        return true;
+    });
+    probe.terminate();
+    if (!probe.waitForFinished(3000)) {
+        probe.kill();
+        probe.waitForFinished();
+    }
+    return offset;
+}
+
 QString Desktop::property(const QString &id, const QString &name) const
 {
     return QString::fromLatin1(tool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, name}));
@@ -298,4 +409,21 @@ void Desktop::closeBox(const QString &id) const
 void Desktop::xdotool(const QStringList &args) const
 {
     tool(QStringLiteral("xdotool"), args);
+}
+
+QString Desktop::sceneGraph() const
+{
+    return QString::fromUtf8(tool(QStringLiteral("weston-debug"), {QStringLiteral("scene-graph")}));
+}
+
+void Desktop::compositorInput(const QStringList &xdotoolArgs) const
+{
+    QProcessEnvironment env = m_env;
+    env.insert(QStringLiteral("DISPLAY"), m_seatDisplay);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("xdotool"), xdotoolArgs);
+    if (!process.waitForFinished(10000))
+        process.kill();
+    process.waitForFinished();
 }

@@ -24,6 +24,15 @@ public:
 
     // Starts the X server and the window manager; the reason when it cannot.
     QString start();
+    // Instead of start(): a Wayland desktop, weston with XWayland, whose X
+    // display the tools then drive. weston shows its screen in a window on a
+    // private Xvfb, which lends it a pointer and a keyboard: its headless
+    // backend has none, and XWayland stops at the first pointer event
+    // without them. Programs see WAYLAND_DISPLAY, DISPLAY and
+    // XDG_SESSION_TYPE=wayland, and no platform chosen for Qt.
+    QString startWayland();
+    // What startWayland() needs and this machine lacks; empty when all is there.
+    static QString missingForWayland();
 
     // Starts the program with its own program folder and drive map, in
     // workDir, and waits for its main window to be shown and focused;
@@ -31,6 +40,9 @@ public:
     // environment: more "NAME=value" settings for the program alone.
     QString launch(const QString &appDir, const QString &drives, const QStringList &args = {},
                    const QString &workDir = {}, const QStringList &environment = {});
+    // Only starts the program, for windows the X display does not see.
+    bool startProgram(const QString &appDir, const QString &drives, const QStringList &args = {},
+                      const QString &workDir = {}, const QStringList &environment = {});
     bool running() const;
     // The exit code once the program has ended by itself; -1 when it is
     // still running after ms, -2 when it crashed.
@@ -56,6 +68,10 @@ public:
     QStringList programWindows() const;
     // Waits for a window of the program that is not in before; empty when none came.
     QString waitForNewWindow(const QStringList &before, int ms = 10000) const;
+    // Where the window manager puts the client area of a window that asks
+    // for a place (another program's, made there), less that place: the
+    // frame's left and top; (-1, -1) when no such window came.
+    QPoint clientOffset() const;
     // One property as xprop prints it.
     QString property(const QString &id, const QString &name) const;
     // Exactly as the program offers it, blanks at the end included.
@@ -73,10 +89,17 @@ public:
     // Runs xdotool with these arguments (for drags and the like).
     void xdotool(const QStringList &args) const;
 
+    // Under startWayland(): weston's own account of its screen (every
+    // surface with its place), and xdotool on the display whose input weston
+    // takes as its seat's, in the coordinates of weston's screen.
+    QString sceneGraph() const;
+    void compositorInput(const QStringList &xdotoolArgs) const;
+
 private:
     // The tool's standard output, without blanks around it unless exact.
     QByteArray tool(const QString &program, const QStringList &args, int *exitCode = nullptr, bool exact = false) const;
     void stopProcess(QProcess &process);
+    QString startServer();
 
     QProcessEnvironment m_env;
     QProcess m_server;
@@ -84,4 +107,5 @@ private:
     QProcess m_program;
     std::unique_ptr<QTemporaryDir> m_runtime;
     std::unique_ptr<QTemporaryDir> m_screen;
+    QString m_seatDisplay; // under startWayland(): the Xvfb behind weston's seat
 };

@@ -38,6 +38,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6widgets6 libqt6core6 qt6-qpa-plugins libqt6svg6 fonts-liberation2 qt6-translations-l10n; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fault "Depends lacks $package: $depends"
 done
+[[ "$(dpkg-deb -f "$deb" Recommends)" == *qt6-wayland* ]] || fault "Recommends lacks qt6-wayland"
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWindow>
 
 #include <cstdlib>
 
@@ -414,6 +415,7 @@ void Form1::mousePressEvent(QMouseEvent *event)
 {
     MStartX = static_cast<int>(pixelsToTwips(qRound(event->position().x())));
     MStartY = static_cast<int>(pixelsToTwips(qRound(event->position().y())));
+    m_compositorDrags = false;
     event->accept();
 }
 
@@ -421,6 +423,14 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
 {
     if (event->buttons() != Qt::LeftButton)
         return;
+    if (platform::compositorPlacesWindows()) {
+        // The compositor ignores a move of our own; asked once, it keeps the
+        // pressed point under the pointer until the button is released.
+        if (!m_compositorDrags && windowHandle())
+            m_compositorDrags = windowHandle()->startSystemMove();
+        m_dragged = true;
+        return;
+    }
     // The window lags behind a fast pointer: a position relative to the
     // window would count that lag again with every move. The pressed point
     // belongs under the pointer's place on the screen, the outer frame the

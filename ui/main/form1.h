@@ -120,6 +120,7 @@ private:
     int m_outerWidthTwips = 8710;
     QMargins m_frame;       // the frame the window system reports, in pixels
     bool m_dragged = false; // placed by the user: no more centring
+    bool m_compositorDrags = false; // this press's drag is the compositor's
     std::function<void()> m_programEnd;
     std::function<void()> m_immediateEnd;
     Run m_run; // the window's own runs; the viewer reads their lists

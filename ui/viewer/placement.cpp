@@ -97,8 +97,9 @@ private:
 
 void placeAtScreenCentre(QWidget &window)
 {
-    // The outer size counts the frame, known here when the native window has it already.
-    window.winId();
+    // A window not made yet is made where it is centred: XWayland's window
+    // manager under weston takes a window's place only from where it was
+    // made, and a move asked for before it is shown puts it elsewhere.
     centreOuterFrame(window);
     if (platform::knownFrame(window).isNull())
         new CentreWhenFramed(window);

@@ -152,6 +152,8 @@ void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entri
         progress.summary = run.summary;
         if (pacer.due())
             run.yield();
+        else
+            run.report();
     }
     if (pacer.hasPending())
         run.yield();

@@ -46,11 +46,13 @@ public:
     // For the run's steps: the record they keep up to date, and the yield
     // that shows it.
     RunProgress &progressRecord() { return m_progress; }
+    // Tells the owner where the run stands; shown at its next yield, which
+    // may come from inside a long copy.
+    void reportProgress();
     void yield();
 
 private:
     RunSummary runSteps(const JobOptions &job, ListingView *view);
-    void reportProgress();
     void noteStop(RunSummary &summary) const;
 
     Begin m_worker;

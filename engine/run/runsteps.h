@@ -22,6 +22,7 @@ struct RunContext {
     bool stopping() const { return owner.stopping(); }
     // Shows the progress and hands the window its turn.
     void yield() { owner.yield(); }
+    void report() { owner.reportProgress(); }
 };
 
 // Decides when a loop yields: at once when an entry was slow, otherwise after a

@@ -18,9 +18,6 @@ namespace quorvane::platform {
 namespace {
 
 constexpr int NameMax = 255;
-// Large enough that the call count does not matter, small enough that a
-// large copy is many steps, each of which a signal can end.
-constexpr qint64 CopyChunk = qint64(16) << 20;
 
 // How an unnamed file gets its name: AT_EMPTY_PATH needs a capability that
 // ordinary users lack; /proc/self/fd works for everyone where /proc is there.
@@ -324,11 +321,14 @@ Status StagedFile::copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCo
         // A stop gives the file up between two steps: nothing of it is named.
         if (stopRequested())
             return stoppedFailure(m_display);
+        QElapsedTimer piece;
+        piece.start();
         if (kernelCopy) {
             const ssize_t n =
-                ::copy_file_range(sourceFd, &at, m_fd.get(), nullptr, size_t(std::min(to - at, CopyChunk)), 0);
+                ::copy_file_range(sourceFd, &at, m_fd.get(), nullptr, size_t(std::min(to - at, m_pacer.piece())), 0);
             if (n > 0) {
                 m_size += n;
+                m_pacer.pieceDone(piece.nsecsElapsed());
                 continue;
             }
             if (n == 0)
@@ -354,6 +354,7 @@ Status StagedFile::copyData(int sourceFd, qint64 from, qint64 to, bool &kernelCo
         if (!s.ok())
             return s;
         at += n;
+        m_pacer.pieceDone(piece.nsecsElapsed());
     }
     if (at < to)
         return failureFor(ErrDeviceIo, m_display, QStringLiteral("Die Quelle hat sich beim Kopieren geändert"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/host/copypacer.h"
 #include "platform/host/descriptor.h"
 #include "platform/host/filemetadata.h"
 #include "platform/result.h"
@@ -100,6 +101,7 @@ private:
     QByteArray m_tempName; // the temporary name in the folder, while one exists
     QString m_display;
     qint64 m_size = 0; // bytes written, holes included
+    CopyPacer m_pacer;
     bool m_unnamed = false;
     bool m_keepTimes = false;
     bool m_keepOwner = false;

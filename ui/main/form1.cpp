@@ -20,7 +20,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFrame>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -62,8 +64,6 @@ Form1::Form1(QWidget *parent)
     connectHandlers();
     Form_Load();
 }
-
-Form1::~Form1() = default;
 
 void Form1::connectHandlers()
 {
@@ -266,7 +266,12 @@ void Form1::Command1_Click()
     // The job is read once: changes made while the run yields take effect at
     // the next one.
     viewerHost().setLists(&m_run.lists());
+    if (!m_strip) {
+        m_strip = std::make_unique<ProgressStrip>(Picture1, Label3);
+        m_run.onProgress = [this](const RunProgress &progress) { m_strip->show(progress); };
+    }
     const RunSummary summary = m_run.RunJob(readJob(), &viewerHost());
+    m_strip->reset();
     // The folders an image made belong in the target list before the user reads the box.
     if (summary.ran && !summary.listing)
         logFailure(Dir2->refresh(), QStringLiteral("Ziel-Verzeichnis auffrischen"));

@@ -3,6 +3,7 @@
 #include "engine/run/joboptions.h"
 #include "engine/run/run.h"
 #include "startup/form1port.h"
+#include "ui/main/progressstrip.h"
 
 #include <QWidget>
 
@@ -125,6 +126,7 @@ private:
     std::function<void()> m_immediateEnd;
     Run m_run; // the window's own runs; the viewer reads their lists
     std::unique_ptr<TabRing> m_tabRing; // built with the controls
+    std::unique_ptr<ProgressStrip> m_strip;
 };
 
 } // namespace quorvane

@@ -437,8 +437,8 @@ void TestImagingRun::progressAndStop()
     run.onProgress = [&](const RunProgress &progress) {
         if (progress.stage == RunStage::Scanning)
             mostFound = std::max(mostFound, progress.total);
-        // A dummy yields once it is made: stop after the second.
-        if (progress.stage == RunStage::Imaging && progress.done == 1)
+        // Told after every file: stop once two are done.
+        if (progress.stage == RunStage::Imaging && progress.done == 2)
             run.requestStop();
     };
     run.onFinished = [&](const RunSummary &) { ++finished; };

@@ -23,8 +23,6 @@ namespace form1 {
 constexpr QPoint Start{120 + 2295 / 2, 2880 + 795 / 2};
 constexpr QPoint Pictures{2520 + 240 + 120, 120 + 720 + 127};
 constexpr QPoint TextListing{2520 + 180 + 120, 2820 + 210 + 127};
-// The window's own surface, between "Dateitypen:" (to 6015) and the right column (from 6180).
-constexpr QPoint Surface{6097, 1425};
 } // namespace form1
 
 QPoint pixels(QPoint twips)
@@ -82,7 +80,6 @@ private:
     QString drives() const;
     QStringList environment(const QStringList &more = {}) const;
     View view(const QString &title) const { return compositorView(m_desk.sceneGraph(), title); }
-    void drag(QPoint from, const QString &button) const;
 
     Desktop m_desk;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -92,7 +89,6 @@ private slots:
     void init();
     void cleanup();
     void windowsCentredOnXWayland();
-    void bodyDragsThroughTheCompositor();
 };
 
 void TestWaylandJourneys::initTestCase()
@@ -133,39 +129,6 @@ QStringList TestWaylandJourneys::environment(const QStringList &more) const
     return QStringList{QStringLiteral("XDG_STATE_HOME=") + at("state")} + more;
 }
 
-// Presses a button on the screen at from, drags it by 60, 40 and lets go.
-// The compositor follows only the moves after the program has asked it to,
-// which a busy machine may take a while for.
-void TestWaylandJourneys::drag(QPoint from, const QString &button) const
-{
-    m_desk.compositorInput({"mousemove",
-                            QString::number(from.x()),
-                            QString::number(from.y()),
-                            "sleep",
-                            "0.2",
-                            "mousedown",
-                            button,
-                            "sleep",
-                            "0.1",
-                            "mousemove_relative",
-                            "30",
-                            "20",
-                            "sleep",
-                            "0.5",
-                            "mousemove_relative",
-                            "20",
-                            "10",
-                            "sleep",
-                            "0.1",
-                            "mousemove_relative",
-                            "10",
-                            "10",
-                            "sleep",
-                            "0.3",
-                            "mouseup",
-                            button});
-}
-
 // With XWayland at hand the program is its X client: its windows are on the
 // X display, and weston's window manager puts each where the program placed
 // it before showing it. A frame is not known before a window is shown, and
@@ -192,27 +155,6 @@ void TestWaylandJourneys::windowsCentredOnXWayland()
     QTRY_COMPARE_WITH_TIMEOUT(view(ViewerTitle).opaque.adjusted(1, 1, -1, -1), m_desk.clientArea(viewer), 5000);
     const QRect viewerClient = m_desk.clientArea(viewer);
     QCOMPARE(viewerClient.topLeft() - frame, screenCentre(viewerClient.size()));
-}
-
-// Without an X server the program is a Wayland client, and the compositor
-// alone moves its windows: a drag of the main window's body with the left
-// button moves it by the pointer's travel, with the right button not at all.
-void TestWaylandJourneys::bodyDragsThroughTheCompositor()
-{
-    // weston lets a closed window fade out first.
-    QTRY_VERIFY_WITH_TIMEOUT(view(MainTitle).place.isNull(), 5000);
-    QVERIFY(m_desk.startProgram(at("app"), drives(), {at("src/x")}, at("src"), environment({"DISPLAY="})));
-    View before;
-    QTRY_VERIFY_WITH_TIMEOUT(!(before = view(MainTitle)).opaque.isNull(), 15000);
-    QVERIFY2(m_desk.windows(MainTitle).isEmpty(), "the main window is an X window");
-    const QPoint surface = before.opaque.topLeft() + pixels(form1::Surface);
-
-    drag(surface, QStringLiteral("1"));
-    QTRY_COMPARE_WITH_TIMEOUT(view(MainTitle).place, before.place.translated(60, 40), 5000);
-
-    drag(surface + QPoint(60, 40), QStringLiteral("3"));
-    QTest::qWait(300);
-    QCOMPARE(view(MainTitle).place, before.place.translated(60, 40));
 }
 
 QTEST_GUILESS_MAIN(TestWaylandJourneys)

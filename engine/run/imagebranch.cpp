@@ -36,27 +36,32 @@ void skipAll(RunContext &run, const QStringList &entries, const QString &sourceB
     run.summary.skipped += entries.size();
 }
 
-void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &targetBase)
+// The folders the walk entered, relative to its start, parents before
+// their children; the target and what lies in it are left out.
+QStringList foldersToMirror(const RunContext &run, const QString &targetBase)
 {
     const QString inside = targetInsideSource(run.scanBase, targetBase);
     QStringList folders;
     for (const QString &entered : std::as_const(run.enteredDirs)) {
-        QString relative = relativeToBase(entered, run.scanBase);
-        if (relative.endsWith(QLatin1Char('\\')))
-            relative.chop(1);
+        const QString relative = WinPath(relativeToBase(entered, run.scanBase)).text();
         if (relative.isEmpty())
             continue;
         if (!inside.isEmpty() && WinPath(relative).isChildOf(WinPath(inside), true))
             continue;
         folders.append(relative);
     }
+    std::sort(folders.begin(), folders.end(),
+              [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
+    return folders;
+}
+
+void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &targetBase)
+{
+    const QStringList folders = foldersToMirror(run, targetBase);
     if (folders.isEmpty()) {
         ShowMessage(MsgNoFiles, 1);
         return;
     }
-    // Parents before their children.
-    std::sort(folders.begin(), folders.end(),
-              [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
 
     auto trees = platform::fileSystem().openImageTrees(sourceBase, targetBase, false);
     if (trees.ok()) {

@@ -51,7 +51,7 @@ build_release() {
     if [[ ! -f "$build/build.ninja" ]]; then
         cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
     fi
-    cmake --build "$build" --target scan_driver listing_driver pane_driver quorvane-cli -j"$(nproc)" >/dev/null
+    cmake --build "$build" --target scan_driver listing_driver pane_driver viewer_driver quorvane-cli -j"$(nproc)" >/dev/null
 }
 
 cli="$build/cli/quorvane-cli"
@@ -141,6 +141,30 @@ syscalls_per_file() {
     record cp_syscalls_per_file "$(awk -v c="$calls" -v n="$image_files" 'BEGIN { print c / n }')"
 }
 
+# The viewer with the big tree's listing, as a user works with it: once a
+# round, after the rounds, since one listing of a million files takes long.
+measure_viewer() {
+    local i line name value
+    for ((i = 1; i <= rounds; i++)); do
+        while read -r name value; do
+            case $name in
+                first_lines_ms | peak_mb | after_close_mb | before_mb | listing_longest_wait_ms)
+                    record "viewer_${big_label}_$name" "$value" ;;
+                saveas_open_ms) record "saveas_open_${big_label}_ms" "$value" ;;
+                toggle_on_ms) record "toggle_${big_label}_ms" "$value" ;;
+                toggle_off_ms) record "toggle_off_${big_label}_ms" "$value" ;;
+            esac
+        done < <("$build/bench/viewer_driver" "$big_tree" 2>/dev/null)
+    done
+}
+
+report_viewer() {
+    local b=$big_label
+    echo "viewer_${b}: first lines $(show "viewer_${b}_first_lines_ms") ms, longest wait $(show "viewer_${b}_listing_longest_wait_ms") ms"
+    echo "viewer_${b}_memory_mb: before $(show "viewer_${b}_before_mb"), peak $(show "viewer_${b}_peak_mb"), after close $(show "viewer_${b}_after_close_mb")"
+    echo "toggle_${b}_ms: on $(show "toggle_${b}_ms"), off $(show "toggle_off_${b}_ms"); saveas_open_${b}_ms: $(show "saveas_open_${b}_ms")"
+}
+
 # Figures that are no timing: measured once, after the rounds.
 measure_once() {
     local pic all
@@ -149,6 +173,7 @@ measure_once() {
     record scan_peak_rss_mb $((pic > all ? pic : all))
     record "scan_${big_label}_peak_rss_mb" "$(peak_rss_mb "$big_tree" '*.*')"
     syscalls_per_file
+    measure_viewer
 }
 
 # Cold cache: what a disk that was not read yet gives. The page cache is
@@ -250,6 +275,7 @@ report() {
     echo "growth_ms: $tree_label $(show "scan_${tree_label}_ms"), $big_label $(show "scan_${big_label}_ms")"
     echo "scan_${big_label}_vs_$tree_label: $(show "scan_${big_label}_vs_$tree_label")"
     echo "scan_${big_label}_peak_rss_mb: $(show "scan_${big_label}_peak_rss_mb")"
+    report_viewer
     echo "load_1min at the rounds' starts: $(show load_1min); others took $(show others_cores) cores"
     load_warning
     echo

@@ -152,6 +152,8 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     print("peak_mb", statusMb("VmHWM"));
 
+    // As the main window does once the viewer is gone.
+    QObject::connect(&host, &ViewerHost::viewerGone, [&run] { run.releaseLists(); });
     host.unloadViewer();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();

@@ -18,6 +18,13 @@ void keepFreedMemory()
 #endif
 }
 
+void releaseFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
 long long blocksReadByThisThread()
 {
 #if defined(RUSAGE_THREAD)

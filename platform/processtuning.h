@@ -9,6 +9,11 @@ namespace quorvane::platform {
 // of CPU per walk before, 45 ms after. Call once from main; idempotent.
 void keepFreedMemory();
 
+// Hands the freed heap the process keeps back to the system now: after
+// something large is gone (a viewer with a million lines), not after every
+// folder.
+void releaseFreedMemory();
+
 // Blocks the calling thread has had read from a disk so far (0 where the
 // host does not count them): tells a reading that waited for the disk from
 // one served by the cache.

@@ -5,6 +5,7 @@
 #include "engine/scan/scanner.h"
 #include "paths/pathhelpers.h"
 #include "paths/typedpaths.h"
+#include "platform/processtuning.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
 
@@ -45,6 +46,14 @@ Run::Run()
         if (m_stopRequested)
             m_worker.ScanActive = false;
     };
+}
+
+void Run::releaseLists()
+{
+    if (m_active)
+        return;
+    m_worker.clearLists();
+    platform::releaseFreedMemory();
 }
 
 void Run::requestStop()

@@ -39,6 +39,10 @@ public:
 
     // The pattern list of the last run; the no-types mark for a job without types.
     const QString &FilePatterns() const { return m_patterns; }
+    // The last run's lists are read by nobody once its viewer is closed:
+    // they go, and the memory they held goes back to the system. Not while
+    // a run is under way.
+    void releaseLists();
     // The hidden worker with the last run's lists.
     Begin &lists() { return m_worker; }
     const std::vector<UnreadableFolder> &unreadableFolders() const { return m_worker.unreadableFolders(); }

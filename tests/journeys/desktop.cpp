@@ -203,7 +203,10 @@ bool Desktop::startProgram(const QString &appDir, const QString &drives, const Q
     m_program.setProcessEnvironment(env);
     m_program.setWorkingDirectory(workDir);
     m_program.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_program.start(QStringLiteral(QUORVANE_EXE), args);
+    if (m_wrapper.isEmpty())
+        m_program.start(QStringLiteral(QUORVANE_EXE), args);
+    else
+        m_program.start(m_wrapper.first(), m_wrapper.mid(1) + QStringList{QStringLiteral(QUORVANE_EXE)} + args);
     return m_program.waitForStarted(10000);
 }
 

@@ -43,6 +43,9 @@ public:
     // Only starts the program, for windows the X display does not see.
     bool startProgram(const QString &appDir, const QString &drives, const QStringList &args = {},
                       const QString &workDir = {}, const QStringList &environment = {});
+    // A command the program is started under (strace to slow a call down),
+    // from the next launch on; empty for none.
+    void setWrapper(const QStringList &command) { m_wrapper = command; }
     bool running() const;
     // The exit code once the program has ended by itself; -1 when it is
     // still running after ms, -2 when it crashed.
@@ -106,6 +109,7 @@ private:
     QProcess m_windowManager;
     QProcess m_program;
     std::unique_ptr<QTemporaryDir> m_runtime;
+    QStringList m_wrapper;
     std::unique_ptr<QTemporaryDir> m_screen;
     QString m_seatDisplay; // under startWayland(): the Xvfb behind weston's seat
 };

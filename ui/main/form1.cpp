@@ -88,6 +88,8 @@ void Form1::connectHandlers()
     for (QRadioButton *option : {Option1, Option2, Option3})
         option->installEventFilter(this);
     Frame2->installEventFilter(this); // its width decides which options can be seen
+    // A closed viewer leaves the lists of its listing to nobody.
+    connect(&viewerHost(), &ViewerHost::viewerGone, this, [this] { m_run.releaseLists(); });
 }
 
 Form1::~Form1()

@@ -36,6 +36,7 @@ void ViewerHost::showViewer()
             if (m_window == gone)
                 m_window = nullptr;
         });
+        connect(window, &QObject::destroyed, this, &ViewerHost::viewerGone);
         window->Form_Load();
     }
     // Modeless; showing an open window again brings up the same one.

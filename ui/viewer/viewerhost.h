@@ -39,6 +39,8 @@ public:
 signals:
     void mnuFileItemClicked(quorvane::frmEditor *viewer);
     void mnuDirlistClicked(quorvane::frmEditor *viewer);
+    // The window is closed and its panes freed.
+    void viewerGone();
 
 private:
     void append(Pane pane, const QStringList &entries);

@@ -67,12 +67,18 @@ QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
     if (inside && !inside->isEmpty())
         return WinPath(*inside).withSeparator();
 
-    // Two drive letters may name the same host folder.
-    const platform::Result<QString> hostSource = fs.hostPath(source.text());
-    const platform::Result<QString> hostTarget = fs.hostPath(target.text());
+    // Two drive letters may name the same host folder. Compared on the
+    // host's bytes: the shown form of a host path makes a "\" inside a
+    // name look like a separator.
+    const platform::Result<QByteArray> hostSource = fs.hostBytes(source.text());
+    const platform::Result<QByteArray> hostTarget = fs.hostBytes(target.text());
     if (!hostSource.ok() || !hostTarget.ok())
         return {};
-    return relativeEntry(HostPath(hostTarget.value()), HostPath(hostSource.value()));
+    QByteArray targetBytes = hostTarget.value();
+    while (targetBytes.size() > 1 && targetBytes.endsWith('/'))
+        targetBytes.chop(1);
+    const std::optional<QString> below = platform::relativeBelow(hostSource.value(), targetBytes);
+    return below ? WinPath(*below).withSeparator() : QString();
 }
 
 namespace {

@@ -2,12 +2,10 @@
 // the scan, then both panes filled, on the offscreen platform. The tree is a
 // host folder mapped as drive S:.
 // usage: listing_driver HOSTDIR all|pictures
+#include "offscreenprogram.h"
+
 #include "engine/run/run.h"
 #include "engine/scan/worker.h"
-#include "platform/host/hostfilesystem.h"
-#include "platform/processtuning.h"
-#include "platform/services.h"
-#include "platform/widgets/qttoolkit.h"
 #include "ui/viewer/frmeditor.h"
 #include "ui/viewer/viewerhost.h"
 
@@ -27,14 +25,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s HOSTDIR all|pictures\n", argv[0]);
         return 2;
     }
-    platform::keepFreedMemory();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    platform::DriveMap map;
-    map.set(QLatin1Char('S'), QByteArray(argv[1]));
-    platform::HostFileSystem fs(map);
-    platform::QtToolkit toolkit;
-    platform::ScopedPlatform scope(&fs, &toolkit);
+    OffscreenProgram program(argc, argv, argv[1]);
 
     JobOptions options;
     options.SourceDir = QStringLiteral("S:\\");

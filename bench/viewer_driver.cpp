@@ -4,11 +4,9 @@
 // longest the window waited for its next turn, the toggle's and the save-as
 // window's times, the peak memory and the memory once the viewer is closed.
 // usage: viewer_driver HOSTDIR
+#include "offscreenprogram.h"
+
 #include "engine/run/run.h"
-#include "platform/host/hostfilesystem.h"
-#include "platform/processtuning.h"
-#include "platform/services.h"
-#include "platform/widgets/qttoolkit.h"
 #include "ui/browser/browser.h"
 #include "ui/viewer/frmeditor.h"
 #include "ui/viewer/savecommands.h"
@@ -99,14 +97,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s HOSTDIR\n", argv[0]);
         return 2;
     }
-    platform::keepFreedMemory();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    platform::DriveMap map;
-    map.set(QLatin1Char('S'), QByteArray(argv[1]));
-    platform::HostFileSystem fs(map);
-    platform::QtToolkit toolkit;
-    platform::ScopedPlatform scope(&fs, &toolkit);
+    OffscreenProgram program(argc, argv, argv[1]);
     ViewerHost host;
     InstallSaveAsBrowser(host);
     Run run;

@@ -138,6 +138,13 @@ private:
     bool targetSettlesTimesLate();
     Result<PlacedFile> placed(TargetFolder &folder, const QByteArray &name, const struct stat &st);
     Status mayReplace(const Existing &there, const FileStamp *replacing, const QString &display) const;
+    // The folder of a placement and what stands under its name there, once
+    // a file standing there may be replaced.
+    struct Destination {
+        TargetFolderPtr folder;
+        Existing there;
+    };
+    Result<Destination> destination(const QString &target, const FileStamp *replacing, const QString &display);
     // Success where nothing is expected of entry, or st is the very file expected.
     Status asExpected(const QString &entry, const struct stat &st, const FileStamp *expected) const;
     Result<PlacedFile> moveByCopy(const QString &entry, int from, const QByteArray &fromName,

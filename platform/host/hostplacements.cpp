@@ -79,25 +79,39 @@ Status HostImageTrees::asExpected(const QString &entry, const struct stat &st, c
                       QStringLiteral("Wurde inzwischen geändert oder ersetzt; bleibt"));
 }
 
+Result<HostImageTrees::Destination> HostImageTrees::destination(const QString &target, const FileStamp *replacing,
+                                                                 const QString &display)
+{
+    using R = Result<Destination>;
+    Status why;
+    Destination place;
+    place.folder = placementFolder(target, why);
+    if (!place.folder)
+        return R::failure(why);
+    const Result<Existing> looked = existing(*place.folder, lastNameOfEntry(target), display);
+    if (!looked.ok())
+        return R::failure(looked.status());
+    place.there = looked.value();
+    if (place.there.exists) {
+        const Status allowed = mayReplace(place.there, replacing, display);
+        if (!allowed.ok())
+            return R::failure(allowed);
+    }
+    return R::success(std::move(place));
+}
+
 Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &target, const FileStamp *replacing,
                                         const FileStamp *expected)
 {
     using R = Result<PlacedFile>;
     const QString display = targetDisplay(target);
-    Status why;
-    const TargetFolderPtr folder = placementFolder(target, why);
-    if (!folder)
-        return R::failure(why);
-    const Result<Existing> looked = existing(*folder, lastNameOfEntry(target), display);
-    if (!looked.ok())
-        return R::failure(looked.status());
-    const Existing &there = looked.value();
-    if (there.exists) {
-        const Status allowed = mayReplace(there, replacing, display);
-        if (!allowed.ok())
-            return R::failure(allowed);
-    }
+    const Result<Destination> place = destination(target, replacing, display);
+    if (!place.ok())
+        return R::failure(place.status());
+    const TargetFolderPtr folder = place.value().folder;
+    const Existing &there = place.value().there;
     struct stat st {};
+    Status why;
     const Descriptor in = openSource(entry, st, why);
     if (!in)
         return R::failure(why);
@@ -134,19 +148,11 @@ Result<PlacedFile> HostImageTrees::makeEmpty(const QString &target, const FileSt
 {
     using R = Result<PlacedFile>;
     const QString display = targetDisplay(target);
-    Status why;
-    const TargetFolderPtr folder = placementFolder(target, why);
-    if (!folder)
-        return R::failure(why);
-    const Result<Existing> looked = existing(*folder, lastNameOfEntry(target), display);
-    if (!looked.ok())
-        return R::failure(looked.status());
-    const Existing &there = looked.value();
-    if (there.exists) {
-        const Status allowed = mayReplace(there, replacing, display);
-        if (!allowed.ok())
-            return R::failure(allowed);
-    }
+    const Result<Destination> place = destination(target, replacing, display);
+    if (!place.ok())
+        return R::failure(place.status());
+    const TargetFolderPtr folder = place.value().folder;
+    const Existing &there = place.value().there;
     StagedFile staged;
     Status result = staged.createIn(folder->fd.get(), there.name,
                                     there.exists ? there.st.st_mode & 07777 : 0666 & ~processUmask(), display);

@@ -19,9 +19,9 @@ int compareListText(const QString &a, const QString &b)
     return compareListUnits(unitsOf(a), a.size(), unitsOf(b), b.size());
 }
 
-StringList::StringList(bool sorted) : m_sorted(sorted) {}
+ListStore::ListStore(bool sorted) : m_sorted(sorted) {}
 
-void StringList::BlockRelease::operator()(char16_t *block) const
+void ListStore::BlockRelease::operator()(char16_t *block) const
 {
     platform::LargeAllocator<char16_t>().deallocate(block, size_t(units));
 }
@@ -35,7 +35,7 @@ constexpr qsizetype ChunkSpans = 16384;
 
 } // namespace
 
-void StringList::clear()
+void ListStore::clear()
 {
     m_chunks.clear(); // waits for the helpers, which read the blocks
     m_handedOff = 0;
@@ -47,7 +47,7 @@ void StringList::clear()
     m_settled = 0;
 }
 
-char16_t *StringList::reserveUnits(qsizetype size)
+char16_t *ListStore::reserveUnits(qsizetype size)
 {
     if (m_blocks.empty() || m_blockSize - m_blockUsed < size) {
         m_blockSize = std::max(m_blocks.empty() ? FirstBlockUnits : BlockUnits, size);
@@ -67,7 +67,7 @@ char16_t *StringList::reserveUnits(qsizetype size)
     return at;
 }
 
-void StringList::handOffChunk()
+void ListStore::handOffChunk()
 {
     // The chunk's texts are written already and the blocks never move, so
     // the helper reads them while this thread adds more.
@@ -84,23 +84,23 @@ void StringList::handOffChunk()
     m_handedOff = qsizetype(m_spans.size());
 }
 
-void StringList::addItem(const QString &text)
+void ListStore::addItem(const QString &text)
 {
     std::copy_n(unitsOf(text), text.size(), reserveUnits(text.size()));
 }
 
-void StringList::addJoined(const QString &head, const QString &tail)
+void ListStore::addJoined(const QString &head, const QString &tail)
 {
     char16_t *at = reserveUnits(head.size() + tail.size());
     std::copy_n(unitsOf(tail), tail.size(), std::copy_n(unitsOf(head), head.size(), at));
 }
 
-qsizetype StringList::count() const
+qsizetype ListStore::count() const
 {
     return qsizetype(m_spans.size());
 }
 
-QString StringList::item(qsizetype index) const
+QString ListStore::item(qsizetype index) const
 {
     if (index < 0 || index >= qsizetype(m_spans.size()))
         return {};
@@ -109,7 +109,7 @@ QString StringList::item(qsizetype index) const
     return QString(reinterpret_cast<const QChar *>(span.data), span.size);
 }
 
-QStringView StringList::itemView(qsizetype index) const
+QStringView ListStore::itemView(qsizetype index) const
 {
     if (index < 0 || index >= qsizetype(m_spans.size()))
         return {};
@@ -118,7 +118,7 @@ QStringView StringList::itemView(qsizetype index) const
     return QStringView(span.data, span.size);
 }
 
-void StringList::settle() const
+void ListStore::settle() const
 {
     const qsizetype total = qsizetype(m_spans.size());
     if (m_settled >= total)
@@ -147,6 +147,33 @@ void StringList::settle() const
     sortListSpans(runs.back().data(), runs.back().data() + runs.back().size());
     mergeListRuns(runs, m_spans);
     m_settled = m_handedOff = total;
+}
+
+void StringList::clear()
+{
+    // A copy still reading the texts keeps them; this list starts afresh.
+    if (m_store.use_count() > 1)
+        m_store = std::make_shared<ListStore>(m_store->sorted());
+    else
+        m_store->clear();
+}
+
+StringList StringList::shared() const
+{
+    m_store->settle();
+    return *this;
+}
+
+ListStore &StringList::writable()
+{
+    if (m_store.use_count() > 1) {
+        auto own = std::make_shared<ListStore>(m_store->sorted());
+        const qsizetype n = m_store->count();
+        for (qsizetype i = 0; i < n; ++i)
+            own->addItem(m_store->item(i));
+        m_store = std::move(own);
+    }
+    return *m_store;
 }
 
 } // namespace quorvane

@@ -11,12 +11,14 @@
 
 namespace quorvane {
 
-// A list box without a window: sorted lists keep ascending order without
-// regard to case (ties by the exact text), unsorted ones insertion order.
-// Counts are not limited to 16 bits.
-class StringList {
+// The texts of one list and their order; StringList shares it.
+class ListStore {
 public:
-    explicit StringList(bool sorted);
+    explicit ListStore(bool sorted);
+    ListStore(const ListStore &) = delete;
+    ListStore &operator=(const ListStore &) = delete;
+
+    bool sorted() const { return m_sorted; }
 
     void clear();
     void addItem(const QString &text);
@@ -26,6 +28,8 @@ public:
     QString item(qsizetype index) const; // empty outside 0..count-1
     // The same without a copy; valid until the list is next changed.
     QStringView itemView(qsizetype index) const;
+    // Puts every entry in its place now, so that reads change nothing.
+    void settle() const;
 
 private:
     struct SortedChunk {
@@ -37,7 +41,6 @@ private:
         void operator()(char16_t *block) const;
     };
 
-    void settle() const;
     char16_t *reserveUnits(qsizetype size);
     void handOffChunk();
 
@@ -55,6 +58,32 @@ private:
     // walk leaves one processor mostly idle); the next read merges them.
     mutable qsizetype m_handedOff = 0;         // spans before this index are settled or in a chunk
     mutable std::vector<SortedChunk> m_chunks; // after m_blocks: finishes before they go
+};
+
+// A list box without a window: sorted lists keep ascending order without
+// regard to case (ties by the exact text), unsorted ones insertion order.
+// Counts are not limited to 16 bits. A copy shares the texts: the viewer
+// shows a million found files without holding them twice, and the next run
+// that clears or fills the list leaves the copy as it was.
+class StringList {
+public:
+    explicit StringList(bool sorted) : m_store(std::make_shared<ListStore>(sorted)) {}
+
+    void clear();
+    void addItem(const QString &text) { writable().addItem(text); }
+    void addJoined(const QString &head, const QString &tail) { writable().addJoined(head, tail); }
+    qsizetype count() const { return m_store->count(); }
+    QString item(qsizetype index) const { return m_store->item(index); }
+    QStringView itemView(qsizetype index) const { return m_store->itemView(index); }
+
+    // A copy that another thread may read while this list is cleared or
+    // filled again: it is settled first, and this list stops writing to it.
+    StringList shared() const;
+
+private:
+    ListStore &writable();
+
+    std::shared_ptr<ListStore> m_store;
 };
 
 // Case-insensitive order of the lists, exact text breaking ties.

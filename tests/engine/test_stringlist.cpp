@@ -111,6 +111,25 @@ private slots:
             QCOMPARE(list.item(i), reference.at(i));
     }
 
+    // A shared copy is what the viewer shows: filling or clearing the list
+    // afterwards must not reach it, and it comes sorted.
+    void sharedCopyStaysAsItWas()
+    {
+        StringList list(true);
+        list.addItem("b");
+        list.addItem("a");
+        const StringList shown = list.shared();
+        list.addItem("0");
+        QCOMPARE(list.count(), 3);
+        QCOMPARE(shown.count(), 2);
+        QCOMPARE(shown.item(0), QString("a"));
+        const StringList again = list.shared();
+        list.clear();
+        QCOMPARE(again.count(), 3);
+        QCOMPARE(again.item(0), QString("0"));
+        QCOMPARE(list.count(), 0);
+    }
+
     // The fast sort must give exactly the order of the comparison: paths with
     // long shared prefixes, case variants, prefixes of each other, NULs.
     void sortAgreesWithComparison()

@@ -115,7 +115,12 @@ void fillFoundLists(Begin &lists, const QString &scanBase)
     QSet<QString> folders;
     QStringView previousFolder;
     const qsizetype count = lists.lstFoundFiles.count();
+    // A million files take longer than the window may wait for its turn.
+    YieldPacer pacer(count, 30);
     for (qsizetype i = 0; i < count; ++i) {
+        // The views stay valid: nothing changes the list while a run yields.
+        if (pacer.due())
+            platform::toolkit().yield();
         const QStringView folder = folderOf(lists.lstFoundFiles.itemView(i));
         // Files of one folder mostly come together; the set catches the rest.
         if (!folder.isEmpty() && folder != previousFolder) {

@@ -143,7 +143,7 @@ RunSummary Run::runSteps(const JobOptions &job, ListingView *view)
         runImageBranch(run);
     noteStop(run.summary);
 
-    m_worker.settleFoundLists();
+    m_worker.settleFoundListsYielding();
     m_worker.ScanActive = false;
     return run.summary;
 }

@@ -1,6 +1,9 @@
 #include "engine/scan/worker.h"
 
 #include "platform/hosterrors.h"
+#include "platform/services.h"
+
+#include <chrono>
 
 #include <system_error>
 
@@ -40,6 +43,14 @@ void Begin::settleFoundLists()
 {
     if (m_fullPaths.valid())
         m_fullPaths.get();
+}
+
+void Begin::settleFoundListsYielding()
+{
+    // The wait sleeps, so the filling thread keeps a processor of its own.
+    while (m_fullPaths.valid() && m_fullPaths.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+        platform::toolkit().yield();
+    settleFoundLists();
 }
 
 void Begin::clearLists()

@@ -51,6 +51,10 @@ public:
     // Waits until lstFullPathName is complete. Call it before reading it
     // while a run may be under way.
     void settleFoundLists();
+    // The same, giving the window its turns while it waits, so that a
+    // million complete path names being made never freeze it. Returns at
+    // once when nothing is being filled.
+    void settleFoundListsYielding();
     // Empties every list, once no background fill writes to one.
     void clearLists();
 

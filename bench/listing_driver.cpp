@@ -10,9 +10,7 @@
 #include "ui/viewer/viewerhost.h"
 
 #include <QApplication>
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextDocument>
+#include "ui/viewer/linepane.h"
 
 #include <cstdio>
 #include <cstring>
@@ -40,10 +38,10 @@ int main(int argc, char **argv)
     // The panes must really hold the listing, not just have been sent it:
     // a line per file, the last file last. (Reading all of the text back, as
     // a save does, is not part of a listing.)
-    const QTextDocument *files = host.viewer() ? host.viewer()->pane(Pane::Files).document() : nullptr;
-    const qsizetype lines = files ? files->blockCount() : 0;
+    const LineBuffer *files = host.viewer() ? &host.viewer()->pane(Pane::Files).lines() : nullptr;
+    const qsizetype lines = files ? files->lineCount() : 0;
     const bool endsRight =
-        files && summary.found > 0 && files->lastBlock().text() == run.lists().lstFoundFiles.item(summary.found - 1);
+        files && summary.found > 0 && files->line(lines - 1) == run.lists().lstFoundFiles.item(summary.found - 1);
     host.unloadViewer();
     if (lines != summary.found || !endsRight) {
         std::fprintf(stderr, "file pane holds %lld lines for %lld files\n", (long long)lines, (long long)summary.found);

@@ -2,11 +2,11 @@
 // into a pane, offscreen, for two list lengths; a pane that rewrote its
 // whole text per batch would show a ratio far above 2.
 // usage: pane_driver [ENTRIES]   (default 100000; half of it is timed too)
+#include "ui/viewer/linepane.h"
 #include "ui/viewer/panetext.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
 
 #include <cstdio>
 
@@ -16,7 +16,7 @@ namespace {
 
 qint64 fillMs(int entries)
 {
-    QPlainTextEdit pane;
+    LinePane pane;
     pane.show();
     QStringList batch;
     for (int i = 0; i < 1000; ++i)

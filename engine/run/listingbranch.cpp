@@ -78,6 +78,13 @@ void runListingBranch(RunContext &run)
     const qsizetype dirCount = lists.lstFoundDirs.count();
     progress.total = fileCount + dirCount;
 
+    if (run.view && run.view->showsWholeLists()) {
+        run.view->showFilePaneList(lists.lstFoundFiles);
+        run.view->showDirPaneList(lists.lstFoundDirs);
+        progress.done = progress.total;
+        return;
+    }
+
     PaneFeeder files(run, &ListingView::appendToFilePane);
     for (qsizetype i = 0; i < fileCount && !run.stopping(); ++i) {
         files.add(lists.lstFoundFiles.item(i));

@@ -1,6 +1,6 @@
 #include "frmeditor.h"
 
-#include "panefill.h"
+#include "linepane.h"
 #include "panetext.h"
 #include "placement.h"
 #include "platform/services.h"
@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPointer>
 
 namespace quorvane {
@@ -50,13 +49,11 @@ QFont paneFont()
     return font;
 }
 
-QPlainTextEdit *makePane(QWidget *parent)
+LinePane *makePane(QWidget *parent)
 {
-    auto *pane = new QPlainTextEdit(parent);
-    pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto *pane = new LinePane(parent);
     pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    pane->setTabChangesFocus(true);
     pane->setFont(paneFont());
     return pane;
 }
@@ -119,7 +116,7 @@ void frmEditor::buildMenus()
     connect(m_mnuDirlist, &QAction::triggered, this, [this] { emit mnuDirlistClicked(this); });
 }
 
-QPlainTextEdit &frmEditor::pane(Pane which) const
+LinePane &frmEditor::pane(Pane which) const
 {
     return which == Pane::Files ? *m_txtEdit : *m_Text1;
 }
@@ -163,23 +160,22 @@ void frmEditor::setKomplettChecked(bool checked)
 
 void frmEditor::mnuKomplett_Click()
 {
-    // A second click during a rebuild would start a rebuild inside the
-    // first one's yield and leave the pane and the check mark out of step.
-    if (m_rebuilding || m_unloaded || !m_lists)
+    // A second click while the first waits would show a list twice.
+    if (m_unloaded || !m_lists || m_waitingForLists)
         return;
-    m_rebuilding = true;
+    // A listing that has just ended may still be making the complete names.
+    m_waitingForLists = true;
     QPointer<frmEditor> self(this);
-    const bool switchingOff = FullPathShown == 1;
-    Begin &lists = *m_lists;
-    lists.settleFoundLists(); // a listing under way may still be filling them
-    const bool done = refillPane(*m_txtEdit, switchingOff ? lists.lstFoundFiles : lists.lstFullPathName,
-                                 [self] { return self && !self->m_unloaded; });
+    m_lists->settleFoundListsYielding();
     if (!self)
         return;
-    m_rebuilding = false;
-    // A window closed during the rebuild has reset the state; leave it so.
-    if (!done || m_unloaded)
+    m_waitingForLists = false;
+    if (m_unloaded || !m_lists)
         return;
+    const bool switchingOff = FullPathShown == 1;
+    Begin &lists = *m_lists;
+    // Every click shows the whole list again, so edits in the pane are gone.
+    showListInPane(*m_txtEdit, switchingOff ? lists.lstFoundFiles : lists.lstFullPathName);
     setKomplettChecked(!switchingOff);
     FullPathShown = switchingOff ? 0 : 1;
 }

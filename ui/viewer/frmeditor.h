@@ -9,10 +9,10 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 
 namespace quorvane {
 
+class LinePane;
 class StringList;
 
 enum class Pane { Files, Directories };
@@ -26,11 +26,11 @@ public:
     explicit frmEditor(QWidget *parent = nullptr);
     ~frmEditor() override;
 
-    QPlainTextEdit *txtEdit() const { return m_txtEdit; }
+    LinePane *txtEdit() const { return m_txtEdit; }
     // The lists of the run owner whose listing this shows; the full-path
     // toggle takes its lines from them. Null: the toggle does nothing.
     void setLists(Begin *lists) { m_lists = lists; }
-    QPlainTextEdit *Text1() const { return m_Text1; }
+    LinePane *Text1() const { return m_Text1; }
     QLabel *Label1() const { return m_Label1; }
     QLabel *Label2() const { return m_Label2; }
     QMenu *mnuDatei() const { return m_mnuDatei; }
@@ -40,7 +40,7 @@ public:
 
     // The pane's text with CR LF between its lines.
     QString paneText(Pane pane) const;
-    QPlainTextEdit &pane(Pane pane) const;
+    LinePane &pane(Pane pane) const;
 
     // Centres the window's outer frame on the screen (twips, not clamped).
     void Form_Load();
@@ -48,9 +48,8 @@ public:
     void Form_Resize();
     const ViewerGeometry &layoutGeometry() const { return m_geometry; }
 
-    // The full-path toggle; a click while a rebuild runs is ignored.
+    // The full-path toggle: the pane shows the other list, shared with it.
     void mnuKomplett_Click();
-    bool rebuildRunning() const { return m_rebuilding; }
 
     // True from the moment the user's close was accepted.
     bool isUnloaded() const { return m_unloaded; }
@@ -74,8 +73,8 @@ private:
     void unload();
 
     QWidget *m_client = nullptr;
-    QPlainTextEdit *m_txtEdit = nullptr;
-    QPlainTextEdit *m_Text1 = nullptr;
+    LinePane *m_txtEdit = nullptr;
+    LinePane *m_Text1 = nullptr;
     QLabel *m_Label1 = nullptr;
     QLabel *m_Label2 = nullptr;
     QMenu *m_mnuDatei = nullptr;
@@ -86,7 +85,7 @@ private:
     ViewerGeometry m_geometry;
     Begin *m_lists = nullptr;
     bool m_komplettChecked = false;
-    bool m_rebuilding = false;
+    bool m_waitingForLists = false;
     bool m_unloaded = false;
     bool m_forceUnload = false;
     QSize m_minimumBeforeDisable;

@@ -2,7 +2,7 @@
 
 #include "panetext.h"
 
-#include <QPlainTextEdit>
+#include "linepane.h"
 
 namespace quorvane {
 
@@ -66,6 +66,18 @@ void ViewerHost::appendToFilePane(const QStringList &entries)
 void ViewerHost::appendToDirPane(const QStringList &entries)
 {
     append(Pane::Directories, entries);
+}
+
+void ViewerHost::showFilePaneList(const StringList &list)
+{
+    if (frmEditor *window = viewer())
+        showListInPane(window->pane(Pane::Files), list);
+}
+
+void ViewerHost::showDirPaneList(const StringList &list)
+{
+    if (frmEditor *window = viewer())
+        showListInPane(window->pane(Pane::Directories), list);
 }
 
 QString ViewerHost::paneText(Pane pane) const

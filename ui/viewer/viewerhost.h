@@ -22,6 +22,10 @@ public:
     // Entries for a viewer that the user closed during a run are dropped.
     void appendToFilePane(const QStringList &entries) override;
     void appendToDirPane(const QStringList &entries) override;
+    // The panes share the run's lists: a million lines cost no copy.
+    bool showsWholeLists() const override { return true; }
+    void showFilePaneList(const StringList &list) override;
+    void showDirPaneList(const StringList &list) override;
 
     // The lists the viewer's full-path toggle reads, now and in any window
     // loaded later; their owner takes them back with null before it goes.

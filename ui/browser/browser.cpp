@@ -135,27 +135,40 @@ void Browser::File1_Click(const QString &name)
 
 void Browser::Command1_Click()
 {
-    if (m_Text2->text().isEmpty())
+    if (m_Text2->text().isEmpty() || m_writing)
         return;
     QString folder = m_File1->path();
     AddBackslash(folder);
     const QString target = folder + m_Text2->text() + QStringLiteral(".txt");
     // The writer asks, warns and names its reasons itself; the window closes
     // whatever it did.
+    m_writing = true;
+    QPointer<Browser> self(this);
     (void)WriteTextFile(target, ExportText);
+    if (!self)
+        return;
+    m_writing = false;
     enableViewer();
     close();
 }
 
 void Browser::Command2_Click()
 {
+    if (m_writing)
+        return;
     enableViewer();
     close();
 }
 
 void Browser::closeEvent(QCloseEvent *event)
 {
+    if (m_writing) {
+        event->ignore();
+        return;
+    }
     enableViewer();
+    // The lines may share a listing of a million names with the viewer.
+    ExportText.clear();
     event->accept();
 }
 

@@ -63,6 +63,9 @@ private:
     QLabel *m_Label1 = nullptr;
     QPushButton *m_Command1 = nullptr;
     QPushButton *m_Command2 = nullptr;
+    // A long list is written with pauses for the window; meanwhile the
+    // browser neither closes nor writes a second time.
+    bool m_writing = false;
 };
 
 // The name a clicked file puts into the name field: the name without its last

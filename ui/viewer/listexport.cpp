@@ -7,9 +7,13 @@
 #include "platform/namefold.h"
 #include "platform/services.h"
 
+#include <QElapsedTimer>
+
+#include <functional>
+
 namespace quorvane {
 
-QString ExportText;
+LineBuffer ExportText;
 
 namespace {
 
@@ -50,9 +54,15 @@ bool writeFailed(const platform::Status &why)
     return false;
 }
 
-} // namespace
+// Lines go out in pieces of about a megabyte, so that a list of a million
+// names is never held a second time as one text.
+constexpr qsizetype PieceUnits = qsizetype(1) << 19;
 
-bool WriteTextFile(const QString &path, const QString &text)
+constexpr qint64 YieldMilliseconds = 50;
+
+using Printer = std::function<platform::Status(FileSystem &fs, int number)>;
+
+bool writeList(const QString &path, const Printer &print)
 {
     FileSystem &fs = platform::fileSystem();
 
@@ -74,7 +84,7 @@ bool WriteTextFile(const QString &path, const QString &text)
     const int number = fs.freeFile();
     if (const platform::Status opened = fs.openForOutput(number, path); !opened.ok())
         return writeFailed(opened);
-    if (const platform::Status printed = fs.printLine(number, text); !printed.ok()) {
+    if (const platform::Status printed = print(fs, number); !printed.ok()) {
         // Closing after a failed line must not put the partial file in place;
         // the file system discards it, and its own report adds nothing here.
         (void)fs.closeFile(number);
@@ -83,6 +93,42 @@ bool WriteTextFile(const QString &path, const QString &text)
     if (const platform::Status closed = fs.closeFile(number); !closed.ok())
         return writeFailed(closed);
     return true;
+}
+
+} // namespace
+
+bool WriteTextFile(const QString &path, const QString &text)
+{
+    return writeList(path, [&text](FileSystem &fs, int number) { return fs.printLine(number, text); });
+}
+
+bool WriteTextFile(const QString &path, LineBuffer lines)
+{
+    // Each piece is printed with a line end after it, which is the line end
+    // between it and the next piece, and after the last line the one a
+    // saved list ends with.
+    return writeList(path, [&lines](FileSystem &fs, int number) {
+        QElapsedTimer sinceYield;
+        sinceYield.start();
+        QString piece;
+        for (qsizetype i = 0; i < lines.lineCount(); ++i) {
+            if (i > 0) {
+                if (piece.size() >= PieceUnits) {
+                    if (const platform::Status printed = fs.printLine(number, piece); !printed.ok())
+                        return printed;
+                    piece.resize(0);
+                    if (sinceYield.elapsed() >= YieldMilliseconds) {
+                        platform::toolkit().yield();
+                        sinceYield.restart();
+                    }
+                } else {
+                    piece += QLatin1String("\r\n");
+                }
+            }
+            piece += lines.line(i);
+        }
+        return fs.printLine(number, piece);
+    });
 }
 
 } // namespace quorvane

@@ -1,6 +1,7 @@
 #include "ui/viewer/savecommands.h"
 
 #include "ui/viewer/frmeditor.h"
+#include "ui/viewer/linepane.h"
 #include "ui/viewer/listexport.h"
 #include "ui/viewer/viewerhost.h"
 
@@ -24,7 +25,7 @@ void startSave(frmEditor *viewer, Pane pane, const QString &caption)
     QWidget *browser = opener() ? opener()(viewer) : nullptr;
     if (browser)
         browser->setWindowTitle(caption);
-    ExportText = viewer->paneText(pane);
+    ExportText = viewer->pane(pane).lines();
     // Only an open browser enables the viewer again; without one the viewer
     // would stay locked for good.
     if (browser)

@@ -116,7 +116,8 @@ private slots:
         QVERIFY(fs.changeDirectory(QStringLiteral("T:\\Listen")).ok());
         m_viewer = std::make_unique<QWidget>();
         m_viewer->show();
-        ExportText = QStringLiteral("C:\\a.txt\r\nC:\\Ä.txt");
+        ExportText.clear();
+        ExportText.append({QStringLiteral("C:\\a.txt"), QStringLiteral("C:\\Ä.txt")});
     }
     void cleanup()
     {
@@ -372,7 +373,7 @@ private slots:
         viewers.viewer()->mnuFileItem()->trigger();
         QVERIFY(!openedBrowser());
         QVERIFY(viewers.viewer()->isEnabled());
-        QCOMPARE(ExportText, QStringLiteral("C:\\x.txt"));
+        QCOMPARE(ExportText.joined(u"\r\n"), QStringLiteral("C:\\x.txt"));
         viewers.unloadViewer();
     }
 

@@ -100,6 +100,9 @@ private slots:
         QTest::newRow("pair outside the code page is one character")
             << QStringLiteral("x\U0001F600y") << QByteArray("x?y\r\n");
         QTest::newRow("trailing line end kept") << QStringLiteral("a\r\n") << QByteArray("a\r\n\r\n");
+        QTest::newRow("empty lines around") << QStringLiteral("\r\na\r\n") << QByteArray("\r\na\r\n\r\n");
+        const QString several = longList(1200000); // lines go out in more than one piece
+        QTest::newRow("several pieces") << several << several.toLatin1() + "\r\n";
     }
     void bytesWritten()
     {
@@ -115,6 +118,14 @@ private slots:
         QCOMPARE(text, original);
         QVERIFY(toolkit.boxes().empty());
         QCOMPARE(QDir(drive.host()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("liste.txt")});
+
+        // A pane's lines, as a save writes them, give the same bytes.
+        LineBuffer lines;
+        lines.append(text.split(QStringLiteral("\r\n")));
+        if (text.startsWith(QStringLiteral("\r\n")))
+            lines.replaceLines(0, 0, LineBuffer::ownLines({QString()}));
+        QVERIFY(WriteTextFile(QStringLiteral("T:\\zeilen.txt"), lines));
+        QCOMPARE(readHostFile(drive.host(QStringLiteral("zeilen.txt"))), bytes);
     }
 
     void replaceQuestion_data()

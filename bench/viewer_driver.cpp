@@ -9,6 +9,7 @@
 #include "engine/run/run.h"
 #include "ui/browser/browser.h"
 #include "ui/viewer/frmeditor.h"
+#include "ui/viewer/listexport.h"
 #include "ui/viewer/savecommands.h"
 #include "ui/viewer/viewerhost.h"
 
@@ -76,6 +77,14 @@ public:
             firstLinesMs = m_clock.elapsed();
     }
     void appendToDirPane(const QStringList &entries) override { m_host.appendToDirPane(entries); }
+    bool showsWholeLists() const override { return m_host.showsWholeLists(); }
+    void showFilePaneList(const StringList &list) override
+    {
+        m_host.showFilePaneList(list);
+        if (firstLinesMs < 0)
+            firstLinesMs = m_clock.elapsed();
+    }
+    void showDirPaneList(const StringList &list) override { m_host.showDirPaneList(list); }
 
     qint64 firstLinesMs = -1;
 
@@ -117,6 +126,8 @@ int main(int argc, char **argv)
     print("listing_ms", double(clock.elapsed()));
     print("listing_longest_wait_ms", double(listingWatch.stop()));
     print("first_lines_ms", double(view.firstLinesMs));
+    print("after_listing_mb", statusMb("VmRSS"));
+    print("listing_peak_mb", statusMb("VmHWM"));
     frmEditor *viewer = host.viewer();
     if (!viewer || summary.found == 0) {
         std::fprintf(stderr, "no viewer or no files\n");
@@ -132,10 +143,24 @@ int main(int argc, char **argv)
         print(QByteArray(name).replace("_ms", "_longest_wait_ms").constData(), double(watch.stop()));
     }
 
+    print("after_toggle_mb", statusMb("VmRSS"));
     clock.restart();
     mnuFileItem_Click(viewer);
     QApplication::processEvents();
     print("saveas_open_ms", double(clock.elapsed()));
+    // What "Übernehmen" then writes, into a scratch file on C:.
+    const QString scratch = QStringLiteral("C:\\tmp\\quorvane-viewer-bench.txt");
+    TurnWatch saveWatch;
+    saveWatch.start();
+    clock.restart();
+    const bool saved = WriteTextFile(scratch, ExportText);
+    print("save_ms", double(clock.elapsed()));
+    print("save_longest_wait_ms", double(saveWatch.stop()));
+    QFile::remove(QStringLiteral("/tmp/quorvane-viewer-bench.txt"));
+    if (!saved) {
+        std::fprintf(stderr, "the list was not written\n");
+        return 1;
+    }
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w != viewer && w->isVisible())
             w->close();

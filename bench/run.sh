@@ -148,7 +148,8 @@ measure_viewer() {
     for ((i = 1; i <= rounds; i++)); do
         while read -r name value; do
             case $name in
-                first_lines_ms | peak_mb | after_close_mb | before_mb | listing_longest_wait_ms)
+                first_lines_ms | peak_mb | after_close_mb | before_mb | listing_longest_wait_ms | save_ms | \
+                    save_longest_wait_ms)
                     record "viewer_${big_label}_$name" "$value" ;;
                 saveas_open_ms) record "saveas_open_${big_label}_ms" "$value" ;;
                 toggle_on_ms) record "toggle_${big_label}_ms" "$value" ;;
@@ -163,6 +164,7 @@ report_viewer() {
     echo "viewer_${b}: first lines $(show "viewer_${b}_first_lines_ms") ms, longest wait $(show "viewer_${b}_listing_longest_wait_ms") ms"
     echo "viewer_${b}_memory_mb: before $(show "viewer_${b}_before_mb"), peak $(show "viewer_${b}_peak_mb"), after close $(show "viewer_${b}_after_close_mb")"
     echo "toggle_${b}_ms: on $(show "toggle_${b}_ms"), off $(show "toggle_off_${b}_ms"); saveas_open_${b}_ms: $(show "saveas_open_${b}_ms")"
+    echo "viewer_${b}_save_ms: $(show "viewer_${b}_save_ms"), longest wait $(show "viewer_${b}_save_longest_wait_ms") ms"
 }
 
 # Figures that are no timing: measured once, after the rounds.

@@ -299,6 +299,14 @@ void LinePane::resizeEvent(QResizeEvent *event)
     updateScrollBars();
 }
 
+void LinePane::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    // Line height and width follow the font.
+    if (event->type() == QEvent::FontChange)
+        updateScrollBars();
+}
+
 void LinePane::scrollContentsBy(int, int)
 {
     viewport()->update();

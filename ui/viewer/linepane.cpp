@@ -110,15 +110,20 @@ void LinePane::deleteSelection()
 void LinePane::undo()
 {
     if (const auto at = m_history.undo(m_lines))
-        setCursorPosition(*at);
-    updateScrollBars();
+        historyApplied(*at);
 }
 
 void LinePane::redo()
 {
     if (const auto at = m_history.redo(m_lines))
-        setCursorPosition(*at);
+        historyApplied(*at);
+}
+
+void LinePane::historyApplied(TextPos cursor)
+{
+    // The ranges first: the cursor may stand where the old ones do not reach.
     updateScrollBars();
+    setCursorPosition(cursor);
 }
 
 void LinePane::copy()

@@ -70,6 +70,7 @@ protected:
 
 private:
     void insertText(QStringView text, bool typing);
+    void historyApplied(TextPos cursor);
     void contentChanged();
     void updateScrollBars();
     void ensureCursorVisible();

@@ -116,7 +116,8 @@ struct WalkState {
     // The default starts its helpers only once the disk has to be waited for.
     WalkCache::Readers readerCount() const
     {
-        return readers >= 0 ? WalkCache::Readers{readers, readers} : WalkCache::Readers{WalkCache::defaultReaderCount(), 0};
+        return readers >= 0 ? WalkCache::Readers{readers, readers}
+                            : WalkCache::Readers{WalkCache::defaultReaderCount(), 0};
     }
 };
 

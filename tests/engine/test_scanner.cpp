@@ -376,6 +376,24 @@ private slots:
         QCOMPARE(drive.worker.lstFoundFiles.item(39999), QStringLiteral("D:\\viel\\d3\\f09999.jpg"));
     }
 
+    void walkFromTheCacheStaysOnItsThread()
+    {
+        // Handing each folder to a helper and back costs more than reading it
+        // when the disk need not be waited for; helpers are for a cold disk.
+        EngineDrive drive;
+        for (int d = 0; d < 40; ++d)
+            QVERIFY(drive.makeFile(QStringLiteral("W/d%1/e%1/f.txt").arg(d)));
+        QCOMPARE(scan(drive.worker, "D:\\W", "*.txt").size(), 40); // now in the cache
+        const auto threads = [] {
+            return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+        };
+        const qsizetype before = threads();
+        qsizetype most = 0;
+        drive.worker.beforeYield = [&] { most = std::max(most, threads()); };
+        QCOMPARE(scan(drive.worker, "D:\\W", "*.txt").size(), 40);
+        QCOMPARE(most, before);
+    }
+
 private:
     static void removeDeepChain(const QString &top, const QByteArray &level, int depth)
     {

@@ -67,15 +67,19 @@ private slots:
               "Daten/sub/e.jpg", "Daten/sub/notes.txt", "Daten/sub/deep/d.Gif"})
             QVERIFY(drive.makeFile(QString::fromLatin1(name)));
         QVERIFY(drive.makeDir(QStringLiteral("Daten/leer/nichts")));
-        QString path = QStringLiteral("D:\\Daten");
-        QString pattern = patterns;
-        ScanTree(drive.worker, path, pattern);
-        QCOMPARE(path, QStringLiteral("D:\\Daten\\"));
-        QCOMPARE(pattern, patterns);
-        QCOMPARE(foundEntries(drive.worker), expected);
-        // A complete walk leaves both enumerators in the start directory.
-        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\Daten"));
-        QCOMPARE(drive.worker.filList.path(), QStringLiteral("D:\\Daten"));
+        // From the cache the walk reads alone; helpers read ahead from a cold disk.
+        for (const int readers : {-1, 4}) {
+            drive.worker.walk.readers = readers;
+            QString path = QStringLiteral("D:\\Daten");
+            QString pattern = patterns;
+            ScanTree(drive.worker, path, pattern);
+            QCOMPARE(path, QStringLiteral("D:\\Daten\\"));
+            QCOMPARE(pattern, patterns);
+            QCOMPARE(foundEntries(drive.worker), expected);
+            // A complete walk leaves both enumerators in the start directory.
+            QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\Daten"));
+            QCOMPARE(drive.worker.filList.path(), QStringLiteral("D:\\Daten"));
+        }
     }
 
     // Every path read back has the spelling the disk stores, whatever was typed.

@@ -2,7 +2,8 @@
 // prints every found path, as find and fd print theirs.
 //
 // usage: scan_driver HOSTDIR PATTERNS [--quiet]
-// QUORVANE_SCAN_READERS=N sets the number of read-ahead threads.
+// QUORVANE_SCAN_READERS=N sets the number of read-ahead threads, all started
+// at once (by default they start only once the disk has to be waited for).
 // Prints "found N" and "peak_rss_kb N" to stderr.
 
 #include "engine/scan/scanner.h"

@@ -18,12 +18,38 @@ constexpr int MaxAhead = 4096;
 // A cold disk answers many requests at once about as fast as one: the count
 // is chosen for the disk, not for the processors, which mostly wait.
 constexpr int DefaultReaders = 16;
-// From the cache, a few readers keep the walk fed; more only contend for the
-// processors. All of them go to work once one reading waits for the disk:
-// a slow reading during which this thread had blocks read from the disk (a
-// busy machine makes readings slow too, without any disk).
-constexpr int ReadersFromCache = 2;
+// From the cache a reading costs less than handing it to another thread and
+// back (measured: two helpers took half as much processor time again as the
+// walk alone, for no gain in time; on a busy machine each hand-off may wait
+// for a preempted thread). So the walk reads alone until one reading waits
+// for the disk: a slow reading during which its thread had blocks read from
+// the disk (a busy machine makes readings slow too, without any disk). Then
+// all readers go to work.
 constexpr qint64 SlowReadMicroseconds = 200;
+
+// Times one reading on the thread that does it; blocks: what the thread had
+// read from the disk before, kept up to date.
+class DiskWatch {
+public:
+    DiskWatch(bool watch, long long &blocks) : m_watch(watch), m_blocks(blocks)
+    {
+        if (m_watch)
+            m_clock.start();
+    }
+    // Whether the reading was slow because the disk was waited for.
+    bool waited()
+    {
+        if (!m_watch || m_clock.nsecsElapsed() / 1000 < SlowReadMicroseconds)
+            return false;
+        const long long before = std::exchange(m_blocks, platform::blocksReadByThisThread());
+        return m_blocks > before;
+    }
+
+private:
+    bool m_watch;
+    long long &m_blocks;
+    QElapsedTimer m_clock;
+};
 
 bool failed(const FolderRead &read)
 {
@@ -55,16 +81,15 @@ int WalkCache::defaultReaderCount()
     return DefaultReaders;
 }
 
-WalkCache::WalkCache(platform::FileSystem &fs, int readers, std::uint64_t generation, const QString &patterns)
+WalkCache::WalkCache(platform::FileSystem &fs, Readers readers, std::uint64_t generation, const QString &patterns)
     : m_fs(fs), m_generation(generation), m_patterns{patterns, platform::WildcardList(patterns)}
 {
     if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
         m_matchWith = &m_patterns;
-    m_readerTotal = std::max(readers, 0);
-    // Starting a thread costs about a millisecond here: the others start
-    // only when the disk has to be waited for.
+    m_readerTotal = std::max(readers.total, 0);
+    m_walkerBlocks = platform::blocksReadByThisThread();
     std::lock_guard lock(m_mutex);
-    startReaders(std::min(m_readerTotal, ReadersFromCache));
+    startReaders(std::clamp(readers.atStart, 0, m_readerTotal));
 }
 
 WalkCache::~WalkCache()
@@ -208,7 +233,9 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     Pending pending;
     const bool known = takePending(path, pending);
     m_slots.insert(path, Slot{});
+    const bool watchDisk = int(m_readers.size()) < m_readerTotal;
     lock.unlock();
+    DiskWatch disk(watchDisk, m_walkerBlocks);
     FolderRead read;
     if (known)
         read = readPending(pending, path);
@@ -219,7 +246,10 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     const QByteArray order = std::move(pending.order);
     pending = {};
     SnapshotPtr snapshot = read.snapshot;
+    const bool fromDisk = disk.waited();
     lock.lock();
+    if (fromDisk)
+        useAllReaders();
     publish(path, std::move(read), true, order);
     return snapshot;
 }
@@ -264,14 +294,9 @@ void WalkCache::readerLoop()
         m_slots.insert(path, Slot{});
         const bool watchDisk = int(m_readers.size()) < m_readerTotal;
         lock.unlock();
-        QElapsedTimer clock;
-        clock.start();
+        DiskWatch disk(watchDisk, blocksRead);
         FolderRead read = readPending(next, path);
-        bool fromDisk = false;
-        if (watchDisk && clock.nsecsElapsed() / 1000 >= SlowReadMicroseconds) {
-            const long long before = std::exchange(blocksRead, platform::blocksReadByThisThread());
-            fromDisk = blocksRead > before;
-        }
+        const bool fromDisk = disk.waited();
         const bool byHandle = next.folder != nullptr;
         next.folder.reset(); // the parent closes here once its last child is read
         lock.lock();

@@ -24,9 +24,15 @@ namespace quorvane {
 // directory.
 class WalkCache {
 public:
+    // How many helper threads read ahead: total once the disk has to be
+    // waited for, atStart from the beginning.
+    struct Readers {
+        int total = 0;
+        int atStart = 0;
+    };
     // patterns: what the helpers match the files against ("" for none).
     // generation: a number no earlier cache of the same enumerators had.
-    WalkCache(platform::FileSystem &fs, int readers, std::uint64_t generation, const QString &patterns = {});
+    WalkCache(platform::FileSystem &fs, Readers readers, std::uint64_t generation, const QString &patterns = {});
     ~WalkCache();
     WalkCache(const WalkCache &) = delete;
     WalkCache &operator=(const WalkCache &) = delete;
@@ -95,18 +101,24 @@ private:
     std::vector<std::thread> m_readers;
     QString m_lastServedPath; // the walking thread's own
     SnapshotPtr m_lastServed;
+    long long m_walkerBlocks = 0; // what the walking thread had read from the disk so far
 };
 
 // What the enumerators of one worker share about the walk under way.
 struct WalkState {
     WalkCache *active = nullptr; // the walk's cache, on the walking thread
     std::uint64_t walks = 0;     // caches made so far; numbers the next
-    int readers = -1;            // helper threads per walk; negative: the default
+    int readers = -1;            // helper threads per walk, all from the start; negative: the default
     // The last path an enumerator entered, spelled as stored.
     QString lastEntered;
 
     std::uint64_t generation() const { return active ? active->generation() : 0; }
-    int readerCount() const { return readers >= 0 ? readers : WalkCache::defaultReaderCount(); }
+    // The default starts its helpers only once the disk has to be waited for.
+    WalkCache::Readers readerCount() const
+    {
+        return readers >= 0 ? WalkCache::Readers{readers, readers}
+                            : WalkCache::Readers{WalkCache::defaultReaderCount(), 0};
+    }
 };
 
 } // namespace quorvane

@@ -67,15 +67,19 @@ private slots:
               "Daten/sub/e.jpg", "Daten/sub/notes.txt", "Daten/sub/deep/d.Gif"})
             QVERIFY(drive.makeFile(QString::fromLatin1(name)));
         QVERIFY(drive.makeDir(QStringLiteral("Daten/leer/nichts")));
-        QString path = QStringLiteral("D:\\Daten");
-        QString pattern = patterns;
-        ScanTree(drive.worker, path, pattern);
-        QCOMPARE(path, QStringLiteral("D:\\Daten\\"));
-        QCOMPARE(pattern, patterns);
-        QCOMPARE(foundEntries(drive.worker), expected);
-        // A complete walk leaves both enumerators in the start directory.
-        QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\Daten"));
-        QCOMPARE(drive.worker.filList.path(), QStringLiteral("D:\\Daten"));
+        // From the cache the walk reads alone; helpers read ahead from a cold disk.
+        for (const int readers : {-1, 4}) {
+            drive.worker.walk.readers = readers;
+            QString path = QStringLiteral("D:\\Daten");
+            QString pattern = patterns;
+            ScanTree(drive.worker, path, pattern);
+            QCOMPARE(path, QStringLiteral("D:\\Daten\\"));
+            QCOMPARE(pattern, patterns);
+            QCOMPARE(foundEntries(drive.worker), expected);
+            // A complete walk leaves both enumerators in the start directory.
+            QCOMPARE(drive.worker.dirList.path(), QStringLiteral("D:\\Daten"));
+            QCOMPARE(drive.worker.filList.path(), QStringLiteral("D:\\Daten"));
+        }
     }
 
     // Every path read back has the spelling the disk stores, whatever was typed.
@@ -374,6 +378,24 @@ private slots:
         QCOMPARE(drive.worker.lstFoundFiles.item(0), QStringLiteral("D:\\viel\\d0\\f00000.jpg"));
         QCOMPARE(drive.worker.lstFoundFiles.item(32767), QStringLiteral("D:\\viel\\d3\\f02767.jpg"));
         QCOMPARE(drive.worker.lstFoundFiles.item(39999), QStringLiteral("D:\\viel\\d3\\f09999.jpg"));
+    }
+
+    void walkFromTheCacheStaysOnItsThread()
+    {
+        // Handing each folder to a helper and back costs more than reading it
+        // when the disk need not be waited for; helpers are for a cold disk.
+        EngineDrive drive;
+        for (int d = 0; d < 40; ++d)
+            QVERIFY(drive.makeFile(QStringLiteral("W/d%1/e%1/f.txt").arg(d)));
+        QCOMPARE(scan(drive.worker, "D:\\W", "*.txt").size(), 40); // now in the cache
+        const auto threads = [] {
+            return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+        };
+        const qsizetype before = threads();
+        qsizetype most = 0;
+        drive.worker.beforeYield = [&] { most = std::max(most, threads()); };
+        QCOMPARE(scan(drive.worker, "D:\\W", "*.txt").size(), 40);
+        QCOMPARE(most, before);
     }
 
 private:

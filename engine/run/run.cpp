@@ -132,15 +132,18 @@ RunSummary Run::runSteps(const JobOptions &job, ListingView *view)
     run.summary.found = m_worker.lstFoundFiles.count();
     run.summary.unreadableFolders = m_worker.unreadableFolders();
     m_progress.summary = run.summary;
-    fillFoundLists(m_worker, run.scanBase);
 
     // Also after a stopped scan: the branch stops before its first entry,
     // and a journal asked for is there, telling that nothing was placed.
+    // A listing gathers the found folders and names itself, once its files
+    // are on the screen.
     run.summary.listing = job.TextListing;
-    if (run.summary.listing)
+    if (run.summary.listing) {
         runListingBranch(run);
-    else
+    } else {
+        fillFoundLists(m_worker, run.scanBase);
         runImageBranch(run);
+    }
     noteStop(run.summary);
 
     m_worker.settleFoundListsYielding();

@@ -105,11 +105,9 @@ void addFullPaths(const StringList &found, StringList &full, const QString &scan
     }
 }
 
-} // namespace
-
-void fillFoundLists(Begin &lists, const QString &scanBase)
+// Each found file's folder, once.
+void gatherFolders(Begin &lists)
 {
-    lists.settleFoundLists();
     // Views into the found list, which stays as it is meanwhile: a list of
     // 200,000 entries is read without a copy of each.
     QSet<QString> folders;
@@ -132,7 +130,11 @@ void fillFoundLists(Begin &lists, const QString &scanBase)
         }
         previousFolder = folder;
     }
+}
 
+void fillFullPaths(Begin &lists, const QString &scanBase)
+{
+    const qsizetype count = lists.lstFoundFiles.count();
     platform::FileSystem &fs = platform::fileSystem();
     const platform::Result<QString> hostBase = fs.hostPath(scanBase);
     // The list is sorted without regard to case, so when its first and last
@@ -158,6 +160,18 @@ void fillFoundLists(Begin &lists, const QString &scanBase)
         const platform::Result<QString> full = fs.hostPath(entry);
         lists.lstFullPathName.addItem(full.ok() ? full.value() : entry);
     }
+}
+
+} // namespace
+
+void fillFoundLists(Begin &lists, const QString &scanBase)
+{
+    lists.settleFoundLists();
+    // The complete names first: the folders are gathered with pauses for
+    // the window, and a full-path toggle clicked in one of them finds the
+    // names being made and waits for them instead of showing none.
+    fillFullPaths(lists, scanBase);
+    gatherFolders(lists);
 }
 
 qsizetype fillFilesToCopy(Begin &lists, const QString &scanBase, const QString &sourceBase, const QString &targetBase)

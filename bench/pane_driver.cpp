@@ -3,7 +3,6 @@
 // whole text per batch would show a ratio far above 2.
 // usage: pane_driver [ENTRIES]   (default 100000; half of it is timed too)
 #include "ui/viewer/linepane.h"
-#include "ui/viewer/panetext.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,7 +23,7 @@ qint64 fillMs(int entries)
     QElapsedTimer timer;
     timer.start();
     for (int round = 0; round < entries / 1000; ++round)
-        appendToPane(pane, batch);
+        pane.appendEntries(batch);
     return timer.elapsed();
 }
 

@@ -67,7 +67,6 @@ void runListingBranch(RunContext &run)
     Begin &lists = run.lists;
     // The folders are those of the found files: no files, no folders.
     if (lists.lstFoundFiles.count() == 0) {
-        fillFoundLists(lists, run.scanBase);
         ShowMessage(MsgNothingListed, 1);
         return;
     }

@@ -175,7 +175,7 @@ void frmEditor::mnuKomplett_Click()
     const bool switchingOff = FullPathShown == 1;
     Begin &lists = *m_lists;
     // Every click shows the whole list again, so edits in the pane are gone.
-    showListInPane(*m_txtEdit, switchingOff ? lists.lstFoundFiles : lists.lstFullPathName);
+    m_txtEdit->showList(switchingOff ? lists.lstFoundFiles : lists.lstFullPathName);
     setKomplettChecked(!switchingOff);
     FullPathShown = switchingOff ? 0 : 1;
 }

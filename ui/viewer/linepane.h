@@ -21,11 +21,18 @@ public:
 
     // Programmatic changes leave no undo steps and take the old ones away.
     void clear();
+    // The list's entries by the pane rule, in place of the text, sharing
+    // them with the list instead of copying them.
     void showList(const StringList &list);
+    // Appends each entry by the pane rule: an empty pane takes the entry as
+    // its text, a pane with text gets a line break and the entry. So an empty
+    // entry on an empty pane adds nothing, and on a pane with text it adds an
+    // empty line.
     void appendEntries(const QStringList &entries);
     void setPlainText(const QString &text);
 
     const LineBuffer &lines() const { return m_lines; }
+    // A second line, even an empty one, stands for a line end in the text.
     bool isEmpty() const { return m_lines.isEmpty(); }
     // The text with lineBreak between the lines.
     QString text(QStringView lineBreak) const;

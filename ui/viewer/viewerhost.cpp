@@ -1,6 +1,5 @@
 #include "viewerhost.h"
 
-#include "panetext.h"
 
 #include "linepane.h"
 
@@ -47,15 +46,15 @@ void ViewerHost::showViewer()
 void ViewerHost::clearPanes()
 {
     if (frmEditor *window = viewer()) {
-        clearPane(*window->txtEdit());
-        clearPane(*window->Text1());
+        window->txtEdit()->clear();
+        window->Text1()->clear();
     }
 }
 
 void ViewerHost::append(Pane pane, const QStringList &entries)
 {
     if (frmEditor *window = viewer())
-        appendToPane(window->pane(pane), entries);
+        window->pane(pane).appendEntries(entries);
 }
 
 void ViewerHost::appendToFilePane(const QStringList &entries)
@@ -71,13 +70,13 @@ void ViewerHost::appendToDirPane(const QStringList &entries)
 void ViewerHost::showFilePaneList(const StringList &list)
 {
     if (frmEditor *window = viewer())
-        showListInPane(window->pane(Pane::Files), list);
+        window->pane(Pane::Files).showList(list);
 }
 
 void ViewerHost::showDirPaneList(const StringList &list)
 {
     if (frmEditor *window = viewer())
-        showListInPane(window->pane(Pane::Directories), list);
+        window->pane(Pane::Directories).showList(list);
 }
 
 QString ViewerHost::paneText(Pane pane) const

@@ -51,9 +51,9 @@ void TestPaneText::paneRule()
     QFETCH(QString, expected);
     LinePane pane;
     for (const QStringList &batch : batches)
-        appendToPane(pane, batch);
+        pane.appendEntries(batch);
     QCOMPARE(paneText(pane), expected);
-    QCOMPARE(paneIsEmpty(pane), expected.isEmpty());
+    QCOMPARE(pane.isEmpty(), expected.isEmpty());
 }
 
 void TestPaneText::appendsAfterTypedText()
@@ -61,31 +61,31 @@ void TestPaneText::appendsAfterTypedText()
     LinePane pane;
     pane.setFocus();
     QTest::keyClicks(&pane, "xy");
-    appendToPane(pane, {"a"});
+    pane.appendEntries({"a"});
     QCOMPARE(paneText(pane), QString("xy\r\na"));
 
     // A user who leaves one line end behind leaves a pane that is not empty.
     LinePane other;
     QTest::keyClick(&other, Qt::Key_Return);
-    QVERIFY(!paneIsEmpty(other));
-    appendToPane(other, {"a"});
+    QVERIFY(!other.isEmpty());
+    other.appendEntries({"a"});
     QCOMPARE(paneText(other), QString("\r\n\r\na"));
 }
 
 void TestPaneText::clearedPaneStartsAfresh()
 {
     LinePane pane;
-    appendToPane(pane, {"a", "b"});
-    clearPane(pane);
-    QVERIFY(paneIsEmpty(pane));
-    appendToPane(pane, {"", "c"});
+    pane.appendEntries({"a", "b"});
+    pane.clear();
+    QVERIFY(pane.isEmpty());
+    pane.appendEntries({"", "c"});
     QCOMPARE(paneText(pane), QString("c"));
 }
 
 void TestPaneText::fillLeavesNoUndoStep()
 {
     LinePane pane;
-    appendToPane(pane, {"a", "b"});
+    pane.appendEntries({"a", "b"});
     QVERIFY(!pane.canUndo());
     // The user's own typing stays undoable.
     pane.setCursorPosition(pane.lines().end());
@@ -102,7 +102,7 @@ void TestPaneText::longListInBatches()
     for (int i = 0; i < 1000; ++i)
         batch.append(QStringLiteral("C:\\Daten\\Urlaub\\bild%1.jpg").arg(i, 5, 10, QChar('0')));
     for (int round = 0; round < 5; ++round)
-        appendToPane(pane, batch);
+        pane.appendEntries(batch);
     QCOMPARE(pane.lines().lineCount(), 5000);
     const QString text = paneText(pane);
     QCOMPARE(text.count(QStringLiteral("\r\n")), 4999);

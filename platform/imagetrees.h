@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace quorvane::platform {
 
 // The folder of a relative entry ("a\b" for "a\b\c.txt", empty at the root)
@@ -141,6 +143,19 @@ public:
     // compared.
     virtual Result<bool> sameBytes(const QString &entry, const QString &target, FileStamp *sourceStamp,
                                    FileStamp *targetStamp) = 0;
+
+    // --- Copies finished later. A copy of entry to a free target name may
+    // be started now and finished on another processor: startCopy checks
+    // and opens what copy (without replacing) would, and fails as it would
+    // where that fails; from then on the name counts as taken, and any look
+    // at it waits for the copy. finishedCopies gives the outcomes of started
+    // copies by their tickets, in any order; with wait, of every one.
+    struct FinishedCopy {
+        quint64 ticket = 0;
+        Result<PlacedFile> result;
+    };
+    virtual Status startCopy(quint64 ticket, const QString &entry, const QString &target) = 0;
+    virtual std::vector<FinishedCopy> finishedCopies(bool wait) = 0;
 };
 
 } // namespace quorvane::platform

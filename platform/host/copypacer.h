@@ -17,6 +17,8 @@ public:
     CopyPacer() { m_sinceYield.start(); }
 
     qint64 piece() const { return m_piece; }
+    // For a copy off the window's thread, which must never run its events.
+    void neverYield() { m_yields = false; }
 
     // One piece took this long: sizes the next one and yields when due.
     void pieceDone(qint64 nanoseconds)
@@ -25,7 +27,7 @@ public:
             m_piece = std::max(m_piece / 2, Smallest);
         else if (nanoseconds < AimNanoseconds / 2)
             m_piece = std::min(m_piece * 2, Largest);
-        if (m_sinceYield.elapsed() >= YieldMilliseconds) {
+        if (m_yields && m_sinceYield.elapsed() >= YieldMilliseconds) {
             toolkit().yield();
             m_sinceYield.restart();
         }
@@ -38,6 +40,7 @@ private:
     static constexpr qint64 YieldMilliseconds = 50;
 
     qint64 m_piece = qint64(4) << 20;
+    bool m_yields = true;
     QElapsedTimer m_sinceYield;
 };
 

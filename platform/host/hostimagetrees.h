@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/host/backgroundcopies.h"
 #include "platform/host/descriptor.h"
 #include "platform/host/foldernamecache.h"
 #include "platform/imagetrees.h"
@@ -18,6 +19,7 @@
 namespace quorvane::platform {
 
 class StagedFile;
+struct CopyOrder;
 
 // ImageTrees on this host. The roots are opened once by their host paths
 // (they come from the user); everything below them through descriptors:
@@ -71,6 +73,8 @@ public:
     Result<PlacedFile> move(const QString &entry, const QString &target, const FileStamp *expected) override;
     Result<bool> sameBytes(const QString &entry, const QString &target, FileStamp *sourceStamp,
                            FileStamp *targetStamp) override;
+    Status startCopy(quint64 ticket, const QString &entry, const QString &target) override;
+    std::vector<FinishedCopy> finishedCopies(bool wait) override;
 
 private:
     struct SourceFolder {
@@ -83,6 +87,7 @@ private:
         QByteArray host; // relative host path, names as stored
         Descriptor fd;   // O_PATH
         bool listed = false;
+        QSet<QString> pending; // folded names of copies started and not yet taken back
         QSet<QByteArray> exact;
         QHash<QString, QByteArray> folded; // folded name -> smallest stored
 
@@ -135,6 +140,7 @@ private:
 
     // Placements (hostplacements.cpp).
     void prepare(StagedFile &staged, TargetFolder &folder) const;
+    void prepare(CopyOrder &order, TargetFolder &folder) const;
     bool targetSettlesTimesLate();
     Result<PlacedFile> placed(TargetFolder &folder, const QByteArray &name, const struct stat &st);
     Status mayReplace(const Existing &there, const FileStamp *replacing, const QString &display) const;
@@ -147,6 +153,17 @@ private:
     Result<Destination> destination(const QString &target, const FileStamp *replacing, const QString &display);
     // Success where nothing is expected of entry, or st is the very file expected.
     Status asExpected(const QString &entry, const struct stat &st, const FileStamp *expected) const;
+    // A copy started in the background: where its name is kept until it is done.
+    struct Started {
+        TargetFolderPtr folder;
+        QByteArray name;
+        QString key; // the name folded
+    };
+    // Waits for the copies under way and notes their names in the folders'
+    // records: for a look at a name one of them may have taken.
+    void settleCopies();
+    void settleIfPending(TargetFolder &folder, const QString &name);
+    void takeBack(std::vector<BackgroundCopies::Done> done);
     Result<PlacedFile> moveByCopy(const QString &entry, int from, const QByteArray &fromName,
                                   const struct stat &linkStat, TargetFolder &to, const QByteArray &toName,
                                   const QString &display);
@@ -173,6 +190,10 @@ private:
     std::vector<TargetFolderPtr> m_targetFolders;
     TargetFolderPtr m_root;
     QHash<QString, Status> m_failedFolders; // folded relative path -> why
+    QHash<quint64, Started> m_started;
+    std::vector<FinishedCopy> m_finished; // taken back, not yet asked for
+    // Last: it lets its copies finish before the folders they write in close.
+    BackgroundCopies m_background;
 };
 
 } // namespace quorvane::platform

@@ -1,6 +1,7 @@
 #include "platform/host/hostimagetrees.h"
 
 #include "platform/host/beneath.h"
+#include "platform/host/copyorder.h"
 #include "platform/hosterrors.h"
 #include "platform/host/hostfolders.h"
 #include "platform/namecodec.h"
@@ -35,6 +36,12 @@ void removeIfStill(int folder, const QByteArray &name, const struct stat &copy)
 }
 
 } // namespace
+
+void HostImageTrees::prepare(CopyOrder &order, TargetFolder &folder) const
+{
+    order.folderHasNoDefaultAcl = !folder.inheritsAcl();
+    order.stampAfterNaming = m_exactStamps;
+}
 
 void HostImageTrees::prepare(StagedFile &staged, TargetFolder &folder) const
 {
@@ -104,6 +111,8 @@ Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &tar
                                         const FileStamp *expected)
 {
     using R = Result<PlacedFile>;
+    // Small copies gathered for the other threads are not kept waiting meanwhile.
+    m_background.handOver();
     const QString display = targetDisplay(target);
     const Result<Destination> place = destination(target, replacing, display);
     if (!place.ok())
@@ -112,7 +121,7 @@ Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &tar
     const Existing &there = place.value().there;
     struct stat st {};
     Status why;
-    const Descriptor in = openSource(entry, st, why);
+    Descriptor in = openSource(entry, st, why);
     if (!in)
         return R::failure(why);
     if (const Status checked = asExpected(entry, st, expected); !checked.ok())
@@ -121,24 +130,20 @@ Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &tar
         return R::failure(
             failureFor(ErrPathFileAccess, display, QStringLiteral("Quelle und Ziel sind dieselbe Datei")));
 
-    StagedFile staged;
+    CopyOrder order;
+    order.sourceStat = st;
+    order.folder = folder->fd.get();
+    order.name = there.name;
     // A replaced file keeps what its user set; a new one takes the source's bits.
-    Status result = staged.createIn(folder->fd.get(), there.name,
-                                    there.exists ? there.st.st_mode & 07777 : st.st_mode & 0777, display);
-    prepare(staged, *folder);
-    if (result.ok() && st.st_size > 0)
-        result = staged.appendWhole(in.get(), st);
-    if (result.ok())
-        result = staged.keepMetadataOf(in.get());
-    if (!result.ok())
-        return R::failure(result);
-    staged.setTimes(st.st_atim, st.st_mtim);
+    order.mode = there.exists ? there.st.st_mode & 07777 : st.st_mode & 0777;
+    order.replace = there.exists;
     if (there.exists)
-        staged.setOwner(there.st.st_uid, there.st.st_gid, true);
+        order.owner = CopyOrder::Owner{there.st.st_uid, there.st.st_gid};
+    order.display = display;
+    prepare(order, *folder);
+    order.source = std::move(in);
     struct stat made {};
-    // A new copy beside its untouched source loses nothing without a sync;
-    // a replacement must be on the disk before the old file goes.
-    result = staged.commit(there.exists, there.exists, &made);
+    const Status result = writeCopy(order, made);
     if (!result.ok())
         return R::failure(result);
     return placed(*folder, there.name, made);

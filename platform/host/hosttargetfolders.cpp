@@ -204,6 +204,7 @@ HostImageTrees::TargetFolderPtr HostImageTrees::childFolder(const TargetFolderPt
     const QString display = targetDisplay(relative);
     auto child = std::make_shared<TargetFolder>();
     child->key = key;
+    settleIfPending(*parent, name);
     // Twice at most: once more after another program changed the folder.
     for (int attempt = 0; attempt < 2; ++attempt) {
         const std::optional<QByteArray> stored = parent->find(name);
@@ -263,6 +264,7 @@ Result<HostImageTrees::Existing> HostImageTrees::existing(TargetFolder &folder, 
 {
     using R = Result<Existing>;
     Existing there;
+    settleIfPending(folder, name);
     for (int attempt = 0; attempt < 2; ++attempt) {
         const std::optional<QByteArray> stored = folder.find(name);
         if (!stored)
@@ -360,6 +362,7 @@ Status HostImageTrees::mayWrite(const QString &entry, const QString &target, boo
 
 Result<QStringList> HostImageTrees::folderNames(const QString &relative)
 {
+    settleCopies();
     Status why;
     const TargetFolderPtr folder = targetFolder(relative, false, why);
     if (!folder)

@@ -53,6 +53,8 @@ public:
     // The target's folder has no default ACL, so the new file inherits
     // none that would have to go again.
     void folderHasNoDefaultAcl() { m_mayInheritAcl = false; }
+    // Written off the window's thread: a long copy does not let it answer.
+    void offTheWindowThread() { m_pacer.neverYield(); }
     // Keeps the extended attributes and the ACL of a source open for reading
     // (see FileMetadata): read now, written at the commit after owner and
     // mode. A replacement takes the attributes from the source, which

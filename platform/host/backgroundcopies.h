@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/result.h"
+
+#include <QtGlobal>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace quorvane::platform {
+
+// Writes files on threads of their own while the caller goes on to the next: on a machine with two processors the kernel
+// work of creating, filling and naming a file then runs beside the work of
+// finding and checking the next one. Pieces are handed over a batch at a
+// time, since waking the thread for each small file costs about as much as
+// the file. Only a few are queued at once, each holding its source open; a
+// caller with a full queue waits.
+//
+// A piece of work gets nothing of the caller's but what it was handed: it
+// must not touch shared state, and never yields to the window.
+class BackgroundCopies {
+public:
+    using Work = std::function<Status(struct stat &made)>;
+    struct Done {
+        quint64 ticket = 0;
+        Status status;
+        struct stat made {};
+    };
+
+    explicit BackgroundCopies(std::size_t threads = 2, std::size_t batch = 16, std::size_t queued = 64);
+    // Lets every piece handed over finish first.
+    ~BackgroundCopies();
+    BackgroundCopies(const BackgroundCopies &) = delete;
+    BackgroundCopies &operator=(const BackgroundCopies &) = delete;
+
+    void submit(quint64 ticket, Work work);
+    // Hands the pieces gathered so far over at once, before their batch is full.
+    void handOver();
+    // What has finished since the last call; with waitForAll, everything
+    // handed over, waiting for the rest.
+    std::vector<Done> takeFinished(bool waitForAll);
+    // Pieces handed over whose results were not taken yet.
+    std::size_t outstanding() const { return m_outstanding; }
+
+private:
+    struct Piece {
+        quint64 ticket = 0;
+        Work work;
+    };
+    void serve();
+
+    std::size_t m_threadCount;
+    std::size_t m_batch;
+    std::size_t m_queued;
+    std::vector<Piece> m_gathered; // the caller's, until handed over
+    std::size_t m_outstanding = 0; // the caller's count; only it touches it
+    std::mutex m_lock;
+    std::condition_variable m_work; // the thread waits for pieces
+    std::condition_variable m_room; // the caller waits for room, or for the end
+    std::deque<Piece> m_waiting;
+    std::vector<Done> m_finished;
+    std::size_t m_busy = 0;         // threads at work
+    std::size_t m_threadsWaiting = 0;
+    bool m_callerWaits = false;
+    std::size_t m_callerWants = 0; // the queue's length the caller waits for
+    bool m_ending = false;
+    std::vector<std::thread> m_threads;
+};
+
+} // namespace quorvane::platform

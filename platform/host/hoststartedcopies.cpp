@@ -1,0 +1,93 @@
+#include "platform/host/hostimagetrees.h"
+
+#include "platform/host/copyorder.h"
+#include "platform/hosterrors.h"
+#include "platform/namefold.h"
+
+#include <memory>
+#include <thread>
+
+namespace quorvane::platform {
+
+namespace {
+
+// Larger files are copied at once on the window's thread, which can then
+// answer between their pieces; a queue of them would make it wait instead.
+constexpr off_t LargestInBackground = off_t(1) << 20;
+
+bool worthCopyingAhead()
+{
+    static const bool twoOrMore = std::thread::hardware_concurrency() > 1;
+    return twoOrMore;
+}
+
+} // namespace
+
+Status HostImageTrees::startCopy(quint64 ticket, const QString &entry, const QString &target)
+{
+    const QString display = targetDisplay(target);
+    const Result<Destination> place = destination(target, nullptr, display);
+    if (!place.ok())
+        return place.status();
+    const TargetFolderPtr folder = place.value().folder;
+    auto order = std::make_shared<CopyOrder>();
+    Status why;
+    order->source = openSource(entry, order->sourceStat, why);
+    if (!order->source)
+        return why;
+    order->folder = folder->fd.get();
+    order->name = place.value().there.name;
+    order->mode = order->sourceStat.st_mode & 0777;
+    order->display = display;
+    prepare(*order, *folder);
+    // A FUSE program serves one request at a time: nothing to gain there.
+    // Nor on one processor.
+    if (!worthCopyingAhead() || order->sourceStat.st_size > LargestInBackground || targetVolume().viaFuse) {
+        // The small files before it are not kept waiting meanwhile.
+        m_background.handOver();
+        struct stat made {};
+        const Status written = writeCopy(*order, made);
+        m_finished.push_back(
+            {ticket, written.ok() ? placed(*folder, order->name, made) : Result<PlacedFile>::failure(written)});
+        return Status::success();
+    }
+    const QString key = foldName(lastNameOfEntry(target));
+    folder->pending.insert(key);
+    m_started.insert(ticket, {folder, order->name, key});
+    order->offTheWindowThread = true;
+    m_background.submit(ticket, [order](struct stat &made) { return writeCopy(*order, made); });
+    return Status::success();
+}
+
+void HostImageTrees::takeBack(std::vector<BackgroundCopies::Done> done)
+{
+    for (BackgroundCopies::Done &copy : done) {
+        const Started started = m_started.take(copy.ticket);
+        started.folder->pending.remove(started.key);
+        m_finished.push_back({copy.ticket, copy.status.ok() ? placed(*started.folder, started.name, copy.made)
+                                                            : Result<PlacedFile>::failure(copy.status)});
+    }
+}
+
+std::vector<ImageTrees::FinishedCopy> HostImageTrees::finishedCopies(bool wait)
+{
+    if (!m_started.isEmpty())
+        takeBack(m_background.takeFinished(wait));
+    std::vector<FinishedCopy> finished;
+    finished.swap(m_finished);
+    return finished;
+}
+
+void HostImageTrees::settleCopies()
+{
+    if (!m_started.isEmpty())
+        takeBack(m_background.takeFinished(true));
+}
+
+void HostImageTrees::settleIfPending(TargetFolder &folder, const QString &name)
+{
+    if (!folder.pending.isEmpty() && folder.pending.contains(foldName(name)))
+        settleCopies();
+}
+
+} // namespace quorvane::platform

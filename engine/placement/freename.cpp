@@ -15,6 +15,11 @@ QString nameKey(const QString &name)
     return platform::foldName(name);
 }
 
+QString familyKey(const QString &base, const QString &suffix)
+{
+    return nameKey(base) + QLatin1Char('/') + nameKey(suffix);
+}
+
 } // namespace
 
 void splitClashName(const QString &name, QString &base, QString &suffix)
@@ -54,9 +59,10 @@ QString FlatTargetNames::freeTargetName(const QString &name)
     QString base;
     QString suffix;
     splitClashName(name, base, suffix);
-    // Names only ever join the set, so the numbers found taken for this base
-    // and suffix stay taken; the next search starts where this one stopped.
-    int &lowest = m_lowestMaybeFree[nameKey(base) + QLatin1Char('/') + nameKey(suffix)];
+    // Names leave the set only through release, which starts the search
+    // over; otherwise the numbers found taken for this base and suffix stay
+    // taken, and the next search starts where this one stopped.
+    int &lowest = m_lowestMaybeFree[familyKey(base, suffix)];
     if (lowest == 0)
         lowest = 1;
     for (int k = lowest; k <= LastClashNumber; ++k) {
@@ -89,6 +95,16 @@ QStringList FlatTargetNames::takenFamily(const QString &name)
 void FlatTargetNames::markTaken(const QString &name)
 {
     m_names.insert(nameKey(name));
+}
+
+void FlatTargetNames::release(const QString &name, const QString &family)
+{
+    m_names.remove(nameKey(name));
+    QString base;
+    QString suffix;
+    splitClashName(family, base, suffix);
+    // The search starts at the bottom again; taken() asks the disk on the way.
+    m_lowestMaybeFree.remove(familyKey(base, suffix));
 }
 
 } // namespace quorvane

@@ -25,6 +25,9 @@ public:
     QString freeTargetName(const QString &name);
     // The run has placed a file under this name.
     void markTaken(const QString &name);
+    // A name given out for a file of family (the name asked for) that was
+    // not placed after all: free again, unless something stands there.
+    void release(const QString &name, const QString &family);
     // The names of name's family that are taken: name itself and each
     // base[k].suffix, in that order.
     QStringList takenFamily(const QString &name);

@@ -73,6 +73,7 @@ Placement ImagePlacer::place(const QString &entry)
 {
     const JobOptions &job = m_run.job;
     Step step;
+    step.sequence = ++m_sequence;
     step.entry = entry;
     step.source = m_sourceBase + entry;
     step.action = JobOptions::isSet(job.NullByte) ? ImageAction::Dummy
@@ -96,6 +97,11 @@ Placement ImagePlacer::place(const QString &entry)
     } else {
         result = placeFlat(step);
     }
+    if (result.ok() && step.ticket != 0) {
+        m_pendingTargets.insert(platform::foldName(step.targetRelative));
+        m_pending.insert(step.ticket, step);
+        return Placement::Pending;
+    }
     if (result.ok())
         return step.alreadyThere ? Placement::AlreadyThere : Placement::Placed;
     record(step, result);
@@ -118,6 +124,7 @@ Status ImagePlacer::placeRecursive(Step &step)
     step.targetRelative = recursiveTargetOf(step.entry, m_volume);
     step.renamed = step.targetRelative != step.entry;
     step.target = m_targetBase + step.targetRelative;
+    settleIfPending(step.targetRelative);
     // A plan makes no folder; it only asks whether the run could.
     const Status folder = m_trees.reachFolder(parentOfEntry(step.targetRelative), !m_choices.dryRun);
     if (!folder.ok())
@@ -145,9 +152,8 @@ Status ImagePlacer::placeFlat(Step &step)
             return !there.ok() || there.value().kind != EntryKind::Missing;
         });
     }
-    const QString original = GetFileName(step.entry);
-    const QString name = m_portableNames ? portableName(original, m_nameRule) : original;
-    step.renamed = name != original;
+    const QString name = flatNameOf(step.entry);
+    step.renamed = name != GetFileName(step.entry);
     if (m_choices.skipIdentical) {
         for (const QString &existing : m_flatNames->takenFamily(name)) {
             step.targetRelative = existing;
@@ -173,6 +179,12 @@ Status ImagePlacer::placeFlat(Step &step)
         if (placed.error != platform::ErrFileExists)
             return placed;
     }
+}
+
+QString ImagePlacer::flatNameOf(const QString &entry) const
+{
+    const QString original = GetFileName(entry);
+    return m_portableNames ? portableName(original, m_nameRule) : original;
 }
 
 bool ImagePlacer::holdsSame(Step &step, const QString &candidate)
@@ -239,6 +251,8 @@ Status ImagePlacer::placeAt(Step &step, bool replace)
     case ImageAction::MakeFolder:
         break;
     }
+    if (!replacing && mayCopyAhead())
+        return startCopy(step);
     return carryOut(step, [&] { return m_trees.copy(step.entry, step.targetRelative, replacing, nullptr); });
 }
 
@@ -406,6 +420,7 @@ void ImagePlacer::record(const Step &step, const Status &failure)
     skipped.error = failure.error;
     skipped.reason = platform::reasonOf(failure);
     m_run.summary.skippedFiles.append(skipped);
+    m_recorded.emplace_back(step.sequence, m_run.summary.skippedFiles.size() - 1);
 }
 
 } // namespace quorvane

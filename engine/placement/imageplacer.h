@@ -9,17 +9,20 @@
 #include "platform/imagetrees.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace quorvane {
 
 class RunJournal;
 struct JournalIntent;
 
-// What became of one entry.
-enum class Placement { Placed, AlreadyThere, Skipped };
+// What became of one entry. Pending: a copy handed on, whose outcome
+// settled() gives later.
+enum class Placement { Placed, AlreadyThere, Skipped, Pending };
 
 // Places the entries of one image run, each the way the job asks, and
 // records every file it could not place with the reason.
@@ -48,6 +51,9 @@ public:
 
     // The entry is relative to the source base.
     Placement place(const QString &entry);
+    // The outcomes of pending copies finished since the last call; with
+    // wait, of all of them. Every pending entry's outcome comes once.
+    std::vector<Placement> settled(bool wait);
     // Source folders the moves emptied.
     EmptiedSourceDirs &emptied() { return m_emptied; }
     // The journal is a file of the run: never replaced by it.
@@ -65,12 +71,16 @@ private:
         platform::FileStamp sourceStamp; // as compared, for an identical source
         platform::FileStamp targetStamp;
         std::optional<platform::FileStamp> replacing; // the file a placement replaces
+        quint64 ticket = 0;        // a copy started and not yet finished
+        quint64 sequence = 0;      // where the entry came in the run
     };
     using Placing = std::function<platform::Result<platform::PlacedFile>()>;
 
     platform::Status placeRecursive(Step &step);
     platform::Status placeFlat(Step &step);
     bool inTargetFolder(const QString &entry);
+    // The name a flat image asks for: the file's own, or one its disk can hold.
+    QString flatNameOf(const QString &entry) const;
     // Whether the source's bytes are already at candidate (relative to the
     // target root), or would be there by the plan's earlier files.
     bool holdsSame(Step &step, const QString &candidate);
@@ -85,6 +95,14 @@ private:
     // A placement is decided: carried out, or in a dry run noted.
     platform::Status carryOut(Step &step, const Placing &placement);
     void noteRenamed(const Step &step);
+    // Copies finished later, on the trees' own processor (pendingcopies.cpp).
+    bool mayCopyAhead() const;
+    platform::Status startCopy(Step &step);
+    // Waits for a pending copy that may have taken targetRelative.
+    void settleIfPending(const QString &targetRelative);
+    void takeBack(bool wait);
+    // What becomes of a copy that finished; nothing while it is pending again.
+    std::optional<Placement> finish(Step &step, const platform::Result<platform::PlacedFile> &result);
     // The journal's line before a placement; false where a journal the
     // caller named cannot take it, and the placement must not happen.
     // intent receives its number, 0 for none.
@@ -95,6 +113,8 @@ private:
     void journalFailed(const platform::Status &why);
     bool journalBroken() const;
     void record(const Step &step, const platform::Status &failure);
+    // Copies finish in any order; the report lists their files in the run's.
+    void putRecordsInOrder();
     platform::Status refused(const QString &reason, const QString &subject) const;
 
     RunContext &m_run;
@@ -111,6 +131,12 @@ private:
     NameRule m_nameRule = NameRule::LookAlikes;
     std::optional<FlatTargetNames> m_flatNames;
     EmptiedSourceDirs m_emptied;
+    quint64 m_lastTicket = 0;
+    QHash<quint64, Step> m_pending;
+    QSet<QString> m_pendingTargets; // folded
+    std::vector<Placement> m_settled;
+    quint64 m_sequence = 0;
+    std::vector<std::pair<quint64, qsizetype>> m_recorded; // sequence, place in the summary's list
 };
 
 // Where a recursive run puts entry on the target's disk (relative to the

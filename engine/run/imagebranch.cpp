@@ -135,6 +135,23 @@ bool prepareJournal(const JobOptions &job, RunJournal &journal, RunSummary &summ
     return true;
 }
 
+void count(RunSummary &summary, Placement placement)
+{
+    switch (placement) {
+    case Placement::Placed:
+        ++summary.imaged;
+        break;
+    case Placement::AlreadyThere:
+        ++summary.alreadyThere;
+        break;
+    case Placement::Skipped:
+        ++summary.skipped;
+        break;
+    case Placement::Pending:
+        break; // counted once it is settled
+    }
+}
+
 void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entries)
 {
     RunProgress &progress = run.progress();
@@ -142,17 +159,9 @@ void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entri
     for (qsizetype i = 0; i < entries.size(); ++i) {
         if (run.stopping())
             break;
-        switch (placer.place(entries.at(i))) {
-        case Placement::Placed:
-            ++run.summary.imaged;
-            break;
-        case Placement::AlreadyThere:
-            ++run.summary.alreadyThere;
-            break;
-        case Placement::Skipped:
-            ++run.summary.skipped;
-            break;
-        }
+        count(run.summary, placer.place(entries.at(i)));
+        for (const Placement settled : placer.settled(false))
+            count(run.summary, settled);
         progress.done = i + 1;
         progress.summary = run.summary;
         if (pacer.due())
@@ -160,8 +169,14 @@ void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entri
         else
             run.report();
     }
+    // Also after a stop: a copy under way is finished, and counted.
+    for (const Placement settled : placer.settled(true))
+        count(run.summary, settled);
+    progress.summary = run.summary;
     if (pacer.hasPending())
         run.yield();
+    else
+        run.report();
 }
 
 PreflightJob preflightJob(const JobOptions &job, const QString &sourceBase, const QString &targetBase,

@@ -92,7 +92,7 @@ void mirrorStructure(RunContext &run, const QString &sourceBase, const QString &
             run.summary.skippedFiles.append(skipped);
         }
         ++progress.done;
-        progress.summary = run.summary;
+        progress.summary = countsOf(run.summary);
         run.yield();
     }
 }
@@ -163,7 +163,7 @@ void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entri
         for (const Placement settled : placer.settled(false))
             count(run.summary, settled);
         progress.done = i + 1;
-        progress.summary = run.summary;
+        progress.summary = countsOf(run.summary);
         if (pacer.due())
             run.yield();
         else
@@ -172,7 +172,7 @@ void placeEntries(RunContext &run, ImagePlacer &placer, const QStringList &entri
     // Also after a stop: a copy under way is finished, and counted.
     for (const Placement settled : placer.settled(true))
         count(run.summary, settled);
-    progress.summary = run.summary;
+    progress.summary = countsOf(run.summary);
     if (pacer.hasPending())
         run.yield();
     else

@@ -46,8 +46,26 @@ struct RunProgress {
     RunStage stage = RunStage::Idle;
     qsizetype done = 0;  // entries handled in this stage
     qsizetype total = 0; // entries of this stage (the scan: files found so far)
-    RunSummary summary;
+    RunSummary summary;  // while a stage runs: its counts, without the lists
 };
+
+// The counts of summary without its lists, for the progress after each
+// entry: a copy sharing the lists would make the next entry's addition to
+// them copy them whole, once per entry.
+inline RunSummary countsOf(const RunSummary &summary)
+{
+    RunSummary counts;
+    counts.found = summary.found;
+    counts.imaged = summary.imaged;
+    counts.skipped = summary.skipped;
+    counts.alreadyThere = summary.alreadyThere;
+    counts.leftOut = summary.leftOut;
+    counts.dirsMirrored = summary.dirsMirrored;
+    counts.dirsFailed = summary.dirsFailed;
+    counts.ran = summary.ran;
+    counts.listing = summary.listing;
+    return counts;
+}
 
 // The run's messages, each ending in three blanks.
 inline const QString MsgNoTypes = QStringLiteral("Es wurde(n) kein(e) Dateityp(en) angegeben.   ");

@@ -1,5 +1,7 @@
 #include "platform/host/backgroundcopies.h"
 
+#include <system_error>
+
 namespace quorvane::platform {
 
 BackgroundCopies::BackgroundCopies(std::size_t threads, std::size_t batch, std::size_t queued)
@@ -28,10 +30,44 @@ void BackgroundCopies::submit(quint64 ticket, Work work)
         handOver();
 }
 
+void BackgroundCopies::startThreads()
+{
+    // Started with the first batch: a run that writes nothing in the
+    // background starts no thread.
+    if (m_startTried)
+        return;
+    m_startTried = true;
+    for (std::size_t i = 0; i < m_threadCount; ++i) {
+        try {
+            m_threads.emplace_back([this] { serve(); });
+        } catch (const std::system_error &) {
+            break; // a host that allows fewer threads gets fewer
+        }
+    }
+}
+
+void BackgroundCopies::writeHere()
+{
+    // Not one thread to be had: the pieces are written here, in order.
+    for (Piece &piece : m_gathered) {
+        Done done;
+        done.ticket = piece.ticket;
+        done.status = piece.work(done.made);
+        const std::lock_guard<std::mutex> hold(m_lock);
+        m_finished.push_back(std::move(done));
+    }
+    m_gathered.clear();
+}
+
 void BackgroundCopies::handOver()
 {
     if (m_gathered.empty())
         return;
+    startThreads();
+    if (m_threads.empty()) {
+        writeHere();
+        return;
+    }
     std::size_t idle = 0;
     {
         std::unique_lock<std::mutex> hold(m_lock);
@@ -44,14 +80,8 @@ void BackgroundCopies::handOver()
         idle = m_threadsWaiting;
     }
     m_gathered.clear();
-    // Started with the first batch: a run that writes nothing in the
-    // background starts no thread.
-    if (m_threads.empty()) {
-        for (std::size_t i = 0; i < m_threadCount; ++i)
-            m_threads.emplace_back([this] { serve(); });
-    } else if (idle > 0) {
+    if (idle > 0)
         m_work.notify_all();
-    }
 }
 
 std::vector<BackgroundCopies::Done> BackgroundCopies::takeFinished(bool waitForAll)

@@ -53,6 +53,8 @@ private:
         quint64 ticket = 0;
         Work work;
     };
+    void startThreads();
+    void writeHere();
     void serve();
 
     std::size_t m_threadCount;
@@ -70,6 +72,7 @@ private:
     bool m_callerWaits = false;
     std::size_t m_callerWants = 0; // the queue's length the caller waits for
     bool m_ending = false;
+    bool m_startTried = false;
     std::vector<std::thread> m_threads;
 };
 

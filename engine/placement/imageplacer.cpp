@@ -97,9 +97,13 @@ Placement ImagePlacer::place(const QString &entry)
     } else {
         result = placeFlat(step);
     }
+    return outcomeOf(step, result);
+}
+
+Placement ImagePlacer::outcomeOf(const Step &step, const Status &result)
+{
     if (result.ok() && step.ticket != 0) {
-        m_pendingTargets.insert(platform::foldName(step.targetRelative));
-        m_pending.insert(step.ticket, step);
+        pend(step);
         return Placement::Pending;
     }
     if (result.ok())

@@ -98,6 +98,10 @@ private:
     // Copies finished later, on the trees' own processor (pendingcopies.cpp).
     bool mayCopyAhead() const;
     platform::Status startCopy(Step &step);
+    // The step's copy was started: its outcome comes with its ticket.
+    void pend(const Step &step);
+    // What a step's placement came to: pending where its copy was started.
+    Placement outcomeOf(const Step &step, const platform::Status &result);
     // Waits for a pending copy that may have taken targetRelative.
     void settleIfPending(const QString &targetRelative);
     void takeBack(bool wait);

@@ -29,6 +29,12 @@ Status ImagePlacer::startCopy(Step &step)
     return started;
 }
 
+void ImagePlacer::pend(const Step &step)
+{
+    m_pendingTargets.insert(platform::foldName(step.targetRelative));
+    m_pending.insert(step.ticket, step);
+}
+
 void ImagePlacer::settleIfPending(const QString &targetRelative)
 {
     // A second source name for the same target (letters of another case)
@@ -57,23 +63,15 @@ std::optional<Placement> ImagePlacer::finish(Step &step, const Result<PlacedFile
         noteRenamed(step);
         return Placement::Placed;
     }
-    Status why = result.status();
     if (m_flatNames && !JobOptions::isSet(m_run.job.Recursive)) {
-        if (why.error == platform::ErrFileExists) {
+        if (result.error == platform::ErrFileExists) {
             // Taken meanwhile by another program: the next number, as at once.
-            why = placeFlat(step);
-            if (why.ok() && step.ticket != 0) {
-                m_pendingTargets.insert(platform::foldName(step.targetRelative));
-                m_pending.insert(step.ticket, step);
-                return std::nullopt;
-            }
-            if (why.ok())
-                return step.alreadyThere ? Placement::AlreadyThere : Placement::Placed;
-        } else {
-            m_flatNames->release(step.targetRelative, flatNameOf(step.entry));
+            const Placement again = outcomeOf(step, placeFlat(step));
+            return again == Placement::Pending ? std::nullopt : std::optional<Placement>(again);
         }
+        m_flatNames->release(step.targetRelative, flatNameOf(step.entry));
     }
-    record(step, why);
+    record(step, result.status());
     return Placement::Skipped;
 }
 

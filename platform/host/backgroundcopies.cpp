@@ -25,7 +25,6 @@ BackgroundCopies::~BackgroundCopies()
 void BackgroundCopies::submit(quint64 ticket, Work work)
 {
     m_gathered.push_back({ticket, std::move(work)});
-    ++m_outstanding;
     if (m_gathered.size() >= m_batch)
         handOver();
 }
@@ -99,7 +98,6 @@ std::vector<BackgroundCopies::Done> BackgroundCopies::takeFinished(bool waitForA
         }
         taken.swap(m_finished);
     }
-    m_outstanding -= taken.size();
     return taken;
 }
 

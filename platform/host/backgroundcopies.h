@@ -45,8 +45,6 @@ public:
     // What has finished since the last call; with waitForAll, everything
     // handed over, waiting for the rest.
     std::vector<Done> takeFinished(bool waitForAll);
-    // Pieces handed over whose results were not taken yet.
-    std::size_t outstanding() const { return m_outstanding; }
 
 private:
     struct Piece {
@@ -61,7 +59,6 @@ private:
     std::size_t m_batch;
     std::size_t m_queued;
     std::vector<Piece> m_gathered; // the caller's, until handed over
-    std::size_t m_outstanding = 0; // the caller's count; only it touches it
     std::mutex m_lock;
     std::condition_variable m_work; // the thread waits for pieces
     std::condition_variable m_room; // the caller waits for room, or for the end

@@ -4,16 +4,21 @@
 
 namespace quorvane::platform {
 
+void StagingChoices::applyTo(StagedFile &staged) const
+{
+    if (folderHasNoDefaultAcl)
+        staged.folderHasNoDefaultAcl();
+    if (stampAfterNaming)
+        staged.stampAfterNaming();
+}
+
 Status writeCopy(const CopyOrder &order, struct stat &made)
 {
     StagedFile staged;
     if (order.offTheWindowThread)
         staged.offTheWindowThread();
     Status result = staged.createIn(order.folder, order.name, order.mode, order.display);
-    if (order.folderHasNoDefaultAcl)
-        staged.folderHasNoDefaultAcl();
-    if (order.stampAfterNaming)
-        staged.stampAfterNaming();
+    order.staging.applyTo(staged);
     if (result.ok() && order.sourceStat.st_size > 0)
         result = staged.appendWhole(order.source.get(), order.sourceStat);
     if (result.ok())

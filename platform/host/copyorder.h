@@ -12,6 +12,17 @@
 
 namespace quorvane::platform {
 
+class StagedFile;
+
+// How a new file is made ready in its target folder: decided by the trees
+// for each folder, the same for every way a file is written there.
+struct StagingChoices {
+    bool folderHasNoDefaultAcl = false;
+    bool stampAfterNaming = false;
+
+    void applyTo(StagedFile &staged) const;
+};
+
 // Everything a copy writes, once its source is open, checked, and its name
 // decided: what is left needs no record of the trees and may run on any
 // thread.
@@ -22,8 +33,7 @@ struct CopyOrder {
     QByteArray name; // as it will stand in folder
     mode_t mode = 0;
     bool replace = false;
-    bool folderHasNoDefaultAcl = false;
-    bool stampAfterNaming = false;
+    StagingChoices staging;
     bool offTheWindowThread = false;
     struct Owner {
         uid_t user = 0;

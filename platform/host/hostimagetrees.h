@@ -18,8 +18,8 @@
 
 namespace quorvane::platform {
 
-class StagedFile;
 struct CopyOrder;
+struct StagingChoices;
 
 // ImageTrees on this host. The roots are opened once by their host paths
 // (they come from the user); everything below them through descriptors:
@@ -139,8 +139,11 @@ private:
     void remember(const TargetFolderPtr &folder);
 
     // Placements (hostplacements.cpp).
-    void prepare(StagedFile &staged, TargetFolder &folder) const;
-    void prepare(CopyOrder &order, TargetFolder &folder) const;
+    StagingChoices stagingIn(TargetFolder &folder) const;
+    // What a copy of source (its stat st) writes into folder, where there
+    // stands under the name now.
+    CopyOrder orderFor(TargetFolder &folder, const Existing &there, Descriptor source, const struct stat &st,
+                       const QString &display) const;
     bool targetSettlesTimesLate();
     Result<PlacedFile> placed(TargetFolder &folder, const QByteArray &name, const struct stat &st);
     Status mayReplace(const Existing &there, const FileStamp *replacing, const QString &display) const;

@@ -37,18 +37,27 @@ void removeIfStill(int folder, const QByteArray &name, const struct stat &copy)
 
 } // namespace
 
-void HostImageTrees::prepare(CopyOrder &order, TargetFolder &folder) const
+StagingChoices HostImageTrees::stagingIn(TargetFolder &folder) const
 {
-    order.folderHasNoDefaultAcl = !folder.inheritsAcl();
-    order.stampAfterNaming = m_exactStamps;
+    return {!folder.inheritsAcl(), m_exactStamps};
 }
 
-void HostImageTrees::prepare(StagedFile &staged, TargetFolder &folder) const
+CopyOrder HostImageTrees::orderFor(TargetFolder &folder, const Existing &there, Descriptor source,
+                                   const struct stat &st, const QString &display) const
 {
-    if (!folder.inheritsAcl())
-        staged.folderHasNoDefaultAcl();
-    if (m_exactStamps)
-        staged.stampAfterNaming();
+    CopyOrder order;
+    order.source = std::move(source);
+    order.sourceStat = st;
+    order.folder = folder.fd.get();
+    order.name = there.name;
+    // A replaced file keeps what its user set; a new one takes the source's bits.
+    order.mode = there.exists ? there.st.st_mode & 07777 : st.st_mode & 0777;
+    order.replace = there.exists;
+    if (there.exists)
+        order.owner = CopyOrder::Owner{there.st.st_uid, there.st.st_gid};
+    order.staging = stagingIn(folder);
+    order.display = display;
+    return order;
 }
 
 Result<PlacedFile> HostImageTrees::placed(TargetFolder &folder, const QByteArray &name, const struct stat &st)
@@ -130,20 +139,8 @@ Result<PlacedFile> HostImageTrees::copy(const QString &entry, const QString &tar
         return R::failure(
             failureFor(ErrPathFileAccess, display, QStringLiteral("Quelle und Ziel sind dieselbe Datei")));
 
-    CopyOrder order;
-    order.sourceStat = st;
-    order.folder = folder->fd.get();
-    order.name = there.name;
-    // A replaced file keeps what its user set; a new one takes the source's bits.
-    order.mode = there.exists ? there.st.st_mode & 07777 : st.st_mode & 0777;
-    order.replace = there.exists;
-    if (there.exists)
-        order.owner = CopyOrder::Owner{there.st.st_uid, there.st.st_gid};
-    order.display = display;
-    prepare(order, *folder);
-    order.source = std::move(in);
     struct stat made {};
-    const Status result = writeCopy(order, made);
+    const Status result = writeCopy(orderFor(*folder, there, std::move(in), st, display), made);
     if (!result.ok())
         return R::failure(result);
     return placed(*folder, there.name, made);
@@ -163,7 +160,7 @@ Result<PlacedFile> HostImageTrees::makeEmpty(const QString &target, const FileSt
                                     there.exists ? there.st.st_mode & 07777 : 0666 & ~processUmask(), display);
     if (!result.ok())
         return R::failure(result);
-    prepare(staged, *folder);
+    stagingIn(*folder).applyTo(staged);
     if (there.exists)
         staged.setOwner(there.st.st_uid, there.st.st_gid, true);
     struct stat made {};
@@ -239,7 +236,7 @@ Result<PlacedFile> HostImageTrees::moveByCopy(const QString &entry, int from, co
         return R::failure(why);
     StagedFile staged;
     Status result = staged.createIn(to.fd.get(), toName, before.st_mode & 07777, display);
-    prepare(staged, to);
+    stagingIn(to).applyTo(staged);
     if (result.ok() && before.st_size > 0)
         result = staged.appendWhole(in.get(), before);
     if (result.ok())

@@ -30,19 +30,15 @@ Status HostImageTrees::startCopy(quint64 ticket, const QString &entry, const QSt
     if (!place.ok())
         return place.status();
     const TargetFolderPtr folder = place.value().folder;
-    auto order = std::make_shared<CopyOrder>();
+    struct stat st {};
     Status why;
-    order->source = openSource(entry, order->sourceStat, why);
-    if (!order->source)
+    Descriptor in = openSource(entry, st, why);
+    if (!in)
         return why;
-    order->folder = folder->fd.get();
-    order->name = place.value().there.name;
-    order->mode = order->sourceStat.st_mode & 0777;
-    order->display = display;
-    prepare(*order, *folder);
+    const auto order = std::make_shared<CopyOrder>(orderFor(*folder, place.value().there, std::move(in), st, display));
     // A FUSE program serves one request at a time: nothing to gain there.
     // Nor on one processor.
-    if (!worthCopyingAhead() || order->sourceStat.st_size > LargestInBackground || targetVolume().viaFuse) {
+    if (!worthCopyingAhead() || st.st_size > LargestInBackground || targetVolume().viaFuse) {
         // The small files before it are not kept waiting meanwhile.
         m_background.handOver();
         struct stat made {};

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace quorvane::platform {
@@ -89,9 +90,12 @@ public:
     // The stamp of what a copy of entry reads: the file, through a link the
     // file it leads to. Fails where that cannot be read, or lies outside.
     virtual Result<FileStamp> sourceStamp(const QString &entry) = 0;
-    // The same without opening a regular file: one call instead of three,
-    // for the check of every file before a run writes.
-    virtual Result<FileStamp> sourceLook(const QString &entry) = 0;
+    // The same for every entry, without opening a regular file: one call
+    // instead of three, for the check of every file before a run writes.
+    // Each look is handed on in the entries' order; they may be taken side
+    // by side meanwhile.
+    using SourceLookSink = std::function<void(qsizetype index, const Result<FileStamp> &look)>;
+    virtual void sourceLooks(const QStringList &entries, const SourceLookSink &each) = 0;
     // The host path of entry, for records.
     virtual QByteArray sourceHost(const QString &entry) const = 0;
     // Whether two source entries are two files holding the same bytes.

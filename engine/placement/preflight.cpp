@@ -101,21 +101,21 @@ QStringList checkBeforeWriting(RunContext &run, platform::ImageTrees &trees, con
 
     QStringList fitting;
     fitting.reserve(entries.size());
-    for (const QString &entry : entries) {
-        const platform::Result<platform::FileStamp> source = trees.sourceLook(entry);
+    trees.sourceLooks(entries, [&](qsizetype index, const platform::Result<platform::FileStamp> &source) {
+        const QString &entry = entries.at(index);
         // A source that cannot be read now fails at its placement, with its reason.
         if (!source.ok() || !takesRoom(job, source.value(), volume)) {
             fitting.append(entry);
-            continue;
+            return;
         }
         if (source.value().size > volume.largestFile) {
             recordTooLarge(run, job, entry, volume);
-            continue;
+            return;
         }
         if (!likelyThereAlready(trees, job, entry, source.value()))
             findings.neededBytes += roomFor(source.value(), volume);
         fitting.append(entry);
-    }
+    });
     if (findings.freeBytes >= 0 && findings.neededBytes > findings.freeBytes) {
         findings.refusal = notEnoughRoomMessage(findings.neededBytes, findings.freeBytes);
         ShowMessage(findings.refusal, 1);

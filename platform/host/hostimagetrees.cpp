@@ -198,19 +198,6 @@ Result<FileStamp> HostImageTrees::sourceStamp(const QString &entry)
     return Result<FileStamp>::success(stampOf(st));
 }
 
-Result<FileStamp> HostImageTrees::sourceLook(const QString &entry)
-{
-    Status why;
-    const int folder = sourceFolder(parentOfEntry(entry), why);
-    if (folder < 0)
-        return Result<FileStamp>::failure(why);
-    struct stat st {};
-    const QByteArray name = encodeName(lastNameOfEntry(entry));
-    if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-        return Result<FileStamp>::success(stampOf(st));
-    return sourceStamp(entry);
-}
-
 QByteArray HostImageTrees::sourceHost(const QString &entry) const
 {
     return joinHost(m_sourceHost, hostRelative(entry));

@@ -55,7 +55,7 @@ public:
     bool isTargetRoot(const QString &relativeSourceFolder) override;
 
     Result<FileStamp> sourceStamp(const QString &entry) override;
-    Result<FileStamp> sourceLook(const QString &entry) override;
+    void sourceLooks(const QStringList &entries, const SourceLookSink &each) override;
     QByteArray sourceHost(const QString &entry) const override;
     Result<bool> sameSourceBytes(const QString &a, const QString &b) override;
     Status removeSourceFolder(const QString &relative) override;

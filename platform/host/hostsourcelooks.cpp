@@ -1,0 +1,106 @@
+#include "platform/host/hostimagetrees.h"
+
+#include "platform/host/beneath.h"
+#include "platform/namecodec.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+
+namespace quorvane::platform {
+
+namespace {
+
+// Looks are taken a block at a time, so that a million entries do not hold
+// a million results at once.
+constexpr qsizetype LooksPerBlock = 4096;
+// Below this a second thread costs more than it saves.
+constexpr qsizetype LooksWorthSharing = 256;
+
+struct PendingLook {
+    int folder = -1; // held by the block, not by the folder cache
+    QByteArray name;
+    int error = 0;
+    struct stat st {};
+};
+
+void takeLooks(std::vector<PendingLook> &looks, std::size_t begin, std::size_t end)
+{
+    for (std::size_t i = begin; i < end; ++i) {
+        PendingLook &look = looks[i];
+        if (look.folder >= 0 && ::fstatat(look.folder, look.name.constData(), &look.st, AT_SYMLINK_NOFOLLOW) != 0)
+            look.error = errno;
+    }
+}
+
+// The other processor takes the first half while this thread takes the
+// second: before a run writes, this check is all there is to do.
+void takeLooksSideBySide(std::vector<PendingLook> &looks)
+{
+    static const bool twoOrMore = std::thread::hardware_concurrency() > 1;
+    const std::size_t half = looks.size() / 2;
+    if (!twoOrMore || qsizetype(looks.size()) < LooksWorthSharing) {
+        takeLooks(looks, 0, looks.size());
+        return;
+    }
+    std::thread helper;
+    try {
+        helper = std::thread([&looks, half] { takeLooks(looks, 0, half); });
+    } catch (const std::system_error &) {
+        takeLooks(looks, 0, looks.size());
+        return;
+    }
+    takeLooks(looks, half, looks.size());
+    helper.join();
+}
+
+} // namespace
+
+void HostImageTrees::sourceLooks(const QStringList &entries, const SourceLookSink &each)
+{
+    std::vector<PendingLook> looks;
+    std::vector<Descriptor> held;
+    std::vector<Status> folderFailures;
+    for (qsizetype start = 0; start < entries.size(); start += LooksPerBlock) {
+        const qsizetype end = std::min(entries.size(), start + LooksPerBlock);
+        looks.assign(std::size_t(end - start), PendingLook());
+        held.clear();
+        folderFailures.assign(looks.size(), Status::success());
+        QString lastParent;
+        int lastFolder = -1;
+        Status lastFailure;
+        for (qsizetype i = start; i < end; ++i) {
+            const QString parent = parentOfEntry(entries.at(i));
+            if (held.empty() || parent != lastParent) {
+                lastParent = parent;
+                const int cached = sourceFolder(parent, lastFailure);
+                // The cache keeps only a few folders open; the block keeps its own.
+                held.emplace_back(cached < 0 ? -1 : ::fcntl(cached, F_DUPFD_CLOEXEC, 0));
+                lastFolder = held.back().get();
+                if (cached >= 0 && lastFolder < 0)
+                    lastFailure = sourceFailure(errno, parent);
+            }
+            PendingLook &look = looks[std::size_t(i - start)];
+            look.folder = lastFolder;
+            if (lastFolder < 0)
+                folderFailures[std::size_t(i - start)] = lastFailure;
+            else
+                look.name = encodeName(lastNameOfEntry(entries.at(i)));
+        }
+        takeLooksSideBySide(looks);
+        for (qsizetype i = start; i < end; ++i) {
+            const PendingLook &look = looks[std::size_t(i - start)];
+            if (look.folder < 0)
+                each(i, Result<FileStamp>::failure(folderFailures[std::size_t(i - start)]));
+            else if (look.error == 0 && S_ISREG(look.st.st_mode))
+                each(i, Result<FileStamp>::success(stampOf(look.st)));
+            else // a link, or what could not be looked at: as a copy would read it
+                each(i, sourceStamp(entries.at(i)));
+        }
+    }
+}
+
+} // namespace quorvane::platform

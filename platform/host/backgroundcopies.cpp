@@ -1,8 +1,23 @@
 #include "platform/host/backgroundcopies.h"
 
+#include <algorithm>
+#include <sys/resource.h>
 #include <system_error>
 
 namespace quorvane::platform {
+
+std::size_t copiesWorthQueueing()
+{
+    constexpr rlim_t Fewest = 16;
+    constexpr rlim_t Most = 1024;
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return Fewest;
+    // A quarter of the limit leaves the rest to folders, the window and the
+    // libraries.
+    const rlim_t open = limit.rlim_cur == RLIM_INFINITY ? Most * 4 : limit.rlim_cur;
+    return std::size_t(std::clamp(open / 4, Fewest, Most));
+}
 
 BackgroundCopies::BackgroundCopies(std::size_t threads, std::size_t batch, std::size_t queued)
     : m_threadCount(threads < 1 ? 1 : threads),

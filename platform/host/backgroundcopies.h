@@ -15,12 +15,18 @@
 
 namespace quorvane::platform {
 
-// Writes files on threads of their own while the caller goes on to the next: on a machine with two processors the kernel
-// work of creating, filling and naming a file then runs beside the work of
-// finding and checking the next one. Pieces are handed over a batch at a
+// How many copies may wait: enough that the copying threads go on while a
+// busy machine holds back the thread that fills the queue, and well inside
+// the open-file limit.
+std::size_t copiesWorthQueueing();
+
+// Writes files on threads of their own while the caller goes on to the
+// next: on a machine with two processors the kernel work of creating,
+// filling and naming a file then runs beside the work of finding and
+// checking the next one. Pieces are handed over a batch at a
 // time, since waking the thread for each small file costs about as much as
-// the file. Only a few are queued at once, each holding its source open; a
-// caller with a full queue waits.
+// the file. Each piece queued holds its source open, so the queue is bounded;
+// a caller with a full queue waits.
 //
 // A piece of work gets nothing of the caller's but what it was handed: it
 // must not touch shared state, and never yields to the window.

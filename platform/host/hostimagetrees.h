@@ -196,7 +196,7 @@ private:
     QHash<quint64, Started> m_started;
     std::vector<FinishedCopy> m_finished; // taken back, not yet asked for
     // Last: it lets its copies finish before the folders they write in close.
-    BackgroundCopies m_background;
+    BackgroundCopies m_background{2, 16, copiesWorthQueueing()};
 };
 
 } // namespace quorvane::platform

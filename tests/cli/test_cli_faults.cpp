@@ -93,6 +93,7 @@ private slots:
     void listFileOnlyOverRegularFile();
     void everyFailureCounts_data();
     void everyFailureCounts();
+    void fewOpenFilesAllowed();
     void linksWithoutOpenat2_data();
     void linksWithoutOpenat2();
     void everyOutputWriteCounts_data();
@@ -386,6 +387,25 @@ void TestCliFaults::everyFailureCounts()
     QCOMPARE(o.exitCode, code);
     QVERIFY2(o.errors.contains(said.toUtf8()), o.errors.constData());
     QVERIFY(!QFileInfo::exists(path(fault == QLatin1String("user") ? "tgt/secret.jpg" : "tgt/a.jpg")));
+}
+
+// Copies wait with their sources open: under a low open-file limit the
+// queue must stay short enough that no file fails for want of one.
+void TestCliFaults::fewOpenFilesAllowed()
+{
+    constexpr int Folders = 30;
+    constexpr int PerFolder = 50;
+    for (int f = 0; f < Folders; ++f)
+        for (int i = 0; i < PerFolder; ++i)
+            QVERIFY(write(path(QStringLiteral("src/d%1/f%2.jpg").arg(f).arg(i)), QByteArray::number(f * 100 + i)));
+    const ChildRun o = quorvane::testsupport::runCli({"image", path("src"), path("tgt"), "--all", "--recursive"},
+                                                     {"prlimit", "--nofile=256:256", "--"});
+    if (!o.cannotSetUp.isEmpty())
+        QSKIP(qPrintable(o.cannotSetUp));
+    QVERIFY2(o.exitCode == 0, o.errors.constData());
+    for (int f = 0; f < Folders; ++f)
+        QCOMPARE(names(path(QStringLiteral("tgt/d%1").arg(f))).size(), PerFolder);
+    QCOMPARE(read(path("tgt/d29/f49.jpg")), QByteArray("2949"));
 }
 
 void TestCliFaults::linksWithoutOpenat2_data()

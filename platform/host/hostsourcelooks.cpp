@@ -15,13 +15,16 @@ namespace quorvane::platform {
 namespace {
 
 // Looks are taken a block at a time, so that a million entries do not hold
-// a million results at once.
+// a million results at once. A block also ends where it would hold more
+// folders open than this: the open-file limit is shared with the copies.
 constexpr qsizetype LooksPerBlock = 4096;
+constexpr std::size_t FoldersPerBlock = 64;
 // Below this a second thread costs more than it saves.
 constexpr qsizetype LooksWorthSharing = 256;
 
 struct PendingLook {
     int folder = -1; // held by the block, not by the folder cache
+    Status folderFailure;
     QByteArray name;
     int error = 0;
     struct stat st {};
@@ -63,43 +66,47 @@ void HostImageTrees::sourceLooks(const QStringList &entries, const SourceLookSin
 {
     std::vector<PendingLook> looks;
     std::vector<Descriptor> held;
-    std::vector<Status> folderFailures;
-    for (qsizetype start = 0; start < entries.size(); start += LooksPerBlock) {
-        const qsizetype end = std::min(entries.size(), start + LooksPerBlock);
-        looks.assign(std::size_t(end - start), PendingLook());
+    // Fills looks from entries[start] on; returns where the block ends.
+    const auto prepare = [&](qsizetype start) {
+        looks.clear();
         held.clear();
-        folderFailures.assign(looks.size(), Status::success());
         QString lastParent;
-        int lastFolder = -1;
         Status lastFailure;
-        for (qsizetype i = start; i < end; ++i) {
+        const qsizetype last = std::min(entries.size(), start + LooksPerBlock);
+        for (qsizetype i = start; i < last; ++i) {
             const QString parent = parentOfEntry(entries.at(i));
             if (held.empty() || parent != lastParent) {
+                if (held.size() == FoldersPerBlock)
+                    return i;
                 lastParent = parent;
                 const int cached = sourceFolder(parent, lastFailure);
                 // The cache keeps only a few folders open; the block keeps its own.
                 held.emplace_back(cached < 0 ? -1 : ::fcntl(cached, F_DUPFD_CLOEXEC, 0));
-                lastFolder = held.back().get();
-                if (cached >= 0 && lastFolder < 0)
+                if (cached >= 0 && !held.back())
                     lastFailure = sourceFailure(errno, parent);
             }
-            PendingLook &look = looks[std::size_t(i - start)];
-            look.folder = lastFolder;
-            if (lastFolder < 0)
-                folderFailures[std::size_t(i - start)] = lastFailure;
+            PendingLook &look = looks.emplace_back();
+            look.folder = held.back().get();
+            if (look.folder < 0)
+                look.folderFailure = lastFailure;
             else
                 look.name = encodeName(lastNameOfEntry(entries.at(i)));
         }
+        return last;
+    };
+    for (qsizetype start = 0; start < entries.size();) {
+        const qsizetype end = prepare(start);
         takeLooksSideBySide(looks);
         for (qsizetype i = start; i < end; ++i) {
             const PendingLook &look = looks[std::size_t(i - start)];
             if (look.folder < 0)
-                each(i, Result<FileStamp>::failure(folderFailures[std::size_t(i - start)]));
+                each(i, Result<FileStamp>::failure(look.folderFailure));
             else if (look.error == 0 && S_ISREG(look.st.st_mode))
                 each(i, Result<FileStamp>::success(stampOf(look.st)));
             else // a link, or what could not be looked at: as a copy would read it
                 each(i, sourceStamp(entries.at(i)));
         }
+        start = end;
     }
 }
 

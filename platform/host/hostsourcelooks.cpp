@@ -25,39 +25,50 @@ constexpr qsizetype LooksWorthSharing = 256;
 struct PendingLook {
     int folder = -1; // held by the block, not by the folder cache
     Status folderFailure;
-    QByteArray name;
     int error = 0;
     struct stat st {};
 };
 
-void takeLooks(std::vector<PendingLook> &looks, std::size_t begin, std::size_t end)
+// looks[k] is the look at entries[first + k].
+void takeLooks(const QStringList &entries, qsizetype first, std::vector<PendingLook> &looks, std::size_t begin,
+               std::size_t end)
 {
-    for (std::size_t i = begin; i < end; ++i) {
-        PendingLook &look = looks[i];
-        if (look.folder >= 0 && ::fstatat(look.folder, look.name.constData(), &look.st, AT_SYMLINK_NOFOLLOW) != 0)
+    for (std::size_t k = begin; k < end; ++k) {
+        PendingLook &look = looks[k];
+        if (look.folder < 0)
+            continue;
+        const QByteArray name = encodeName(lastNameOfEntry(entries.at(first + qsizetype(k))));
+        if (::fstatat(look.folder, name.constData(), &look.st, AT_SYMLINK_NOFOLLOW) != 0)
             look.error = errno;
     }
 }
 
 // The other processor takes the first half while this thread takes the
 // second: before a run writes, this check is all there is to do.
-void takeLooksSideBySide(std::vector<PendingLook> &looks)
+void takeLooksSideBySide(const QStringList &entries, qsizetype first, std::vector<PendingLook> &looks)
 {
     static const bool twoOrMore = std::thread::hardware_concurrency() > 1;
     const std::size_t half = looks.size() / 2;
     if (!twoOrMore || qsizetype(looks.size()) < LooksWorthSharing) {
-        takeLooks(looks, 0, looks.size());
+        takeLooks(entries, first, looks, 0, looks.size());
         return;
     }
     std::thread helper;
     try {
-        helper = std::thread([&looks, half] { takeLooks(looks, 0, half); });
+        helper = std::thread([&, half] { takeLooks(entries, first, looks, 0, half); });
     } catch (const std::system_error &) {
-        takeLooks(looks, 0, looks.size());
+        takeLooks(entries, first, looks, 0, looks.size());
         return;
     }
-    takeLooks(looks, half, looks.size());
+    takeLooks(entries, first, looks, half, looks.size());
     helper.join();
+}
+
+// The folder part of an entry, without a copy of it.
+QStringView parentPart(const QString &entry)
+{
+    const qsizetype cut = entry.lastIndexOf(QLatin1Char('\\'));
+    return cut < 0 ? QStringView() : QStringView(entry).left(cut);
 }
 
 } // namespace
@@ -70,33 +81,31 @@ void HostImageTrees::sourceLooks(const QStringList &entries, const SourceLookSin
     const auto prepare = [&](qsizetype start) {
         looks.clear();
         held.clear();
-        QString lastParent;
+        QStringView lastParent;
         Status lastFailure;
         const qsizetype last = std::min(entries.size(), start + LooksPerBlock);
         for (qsizetype i = start; i < last; ++i) {
-            const QString parent = parentOfEntry(entries.at(i));
+            const QStringView parent = parentPart(entries.at(i));
             if (held.empty() || parent != lastParent) {
                 if (held.size() == FoldersPerBlock)
                     return i;
                 lastParent = parent;
-                const int cached = sourceFolder(parent, lastFailure);
+                const int cached = sourceFolder(parent.toString(), lastFailure);
                 // The cache keeps only a few folders open; the block keeps its own.
                 held.emplace_back(cached < 0 ? -1 : ::fcntl(cached, F_DUPFD_CLOEXEC, 0));
                 if (cached >= 0 && !held.back())
-                    lastFailure = sourceFailure(errno, parent);
+                    lastFailure = sourceFailure(errno, parent.toString());
             }
             PendingLook &look = looks.emplace_back();
             look.folder = held.back().get();
             if (look.folder < 0)
                 look.folderFailure = lastFailure;
-            else
-                look.name = encodeName(lastNameOfEntry(entries.at(i)));
         }
         return last;
     };
     for (qsizetype start = 0; start < entries.size();) {
         const qsizetype end = prepare(start);
-        takeLooksSideBySide(looks);
+        takeLooksSideBySide(entries, start, looks);
         for (qsizetype i = start; i < end; ++i) {
             const PendingLook &look = looks[std::size_t(i - start)];
             if (look.folder < 0)

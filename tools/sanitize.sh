@@ -39,7 +39,9 @@ configure_and_build() {
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1"
 export LSAN_OPTIONS="suppressions=$here/tools/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/tools/sanitizers/tsan.supp"
+# die_after_fork=0: the full-disk tests fork children that start threads
+# of their own; TSan would otherwise end them at the first one.
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$here/tools/sanitizers/tsan.supp"
 
 status=0
 for kind in "${kinds[@]}"; do

@@ -47,9 +47,8 @@ void takeLooks(const QStringList &entries, qsizetype first, std::vector<PendingL
 // second: before a run writes, this check is all there is to do.
 void takeLooksSideBySide(const QStringList &entries, qsizetype first, std::vector<PendingLook> &looks)
 {
-    static const bool twoOrMore = std::thread::hardware_concurrency() > 1;
     const std::size_t half = looks.size() / 2;
-    if (!twoOrMore || qsizetype(looks.size()) < LooksWorthSharing) {
+    if (!twoOrMoreProcessors() || qsizetype(looks.size()) < LooksWorthSharing) {
         takeLooks(entries, first, looks, 0, looks.size());
         return;
     }

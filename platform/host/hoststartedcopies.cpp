@@ -5,7 +5,6 @@
 #include "platform/namefold.h"
 
 #include <memory>
-#include <thread>
 
 namespace quorvane::platform {
 
@@ -14,12 +13,6 @@ namespace {
 // Larger files are copied at once on the window's thread, which can then
 // answer between their pieces; a queue of them would make it wait instead.
 constexpr off_t LargestInBackground = off_t(1) << 20;
-
-bool worthCopyingAhead()
-{
-    static const bool twoOrMore = std::thread::hardware_concurrency() > 1;
-    return twoOrMore;
-}
 
 } // namespace
 
@@ -38,7 +31,7 @@ Status HostImageTrees::startCopy(quint64 ticket, const QString &entry, const QSt
     const auto order = std::make_shared<CopyOrder>(orderFor(*folder, place.value().there, std::move(in), st, display));
     // A FUSE program serves one request at a time: nothing to gain there.
     // Nor on one processor.
-    if (!worthCopyingAhead() || st.st_size > LargestInBackground || targetVolume().viaFuse) {
+    if (!twoOrMoreProcessors() || st.st_size > LargestInBackground || targetVolume().viaFuse) {
         // The small files before it are not kept waiting meanwhile.
         m_background.handOver();
         struct stat made {};

@@ -14,11 +14,16 @@
 namespace quorvane::platform {
 
 // The folder of a relative entry ("a\b" for "a\b\c.txt", empty at the root)
-// and its last name.
-inline QString parentOfEntry(const QString &relative)
+// and its last name; the folder also as a view, without a copy.
+inline QStringView parentViewOfEntry(const QString &relative)
 {
     const qsizetype cut = relative.lastIndexOf(QLatin1Char('\\'));
-    return cut < 0 ? QString() : relative.left(cut);
+    return cut < 0 ? QStringView() : QStringView(relative).left(cut);
+}
+
+inline QString parentOfEntry(const QString &relative)
+{
+    return parentViewOfEntry(relative).toString();
 }
 
 inline QString lastNameOfEntry(const QString &relative)

@@ -63,13 +63,6 @@ void takeLooksSideBySide(const QStringList &entries, qsizetype first, std::vecto
     helper.join();
 }
 
-// The folder part of an entry, without a copy of it.
-QStringView parentPart(const QString &entry)
-{
-    const qsizetype cut = entry.lastIndexOf(QLatin1Char('\\'));
-    return cut < 0 ? QStringView() : QStringView(entry).left(cut);
-}
-
 } // namespace
 
 void HostImageTrees::sourceLooks(const QStringList &entries, const SourceLookSink &each)
@@ -84,7 +77,7 @@ void HostImageTrees::sourceLooks(const QStringList &entries, const SourceLookSin
         Status lastFailure;
         const qsizetype last = std::min(entries.size(), start + LooksPerBlock);
         for (qsizetype i = start; i < last; ++i) {
-            const QStringView parent = parentPart(entries.at(i));
+            const QStringView parent = parentViewOfEntry(entries.at(i));
             if (held.empty() || parent != lastParent) {
                 if (held.size() == FoldersPerBlock)
                     return i;

@@ -174,20 +174,31 @@ void fillFoundLists(Begin &lists, const QString &scanBase)
     gatherFolders(lists);
 }
 
-qsizetype fillFilesToCopy(Begin &lists, const QString &scanBase, const QString &sourceBase, const QString &targetBase)
+FilesToCopy fillFilesToCopy(Begin &lists, const QString &scanBase, const QString &sourceBase,
+                            const QString &targetBase)
 {
-    const QString inside = targetInsideSource(sourceBase, targetBase);
-    qsizetype leftOut = 0;
+    const QString inside = WinPath(targetInsideSource(sourceBase, targetBase)).text();
+    const QString base = WinPath(scanBase).text();
+    FilesToCopy files;
     const qsizetype count = lists.lstFoundFiles.count();
+    files.entries.reserve(count);
+    // Views into the found list: twenty thousand files are not copied twice
+    // on their way to the run, which waits for this before its first copy.
     for (qsizetype i = 0; i < count; ++i) {
-        const QString relative = relativeToBase(lists.lstFoundFiles.item(i), scanBase);
-        if (relative.isEmpty() || (!inside.isEmpty() && WinPath(relative).isChildOf(WinPath(inside), true))) {
-            ++leftOut;
+        const QStringView found = lists.lstFoundFiles.itemView(i);
+        const qsizetype start = belowStart(found, base, Backslash, NameCase::Ignored);
+        QStringView relative = start < 0 ? QStringView() : found.mid(start);
+        while (relative.endsWith(Backslash))
+            relative.chop(1);
+        if (relative.isEmpty()
+            || (!inside.isEmpty() && belowStart(relative, inside, Backslash, NameCase::Ignored) >= 0)) {
+            ++files.leftOut;
             continue;
         }
         lists.lstFilesToCopy.addItem(relative);
+        files.entries.append(relative.toString());
     }
-    return leftOut;
+    return files;
 }
 
 } // namespace quorvane

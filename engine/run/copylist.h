@@ -3,6 +3,7 @@
 #include "engine/scan/worker.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace quorvane {
 
@@ -16,11 +17,17 @@ QString relativeToBase(const QString &fullPath, const QString &base);
 // another drive letter for the same host folder count.
 QString targetInsideSource(const QString &sourceBase, const QString &targetBase);
 
+struct FilesToCopy {
+    QStringList entries; // as lstFilesToCopy holds them, taken once
+    qsizetype leftOut = 0;
+};
+
 // Fills lstFilesToCopy from lstFoundFiles, in its order: each file's path
 // relative to scanBase. Files inside the target directory are left out, so an
 // image never takes in its own output; so are entries that do not lie below
-// scanBase. Returns the number left out.
-qsizetype fillFilesToCopy(Begin &lists, const QString &scanBase, const QString &sourceBase, const QString &targetBase);
+// scanBase.
+FilesToCopy fillFilesToCopy(Begin &lists, const QString &scanBase, const QString &sourceBase,
+                            const QString &targetBase);
 
 // Fills lstFoundDirs (each found file's folder, once) and lstFullPathName
 // (each found file's host path, beside the run when it can be).

@@ -108,16 +108,6 @@ ImageAction actionOf(const JobOptions &job)
     return JobOptions::isSet(job.DeleteSources) ? ImageAction::Move : ImageAction::Copy;
 }
 
-// The entries of the files-to-copy list, taken once.
-QStringList entriesToImage(const StringList &list)
-{
-    QStringList entries;
-    entries.reserve(list.count());
-    for (qsizetype i = 0; i < list.count(); ++i)
-        entries.append(list.item(i));
-    return entries;
-}
-
 // The journal the job asks for; a file named by the caller must be there
 // before the first placement, or nothing is placed.
 bool prepareJournal(const JobOptions &job, RunJournal &journal, RunSummary &summary)
@@ -215,12 +205,13 @@ void runImageBranch(RunContext &run)
         return;
     }
 
-    run.summary.leftOut = fillFilesToCopy(run.lists, run.scanBase, sourceBase, targetBase);
-    if (run.lists.lstFilesToCopy.count() == 0) {
+    FilesToCopy files = fillFilesToCopy(run.lists, run.scanBase, sourceBase, targetBase);
+    run.summary.leftOut = files.leftOut;
+    if (files.entries.isEmpty()) {
         ShowMessage(MsgNoFiles, 1);
         return;
     }
-    QStringList entries = entriesToImage(run.lists.lstFilesToCopy);
+    QStringList entries = std::move(files.entries);
     // From here on the run acts only through the handles of its two roots.
     auto trees = platform::fileSystem().openImageTrees(sourceBase, targetBase, atStart.DryRun);
     if (!trees.ok()) {

@@ -84,9 +84,9 @@ void ListStore::handOffChunk()
     m_handedOff = qsizetype(m_spans.size());
 }
 
-void ListStore::addItem(const QString &text)
+void ListStore::addItem(QStringView text)
 {
-    std::copy_n(unitsOf(text), text.size(), reserveUnits(text.size()));
+    std::copy_n(text.utf16(), text.size(), reserveUnits(text.size()));
 }
 
 void ListStore::addJoined(const QString &head, const QString &tail)

@@ -21,7 +21,7 @@ public:
     bool sorted() const { return m_sorted; }
 
     void clear();
-    void addItem(const QString &text);
+    void addItem(QStringView text);
     // Adds head + tail as one entry without building the joined string first.
     void addJoined(const QString &head, const QString &tail);
     qsizetype count() const;
@@ -71,6 +71,7 @@ public:
 
     void clear();
     void addItem(const QString &text) { writable().addItem(text); }
+    void addItem(QStringView text) { writable().addItem(text); }
     void addJoined(const QString &head, const QString &tail) { writable().addJoined(head, tail); }
     qsizetype count() const { return m_store->count(); }
     QString item(qsizetype index) const { return m_store->item(index); }

@@ -19,6 +19,7 @@
 namespace quorvane::platform {
 
 struct CopyOrder;
+struct LookBlock;
 struct StagingChoices;
 
 // ImageTrees on this host. The roots are opened once by their host paths
@@ -113,6 +114,8 @@ private:
 
     // Source side (hostimagetrees.cpp).
     int sourceFolder(const QString &relative, Status &why);
+    void prepareLooks(const QStringList &entries, qsizetype start, LookBlock &block);
+    void handOnLooks(const QStringList &entries, const LookBlock &block, const SourceLookSink &each);
     // entry open for reading, a link followed only inside the tree; st gets
     // its stat. Invalid with why set on failure.
     Descriptor openSource(const QString &entry, struct stat &st, Status &why);

@@ -18,8 +18,8 @@ private slots:
 
 void TestSourceLooks::everyEntryOnceInOrder()
 {
-    constexpr int Folders = 20;    // more than the trees keep open
-    constexpr int PerFolder = 230; // all in all more than one block
+    constexpr int Folders = 70;   // more than the trees keep open, and three blocks' worth
+    constexpr int PerFolder = 66; // each block big enough to be shared
     scratch::Drive d;
     QVERIFY(d.dir("src") && d.dir("dst"));
     for (int f = 0; f < Folders; ++f) {

@@ -12,6 +12,7 @@
 #include "platform/drivepath.h"
 #include "platform/hosterrors.h"
 #include "platform/namecodec.h"
+#include "platform/processtuning.h"
 #include "platform/services.h"
 #include "platform/stopsignals.h"
 
@@ -319,6 +320,7 @@ int runCommand(const cli::Arguments &args, cli::StandardOutput &out)
 // and gets it as a failed output.
 int main(int argc, char **argv)
 {
+    platform::keepFreedMemory();
     cli::holdClosedStandardStreams();
     QCoreApplication app(argc, argv);
     cli::StandardOutput out;

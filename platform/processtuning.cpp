@@ -6,15 +6,58 @@
 #include <malloc.h>
 #endif
 
+#include <cstdint>
+#include <cstdlib>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace quorvane::platform {
+
+namespace {
+
+constexpr std::size_t MiB = 1024 * 1024;
+
+#if defined(__GLIBC__)
+// Every new page of memory costs a fault, and on a virtual machine a fault
+// costs about 11 us: a run of 20,000 files took some 2,600 of them, most
+// for its lists and tables. The heap is grown once by a stretch that stays
+// with the process, and that stretch is offered large pages, which fault
+// once per 2 MiB. Only advice: where the system has no large pages, or the
+// heap does not grow where it stood, nothing changes.
+void offerLargePagesToHeap()
+{
+    constexpr std::uintptr_t LargePage = 2 * MiB;
+    const auto before = reinterpret_cast<std::uintptr_t>(::sbrk(0));
+    // Through a volatile pointer: a compiler drops a bare malloc and free.
+    void *volatile stretch = std::malloc(24 * MiB);
+    std::free(stretch);
+    const auto after = reinterpret_cast<std::uintptr_t>(::sbrk(0));
+    if (before == std::uintptr_t(-1) || after <= before)
+        return;
+    const std::uintptr_t from = (before + LargePage - 1) / LargePage * LargePage;
+    const std::uintptr_t to = after / LargePage * LargePage;
+    if (to > from)
+        (void)::madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+}
+#endif
+
+} // namespace
 
 void keepFreedMemory()
 {
 #if defined(__GLIBC__)
-    // 64 MiB of free heap may stay with the process; beyond that it goes back.
-    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+    static const bool done = [] {
+        // 64 MiB of free heap may stay with the process; beyond that it goes back.
+        mallopt(M_TRIM_THRESHOLD, int(64 * MiB));
+        // Lists of a million entries come from the heap too and are used
+        // again, not mapped afresh and faulted in each time.
+        mallopt(M_MMAP_THRESHOLD, int(32 * MiB));
+        mallopt(M_TOP_PAD, int(16 * MiB));
+        offerLargePagesToHeap();
+        return true;
+    }();
+    (void)done;
 #endif
 }
 

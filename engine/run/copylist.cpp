@@ -43,12 +43,22 @@ QString relativeEntry(const HostPath &path, const HostPath &base)
     return WinPath(QString(*below).replace(QLatin1Char('/'), Backslash)).withSeparator();
 }
 
+// The part of fullPath below base (a path without its trailing "\"), as a
+// view into fullPath; empty when it does not lie below base.
+QStringView relativeView(QStringView fullPath, QStringView base)
+{
+    const qsizetype start = belowStart(fullPath, base, Backslash, NameCase::Ignored);
+    QStringView relative = start < 0 ? QStringView() : fullPath.mid(start);
+    while (relative.endsWith(Backslash))
+        relative.chop(1);
+    return relative;
+}
+
 } // namespace
 
 QString relativeToBase(const QString &fullPath, const QString &base)
 {
-    const std::optional<QString> below = WinPath(fullPath).relativeTo(WinPath(base));
-    return below ? *below : QString();
+    return relativeView(fullPath, WinPath(base).text()).toString();
 }
 
 QString targetInsideSource(const QString &sourceBase, const QString &targetBase)
@@ -185,11 +195,7 @@ FilesToCopy fillFilesToCopy(Begin &lists, const QString &scanBase, const QString
     // Views into the found list: twenty thousand files are not copied twice
     // on their way to the run, which waits for this before its first copy.
     for (qsizetype i = 0; i < count; ++i) {
-        const QStringView found = lists.lstFoundFiles.itemView(i);
-        const qsizetype start = belowStart(found, base, Backslash, NameCase::Ignored);
-        QStringView relative = start < 0 ? QStringView() : found.mid(start);
-        while (relative.endsWith(Backslash))
-            relative.chop(1);
+        const QStringView relative = relativeView(lists.lstFoundFiles.itemView(i), base);
         if (relative.isEmpty()
             || (!inside.isEmpty() && belowStart(relative, inside, Backslash, NameCase::Ignored) >= 0)) {
             ++files.leftOut;

@@ -114,6 +114,7 @@ private:
 
     // Source side (hostimagetrees.cpp).
     int sourceFolder(const QString &relative, Status &why);
+    // The looks before writing, a block at a time (hostsourcelooks.cpp).
     void prepareLooks(const QStringList &entries, qsizetype start, LookBlock &block);
     void handOnLooks(const QStringList &entries, const LookBlock &block, const SourceLookSink &each);
     // entry open for reading, a link followed only inside the tree; st gets

@@ -146,8 +146,6 @@ void HostImageTrees::handOnLooks(const QStringList &entries, const LookBlock &bl
 
 void HostImageTrees::sourceLooks(const QStringList &entries, const SourceLookSink &each)
 {
-    if (entries.isEmpty())
-        return;
     LookBlock blocks[2];
     LookHelper helper(entries, twoOrMoreProcessors());
     LookBlock *current = &blocks[0];

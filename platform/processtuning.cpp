@@ -68,12 +68,12 @@ void releaseFreedMemory()
 #endif
 }
 
-long long blocksReadByThisThread()
+long long waitsOfThisThread()
 {
 #if defined(RUSAGE_THREAD)
     rusage usage{};
     if (::getrusage(RUSAGE_THREAD, &usage) == 0)
-        return usage.ru_inblock;
+        return usage.ru_nvcsw;
 #endif
     return 0;
 }

@@ -15,9 +15,9 @@ void keepFreedMemory();
 // folder.
 void releaseFreedMemory();
 
-// Blocks the calling thread has had read from a disk so far (0 where the
-// host does not count them): tells a reading that waited for the disk from
-// one served by the cache.
-long long blocksReadByThisThread();
+// How often the calling thread has had to wait so far (for a disk, a lock,
+// anything; being preempted does not count), or 0 where the host does not
+// count it: a walk tells a cold disk by it.
+long long waitsOfThisThread();
 
 } // namespace quorvane::platform

@@ -1,9 +1,5 @@
 #include "engine/scan/walkcache.h"
 
-#include "platform/processtuning.h"
-
-#include <QElapsedTimer>
-
 #include <algorithm>
 #include <system_error>
 #include <utility>
@@ -21,35 +17,8 @@ constexpr int DefaultReaders = 16;
 // From the cache a reading costs less than handing it to another thread and
 // back (measured: two helpers took half as much processor time again as the
 // walk alone, for no gain in time; on a busy machine each hand-off may wait
-// for a preempted thread). So the walk reads alone until one reading waits
-// for the disk: a slow reading during which its thread had blocks read from
-// the disk (a busy machine makes readings slow too, without any disk). Then
-// all readers go to work.
-constexpr qint64 SlowReadMicroseconds = 200;
-
-// Times one reading on the thread that does it; blocks: what the thread had
-// read from the disk before, kept up to date.
-class DiskWatch {
-public:
-    DiskWatch(bool watch, long long &blocks) : m_watch(watch), m_blocks(blocks)
-    {
-        if (m_watch)
-            m_clock.start();
-    }
-    // Whether the reading was slow because the disk was waited for.
-    bool waited()
-    {
-        if (!m_watch || m_clock.nsecsElapsed() / 1000 < SlowReadMicroseconds)
-            return false;
-        const long long before = std::exchange(m_blocks, platform::blocksReadByThisThread());
-        return m_blocks > before;
-    }
-
-private:
-    bool m_watch;
-    long long &m_blocks;
-    QElapsedTimer m_clock;
-};
+// for a preempted thread). So the walk reads alone until its readings keep
+// waiting for the disk (DiskWaits); then all readers go to work.
 
 bool failed(const FolderRead &read)
 {
@@ -87,7 +56,6 @@ WalkCache::WalkCache(platform::FileSystem &fs, Readers readers, std::uint64_t ge
     if (!patterns.isEmpty() && !m_patterns.set.matchesEverything())
         m_matchWith = &m_patterns;
     m_readerTotal = std::max(readers.total, 0);
-    m_walkerBlocks = platform::blocksReadByThisThread();
     std::lock_guard lock(m_mutex);
     startReaders(std::clamp(readers.atStart, 0, m_readerTotal));
 }
@@ -188,11 +156,6 @@ void WalkCache::startReaders(int count)
     }
 }
 
-void WalkCache::useAllReaders()
-{
-    startReaders(m_readerTotal);
-}
-
 void WalkCache::publish(const QString &path, FolderRead read, bool taken, const QByteArray &order)
 {
     Slot &slot = m_slots[path];
@@ -235,7 +198,6 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     m_slots.insert(path, Slot{});
     const bool watchDisk = int(m_readers.size()) < m_readerTotal;
     lock.unlock();
-    DiskWatch disk(watchDisk, m_walkerBlocks);
     FolderRead read;
     if (known)
         read = readPending(pending, path);
@@ -246,10 +208,10 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     const QByteArray order = std::move(pending.order);
     pending = {};
     SnapshotPtr snapshot = read.snapshot;
-    const bool fromDisk = disk.waited();
+    const bool cold = watchDisk && m_walkerWaits.coldAfterReading();
     lock.lock();
-    if (fromDisk)
-        useAllReaders();
+    if (cold)
+        startReaders(m_readerTotal);
     publish(path, std::move(read), true, order);
     return snapshot;
 }
@@ -270,7 +232,6 @@ void WalkCache::release(const QString &path)
 
 void WalkCache::readerLoop()
 {
-    long long blocksRead = platform::blocksReadByThisThread();
     std::unique_lock lock(m_mutex);
     for (;;) {
         if (!m_stopping && (m_pending.empty() || m_aheadCount >= MaxAhead)) {
@@ -292,16 +253,11 @@ void WalkCache::readerLoop()
         if (m_slots.contains(path))
             continue; // the walk got there first
         m_slots.insert(path, Slot{});
-        const bool watchDisk = int(m_readers.size()) < m_readerTotal;
         lock.unlock();
-        DiskWatch disk(watchDisk, blocksRead);
         FolderRead read = readPending(next, path);
-        const bool fromDisk = disk.waited();
         const bool byHandle = next.folder != nullptr;
         next.folder.reset(); // the parent closes here once its last child is read
         lock.lock();
-        if (fromDisk)
-            useAllReaders();
         const auto parentNow = m_slots.constFind(next.parent);
         if (parentNow == m_slots.constEnd()) {
             m_slots.remove(path); // the walk went past while this was read

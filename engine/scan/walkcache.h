@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/scan/dirsnapshot.h"
+#include "engine/scan/diskwaits.h"
 
 #include <QHash>
 #include <QString>
@@ -25,7 +26,8 @@ namespace quorvane {
 class WalkCache {
 public:
     // How many helper threads read ahead: total once the disk has to be
-    // waited for, atStart from the beginning.
+    // waited for, atStart from the beginning. The walking thread's own
+    // readings tell whether it is (a helper waits for work as well).
     struct Readers {
         int total = 0;
         int atStart = 0;
@@ -75,7 +77,6 @@ private:
     void readerLoop();
     void startReaders(int count);  // with m_mutex held
     void wakeReaders(size_t work); // with m_mutex held
-    void useAllReaders();          // with m_mutex held
     FolderRead readPending(const Pending &next, const QString &path) const;
     bool takePending(const QString &path, Pending &out);                                     // with m_mutex held
     void publish(const QString &path, FolderRead read, bool taken, const QByteArray &order); // with m_mutex held
@@ -101,7 +102,7 @@ private:
     std::vector<std::thread> m_readers;
     QString m_lastServedPath; // the walking thread's own
     SnapshotPtr m_lastServed;
-    long long m_walkerBlocks = 0; // what the walking thread had read from the disk so far
+    DiskWaits m_walkerWaits; // the walking thread's own
 };
 
 // What the enumerators of one worker share about the walk under way.

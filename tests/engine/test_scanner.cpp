@@ -1,5 +1,6 @@
 #include "enginedrive.h"
 
+#include "engine/scan/diskwaits.h"
 #include "engine/scan/scanner.h"
 #include "engine/scan/walkcache.h"
 #include "engine/scan/worker.h"
@@ -8,6 +9,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <chrono>
+#include <thread>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -396,6 +399,36 @@ private slots:
         drive.worker.beforeYield = [&] { most = std::max(most, threads()); };
         QCOMPARE(scan(drive.worker, "D:\\W", "*.txt").size(), 40);
         QCOMPARE(most, before);
+    }
+
+    // The readers start when the walking thread keeps waiting, not for a few
+    // waits among many readings the cache served. Real waits: the thread sleeps.
+    void diskWaitsTellColdFromWarm_data()
+    {
+        QTest::addColumn<int>("readings");
+        QTest::addColumn<int>("waitEvery"); // 0: never
+        QTest::addColumn<int>("waitMicroseconds");
+        QTest::addColumn<bool>("cold");
+        QTest::newRow("the cache serves every reading") << 200 << 0 << 0 << false;
+        QTest::newRow("a few folders read again") << 200 << 8 << 300 << false;
+        QTest::newRow("cold disk") << 64 << 1 << 100 << true;
+        QTest::newRow("slow disk, before a run of readings is full") << 3 << 1 << 12000 << true;
+    }
+
+    void diskWaitsTellColdFromWarm()
+    {
+        QFETCH(int, readings);
+        QFETCH(int, waitEvery);
+        QFETCH(int, waitMicroseconds);
+        QFETCH(bool, cold);
+        DiskWaits waits;
+        bool told = false;
+        for (int i = 1; i <= readings && !told; ++i) {
+            if (waitEvery && i % waitEvery == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(waitMicroseconds));
+            told = waits.coldAfterReading();
+        }
+        QCOMPARE(told, cold);
     }
 
 private:

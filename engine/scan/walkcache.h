@@ -77,6 +77,7 @@ private:
     void readerLoop();
     void startReaders(int count);  // with m_mutex held
     void wakeReaders(size_t work); // with m_mutex held
+    void aheadTaken();             // with m_mutex held: the walk took a folder read ahead
     FolderRead readPending(const Pending &next, const QString &path) const;
     bool takePending(const QString &path, Pending &out);                                     // with m_mutex held
     void publish(const QString &path, FolderRead read, bool taken, const QByteArray &order); // with m_mutex held
@@ -95,6 +96,7 @@ private:
     // walk enters, whichever reader published its parent when.
     std::vector<Pending> m_pending;
     int m_aheadCount = 0;  // read but not yet asked for
+    bool m_aheadFull = false; // the helpers wait until the walk has taken a stretch of it
     int m_readerTotal = 0; // readers started once the disk has to be waited for
     int m_idle = 0;        // readers in use that wait for work
     bool m_stopping = false;

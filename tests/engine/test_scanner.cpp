@@ -383,6 +383,27 @@ private slots:
         QCOMPARE(drive.worker.lstFoundFiles.item(39999), QStringLiteral("D:\\viel\\d3\\f09999.jpg"));
     }
 
+    // Helpers read at most a few thousand folders ahead, then wait until the
+    // walk has taken a stretch of them: the walk goes past that bound in order.
+    void helpersPastTheirBoundKeepTheOrder()
+    {
+        const QString shm = QStringLiteral("/dev/shm");
+        EngineDrive drive('D', QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm : QString());
+        const int folders = 6000;
+        for (int d = 0; d < folders; ++d) {
+            const QByteArray folder = QFile::encodeName(drive.host(QStringLiteral("B/d%1").arg(d, 4, 10, QLatin1Char('0'))));
+            QVERIFY(::mkdir(folder.constData(), 0755) == 0 || QDir().mkpath(QString::fromUtf8(folder)));
+            const int fd = ::open((folder + "/f.txt").constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        drive.worker.walk.readers = 4;
+        const QStringList found = scan(drive.worker, "D:\\B", "*.txt");
+        QCOMPARE(found.size(), folders);
+        for (int d = 0; d < folders; d += 997)
+            QCOMPARE(found.at(d), QStringLiteral("D:\\B\\d%1\\f.txt").arg(d, 4, 10, QLatin1Char('0')));
+    }
+
     void walkFromTheCacheStaysOnItsThread()
     {
         // Handing each folder to a helper and back costs more than reading it

@@ -178,8 +178,8 @@ void WalkCache::publish(const QString &path, FolderRead read, bool taken, const 
     Slot &slot = m_slots[path];
     slot.state = State::Ready;
     slot.taken = taken;
-    if (!taken)
-        ++m_aheadCount;
+    if (!taken && ++m_aheadCount >= MaxAhead)
+        m_aheadFull = true;
     const std::vector<QString> &subdirs = read.snapshot->subdirs;
     for (size_t i = 0; i < subdirs.size(); ++i) {
         m_pending.push_back({path, subdirs[i], read.handle, childOrder(order, i, subdirs.size())});
@@ -250,8 +250,6 @@ void WalkCache::readerLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        if (m_aheadCount >= MaxAhead)
-            m_aheadFull = true;
         if (!m_stopping && (m_pending.empty() || m_aheadFull)) {
             ++m_idle;
             m_workChanged.wait(lock, [&] { return m_stopping || (!m_pending.empty() && !m_aheadFull); });

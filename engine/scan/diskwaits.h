@@ -14,8 +14,9 @@ namespace quorvane {
 // work at twice the processor time for a walk the cache serves.
 //
 // Counted over runs of readings, one system call a run; a run also ends
-// after a while, so that a slow disk is not waited for 64 times first. One
-// per reading thread, made on that thread.
+// after a while, so that a slow disk is not waited for 64 times first. It
+// counts the waits of the thread that makes it, so only that thread may ask
+// (the walk keeps one; the helpers need none).
 class DiskWaits {
 public:
     DiskWaits();

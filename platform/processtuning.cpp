@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace quorvane::platform {
@@ -66,6 +67,12 @@ void releaseFreedMemory()
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif
+}
+
+bool twoOrMoreProcessors()
+{
+    static const bool twoOrMore = std::thread::hardware_concurrency() > 1;
+    return twoOrMore;
 }
 
 long long waitsOfThisThread()

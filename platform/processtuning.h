@@ -15,6 +15,9 @@ void keepFreedMemory();
 // folder.
 void releaseFreedMemory();
 
+// Whether work side by side can gain anything: not on one processor.
+bool twoOrMoreProcessors();
+
 // How often the calling thread has had to wait so far (for a disk, a lock,
 // anything; being preempted does not count), or 0 where the host does not
 // count it: a walk tells a cold disk by it.

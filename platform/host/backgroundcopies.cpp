@@ -6,12 +6,6 @@
 
 namespace quorvane::platform {
 
-bool twoOrMoreProcessors()
-{
-    static const bool twoOrMore = std::thread::hardware_concurrency() > 1;
-    return twoOrMore;
-}
-
 std::size_t copiesWorthQueueing()
 {
     constexpr rlim_t Fewest = 16;

@@ -15,9 +15,6 @@
 
 namespace quorvane::platform {
 
-// Whether work side by side can gain anything: not on one processor.
-bool twoOrMoreProcessors();
-
 // How many copies may wait: enough that the copying threads go on while a
 // busy machine holds back the thread that fills the queue, and well inside
 // the open-file limit.

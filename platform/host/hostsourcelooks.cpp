@@ -2,6 +2,7 @@
 
 #include "platform/host/beneath.h"
 #include "platform/namecodec.h"
+#include "platform/processtuning.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,6 +3,7 @@
 #include "platform/host/copyorder.h"
 #include "platform/hosterrors.h"
 #include "platform/namefold.h"
+#include "platform/processtuning.h"
 
 #include <memory>
 

@@ -1,5 +1,7 @@
 #include "engine/scan/walkcache.h"
 
+#include "platform/processtuning.h"
+
 #include <algorithm>
 #include <system_error>
 #include <utility>
@@ -19,11 +21,15 @@ constexpr int ResumeAhead = MaxAhead - 512;
 // A cold disk answers many requests at once about as fast as one: the count
 // is chosen for the disk, not for the processors, which mostly wait.
 constexpr int DefaultReaders = 16;
-// From the cache a reading costs less than handing it to another thread and
-// back (measured: two helpers took half as much processor time again as the
-// walk alone, for no gain in time; on a busy machine each hand-off may wait
-// for a preempted thread). So the walk reads alone until its readings keep
-// waiting for the disk (DiskWaits); then all readers go to work.
+// From the cache, one helper on the second processor shares the reading with
+// the walk (a warm walk of 200,000 files: 190 ms instead of 270). It pays
+// only because neither side waits for the other: the walk reads the next
+// folder itself where the helper has not begun it, and reads ahead itself
+// where the helper is still at the one it needs (a preempted helper on a
+// busy machine holds up nothing). More helpers only take turns on the two
+// processors. The rest go to work once the walk's readings keep waiting for
+// the disk (DiskWaits).
+constexpr int WarmHelpers = 1;
 
 bool failed(const FolderRead &read)
 {
@@ -50,9 +56,9 @@ bool comesLater(const Entry &a, const Entry &b)
 
 } // namespace
 
-int WalkCache::defaultReaderCount()
+WalkCache::Readers WalkCache::defaultReaders()
 {
-    return DefaultReaders;
+    return {DefaultReaders, platform::twoOrMoreProcessors() ? WarmHelpers : 0};
 }
 
 WalkCache::WalkCache(platform::FileSystem &fs, Readers readers, std::uint64_t generation, const QString &patterns)
@@ -193,7 +199,13 @@ SnapshotPtr WalkCache::acquire(const QString &path)
 {
     std::unique_lock lock(m_mutex);
     auto it = m_slots.find(path);
-    if (it != m_slots.end() && it->state == State::Reading) {
+    while (it != m_slots.end() && it->state == State::Reading) {
+        if (readNextPending(lock)) {
+            it = m_slots.find(path);
+            continue;
+        }
+        // Waiting for a helper is no wait for the disk.
+        m_walkerWaits.excuseOneWait();
         m_waitingFor = path;
         m_readyChanged.wait(lock, [&] {
             it = m_slots.find(path);
@@ -214,6 +226,8 @@ SnapshotPtr WalkCache::acquire(const QString &path)
     m_slots.insert(path, Slot{});
     const bool watchDisk = int(m_readers.size()) < m_readerTotal;
     lock.unlock();
+    if (watchDisk)
+        m_walkerWaits.readingStarts();
     FolderRead read;
     if (known)
         read = readPending(pending, path);
@@ -246,6 +260,37 @@ void WalkCache::release(const QString &path)
         aheadTaken();
 }
 
+bool WalkCache::readNextPending(std::unique_lock<platform::SpinThenWaitMutex> &lock)
+{
+    if (m_pending.empty() || m_aheadFull)
+        return false;
+    std::pop_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
+    Pending next = std::move(m_pending.back());
+    m_pending.pop_back();
+    if (!m_slots.contains(next.parent))
+        return true; // the walk is past this part of the tree
+    QString path = childPath(next.parent, next.name);
+    if (m_slots.contains(path))
+        return true; // the walk got there first
+    m_slots.insert(path, Slot{});
+    lock.unlock();
+    FolderRead read = readPending(next, path);
+    const bool byHandle = next.folder != nullptr;
+    next.folder.reset(); // the parent closes here once its last child is read
+    lock.lock();
+    if (!m_slots.contains(next.parent)) {
+        m_slots.remove(path); // the walk went past while this was read
+    } else if (failed(read) && (!byHandle || read.snapshot->error == platform::ErrTooManyFiles)) {
+        // The walking thread asks again with the file system's full help.
+        m_slots.remove(path);
+    } else {
+        publish(path, std::move(read), false, next.order);
+    }
+    if (m_waitingFor == path)
+        m_readyChanged.notify_one();
+    return true;
+}
+
 void WalkCache::readerLoop()
 {
     std::unique_lock lock(m_mutex);
@@ -257,34 +302,7 @@ void WalkCache::readerLoop()
         }
         if (m_stopping)
             return;
-        if (m_pending.empty() || m_aheadFull)
-            continue;
-        std::pop_heap(m_pending.begin(), m_pending.end(), comesLater<Pending>);
-        Pending next = std::move(m_pending.back());
-        m_pending.pop_back();
-        const auto parent = m_slots.constFind(next.parent);
-        if (parent == m_slots.constEnd())
-            continue; // the walk is past this part of the tree
-        QString path = childPath(next.parent, next.name);
-        if (m_slots.contains(path))
-            continue; // the walk got there first
-        m_slots.insert(path, Slot{});
-        lock.unlock();
-        FolderRead read = readPending(next, path);
-        const bool byHandle = next.folder != nullptr;
-        next.folder.reset(); // the parent closes here once its last child is read
-        lock.lock();
-        const auto parentNow = m_slots.constFind(next.parent);
-        if (parentNow == m_slots.constEnd()) {
-            m_slots.remove(path); // the walk went past while this was read
-        } else if (failed(read) && (!byHandle || read.snapshot->error == platform::ErrTooManyFiles)) {
-            // The walking thread asks again with the file system's full help.
-            m_slots.remove(path);
-        } else {
-            publish(path, std::move(read), false, next.order);
-        }
-        if (m_waitingFor == path)
-            m_readyChanged.notify_one();
+        (void)readNextPending(lock);
     }
 }
 

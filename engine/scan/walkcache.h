@@ -2,13 +2,13 @@
 
 #include "engine/scan/dirsnapshot.h"
 #include "engine/scan/diskwaits.h"
+#include "platform/spinthenwaitmutex.h"
 
 #include <QHash>
 #include <QString>
 
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,9 +17,10 @@ namespace quorvane {
 // The directories of one walk, each read from the disk once. The walk asks
 // for the same directory several times (re-entering a parent for every
 // subdirectory); those requests are served from the snapshot taken at the
-// first one. Helper threads read ahead in the order the walk will visit, many
-// at once, so that a cold disk serves many folders at a time and the walking
-// (user-interface) thread rarely waits for it. Every folder below the start
+// first one. Helper threads read ahead in the order the walk will visit: one
+// beside the walk on a second processor, many at once once the disk has to be
+// waited for, so that a cold disk serves many folders at a time and the
+// walking (user-interface) thread rarely waits for it. Every folder below the start
 // is read by its name inside its parent, held open, so the length of its path
 // does not matter. A snapshot is dropped as soon as the walk has finished its
 // directory.
@@ -47,8 +48,9 @@ public:
     // asks for it; those the walk is in keep their listings.
     void disable();
 
-    // How many helper threads a walk starts when its owner chose none.
-    static int defaultReaderCount();
+    // How many helper threads a walk starts when its owner chose none:
+    // the first number from the start, the second once the disk is waited for.
+    static Readers defaultReaders();
 
     // Names this cache while it serves requests; 0 once disabled. A snapshot
     // taken under the same non-zero number is still what a request would get.
@@ -75,6 +77,9 @@ private:
     };
 
     void readerLoop();
+    // Reads the next folder in the walk's order ahead of it; false when
+    // there is none to read now. With m_mutex held, released while reading.
+    bool readNextPending(std::unique_lock<platform::SpinThenWaitMutex> &lock);
     void startReaders(int count);  // with m_mutex held
     void wakeReaders(size_t work); // with m_mutex held
     void aheadTaken();             // with m_mutex held: the walk took a folder read ahead
@@ -87,9 +92,9 @@ private:
     const std::uint64_t m_generation;
     SnapshotPatterns m_patterns;
     const SnapshotPatterns *m_matchWith = nullptr;
-    std::mutex m_mutex;
-    std::condition_variable m_readyChanged; // the walk waits for m_waitingFor
-    std::condition_variable m_workChanged;  // readers in use wait for work
+    platform::SpinThenWaitMutex m_mutex;
+    std::condition_variable_any m_readyChanged; // the walk waits for m_waitingFor
+    std::condition_variable_any m_workChanged;  // readers in use wait for work
     QString m_waitingFor;
     QHash<QString, Slot> m_slots;
     // A heap in the order of the walk: its top is the next directory the
@@ -116,11 +121,9 @@ struct WalkState {
     QString lastEntered;
 
     std::uint64_t generation() const { return active ? active->generation() : 0; }
-    // The default starts its helpers only once the disk has to be waited for.
     WalkCache::Readers readerCount() const
     {
-        return readers >= 0 ? WalkCache::Readers{readers, readers}
-                            : WalkCache::Readers{WalkCache::defaultReaderCount(), 0};
+        return readers >= 0 ? WalkCache::Readers{readers, readers} : WalkCache::defaultReaders();
     }
 };
 

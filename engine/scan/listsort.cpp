@@ -33,6 +33,7 @@ qsizetype firstDifference(const char16_t *a, const char16_t *b, qsizetype n)
 struct Work {
     std::uint64_t key;
     TextSpan span;
+    qsizetype tag;
 };
 
 constexpr qsizetype SmallGroup = 16;
@@ -130,17 +131,25 @@ int compareListUnits(const char16_t *pa, qsizetype na, const char16_t *pb, qsize
     return tie;
 }
 
-void sortListSpans(TextSpan *first, TextSpan *last)
+void sortListSpans(TextSpan *first, TextSpan *last, qsizetype *tags)
 {
     const qsizetype n = last - first;
     if (n < 2)
         return;
     std::vector<Work, platform::LargeAllocator<Work>> work(static_cast<size_t>(n));
     for (qsizetype i = 0; i < n; ++i)
-        work[size_t(i)] = Work{0, first[i]};
+        work[size_t(i)] = Work{0, first[i], tags ? tags[i] : 0};
     SpanSorter().sort(work.data(), n, 0);
-    for (qsizetype i = 0; i < n; ++i)
+    for (qsizetype i = 0; i < n; ++i) {
         first[i] = work[size_t(i)].span;
+        if (tags)
+            tags[i] = work[size_t(i)].tag;
+    }
+}
+
+void sortListSpans(TextSpan *first, TextSpan *last)
+{
+    sortListSpans(first, last, nullptr);
 }
 
 namespace {

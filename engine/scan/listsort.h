@@ -21,6 +21,8 @@ using SpanVector = std::vector<TextSpan, platform::LargeAllocator<TextSpan>>;
 // for paths: a multi-key sort on case-folded units that skips the long
 // prefixes paths share instead of comparing them again in every comparison.
 void sortListSpans(TextSpan *first, TextSpan *last);
+// The same, each text carrying a number along (tags[i] belongs to first[i]).
+void sortListSpans(TextSpan *first, TextSpan *last, qsizetype *tags);
 
 // Merges runs, each sorted in list order, into out in list order (earlier runs
 // first among equal texts). Runs that mostly follow one another, as the

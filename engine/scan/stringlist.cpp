@@ -28,6 +28,15 @@ void ListStore::BlockRelease::operator()(char16_t *block) const
 
 namespace {
 
+// The runs of the spans from index from on, counted from there.
+std::vector<FolderRun> runsFrom(const std::vector<FolderRun> &runs, qsizetype from)
+{
+    std::vector<FolderRun> out(runs);
+    for (FolderRun &run : out)
+        run.first -= from;
+    return out;
+}
+
 // A short list stays small; a long one takes its texts in large pages.
 constexpr qsizetype FirstBlockUnits = qsizetype(1) << 15; // 64 KiB
 constexpr qsizetype BlockUnits = qsizetype(platform::LargePageBytes / sizeof(char16_t));
@@ -45,6 +54,7 @@ void ListStore::clear()
     m_spans.clear();
     m_spans.shrink_to_fit();
     m_settled = 0;
+    m_runs.clear();
 }
 
 char16_t *ListStore::reserveUnits(qsizetype size)
@@ -73,26 +83,48 @@ void ListStore::handOffChunk()
     // the helper reads them while this thread adds more.
     SortedChunk chunk;
     chunk.spans.assign(m_spans.begin() + m_handedOff, m_spans.end());
+    chunk.runs = runsFrom(m_runs, m_handedOff);
     TextSpan *first = chunk.spans.data();
     TextSpan *last = first + chunk.spans.size();
+    const FolderRun *runs = chunk.runs.data();
+    const std::size_t runCount = chunk.runs.size();
     try {
-        chunk.done = std::async(std::launch::async, [first, last] { sortListSpans(first, last); });
+        chunk.done = std::async(std::launch::async,
+                                [first, last, runs, runCount] { sortListSpansByFolder(first, last, runs, runCount); });
     } catch (const std::system_error &) {
         return; // no thread to be had: the next read sorts these too
     }
     m_chunks.push_back(std::move(chunk));
     m_handedOff = qsizetype(m_spans.size());
+    m_runs.clear();
+}
+
+void ListStore::noteFolderRun()
+{
+    if (!m_sorted)
+        return;
+    const TextSpan &text = m_spans.back();
+    const qsizetype prefix = folderPrefixSize(text.data, text.size);
+    if (!m_runs.empty()) {
+        const FolderRun &run = m_runs.back();
+        const char16_t *runText = m_spans[size_t(run.first)].data;
+        if (run.prefix == prefix && std::equal(text.data, text.data + prefix, runText))
+            return;
+    }
+    m_runs.push_back({qsizetype(m_spans.size()) - 1, prefix});
 }
 
 void ListStore::addItem(QStringView text)
 {
     std::copy_n(text.utf16(), text.size(), reserveUnits(text.size()));
+    noteFolderRun();
 }
 
 void ListStore::addJoined(const QString &head, const QString &tail)
 {
     char16_t *at = reserveUnits(head.size() + tail.size());
     std::copy_n(unitsOf(tail), tail.size(), std::copy_n(unitsOf(head), head.size(), at));
+    noteFolderRun();
 }
 
 qsizetype ListStore::count() const
@@ -123,8 +155,10 @@ void ListStore::settle() const
     const qsizetype total = qsizetype(m_spans.size());
     if (m_settled >= total)
         return;
+    const std::vector<FolderRun> runs = runsFrom(m_runs, m_handedOff);
+    m_runs.clear();
     if (m_chunks.empty()) {
-        sortListSpans(m_spans.data() + m_settled, m_spans.data() + total);
+        sortListSpansByFolder(m_spans.data() + m_settled, m_spans.data() + total, runs.data(), runs.size());
         if (m_settled > 0) {
             std::inplace_merge(m_spans.begin(), m_spans.begin() + m_settled, m_spans.end(),
                                [](const TextSpan &x, const TextSpan &y) {
@@ -134,18 +168,18 @@ void ListStore::settle() const
         m_settled = m_handedOff = total;
         return;
     }
-    std::vector<SpanVector> runs;
-    runs.reserve(m_chunks.size() + 2);
+    std::vector<SpanVector> sorted;
+    sorted.reserve(m_chunks.size() + 2);
     if (m_settled > 0)
-        runs.emplace_back(m_spans.begin(), m_spans.begin() + m_settled);
+        sorted.emplace_back(m_spans.begin(), m_spans.begin() + m_settled);
     for (SortedChunk &chunk : m_chunks) {
         chunk.done.wait();
-        runs.push_back(std::move(chunk.spans));
+        sorted.push_back(std::move(chunk.spans));
     }
     m_chunks.clear();
-    runs.emplace_back(m_spans.begin() + m_handedOff, m_spans.end());
-    sortListSpans(runs.back().data(), runs.back().data() + runs.back().size());
-    mergeListRuns(runs, m_spans);
+    sorted.emplace_back(m_spans.begin() + m_handedOff, m_spans.end());
+    sortListSpansByFolder(sorted.back().data(), sorted.back().data() + sorted.back().size(), runs.data(), runs.size());
+    mergeListRuns(sorted, m_spans);
     m_settled = m_handedOff = total;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/scan/foldersort.h"
 #include "engine/scan/listsort.h"
 
 #include <QString>
@@ -34,6 +35,7 @@ public:
 private:
     struct SortedChunk {
         SpanVector spans;
+        std::vector<FolderRun> runs;
         std::future<void> done;
     };
     struct BlockRelease {
@@ -42,6 +44,7 @@ private:
     };
 
     char16_t *reserveUnits(qsizetype size);
+    void noteFolderRun(); // after the last text is written
     void handOffChunk();
 
     bool m_sorted;
@@ -54,6 +57,9 @@ private:
     // read: one sort and one merge instead of an insertion per entry.
     mutable SpanVector m_spans;
     mutable qsizetype m_settled = 0; // spans before this index are in order
+    // The folders of the spans not yet settled or handed off (indexes into
+    // m_spans), for a sort that compares names within folders.
+    mutable std::vector<FolderRun> m_runs;
     // A long list is sorted in chunks by helper threads while it grows (a
     // walk leaves one processor mostly idle); the next read merges them.
     mutable qsizetype m_handedOff = 0;         // spans before this index are settled or in a chunk

@@ -175,6 +175,60 @@ private slots:
         }
     }
 
+    // Paths added folder by folder, as a walk adds them, are sorted name by
+    // name within their folders and the folders woven together; the order
+    // must be exactly that of the comparison: names like their folder's
+    // ("a" beside "a\\" and "a.b\\"), folders one but for case (whose texts
+    // interleave), one folder added in two stretches, and lists long enough
+    // to be sorted in chunks while they grow.
+    void folderSortAgreesWithComparison_data()
+    {
+        QTest::addColumn<QStringList>("folderNames");
+        QTest::addColumn<bool>("splitOneFolder");
+        QTest::addColumn<int>("folders");
+        const QStringList plain{"a", "a.b", "ab", "b", "x.jpg", "_", "-", "\u00e4", QString(QChar(0xDCE4))};
+        QTest::newRow("distinct folders") << plain << false << 300;
+        QTest::newRow("folders one but for case") << (plain + QStringList{"A", "B", "\u00c4"}) << false << 300;
+        QTest::newRow("one folder in two stretches") << plain << true << 300;
+        QTest::newRow("chunked") << plain << false << 6000;
+    }
+
+    void folderSortAgreesWithComparison()
+    {
+        QFETCH(QStringList, folderNames);
+        QFETCH(bool, splitOneFolder);
+        QFETCH(int, folders);
+        const QStringList fileNames = folderNames + QStringList{"a.txt", "A.TXT", "b.jpg", "\U0001F600.png", "ab.c"};
+        QRandomGenerator random(7);
+        std::vector<QString> paths{QStringLiteral("C:\\")};
+        for (int i = 1; i < folders; ++i) {
+            const QString &parent = paths.at(random.bounded(int(paths.size())));
+            paths.push_back(parent + folderNames.at(random.bounded(int(folderNames.size()))) + QLatin1Char('\\'));
+        }
+        std::sort(paths.begin(), paths.end());
+        paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+        StringList list(true);
+        QStringList reference;
+        QStringList heldBack;
+        for (const QString &folder : paths) {
+            for (int f = random.bounded(12); f > 0; --f) {
+                const QString name = fileNames.at(random.bounded(int(fileNames.size())));
+                reference << folder + name;
+                if (splitOneFolder && folder == paths.at(1) && f % 2 == 0)
+                    heldBack << name; // added after all other folders
+                else
+                    list.addJoined(folder, name);
+            }
+        }
+        for (const QString &name : heldBack)
+            list.addJoined(paths.at(1), name);
+        std::stable_sort(reference.begin(), reference.end(),
+                         [](const QString &a, const QString &b) { return compareListText(a, b) < 0; });
+        QCOMPARE(list.count(), reference.size());
+        for (qsizetype i = 0; i < list.count(); ++i)
+            QCOMPARE(list.itemView(i), QStringView(reference.at(i)));
+    }
+
     // Long lists are sorted in chunks while they grow and merged when read:
     // in order, reversed, shuffled, with reads between additions.
     void chunkedSortKeepsOrder_data()

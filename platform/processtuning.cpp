@@ -6,8 +6,12 @@
 #include <malloc.h>
 #endif
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <thread>
@@ -73,6 +77,57 @@ bool twoOrMoreProcessors()
 {
     static const bool twoOrMore = std::thread::hardware_concurrency() > 1;
     return twoOrMore;
+}
+
+namespace {
+
+// The first line of /proc/stat: "cpu  user nice system idle iowait irq softirq steal ...".
+long long machineBusyTicks()
+{
+    char text[512];
+    const int fd = ::open("/proc/stat", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    const ssize_t got = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (got <= 0)
+        return -1;
+    text[got] = 0;
+    unsigned long long f[8] = {};
+    if (std::sscanf(text, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5],
+                    &f[6], &f[7])
+        != 8)
+        return -1;
+    // Idle and waiting for the disk are not busy.
+    return (long long)(f[0] + f[1] + f[2] + f[5] + f[6] + f[7]);
+}
+
+} // namespace
+
+ProcessorSample sampleProcessors()
+{
+    ProcessorSample sample;
+    sample.machineBusyTicks = machineBusyTicks();
+    rusage usage{};
+    if (::getrusage(RUSAGE_SELF, &usage) == 0) {
+        sample.ownMicroseconds = (long long)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1'000'000
+            + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+    }
+    sample.wallNanoseconds =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    return sample;
+}
+
+double processorsTakenByOthers(const ProcessorSample &from, const ProcessorSample &to)
+{
+    static const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    const long long wall = to.wallNanoseconds - from.wallNanoseconds;
+    if (from.machineBusyTicks < 0 || to.machineBusyTicks < 0 || ticksPerSecond <= 0 || wall <= 0)
+        return 0;
+    const double machine = double(to.machineBusyTicks - from.machineBusyTicks) / double(ticksPerSecond);
+    const double own = double(to.ownMicroseconds - from.ownMicroseconds) / 1e6;
+    return std::max(0.0, (machine - own) / (double(wall) / 1e9));
 }
 
 long long waitsOfThisThread()

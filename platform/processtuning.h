@@ -18,6 +18,18 @@ void releaseFreedMemory();
 // Whether work side by side can gain anything: not on one processor.
 bool twoOrMoreProcessors();
 
+// The processor time of the whole machine and of this process at one
+// moment, so that the share others took over a stretch can be told.
+struct ProcessorSample {
+    long long machineBusyTicks = -1; // every processor's busy time in clock ticks; -1: unknown
+    long long ownMicroseconds = 0;   // this process's, all its threads
+    long long wallNanoseconds = 0;   // a steady clock
+};
+ProcessorSample sampleProcessors();
+// Processors' worth of time that other processes kept busy between two
+// samples; 0 where the host does not tell.
+double processorsTakenByOthers(const ProcessorSample &from, const ProcessorSample &to);
+
 // How often the calling thread has had to wait so far (for a disk, a lock,
 // anything; being preempted does not count), or 0 where the host does not
 // count it: a walk tells a cold disk by it.

@@ -1,6 +1,7 @@
 #include "platform/host/backgroundcopies.h"
 
 #include <algorithm>
+#include <chrono>
 #include <sys/resource.h>
 #include <system_error>
 
@@ -19,9 +20,24 @@ std::size_t copiesWorthQueueing()
     return std::size_t(std::clamp(open / 4, Fewest, Most));
 }
 
-BackgroundCopies::BackgroundCopies(std::size_t threads, std::size_t batch, std::size_t queued)
+namespace {
+
+// How often the load of the rest of the machine is looked at: a reading
+// of /proc/stat costs some 20 us, a handing over happens every few hundred.
+constexpr long long LookEveryNanoseconds = 100'000'000;
+// Others keep at least half a processor busy, at two looks in a row: the
+// kernel's own threads that write our copies to the disk count as others,
+// and took up to 0.77 of a processor at a single look on an idle machine.
+constexpr double BusyMachine = 0.5;
+
+} // namespace
+
+BackgroundCopies::BackgroundCopies(std::size_t threads, std::size_t batch, std::size_t queued,
+                                   std::size_t busyMachineThreads)
     : m_threadCount(threads < 1 ? 1 : threads),
-      m_batch(batch < 1 ? 1 : batch), m_queued(queued < m_batch ? m_batch : queued)
+      m_busyMachineThreads(std::max(busyMachineThreads, m_threadCount)),
+      m_batch(batch < 1 ? 1 : batch),
+      m_queued(queued < m_batch ? m_batch : queued)
 {
 }
 
@@ -51,12 +67,39 @@ void BackgroundCopies::startThreads()
     if (m_startTried)
         return;
     m_startTried = true;
-    for (std::size_t i = 0; i < m_threadCount; ++i) {
-        try {
-            m_threads.emplace_back([this] { serve(); });
-        } catch (const std::system_error &) {
-            break; // a host that allows fewer threads gets fewer
-        }
+    for (std::size_t i = 0; i < m_threadCount; ++i)
+        startThread();
+    m_lastLook = sampleProcessors();
+}
+
+void BackgroundCopies::startThread()
+{
+    try {
+        m_threads.emplace_back([this] { serve(); });
+    } catch (const std::system_error &) {
+        // a host that allows fewer threads gets fewer
+    }
+}
+
+void BackgroundCopies::growWhereOthersAreBusy()
+{
+    if (m_threads.empty() || m_threads.size() >= m_busyMachineThreads)
+        return;
+    const auto clock = std::chrono::steady_clock::now().time_since_epoch();
+    if (std::chrono::duration_cast<std::chrono::nanoseconds>(clock).count() - m_lastLook.wallNanoseconds
+        < LookEveryNanoseconds)
+        return;
+    const ProcessorSample now = sampleProcessors();
+    const bool busy = processorsTakenByOthers(m_lastLook, now) >= BusyMachine;
+    m_lastLook = now;
+    m_busyLooks = busy ? m_busyLooks + 1 : 0;
+    if (m_busyLooks < 2)
+        return;
+    while (m_threads.size() < m_busyMachineThreads) {
+        const std::size_t before = m_threads.size();
+        startThread();
+        if (m_threads.size() == before)
+            return;
     }
 }
 
@@ -82,6 +125,7 @@ void BackgroundCopies::handOver()
         writeHere();
         return;
     }
+    growWhereOthersAreBusy();
     std::size_t idle = 0;
     {
         std::unique_lock<std::mutex> hold(m_lock);

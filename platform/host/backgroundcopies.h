@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/processtuning.h"
 #include "platform/result.h"
 
 #include <QtGlobal>
@@ -28,6 +29,12 @@ std::size_t copiesWorthQueueing();
 // the file. Each piece queued holds its source open, so the queue is bounded;
 // a caller with a full queue waits.
 //
+// Two threads write beside the caller on a machine of its own. Where other
+// programs keep processors busy, more go to work: each thread gets its share
+// of the processors, and with one spinning process beside it, four threads
+// made a copy of 20,000 files 1.03 times as long as cp -r, two 1.18 times.
+// On an idle machine four only take turns in the folders they write to.
+//
 // A piece of work gets nothing of the caller's but what it was handed: it
 // must not touch shared state, and never yields to the window.
 class BackgroundCopies {
@@ -39,7 +46,8 @@ public:
         struct stat made {};
     };
 
-    explicit BackgroundCopies(std::size_t threads = 2, std::size_t batch = 16, std::size_t queued = 64);
+    explicit BackgroundCopies(std::size_t threads = 2, std::size_t batch = 16, std::size_t queued = 64,
+                              std::size_t busyMachineThreads = 4);
     // Lets every piece handed over finish first.
     ~BackgroundCopies();
     BackgroundCopies(const BackgroundCopies &) = delete;
@@ -51,6 +59,8 @@ public:
     // What has finished since the last call; with waitForAll, everything
     // handed over, waiting for the rest.
     std::vector<Done> takeFinished(bool waitForAll);
+    // Threads started so far.
+    std::size_t threadCount() const { return m_threads.size(); }
 
 private:
     struct Piece {
@@ -58,10 +68,15 @@ private:
         Work work;
     };
     void startThreads();
+    void startThread();
+    void growWhereOthersAreBusy();
     void writeHere();
     void serve();
 
     std::size_t m_threadCount;
+    std::size_t m_busyMachineThreads;
+    ProcessorSample m_lastLook;
+    int m_busyLooks = 0; // in a row
     std::size_t m_batch;
     std::size_t m_queued;
     std::vector<Piece> m_gathered; // the caller's, until handed over

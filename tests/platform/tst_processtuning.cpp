@@ -1,15 +1,25 @@
 // The heap the program keeps: it grows in one large stretch that is
-// offered large pages, since each small page costs a fault.
+// offered large pages, since each small page costs a fault. And the share
+// of the processors other programs take, by which the copies decide how
+// many threads to write with.
+#include "platform/host/backgroundcopies.h"
 #include "platform/processtuning.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
+
+#include <chrono>
+#include <set>
+#include <thread>
 
 class TestProcessTuning : public QObject {
     Q_OBJECT
 
 private slots:
     void heapIsOfferedLargePages();
+    void copiesGrowBesideABusyProcessor();
 };
 
 namespace {
@@ -49,6 +59,39 @@ void TestProcessTuning::heapIsOfferedLargePages()
     for (const QByteArray &line : flags)
         advised += line.split(' ').contains("hg") ? 1 : 0;
     QCOMPARE(advised, 1);
+}
+
+// Another program spinning on one processor: the copies see it and go on
+// with four threads instead of two, and every piece still finishes once.
+void TestProcessTuning::copiesGrowBesideABusyProcessor()
+{
+    using namespace quorvane::platform;
+    if (!twoOrMoreProcessors())
+        QSKIP("one processor: the copies start no threads");
+    QProcess spinner;
+    spinner.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("while :; do :; done")});
+    QVERIFY(spinner.waitForStarted());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const ProcessorSample before = sampleProcessors();
+    BackgroundCopies copies(2, 4, 16, 4);
+    quint64 submitted = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 600) {
+        copies.submit(++submitted, [](struct stat &) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return Status::success();
+        });
+    }
+    const double others = processorsTakenByOthers(before, sampleProcessors());
+    std::set<quint64> done;
+    for (const BackgroundCopies::Done &piece : copies.takeFinished(true))
+        done.insert(piece.ticket);
+    spinner.kill();
+    spinner.waitForFinished();
+    QVERIFY2(others >= 0.5, qPrintable(QString::number(others)));
+    QCOMPARE(copies.threadCount(), std::size_t(4));
+    QCOMPARE(done.size(), std::size_t(submitted));
 }
 
 QTEST_GUILESS_MAIN(TestProcessTuning)

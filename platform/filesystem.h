@@ -48,10 +48,25 @@ public:
 };
 using FolderHandlePtr = std::shared_ptr<const FolderHandle>;
 
-// One reading of a folder by readFolder or readFolderAt.
+// An entry of one reading of a folder, its name kept in the reading's names.
+struct FolderEntry {
+    qsizetype offset = 0; // where its name begins in FolderContents::names
+    qsizetype size = 0;
+    bool isDirectory = false; // as in DirEntry
+    bool isLink = false;
+    std::uint32_t attributes = AttrNormal;
+};
+
+// One reading of a folder by readFolder or readFolderAt: the entries
+// readDirectory gives, their names one after another in one string (a
+// walk reads hundreds of thousands of names; one allocation a folder
+// instead of one a name).
 struct FolderContents {
-    std::vector<DirEntry> entries; // as readDirectory gives them
-    FolderHandlePtr handle;        // the folder itself, when it was to stay open
+    QString names;
+    std::vector<FolderEntry> entries;
+    FolderHandlePtr handle; // the folder itself, when it was to stay open
+
+    QStringView nameOf(const FolderEntry &entry) const { return QStringView(names).mid(entry.offset, entry.size); }
 };
 
 // The part of the file system that holds no state of its own: every member

@@ -74,18 +74,13 @@ void appendEscapes(QString &out, const unsigned char *p, int n)
 }
 
 // hostName: the name as the disk holds it, with "\" carried as U+F05C.
-QString decode(const char *bytes, qsizetype length, bool hostName)
+void appendDecoded(QString &out, const char *bytes, qsizetype length, bool hostName)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes);
     qsizetype i = 0;
     while (i < length && p[i] < 0x80 && !(hostName && p[i] == '\\'))
         ++i;
-    if (i == length)
-        return QString::fromLatin1(bytes, length); // the common all-ASCII name
-
-    QString out;
-    out.reserve(length);
-    out.append(QLatin1StringView(bytes, i));
+    out.append(QLatin1StringView(bytes, i)); // all of the common all-ASCII name
     while (i < length) {
         char32_t cp = 0;
         const int n = validSequence(p + i, length - i, cp);
@@ -106,6 +101,13 @@ QString decode(const char *bytes, qsizetype length, bool hostName)
         }
         i += n;
     }
+}
+
+QString decode(const char *bytes, qsizetype length, bool hostName)
+{
+    QString out;
+    out.reserve(length);
+    appendDecoded(out, bytes, length, hostName);
     return out;
 }
 
@@ -135,6 +137,11 @@ QByteArray encode(const QString &name, bool hostName)
 QString decodeName(const char *bytes, qsizetype length)
 {
     return decode(bytes, length, true);
+}
+
+void appendDecodedName(QString &out, const char *bytes, qsizetype length)
+{
+    appendDecoded(out, bytes, length, true);
 }
 
 QString decodeName(const QByteArray &bytes)

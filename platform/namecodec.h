@@ -25,6 +25,8 @@ namespace quorvane::platform {
 // encodes as its three-byte form, which then decodes as three escapes.
 QString decodeName(const QByteArray &bytes);
 QString decodeName(const char *bytes, qsizetype length);
+// The same, appended to out.
+void appendDecodedName(QString &out, const char *bytes, qsizetype length);
 QByteArray encodeName(const QString &name);
 
 // The character that stands for "\" inside a name.

@@ -20,28 +20,28 @@ FolderRead takeSnapshot(platform::Result<platform::FolderContents> read, const S
         snapshot->reason = read.message;
         return {std::move(snapshot), {}};
     }
-    std::vector<platform::DirEntry> &entries = read.value().entries;
-    snapshot->files.reserve(entries.size());
-    for (platform::DirEntry &entry : entries) {
+    platform::FolderContents &contents = read.value();
+    snapshot->files.reserve(contents.entries.size());
+    for (const platform::FolderEntry &entry : contents.entries) {
         if (entry.isDirectory && !entry.isLink) {
-            snapshot->subdirs.push_back(std::move(entry.name));
+            snapshot->subdirs.push_back(contents.nameOf(entry).toString());
         } else if (!entry.isDirectory && !(entry.attributes & (platform::AttrDirectory | platform::AttrVolume))) {
             // Links to directories are neither: never entered, never listed as files.
-            snapshot->files.push_back(std::move(entry.name));
+            snapshot->files.push_back({entry.offset, entry.size});
         }
     }
+    snapshot->fileNames = std::move(contents.names);
     const auto less = [](const QString &a, const QString &b) { return compareListText(a, b) < 0; };
     std::sort(snapshot->subdirs.begin(), snapshot->subdirs.end(), less);
     if (patterns && !patterns->set.matchesEverything()) {
         // Matched here, on the reading thread, so the walk only takes the result.
         snapshot->matchedPatterns = patterns->text;
-        const auto &files = snapshot->files;
-        for (size_t i = 0; i < files.size(); ++i) {
-            if (patterns->set.matches(files[i]))
+        for (size_t i = 0; i < snapshot->files.size(); ++i) {
+            if (patterns->set.matches(snapshot->file(i)))
                 snapshot->matches.push_back(qsizetype(i));
         }
     }
-    platform::FolderHandlePtr handle = snapshot->subdirs.empty() ? nullptr : std::move(read.value().handle);
+    platform::FolderHandlePtr handle = snapshot->subdirs.empty() ? nullptr : std::move(contents.handle);
     return {std::move(snapshot), std::move(handle)};
 }
 

@@ -14,14 +14,25 @@ namespace quorvane {
 // subdirectories (links to directories are left out, so a walk can never loop)
 // and its files, the subdirectories sorted in list order.
 struct DirSnapshot {
+    // Where a file's name lies in fileNames.
+    struct NameSpan {
+        qsizetype offset;
+        qsizetype size;
+    };
+
     int error = platform::ErrNone;
     QString reason; // the host's reason when error is set, in German
     std::vector<QString> subdirs;
-    std::vector<QString> files;
+    // The files' names, one after another in one string: a walk holds
+    // ten times as many files as folders.
+    QString fileNames;
+    std::vector<NameSpan> files;
     // The files that match matchedPatterns, as indexes into files, when the
     // reading thread was given the walk's patterns; empty patterns: not matched.
     QString matchedPatterns;
     std::vector<qsizetype> matches;
+
+    QStringView file(size_t index) const { return QStringView(fileNames).mid(files[index].offset, files[index].size); }
 };
 using SnapshotPtr = std::shared_ptr<const DirSnapshot>;
 

@@ -122,9 +122,8 @@ const std::vector<qsizetype> &FileEnumerator::matches() const
     if (!m_filtered) {
         m_matches.clear();
         if (m_snapshot) {
-            const auto &files = m_snapshot->files;
-            for (size_t i = 0; i < files.size(); ++i) {
-                if (m_compiled.matches(files[i]))
+            for (size_t i = 0; i < m_snapshot->files.size(); ++i) {
+                if (m_compiled.matches(m_snapshot->file(i)))
                     m_matches.push_back(qsizetype(i));
             }
         }
@@ -144,11 +143,16 @@ qsizetype FileEnumerator::count() const
 
 QString FileEnumerator::item(qsizetype index) const
 {
+    return itemView(index).toString();
+}
+
+QStringView FileEnumerator::itemView(qsizetype index) const
+{
     if (index < 0 || index >= count())
         return {};
     if (m_compiled.matchesEverything())
-        return m_snapshot->files[size_t(index)];
-    return m_snapshot->files[size_t(matches()[size_t(index)])];
+        return m_snapshot->file(size_t(index));
+    return m_snapshot->file(size_t(matches()[size_t(index)]));
 }
 
 } // namespace quorvane

@@ -44,6 +44,8 @@ public:
     void setPattern(const QString &pattern);
     qsizetype count() const;
     QString item(qsizetype index) const; // the name, without directory
+    // The same without a copy; valid while the enumerator stays where it is.
+    QStringView itemView(qsizetype index) const;
     void setWalk(WalkState *walk) { m_walk = walk; }
 
 private:

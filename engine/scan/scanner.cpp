@@ -80,7 +80,7 @@ void addFolderFiles(Begin &worker, DirectoryEnumerator &dirs, FileEnumerator &fi
     const QString prefix = WinPath(files.path()).withSeparator();
     const qsizetype n = files.count();
     for (qsizetype i = 0; i < n; ++i)
-        found.addJoined(prefix, files.item(i));
+        found.addJoined(prefix, files.itemView(i));
 }
 
 bool ScanDir(Begin &worker, const QString &newPath, const QString &backUp, DirectoryEnumerator &dirs,

@@ -120,10 +120,10 @@ void ListStore::addItem(QStringView text)
     noteFolderRun();
 }
 
-void ListStore::addJoined(const QString &head, const QString &tail)
+void ListStore::addJoined(const QString &head, QStringView tail)
 {
     char16_t *at = reserveUnits(head.size() + tail.size());
-    std::copy_n(unitsOf(tail), tail.size(), std::copy_n(unitsOf(head), head.size(), at));
+    std::copy_n(tail.utf16(), tail.size(), std::copy_n(unitsOf(head), head.size(), at));
     noteFolderRun();
 }
 

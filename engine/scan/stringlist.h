@@ -24,7 +24,7 @@ public:
     void clear();
     void addItem(QStringView text);
     // Adds head + tail as one entry without building the joined string first.
-    void addJoined(const QString &head, const QString &tail);
+    void addJoined(const QString &head, QStringView tail);
     qsizetype count() const;
     QString item(qsizetype index) const; // empty outside 0..count-1
     // The same without a copy; valid until the list is next changed.
@@ -78,7 +78,7 @@ public:
     void clear();
     void addItem(const QString &text) { writable().addItem(text); }
     void addItem(QStringView text) { writable().addItem(text); }
-    void addJoined(const QString &head, const QString &tail) { writable().addJoined(head, tail); }
+    void addJoined(const QString &head, QStringView tail) { writable().addJoined(head, tail); }
     qsizetype count() const { return m_store->count(); }
     QString item(qsizetype index) const { return m_store->item(index); }
     QStringView itemView(qsizetype index) const { return m_store->itemView(index); }

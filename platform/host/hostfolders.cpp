@@ -30,15 +30,16 @@ private:
 // Large enough that most folders come in one call; one per reading thread.
 constexpr size_t ReadBufferBytes = 64 * 1024;
 
-DirEntry entryFor(int fd, const char *raw, unsigned char type)
+// What an entry is, with its attributes: a stat only where the folder's
+// reading does not tell, and for links.
+FolderEntry kindOf(int fd, const char *raw, unsigned char type)
 {
     if (type == DT_UNKNOWN) {
         struct stat st {};
         if (::fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) == 0)
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
     }
-    DirEntry e;
-    e.name = decodeName(raw, qsizetype(std::strlen(raw)));
+    FolderEntry e;
     e.isDirectory = type == DT_DIR;
     e.isLink = type == DT_LNK;
     e.attributes = (raw[0] == '.' ? AttrHidden : AttrNormal) | (e.isDirectory ? AttrDirectory : AttrNormal);
@@ -51,6 +52,33 @@ DirEntry entryFor(int fd, const char *raw, unsigned char type)
     return e;
 }
 
+// Hands every entry but "." and ".." to take(name, type), and each block
+// of the reading's size to ahead(bytes) before its entries.
+template <typename Ahead, typename Take>
+int readEntries(int fd, const Ahead &ahead, const Take &take)
+{
+    thread_local const std::unique_ptr<char[]> buffer(new char[ReadBufferBytes]);
+    for (;;) {
+        const ssize_t got = ::getdents64(fd, buffer.get(), ReadBufferBytes);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (got == 0)
+            return 0;
+        ahead(got);
+        for (ssize_t at = 0; at < got;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(buffer.get() + at);
+            at += entry->d_reclen;
+            const char *raw = entry->d_name;
+            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+                continue;
+            take(raw, entry->d_type);
+        }
+    }
+}
+
 Result<FolderContents> failedWith(int err)
 {
     return Result<FolderContents>::failure(errorFromErrno(err), hostReason(err));
@@ -60,7 +88,7 @@ Result<FolderContents> failedWith(int err)
 Result<FolderContents> contentsOf(Descriptor fd, bool keepOpen)
 {
     FolderContents contents;
-    const int err = readFolderEntries(fd.get(), contents.entries);
+    const int err = readFolderEntries(fd.get(), contents);
     if (err != 0)
         return failedWith(err);
     if (keepOpen)
@@ -78,25 +106,30 @@ bool isHostFolder(const QByteArray &host)
 
 int readFolderEntries(int fd, std::vector<DirEntry> &out)
 {
-    thread_local const std::unique_ptr<char[]> buffer(new char[ReadBufferBytes]);
-    for (;;) {
-        const ssize_t got = ::getdents64(fd, buffer.get(), ReadBufferBytes);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (got == 0)
-            return 0;
-        for (ssize_t at = 0; at < got;) {
-            const auto *entry = reinterpret_cast<const dirent64 *>(buffer.get() + at);
-            at += entry->d_reclen;
-            const char *raw = entry->d_name;
-            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-                continue;
-            out.push_back(entryFor(fd, raw, entry->d_type));
-        }
-    }
+    return readEntries(
+        fd, [](ssize_t) {},
+        [&](const char *raw, unsigned char type) {
+            const FolderEntry kind = kindOf(fd, raw, type);
+            out.push_back(
+                {decodeName(raw, qsizetype(std::strlen(raw))), kind.isDirectory, kind.isLink, kind.attributes});
+        });
+}
+
+int readFolderEntries(int fd, FolderContents &out)
+{
+    return readEntries(
+        fd,
+        [&](ssize_t bytes) {
+            // A name has no more units than bytes: one growth for the block at most.
+            out.names.reserve(out.names.size() + qsizetype(bytes));
+        },
+        [&](const char *raw, unsigned char type) {
+            FolderEntry entry = kindOf(fd, raw, type);
+            entry.offset = out.names.size();
+            appendDecodedName(out.names, raw, qsizetype(std::strlen(raw)));
+            entry.size = out.names.size() - entry.offset;
+            out.entries.push_back(entry);
+        });
 }
 
 Result<FolderContents> HostCore::readFolder(const QString &absolutePath, bool keepOpen) const

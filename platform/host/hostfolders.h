@@ -19,5 +19,6 @@ bool isHostFolder(const QByteArray &host);
 // errno of the failed read. Leaves the descriptor open. Uses nothing but the
 // descriptor and a buffer of the calling thread, so any thread may call it.
 int readFolderEntries(int fd, std::vector<DirEntry> &out);
+int readFolderEntries(int fd, FolderContents &out);
 
 } // namespace quorvane::platform

@@ -18,6 +18,11 @@ void releaseFreedMemory();
 // Whether work side by side can gain anything: not on one processor.
 bool twoOrMoreProcessors();
 
+// Processors that nothing runs on at this moment, besides the calling
+// thread: the processors less the tasks the kernel counts as running, the
+// caller among them. 0 where the host does not tell.
+int idleProcessorsNow();
+
 // The processor time of the whole machine and of this process at one
 // moment, so that the share others took over a stretch can be told.
 struct ProcessorSample {

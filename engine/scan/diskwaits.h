@@ -33,6 +33,8 @@ public:
     // The thread is about to wait for something else than the disk (a
     // helper's reading): that wait is not counted.
     void excuseOneWait() { ++m_excused; }
+    // Whether the last reading ended a run.
+    bool runEnded() const { return m_readings == 0; }
 
 private:
     long long m_waitsBefore;

@@ -27,11 +27,14 @@ namespace quorvane {
 class WalkCache {
 public:
     // How many helper threads read ahead: total once the disk has to be
-    // waited for, atStart from the beginning. The walking thread's own
-    // readings tell whether it is (a helper waits for work as well).
+    // waited for, atStart from the beginning, and with helperWhenIdle one as
+    // soon as a processor is idle beside the walk. The walking thread's own
+    // readings tell whether the disk is waited for (a helper waits for work
+    // as well).
     struct Readers {
         int total = 0;
         int atStart = 0;
+        bool helperWhenIdle = false;
     };
     // patterns: what the helpers match the files against ("" for none).
     // generation: a number no earlier cache of the same enumerators had.
@@ -110,6 +113,7 @@ private:
     QString m_lastServedPath; // the walking thread's own
     SnapshotPtr m_lastServed;
     DiskWaits m_walkerWaits; // the walking thread's own
+    int m_idleLooksLeft = 0; // the walking thread's: looks for an idle processor still to take
 };
 
 // What the enumerators of one worker share about the walk under way.

@@ -24,7 +24,10 @@ namespace {
 
 // How often the load of the rest of the machine is looked at: a reading
 // of /proc/stat costs some 20 us, a handing over happens every few hundred.
-constexpr long long LookEveryNanoseconds = 100'000'000;
+// The first look takes in the time before the copies began (the scan and
+// the looks before writing), so that a copy of half a second goes on with
+// more threads soon after it begins.
+constexpr long long LookEveryNanoseconds = 50'000'000;
 // Others keep at least half a processor busy, at two looks in a row: the
 // kernel's own threads that write our copies to the disk count as others,
 // and took up to 0.77 of a processor at a single look on an idle machine.
@@ -36,6 +39,7 @@ BackgroundCopies::BackgroundCopies(std::size_t threads, std::size_t batch, std::
                                    std::size_t busyMachineThreads)
     : m_threadCount(threads < 1 ? 1 : threads),
       m_busyMachineThreads(std::max(busyMachineThreads, m_threadCount)),
+      m_lastLook(sampleProcessors()),
       m_batch(batch < 1 ? 1 : batch),
       m_queued(queued < m_batch ? m_batch : queued)
 {
@@ -69,7 +73,6 @@ void BackgroundCopies::startThreads()
     m_startTried = true;
     for (std::size_t i = 0; i < m_threadCount; ++i)
         startThread();
-    m_lastLook = sampleProcessors();
 }
 
 void BackgroundCopies::startThread()

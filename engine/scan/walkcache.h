@@ -18,11 +18,11 @@ namespace quorvane {
 // for the same directory several times (re-entering a parent for every
 // subdirectory); those requests are served from the snapshot taken at the
 // first one. Helper threads read ahead in the order the walk will visit: one
-// beside the walk on a second processor, many at once once the disk has to be
-// waited for, so that a cold disk serves many folders at a time and the
-// walking (user-interface) thread rarely waits for it. Every folder below the start
-// is read by its name inside its parent, held open, so the length of its path
-// does not matter. A snapshot is dropped as soon as the walk has finished its
+// beside the walk on an idle second processor, many at once once the disk
+// has to be waited for, so that a cold disk serves many folders at a time and
+// the walking (user-interface) thread rarely waits for it. Every folder below
+// the start is read by its name inside its parent, held open, so the length
+// of its path does not matter. A snapshot is dropped as soon as the walk has finished its
 // directory.
 class WalkCache {
 public:
@@ -51,8 +51,8 @@ public:
     // asks for it; those the walk is in keep their listings.
     void disable();
 
-    // How many helper threads a walk starts when its owner chose none:
-    // the first number from the start, the second once the disk is waited for.
+    // The helpers of a walk whose owner chose none: all of them once the
+    // disk is waited for, one beside the walk where a processor is idle.
     static Readers defaultReaders();
 
     // Names this cache while it serves requests; 0 once disabled. A snapshot

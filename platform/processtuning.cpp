@@ -81,18 +81,35 @@ bool twoOrMoreProcessors()
 
 namespace {
 
+// The start of one of the kernel's counter files, as text; false where the
+// host has none. They are no files of the user's: nothing is checked
+// before, nothing done after, that a name could be swapped under.
+template <std::size_t N>
+bool readCounters(const char *path, char (&text)[N])
+{
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const ssize_t got = ::read(fd, text, N - 1);
+    ::close(fd);
+    if (got <= 0)
+        return false;
+    text[got] = 0;
+    return true;
+}
+
+long long steadyNanoseconds()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 // The first line of /proc/stat: "cpu  user nice system idle iowait irq softirq steal ...".
 long long machineBusyTicks()
 {
     char text[512];
-    const int fd = ::open("/proc/stat", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (!readCounters("/proc/stat", text))
         return -1;
-    const ssize_t got = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    if (got <= 0)
-        return -1;
-    text[got] = 0;
     unsigned long long f[8] = {};
     if (std::sscanf(text, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5],
                     &f[6], &f[7])
@@ -108,17 +125,8 @@ int idleProcessorsNow()
 {
     // "0.06 0.03 0.00 1/115 2772": the fourth field counts the running tasks.
     char text[128];
-    const int fd = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    const ssize_t got = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    if (got <= 0)
-        return 0;
-    text[got] = 0;
-    double load[3];
     int running = 0;
-    if (std::sscanf(text, "%lf %lf %lf %d/", &load[0], &load[1], &load[2], &running) != 4)
+    if (!readCounters("/proc/loadavg", text) || std::sscanf(text, "%*f %*f %*f %d/", &running) != 1)
         return 0;
     const int processors = int(std::thread::hardware_concurrency());
     return std::max(0, processors - std::max(running, 1));
@@ -133,10 +141,13 @@ ProcessorSample sampleProcessors()
         sample.ownMicroseconds = (long long)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1'000'000
             + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
     }
-    sample.wallNanoseconds =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count();
+    sample.wallNanoseconds = steadyNanoseconds();
     return sample;
+}
+
+bool sampleIsOlderThan(const ProcessorSample &sample, long long nanoseconds)
+{
+    return steadyNanoseconds() - sample.wallNanoseconds >= nanoseconds;
 }
 
 double processorsTakenByOthers(const ProcessorSample &from, const ProcessorSample &to)

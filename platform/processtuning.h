@@ -31,6 +31,8 @@ struct ProcessorSample {
     long long wallNanoseconds = 0;   // a steady clock
 };
 ProcessorSample sampleProcessors();
+// Whether the sample was taken at least that long ago (a clock, no counters read).
+bool sampleIsOlderThan(const ProcessorSample &sample, long long nanoseconds);
 // Processors' worth of time that other processes kept busy between two
 // samples; 0 where the host does not tell.
 double processorsTakenByOthers(const ProcessorSample &from, const ProcessorSample &to);

@@ -1,7 +1,6 @@
 #include "platform/host/backgroundcopies.h"
 
 #include <algorithm>
-#include <chrono>
 #include <sys/resource.h>
 #include <system_error>
 
@@ -88,9 +87,7 @@ void BackgroundCopies::growWhereOthersAreBusy()
 {
     if (m_threads.empty() || m_threads.size() >= m_busyMachineThreads)
         return;
-    const auto clock = std::chrono::steady_clock::now().time_since_epoch();
-    if (std::chrono::duration_cast<std::chrono::nanoseconds>(clock).count() - m_lastLook.wallNanoseconds
-        < LookEveryNanoseconds)
+    if (!sampleIsOlderThan(m_lastLook, LookEveryNanoseconds))
         return;
     const ProcessorSample now = sampleProcessors();
     const bool busy = processorsTakenByOthers(m_lastLook, now) >= BusyMachine;

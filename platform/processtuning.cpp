@@ -1,5 +1,7 @@
 #include "platform/processtuning.h"
 
+#include "platform/largememory.h"
+
 #include <cstddef> // defines __GLIBC__ where it applies
 
 #if defined(__GLIBC__)
@@ -12,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -24,15 +25,13 @@ namespace {
 constexpr std::size_t MiB = 1024 * 1024;
 
 #if defined(__GLIBC__)
-// Every new page of memory costs a fault, and on a virtual machine a fault
-// costs about 11 us: a run of 20,000 files took some 2,600 of them, most
-// for its lists and tables. The heap is grown once by a stretch that stays
-// with the process, and that stretch is offered large pages, which fault
-// once per 2 MiB. Only advice: where the system has no large pages, or the
-// heap does not grow where it stood, nothing changes.
+// Every new page of memory costs a fault: a run of 20,000 files took some
+// 2,600 of them, most for its lists and tables. The heap is grown once by a
+// stretch that stays with the process, and that stretch is offered large
+// pages where they pay (largePagesPay), which fault once per 2 MiB. Only
+// advice: where the heap does not grow where it stood, nothing changes.
 void offerLargePagesToHeap()
 {
-    constexpr std::uintptr_t LargePage = 2 * MiB;
     const auto before = reinterpret_cast<std::uintptr_t>(::sbrk(0));
     // Through a volatile pointer: a compiler drops a bare malloc and free.
     void *volatile stretch = std::malloc(24 * MiB);
@@ -40,10 +39,10 @@ void offerLargePagesToHeap()
     const auto after = reinterpret_cast<std::uintptr_t>(::sbrk(0));
     if (before == std::uintptr_t(-1) || after <= before)
         return;
-    const std::uintptr_t from = (before + LargePage - 1) / LargePage * LargePage;
-    const std::uintptr_t to = after / LargePage * LargePage;
+    const std::uintptr_t from = (before + LargePageBytes - 1) / LargePageBytes * LargePageBytes;
+    const std::uintptr_t to = after / LargePageBytes * LargePageBytes;
     if (to > from)
-        (void)::madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+        adviseLargePages(reinterpret_cast<void *>(from), to - from);
 }
 #endif
 

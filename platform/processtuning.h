@@ -7,7 +7,7 @@ namespace quorvane::platform {
 // names at a time; giving that back each time (brk shrink, TLB flush) costs
 // more than reading the folder. Measured on a 200,000-file tree: about 95 ms
 // of CPU per walk before, 45 ms after. The heap also grows in large steps,
-// offered large pages. Call early in main; idempotent.
+// offered large pages where they pay. Call early in main; idempotent.
 void keepFreedMemory();
 
 // Hands the freed heap the process keeps back to the system now: after

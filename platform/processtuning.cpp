@@ -1,5 +1,6 @@
 #include "platform/processtuning.h"
 
+#include "platform/host/descriptor.h"
 #include "platform/largememory.h"
 
 #include <cstddef> // defines __GLIBC__ where it applies
@@ -86,11 +87,10 @@ namespace {
 template <std::size_t N>
 bool readCounters(const char *path, char (&text)[N])
 {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const Descriptor fd(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!fd)
         return false;
-    const ssize_t got = ::read(fd, text, N - 1);
-    ::close(fd);
+    const ssize_t got = ::read(fd.get(), text, N - 1);
     if (got <= 0)
         return false;
     text[got] = 0;

@@ -98,15 +98,25 @@ made_outputs=()
 
 # Arguments in pairs LABEL TEMPLATE: times each command (OUT in it stands
 # for a fresh folder) once, back to back, after one untimed run of each.
-# Records LABEL_ms.
+# Records LABEL_ms. Each command starts with nothing left to write back: the
+# flusher would otherwise write the previous command's files while this one
+# runs, on the same two processors. The order turns by one every round, so
+# that no command always follows the same one.
 time_fresh() {
-    local pass i j out ms
+    local pass k i n=$(($# / 2)) out ms labels=() commands=()
+    while (($#)); do
+        labels+=("$1")
+        commands+=("$2")
+        shift 2
+    done
     for pass in warm timed; do
-        for ((i = 1, j = 2; i < $#; i += 2, j += 2)); do
+        for ((k = 0; k < n; k++)); do
+            i=$(((k + ${round:-1} - 1) % n))
             out="$here/out/img-$$-${#made_outputs[@]}"
             made_outputs+=("$out")
-            ms=$(time_ms eval "${!j//OUT/$out}")
-            [[ $pass == warm ]] || record "${!i}_ms" "$ms"
+            sync
+            ms=$(time_ms eval "${commands[i]//OUT/$out}")
+            [[ $pass == warm ]] || record "${labels[i]}_ms" "$ms"
         done
     done
 }

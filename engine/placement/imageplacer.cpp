@@ -100,7 +100,7 @@ Placement ImagePlacer::place(const QString &entry)
     return outcomeOf(step, result);
 }
 
-Placement ImagePlacer::outcomeOf(const Step &step, const Status &result)
+Placement ImagePlacer::outcomeOf(Step &step, const Status &result)
 {
     if (result.ok() && step.ticket != 0) {
         pend(step);

@@ -72,6 +72,7 @@ private:
         platform::FileStamp targetStamp;
         std::optional<platform::FileStamp> replacing; // the file a placement replaces
         quint64 ticket = 0;        // a copy started and not yet finished
+        QString pendingKey;        // targetRelative folded, while the copy is pending
         quint64 sequence = 0;      // where the entry came in the run
     };
     using Placing = std::function<platform::Result<platform::PlacedFile>()>;
@@ -99,9 +100,9 @@ private:
     bool mayCopyAhead() const;
     platform::Status startCopy(Step &step);
     // The step's copy was started: its outcome comes with its ticket.
-    void pend(const Step &step);
+    void pend(Step &step);
     // What a step's placement came to: pending where its copy was started.
-    Placement outcomeOf(const Step &step, const platform::Status &result);
+    Placement outcomeOf(Step &step, const platform::Status &result);
     // Waits for a pending copy that may have taken targetRelative.
     void settleIfPending(const QString &targetRelative);
     void takeBack(bool wait);

@@ -29,9 +29,10 @@ Status ImagePlacer::startCopy(Step &step)
     return started;
 }
 
-void ImagePlacer::pend(const Step &step)
+void ImagePlacer::pend(Step &step)
 {
-    m_pendingTargets.insert(platform::foldName(step.targetRelative));
+    step.pendingKey = platform::foldName(step.targetRelative);
+    m_pendingTargets.insert(step.pendingKey);
     m_pending.insert(step.ticket, step);
 }
 
@@ -49,8 +50,9 @@ void ImagePlacer::takeBack(bool wait)
         return;
     for (const platform::ImageTrees::FinishedCopy &finished : m_trees.finishedCopies(wait)) {
         Step step = m_pending.take(finished.ticket);
-        m_pendingTargets.remove(platform::foldName(step.targetRelative));
+        m_pendingTargets.remove(step.pendingKey);
         step.ticket = 0;
+        step.pendingKey.clear();
         if (const std::optional<Placement> outcome = finish(step, finished.result))
             m_settled.push_back(*outcome);
     }

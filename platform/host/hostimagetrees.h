@@ -89,13 +89,15 @@ private:
         Descriptor fd;   // O_PATH
         bool listed = false;
         QSet<QString> pending; // folded names of copies started and not yet taken back
+        quint64 changes = 0;   // of the records above and below: a look older than one is stale
         QSet<QByteArray> exact;
         QHash<QString, QByteArray> folded; // folded name -> smallest stored
 
         void add(const QByteArray &name);
         void forget(const QByteArray &name);
-        // The stored name that answers to name: exact first, else another letter case.
-        std::optional<QByteArray> find(const QString &name);
+        // The stored name that answers to name (key: the name folded):
+        // exact first, else another letter case.
+        std::optional<QByteArray> find(const QString &name, const QString &key);
         bool list();
         // Whether a new file here may take an ACL over from the folder.
         bool inheritsAcl();
@@ -106,6 +108,7 @@ private:
     // What stands under a target name right now.
     struct Existing {
         QByteArray name; // as stored, or as asked where nothing stands
+        QString key;     // the name asked, folded
         bool exists = false;
         struct stat st {};
     };
@@ -157,6 +160,15 @@ private:
         TargetFolderPtr folder;
         Existing there;
     };
+    // A name found missing in a listed folder, by the look before a placement.
+    struct MissingLook {
+        QString target;
+        TargetFolderPtr folder;
+        quint64 changes = 0;
+        Existing there;
+    };
+    // The placement's own look, where the last one is still what the records say.
+    std::optional<Existing> lookedJustNow(const QString &target, const TargetFolderPtr &folder);
     Result<Destination> destination(const QString &target, const FileStamp *replacing, const QString &display);
     // Success where nothing is expected of entry, or st is the very file expected.
     Status asExpected(const QString &entry, const struct stat &st, const FileStamp *expected) const;
@@ -169,7 +181,8 @@ private:
     // Waits for the copies under way and notes their names in the folders'
     // records: for a look at a name one of them may have taken.
     void settleCopies();
-    void settleIfPending(TargetFolder &folder, const QString &name);
+    // key: the name folded.
+    void settleIfPending(TargetFolder &folder, const QString &key);
     void takeBack(std::vector<BackgroundCopies::Done> done);
     Result<PlacedFile> moveByCopy(const QString &entry, int from, const QByteArray &fromName,
                                   const struct stat &linkStat, TargetFolder &to, const QByteArray &toName,
@@ -194,9 +207,12 @@ private:
     std::optional<Volume> m_targetVolume;
     FolderNameCache &m_names;
     std::vector<SourceFolder> m_sourceFolders; // most recent first
-    std::vector<TargetFolderPtr> m_targetFolders;
+    std::vector<TargetFolderPtr> m_targetFolders; // most recent first
+    QString m_lastFolderAsked;                    // as asked, exact
+    TargetFolderPtr m_lastFolder;                 // its answer, the first of m_targetFolders
     TargetFolderPtr m_root;
     QHash<QString, Status> m_failedFolders; // folded relative path -> why
+    std::optional<MissingLook> m_lastMissing;
     QHash<quint64, Started> m_started;
     std::vector<FinishedCopy> m_finished; // taken back, not yet asked for
     // Last: it lets its copies finish before the folders they write in close.

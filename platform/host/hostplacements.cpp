@@ -3,6 +3,7 @@
 #include "platform/host/beneath.h"
 #include "platform/host/copyorder.h"
 #include "platform/hosterrors.h"
+#include "platform/namefold.h"
 #include "platform/host/hostfolders.h"
 #include "platform/namecodec.h"
 #include "platform/host/regularfile.h"
@@ -95,6 +96,20 @@ Status HostImageTrees::asExpected(const QString &entry, const struct stat &st, c
                       QStringLiteral("Wurde inzwischen geändert oder ersetzt; bleibt"));
 }
 
+std::optional<HostImageTrees::Existing> HostImageTrees::lookedJustNow(const QString &target,
+                                                                       const TargetFolderPtr &folder)
+{
+    // A name missing from a folder's listing is missing without a system
+    // call: looking again would only hash and fold it again, unless the
+    // records changed meanwhile.
+    std::optional<MissingLook> last = std::move(m_lastMissing);
+    m_lastMissing.reset();
+    if (!last || last->target != target || last->folder != folder || last->changes != folder->changes
+        || !folder->listed)
+        return std::nullopt;
+    return std::move(last->there);
+}
+
 Result<HostImageTrees::Destination> HostImageTrees::destination(const QString &target, const FileStamp *replacing,
                                                                  const QString &display)
 {
@@ -104,6 +119,10 @@ Result<HostImageTrees::Destination> HostImageTrees::destination(const QString &t
     place.folder = placementFolder(target, why);
     if (!place.folder)
         return R::failure(why);
+    if (std::optional<Existing> missing = lookedJustNow(target, place.folder)) {
+        place.there = std::move(*missing);
+        return R::success(std::move(place));
+    }
     const Result<Existing> looked = existing(*place.folder, lastNameOfEntry(target), display);
     if (!looked.ok())
         return R::failure(looked.status());
@@ -296,7 +315,8 @@ Result<bool> HostImageTrees::sameBytes(const QString &entry, const QString &targ
     const TargetFolderPtr folder = targetFolder(parentOfEntry(target), false, why);
     if (!folder)
         return why.ok() ? R::success(false) : R::failure(why);
-    const std::optional<QByteArray> name = folder->find(lastNameOfEntry(target));
+    const QString asked = lastNameOfEntry(target);
+    const std::optional<QByteArray> name = folder->find(asked, foldName(asked));
     if (!name)
         return R::success(false);
     // A file elsewhere, behind a link in the target, does not keep the bytes in the image.

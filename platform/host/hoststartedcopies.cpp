@@ -2,7 +2,6 @@
 
 #include "platform/host/copyorder.h"
 #include "platform/hosterrors.h"
-#include "platform/namefold.h"
 #include "platform/processtuning.h"
 
 #include <memory>
@@ -41,8 +40,9 @@ Status HostImageTrees::startCopy(quint64 ticket, const QString &entry, const QSt
             {ticket, written.ok() ? placed(*folder, order->name, made) : Result<PlacedFile>::failure(written)});
         return Status::success();
     }
-    const QString key = foldName(lastNameOfEntry(target));
+    const QString key = place.value().there.key;
     folder->pending.insert(key);
+    ++folder->changes;
     m_started.insert(ticket, {folder, order->name, key});
     order->offTheWindowThread = true;
     m_background.submit(ticket, [order](struct stat &made) { return writeCopy(*order, made); });
@@ -54,6 +54,7 @@ void HostImageTrees::takeBack(std::vector<BackgroundCopies::Done> done)
     for (BackgroundCopies::Done &copy : done) {
         const Started started = m_started.take(copy.ticket);
         started.folder->pending.remove(started.key);
+        ++started.folder->changes;
         m_finished.push_back({copy.ticket, copy.status.ok() ? placed(*started.folder, started.name, copy.made)
                                                             : Result<PlacedFile>::failure(copy.status)});
     }
@@ -74,9 +75,9 @@ void HostImageTrees::settleCopies()
         takeBack(m_background.takeFinished(true));
 }
 
-void HostImageTrees::settleIfPending(TargetFolder &folder, const QString &name)
+void HostImageTrees::settleIfPending(TargetFolder &folder, const QString &key)
 {
-    if (!folder.pending.isEmpty() && folder.pending.contains(foldName(name)))
+    if (!folder.pending.isEmpty() && folder.pending.contains(key))
         settleCopies();
 }
 

@@ -45,17 +45,18 @@ void HostImageTrees::TargetFolder::add(const QByteArray &name)
 {
     if (!listed)
         return; // the listing will find it
+    ++changes;
     exact.insert(name);
-    const QString key = foldName(decodeName(name));
-    const auto there = folded.constFind(key);
-    if (there == folded.constEnd() || name < *there)
-        folded.insert(key, name);
+    QByteArray &smallest = folded[foldName(decodeName(name))];
+    if (smallest.isNull() || name < smallest)
+        smallest = name;
 }
 
 void HostImageTrees::TargetFolder::forget(const QByteArray &name)
 {
     // Another program changed the folder: what else it changed is read again.
     Q_UNUSED(name);
+    ++changes;
     listed = false;
     exact.clear();
     folded.clear();
@@ -63,6 +64,7 @@ void HostImageTrees::TargetFolder::forget(const QByteArray &name)
 
 bool HostImageTrees::TargetFolder::list()
 {
+    ++changes;
     exact.clear();
     folded.clear();
     const FolderStream dir(Descriptor(::openat(fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
@@ -80,7 +82,7 @@ bool HostImageTrees::TargetFolder::list()
     return listed;
 }
 
-std::optional<QByteArray> HostImageTrees::TargetFolder::find(const QString &name)
+std::optional<QByteArray> HostImageTrees::TargetFolder::find(const QString &name, const QString &key)
 {
     const QByteArray asked = encodeName(name);
     if (!listed && !list()) {
@@ -92,7 +94,7 @@ std::optional<QByteArray> HostImageTrees::TargetFolder::find(const QString &name
     }
     if (exact.contains(asked))
         return asked;
-    const auto other = folded.constFind(foldName(name));
+    const auto other = folded.constFind(key);
     if (other != folded.constEnd())
         return *other;
     return std::nullopt;
@@ -130,6 +132,7 @@ void HostImageTrees::remember(const TargetFolderPtr &folder)
     if (m_targetFolders.size() >= TargetFoldersKept)
         m_targetFolders.pop_back();
     m_targetFolders.insert(m_targetFolders.begin(), folder);
+    m_lastFolder.reset();
 }
 
 HostImageTrees::TargetFolderPtr HostImageTrees::rootFolder(bool make, Status &why)
@@ -172,6 +175,10 @@ HostImageTrees::TargetFolderPtr HostImageTrees::targetFolder(const QString &rela
     why = Status::success();
     if (relative.isEmpty())
         return rootFolder(make, why);
+    // The files of one folder come together, and each asks for its folder
+    // three times: the last answer is had without folding and comparing.
+    if (m_lastFolder && relative == m_lastFolderAsked)
+        return m_lastFolder;
     const QString key = foldName(relative);
     for (std::size_t i = 0; i < m_targetFolders.size(); ++i) {
         if (m_targetFolders[i]->key != key)
@@ -181,6 +188,8 @@ HostImageTrees::TargetFolderPtr HostImageTrees::targetFolder(const QString &rela
             m_targetFolders.erase(m_targetFolders.begin() + qsizetype(i));
             m_targetFolders.insert(m_targetFolders.begin(), found);
         }
+        m_lastFolderAsked = relative;
+        m_lastFolder = found;
         return found;
     }
     const auto failed = m_failedFolders.constFind(key);
@@ -204,10 +213,11 @@ HostImageTrees::TargetFolderPtr HostImageTrees::childFolder(const TargetFolderPt
     const QString display = targetDisplay(relative);
     auto child = std::make_shared<TargetFolder>();
     child->key = key;
-    settleIfPending(*parent, name);
+    const QString nameKey = foldName(name);
+    settleIfPending(*parent, nameKey);
     // Twice at most: once more after another program changed the folder.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const std::optional<QByteArray> stored = parent->find(name);
+        const std::optional<QByteArray> stored = parent->find(name, nameKey);
         if (stored) {
             child->host = below(parent->host, *stored);
             // From the root, so that a link inside the target may lead
@@ -264,9 +274,10 @@ Result<HostImageTrees::Existing> HostImageTrees::existing(TargetFolder &folder, 
 {
     using R = Result<Existing>;
     Existing there;
-    settleIfPending(folder, name);
+    there.key = foldName(name);
+    settleIfPending(folder, there.key);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const std::optional<QByteArray> stored = folder.find(name);
+        const std::optional<QByteArray> stored = folder.find(name, there.key);
         if (!stored)
             break;
         if (::fstatat(folder.fd.get(), stored->constData(), &there.st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -291,11 +302,15 @@ Result<TargetEntry> HostImageTrees::lookUp(const QString &relative)
     const TargetFolderPtr folder = targetFolder(parentOfEntry(relative), false, why);
     if (!folder)
         return why.ok() ? R::success(entry) : R::failure(why);
+    m_lastMissing.reset();
     const Result<Existing> there = existing(*folder, entry.name, targetDisplay(relative));
     if (!there.ok())
         return R::failure(there.status());
-    if (!there.value().exists)
+    if (!there.value().exists) {
+        if (folder->listed)
+            m_lastMissing = MissingLook{relative, folder, folder->changes, there.value()};
         return R::success(entry);
+    }
     const struct stat &st = there.value().st;
     entry.name = decodeName(there.value().name);
     entry.kind = kindOf(st.st_mode);

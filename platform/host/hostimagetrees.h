@@ -86,6 +86,7 @@ private:
     struct TargetFolder {
         QString key;     // relative drive path, letter case folded
         QByteArray host; // relative host path, names as stored
+        mutable QByteArray absolute; // the host path from /, once asked for
         Descriptor fd;   // O_PATH
         bool listed = false;
         QSet<QString> pending; // folded names of copies started and not yet taken back

@@ -124,7 +124,10 @@ Status HostImageTrees::targetFailure(int err, const QString &display) const
 
 QByteArray HostImageTrees::targetFolderHost(const TargetFolder &folder) const
 {
-    return folder.host.isEmpty() ? m_targetHost : joinHost(m_targetHost, folder.host);
+    // Asked for every file placed in the folder: joined once.
+    if (folder.absolute.isNull())
+        folder.absolute = folder.host.isEmpty() ? m_targetHost : joinHost(m_targetHost, folder.host);
+    return folder.absolute;
 }
 
 void HostImageTrees::remember(const TargetFolderPtr &folder)

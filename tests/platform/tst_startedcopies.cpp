@@ -80,6 +80,7 @@ void TestStartedCopies::aStartedNameIsTaken_data()
     QTest::newRow("a look in another letter case") << "look";
     QTest::newRow("a second copy onto that name") << "copy";
     QTest::newRow("a folder under that name") << "folder";
+    QTest::newRow("a copy onto a name found missing before") << "looked before";
 }
 
 void TestStartedCopies::aStartedNameIsTaken()
@@ -93,6 +94,17 @@ void TestStartedCopies::aStartedNameIsTaken()
     auto trees = d.fs->openImageTrees(QStringLiteral("T:\\src"), QStringLiteral("T:\\dst"), false);
     QVERIFY(trees.ok());
     ImageTrees &t = *trees.value();
+    if (then == u"looked before") {
+        // Found missing, then taken in another letter case before the copy starts.
+        const Result<TargetEntry> there = t.lookUp(QStringLiteral("A.txt"));
+        QVERIFY(there.ok());
+        QCOMPARE(int(there.value().kind), int(EntryKind::Missing));
+        QVERIFY(t.reachFolder(QStringLiteral("a.txt\\x"), true).ok());
+        QVERIFY(t.startCopy(2, QStringLiteral("b.txt"), QStringLiteral("A.txt")).error != 0);
+        QVERIFY(t.finishedCopies(true).empty());
+        QCOMPARE(d.names("dst"), QList<QByteArray>{"a.txt"});
+        return;
+    }
     QCOMPARE(t.startCopy(1, QStringLiteral("a.txt"), QStringLiteral("a.txt")).error, 0);
     if (then == u"look") {
         const Result<TargetEntry> there = t.lookUp(QStringLiteral("A.TXT"));

@@ -178,7 +178,7 @@ void BackgroundCopies::serve()
         Done done;
         done.ticket = piece.ticket;
         done.status = piece.work(done.made);
-        piece.work = nullptr; // its source closes here, not under the lock
+        done.spent = std::move(piece.work);
         hold.lock();
         --m_busy;
         m_finished.push_back(std::move(done));

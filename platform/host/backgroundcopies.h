@@ -44,6 +44,10 @@ public:
         quint64 ticket = 0;
         Status status;
         struct stat made {};
+        // The work itself, let go of by the caller that made it: freed on
+        // another thread, its memory would go back under the lock of the
+        // caller's heap, which the caller takes for every file.
+        Work spent;
     };
 
     explicit BackgroundCopies(std::size_t threads = 2, std::size_t batch = 16, std::size_t queued = 64,

@@ -45,7 +45,11 @@ Status HostImageTrees::startCopy(quint64 ticket, const QString &entry, const QSt
     ++folder->changes;
     m_started.insert(ticket, {folder, order->name, key});
     order->offTheWindowThread = true;
-    m_background.submit(ticket, [order](struct stat &made) { return writeCopy(*order, made); });
+    m_background.submit(ticket, [order](struct stat &made) {
+        const Status written = writeCopy(*order, made);
+        order->source.reset(); // closed by the thread that copied, the rest freed by this one
+        return written;
+    });
     return Status::success();
 }
 

@@ -99,7 +99,8 @@ private:
     // Copies finished later, on the trees' own processor (pendingcopies.cpp).
     bool mayCopyAhead() const;
     platform::Status startCopy(Step &step);
-    // The step's copy was started: its outcome comes with its ticket.
+    // The step's copy was started: its outcome comes with its ticket. The
+    // step is kept until then, moved from the caller's.
     void pend(Step &step);
     // What a step's placement came to: pending where its copy was started.
     Placement outcomeOf(Step &step, const platform::Status &result);

@@ -33,7 +33,8 @@ void ImagePlacer::pend(Step &step)
 {
     step.pendingKey = platform::foldName(step.targetRelative);
     m_pendingTargets.insert(step.pendingKey);
-    m_pending.insert(step.ticket, step);
+    const quint64 ticket = step.ticket;
+    m_pending.insert(ticket, std::move(step));
 }
 
 void ImagePlacer::settleIfPending(const QString &targetRelative)

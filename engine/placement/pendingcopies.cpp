@@ -53,7 +53,6 @@ void ImagePlacer::takeBack(bool wait)
         Step step = m_pending.take(finished.ticket);
         m_pendingTargets.remove(step.pendingKey);
         step.ticket = 0;
-        step.pendingKey.clear();
         if (const std::optional<Placement> outcome = finish(step, finished.result))
             m_settled.push_back(*outcome);
     }

@@ -97,10 +97,6 @@ FolderNameCache::Lookup FolderNameCache::find(const QByteArray &folder, const QS
 void FolderNameCache::added(const QByteArray &folder, const QByteArray &name)
 {
     const std::lock_guard<std::mutex> hold(m_lock);
-    // Told of every file an image writes, mostly with nothing remembered:
-    // a long path is not hashed for that.
-    if (m_folders.isEmpty())
-        return;
     const auto it = m_folders.find(folder);
     if (it == m_folders.end())
         return;

@@ -104,8 +104,7 @@ std::optional<HostImageTrees::Existing> HostImageTrees::lookedJustNow(const QStr
     // records changed meanwhile.
     std::optional<MissingLook> last = std::move(m_lastMissing);
     m_lastMissing.reset();
-    if (!last || last->target != target || last->folder != folder || last->changes != folder->changes
-        || !folder->listed)
+    if (!last || last->target != target || last->folder != folder || last->changes != folder->changes)
         return std::nullopt;
     return std::move(last->there);
 }

@@ -34,6 +34,10 @@ std::size_t copiesWorthQueueing();
 // of the processors, and with one spinning process beside it, four threads
 // made a copy of 20,000 files 1.03 times as long as cp -r, two 1.18 times.
 // On an idle machine four only take turns in the folders they write to.
+// Nor did six or eight do better than four beside one spinning process.
+// Keeping each thread to a folder no other thread was writing to saved
+// nothing measurable either (20,000 files, 9 rounds, idle and busy),
+// although the queue was long enough that a thread nearly always found one.
 //
 // A piece of work gets nothing of the caller's but what it was handed: it
 // must not touch shared state, and never yields to the window.
